@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# One entry point for set-up, building, running and testing.
+#   ./build.sh run [FOLDER...]   install packages, build, analyse FOLDER (default: your Music folder)
+#   ./build.sh test              install packages, build, run every test (plain and sanitizer builds)
+#   ./build.sh build             install packages and build the release configuration only
+#   ./build.sh bench             install packages, build, run the benchmarks under bench/
+set -euo pipefail
+top=$(cd "$(dirname "$0")" && pwd)
+cd "$top"
+jobs=$(nproc 2>/dev/null || echo 2)
+
+configure_and_build() { # dir, extra cmake args...
+  local dir=$1; shift
+  if [ ! -f "$dir/build.ninja" ]; then
+    cmake -S . -B "$dir" -G Ninja "$@"
+  fi
+  cmake --build "$dir" -j "$jobs"
+}
+
+release() { configure_and_build build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo; }
+asan() { configure_and_build build/asan -DCMAKE_BUILD_TYPE=Debug -DSONVARA_SANITIZE=address; }
+
+cmd=${1:-}
+[ $# -gt 0 ] && shift
+case "$cmd" in
+  run)
+    scripts/install-deps.sh
+    release
+    if [ $# -eq 0 ]; then
+      exec build/release/sonvara-cli analyze -r
+    fi
+    exec build/release/sonvara-cli analyze -r "$@"
+    ;;
+  build)
+    scripts/install-deps.sh
+    release
+    ;;
+  test)
+    scripts/install-deps.sh
+    release
+    (cd build/release && ctest --output-on-failure -j "$jobs")
+    asan
+    (cd build/asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+      UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j "$jobs")
+    ;;
+  bench)
+    scripts/install-deps.sh
+    release
+    for b in bench/*.sh; do bash "$b"; done
+    ;;
+  *)
+    sed -n '2,7p' "$0" | sed 's/^# \{0,1\}//'
+    [ -z "$cmd" ] && exit 2
+    [ "$cmd" = "-h" ] || [ "$cmd" = "--help" ] || exit 2
+    ;;
+esac

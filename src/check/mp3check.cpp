@@ -1,0 +1,262 @@
+#include "check/mp3check.h"
+
+#include <limits>
+
+#include "check/bytereader.h"
+#include "convert/progresssink.h"
+
+namespace sonvara {
+
+namespace {
+
+// kbit/s by row and bit-rate index; index 0 (free format) is 1, index 15 (forbidden) is 0.
+constexpr std::int32_t kBitRates[6][16] = {
+    {1, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448, 0},
+    {1, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 0},
+    {1, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0},
+    {1, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256, 0},
+    {1, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0},
+    {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+};
+
+// Hz by sample-rate index, for MPEG-1, MPEG-2, MPEG-2.5.
+constexpr std::int32_t kSampleRates[4][3] = {
+    {44100, 22050, 11025},
+    {48000, 24000, 12000},
+    {32000, 16000, 8000},
+    {0, 0, 0},
+};
+
+constexpr std::uint32_t kSyncMask = 0xFFE00000u;
+constexpr std::uint32_t kId3Magic = 0x494433u;  // "ID3"
+
+const MP3FrameHeader& BlankHeader() {
+    static const MP3FrameHeader blank{};
+    return blank;
+}
+
+// Truncates a non-negative percentage; an unbounded one saturates instead of overflowing.
+int ToPercent(double value) {
+    if (!(value >= 0.0)) {
+        return 0;
+    }
+    if (value >= static_cast<double>(std::numeric_limits<int>::max())) {
+        return std::numeric_limits<int>::max();
+    }
+    return static_cast<int>(value);
+}
+
+}  // namespace
+
+bool CMP3Check::DecodeHeader(std::uint32_t word, MP3FrameHeader& h) {
+    h.headerWord = word;
+    for (int bit = 31; bit >= 0; --bit) {
+        h.headerText[31 - bit] = ((word >> bit) & 1u) != 0 ? '1' : '0';
+    }
+    h.headerText[32] = '\0';
+    h.valid = false;
+    if ((word & kSyncMask) != kSyncMask) {
+        return false;
+    }
+
+    switch ((word >> 19) & 3u) {
+        case 0: h.mpeg25 = true; break;
+        case 1: h.reservedVersion = true; break;
+        case 2: h.mpeg2 = true; break;
+        default: h.mpeg1 = true; break;
+    }
+    switch ((word >> 17) & 3u) {
+        case 0: h.reservedLayer = true; break;
+        case 1: h.layer3 = true; break;
+        case 2: h.layer2 = true; break;
+        default: h.layer1 = true; break;
+    }
+    h.crcProtected = ((word >> 16) & 1u) == 0;
+    const unsigned bitRateIndex = (word >> 12) & 0xFu;
+    const unsigned sampleRateIndex = (word >> 10) & 3u;
+    h.padding = ((word >> 9) & 1u) != 0;
+    switch ((word >> 6) & 3u) {
+        case 0: h.stereo = true; break;
+        case 1: h.jointStereo = true; break;
+        case 2: h.dualChannel = true; break;
+        default: h.singleChannel = true; break;
+    }
+
+    int row = 5;
+    if (h.mpeg1 && h.layer1) {
+        row = 0;
+    } else if (h.mpeg1 && h.layer2) {
+        row = 1;
+    } else if (h.mpeg1 && h.layer3) {
+        row = 2;
+    } else if ((h.mpeg2 || h.mpeg25) && h.layer1) {
+        row = 3;
+    } else if ((h.mpeg2 || h.mpeg25) && (h.layer2 || h.layer3)) {
+        row = 4;
+    }
+    h.bitRate = kBitRates[row][bitRateIndex];
+
+    const int column = h.mpeg1 ? 0 : h.mpeg2 ? 1 : h.mpeg25 ? 2 : -1;
+    h.sampleRate = column < 0 ? 0 : kSampleRates[sampleRateIndex][column];
+
+    const std::int32_t br = h.bitRate;
+    const std::int32_t sr = h.sampleRate;
+    const std::int32_t p = h.padding ? 1 : 0;
+    h.frameLength = 0;
+    if (sr > 0 && !h.reservedVersion && !h.reservedLayer) {
+        if (h.layer1) {
+            h.frameLength = (12000 * br / sr) * 4 + 4 * p;
+        } else if (h.layer2 || h.mpeg1) {
+            h.frameLength = 144000 * br / sr + p;
+        } else {
+            h.frameLength = 72000 * br / sr + p;
+        }
+    }
+
+    if (h.reservedLayer || br == 0 || br == 1 || sr == 0) {
+        return false;
+    }
+    if (h.layer2) {
+        const bool lowRate = br == 32 || br == 48 || br == 56 || br == 80;
+        const bool highRate = br == 224 || br == 256 || br == 320 || br == 384;
+        if ((lowRate && !h.singleChannel) || (highRate && h.singleChannel)) {
+            return false;
+        }
+    }
+    h.valid = true;
+    return true;
+}
+
+bool CMP3Check::CheckFile(const std::string& path, IProgressSink* sink) {
+    m_State = MP3StreamState{};
+    m_FramesFound = 0;
+    m_OpenFailed = false;
+    m_ReadFailed = false;
+    m_FailureText.clear();
+
+    CByteReader in;
+    if (!in.Open(path)) {
+        m_OpenFailed = true;
+        m_FailureText = in.ErrorText();
+        return false;
+    }
+    const std::int64_t fileSize = in.Size();
+    const bool wholeFile = GetOption(kOptionWholeFile);
+
+    MP3StreamState& st = m_State;
+    MP3FrameHeader header = BlankHeader();
+    std::uint32_t word = 0;
+    bool resync = true;
+    double estimatedFrames = 0.0;
+
+    // The progress step that ends every pass of the walk.
+    auto reportProgress = [&] {
+        if (st.goodFrames == 1) {
+            estimatedFrames = header.frameLength > 0
+                                  ? static_cast<double>(fileSize) / header.frameLength
+                                  : std::numeric_limits<double>::infinity();
+        } else if (st.goodFrames >= 2 && sink != nullptr && st.goodFrames % 200 != 0) {
+            sink->SetProgress(ToPercent(static_cast<double>(st.goodFrames) * 100.0 /
+                                        estimatedFrames));
+        }
+    };
+
+    for (;;) {
+        if (resync) {
+            word = 0;
+            for (int i = 0; i < 4; ++i) {
+                const int b = in.ReadByte();
+                if (b < 0) {
+                    break;
+                }
+                word = (word << 8) | static_cast<std::uint32_t>(b);
+                ++st.bytesRead;
+            }
+        } else {
+            // Searching: a pass can only find a header when the byte three passes back is 0xFF.
+            // While none of the three newest bytes is 0xFF, the passes up to the next 0xFF byte
+            // find nothing, so they are taken in one step. Their progress reports would all
+            // repeat one value; one report below stands for them.
+            if ((word & 0xFFu) != 0xFFu && (word & 0xFF00u) != 0xFF00u &&
+                (word & 0xFF0000u) != 0xFF0000u) {
+                const std::int64_t skipped = in.SkipUntilByte(0xFF);
+                if (skipped > 0) {
+                    st.bytesRead += skipped;
+                    word = 0;  // the skipped bytes are not 0xFF; zeros stand in for them
+                    reportProgress();
+                }
+            }
+            const int b = in.ReadByte();
+            if (b < 0) {
+                break;
+            }
+            word = (word << 8) | static_cast<std::uint32_t>(b);
+            ++st.bytesRead;
+        }
+
+        if ((word & kSyncMask) == kSyncMask) {
+            header = BlankHeader();
+            if (!DecodeHeader(word, header)) {
+                ++st.errors;  // the resync flag keeps its value
+            } else {
+                ++m_FramesFound;
+                resync = true;
+                if (st.goodFrames > 0 && st.bytesRead != st.expectedPosition) {
+                    ++st.errors;
+                } else if (st.bytesRead == st.expectedPosition) {
+                    ++st.goodFrames;
+                }
+                std::int64_t body = header.frameLength - 4;
+                if (header.crcProtected) {
+                    unsigned char crc[2] = {0, 0};
+                    st.bytesRead += static_cast<std::int64_t>(in.ReadBlock(crc, 2));
+                    header.storedCrc = static_cast<std::uint16_t>((crc[0] << 8) | crc[1]);
+                    body -= 2;
+                }
+                st.expectedPosition =
+                    st.bytesRead + header.frameLength - (header.crcProtected ? 2 : 0);
+                if (header.crcProtected) {
+                    const std::int64_t got = body > 0 ? in.ReadSkip(body) : 0;
+                    st.bytesRead += got;
+                    if (got < body) {
+                        break;
+                    }
+                } else if (in.SeekForward(body)) {
+                    st.bytesRead += body;
+                }
+                if (!wholeFile) {
+                    break;
+                }
+            }
+        } else if (st.bytesRead == 4 && (word >> 8) == kId3Magic) {
+            // An ID3 version 2 tag at the start: after six more bytes the word holds its
+            // four size bytes, seven bits each.
+            for (int i = 0; i < 6; ++i) {
+                const int b = in.ReadByte();
+                if (b < 0) {
+                    break;
+                }
+                word = (word << 8) | static_cast<std::uint32_t>(b);
+                ++st.bytesRead;
+            }
+            const std::int64_t size = ((word >> 24) & 0x7F) << 21 | ((word >> 16) & 0x7F) << 14 |
+                                      ((word >> 8) & 0x7F) << 7 | (word & 0x7F);
+            st.expectedPosition = size + 14;
+            st.bytesRead += in.ReadSkip(size);
+            resync = true;
+        } else {
+            resync = false;
+        }
+
+        reportProgress();
+    }
+
+    if (in.HasError()) {
+        m_ReadFailed = true;
+        m_FailureText = in.ErrorText();
+    }
+    in.Close();
+    return st.errors == 0;
+}
+
+}  // namespace sonvara

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "convert/audiojob.h"
+
+namespace sonvara {
+
+class IProgressSink;
+
+// What the last check found, beyond the verdict.
+struct MP3CheckOutcome {
+    bool intact = false;
+    bool openFailed = false;     // the file could not be opened (failureText says why)
+    bool readFailed = false;     // a read error cut the walk short
+    std::string failureText;
+    std::int64_t framesFound = 0;  // 0: no MPEG audio frame anywhere in the file
+    std::int64_t goodFrames = 0;
+    std::int64_t errors = 0;
+};
+
+// Runs one stream check of one path for the analysis run.
+class CMP3CheckJob : public CAudioJob {
+public:
+    void Close() override {}
+    bool Execute() override { return false; }
+
+    // Checks the file; true when it is intact.
+    virtual bool Run(IProgressSink* sink);
+    virtual void SetPath(const std::string& path) { m_Path = path; }
+
+    const std::string& GetPath() const { return m_Path; }
+    const MP3CheckOutcome& GetOutcome() const { return m_Outcome; }
+
+private:
+    std::string m_Path;
+    IProgressSink* m_pSink = nullptr;
+    MP3CheckOutcome m_Outcome;
+};
+
+}  // namespace sonvara

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace sonvara::cli {
+
+// One path to work on, or one that could not be taken (error says why).
+struct CollectedPath {
+    std::string path;
+    std::string error;
+};
+
+// Gathers the files named by the arguments: a file is taken as it is (or reported when its
+// upper-cased extension is not the one wanted), a folder contributes the files in it with that
+// extension (and those of its sub-folders with recursive; links to folders are not followed).
+// The result is sorted by path, without duplicates.
+std::vector<CollectedPath> CollectPaths(const std::vector<std::string>& arguments,
+                                        const std::string& upperExtension, bool recursive);
+
+}  // namespace sonvara::cli
