@@ -4,20 +4,17 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/file.h"
+
 namespace sonvara {
 
-// A file opened for binary reading with 64-bit positions. Only regular files are opened: a
-// directory, FIFO or device is refused at once (opening never blocks).
+// A file opened for sequential binary reading with 64-bit positions. Only regular files are
+// opened: a directory, FIFO or device is refused at once (opening never blocks).
 class CBinaryFile {
 public:
-    CBinaryFile() = default;
-    ~CBinaryFile();
-    CBinaryFile(const CBinaryFile&) = delete;
-    CBinaryFile& operator=(const CBinaryFile&) = delete;
-
     bool OpenRead(const std::string& path);
-    void Close();
-    bool IsOpen() const;
+    void Close() { m_File.Close(); m_Size = 0; }
+    bool IsOpen() const { return m_File.IsOpen(); }
 
     // Size of the file when it was opened.
     std::int64_t Size() const { return m_Size; }
@@ -29,22 +26,14 @@ public:
     // Absolute reposition; a position past the end is allowed, as for any regular file.
     bool Seek(std::int64_t position);
 
-    bool HasError() const { return m_ErrorCode != 0; }
-    int ErrorCode() const { return m_ErrorCode; }
-    // The system's text for the last error ("No such file or directory", ...).
-    std::string ErrorText() const;
+    bool HasError() const { return m_File.ErrorCode() != 0; }
+    int ErrorCode() const { return m_File.ErrorCode(); }
+    std::string ErrorText() const { return m_File.ErrorText(); }
 
 private:
-    void SetError(int code, const char* text = nullptr);
-
-#ifdef _WIN32
-    void* m_Handle = nullptr;
-#else
-    int m_Fd = -1;
-#endif
+    CFile m_File;
     std::int64_t m_Size = 0;
-    int m_ErrorCode = 0;
-    const char* m_ErrorText = nullptr;  // replaces the system's text where it would mislead
+    std::int64_t m_Position = 0;
 };
 
 }  // namespace sonvara
