@@ -1,23 +1,86 @@
 #pragma once
 
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "audio/audiofile.h"
+#include "audio/riff/rifffile.h"
+#include "audio/wavecodec/waveconverter.h"
+#include "audio/wavecodec/waveformat.h"
 
 namespace sonvara {
 
-// RIFF WAVE files.
+// RIFF WAVE files. The read side delivers 16-bit PCM: PCM of 16 bits as it is stored, every
+// other format converted to 44100 Hz 16-bit stereo. The write side (CreateOutput, WriteData,
+// Finish) takes 44100 Hz 16-bit stereo PCM and stores it in the format asked for. The tag side
+// keeps title, artist and album in 64-byte "TITL", "INTR" and "ALBU" chunks after "data".
 class CAudioWaveFile : public CAudioFile {
 public:
-    std::int16_t GetBitsPerSample() override { return 0; }
-    std::uint32_t GetSampleRate() override { return 0; }
-    std::int16_t GetChannels() override { return 0; }
-    std::int32_t GetLength() override { return 0; }
-    std::int32_t GetPosition() override { return 0; }
+    CAudioWaveFile();
+    ~CAudioWaveFile() override;
+
+    std::int16_t GetBitsPerSample() override;
+    std::uint32_t GetSampleRate() override;
+    std::int16_t GetChannels() override;
+    std::int32_t GetLength() override { return m_Length; }
+    std::int32_t GetPosition() override { return m_Position; }
     int Read(std::size_t itemSize, std::size_t itemCount, void* buffer,
              std::size_t bufferSize) override;
-    void CloseStream() override {}
+    void CloseStream() override;
     void OpenStream() override;
-    void SaveTags() override {}
+    // Throws CFileException when the tags cannot be written; the audio is never touched.
+    void SaveTags() override;
+    bool IsValid() override;
+    void Seek(std::int32_t milliseconds) override;
+    bool HasFormat() const override { return m_Format.has_value(); }
     bool Open(std::uint32_t mode) override;
+
+    // What Read delivers after OpenStream: the stored rate and channels for 16-bit PCM,
+    // 44100 Hz stereo for everything converted.
+    bool DeliversConverted() const { return m_Converted; }
+    // Why Read gives nothing after OpenStream ("" when it can read).
+    const std::string& UnreadableReason() const { return m_Unreadable; }
+    const std::optional<WaveFormat>& GetFormat() const { return m_Format; }
+
+    // Write side. Each throws CFileException on failure.
+    void CreateOutput(const std::string& fileName, const WaveFormat& format);
+    void WriteData(const void* bytes, std::size_t count);
+    void Finish();
+
+private:
+    bool Parse();
+    std::size_t ReadData(void* buffer, std::size_t count);
+    void WriteThroughWindow(const std::uint8_t* bytes, std::size_t count);
+    void FreeConverter();
+    [[noreturn]] void ThrowWriteError(const std::string& what);
+
+    std::unique_ptr<CRiffFile> m_pRiff;
+    RiffChunk m_RiffChunk;
+    RiffChunk m_DataChunk;
+    RiffWindow m_Window;
+    std::optional<WaveFormat> m_Format;
+    std::int64_t m_DataOffset = 0;
+    std::int64_t m_DataEnd = 0;      // first byte after the audio the file really holds
+    std::int64_t m_ReadAt = 0;       // file position of the next audio byte to read
+    std::uint64_t m_FactFrames = 0;  // sample frames a "fact" chunk states, 0 when none
+    std::int32_t m_Length = 0;
+    std::int32_t m_Position = 0;
+
+    std::unique_ptr<CWaveConverter> m_pConverter;
+    std::vector<std::uint8_t> m_Source;
+    std::vector<std::uint8_t> m_Destination;
+    std::size_t m_SourceUsed = 0;
+    std::size_t m_DestinationUsed = 0;
+    std::size_t m_Fill = 0;  // write side: bytes waiting in the source buffer
+    std::size_t m_ReadBlock = 4;
+    std::size_t m_Delivered = 0;
+    bool m_SourceDone = false;
+    bool m_Converted = false;
+    bool m_Writing = false;
+    std::string m_Unreadable;
 };
 
 }  // namespace sonvara

@@ -1,0 +1,135 @@
+#include "audio/wavecodec/sincresampler.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace sonvara {
+
+namespace {
+
+double BesselI0(double x) {
+    double sum = 1.0;
+    double term = 1.0;
+    for (int k = 1; k < 50; ++k) {
+        term *= (x / (2.0 * k)) * (x / (2.0 * k));
+        sum += term;
+        if (term < sum * 1e-12) {
+            break;
+        }
+    }
+    return sum;
+}
+
+}  // namespace
+
+bool CSincResampler::Init(std::uint32_t inRate, std::uint32_t outRate, int channels) {
+    if (inRate == 0 || outRate == 0 || channels < 1 || channels > 2) {
+        return false;
+    }
+    m_InRate = inRate;
+    m_OutRate = outRate;
+    m_Channels = channels;
+    // Cut-off in cycles per input sample, a little below the lower of the two Nyquist rates.
+    const double fc = 0.5 * 0.95 * std::min(1.0, static_cast<double>(outRate) / inRate);
+    m_Half = static_cast<int>(std::ceil(16.0 / (2.0 * fc)));
+    const int taps = 2 * m_Half;
+    constexpr double kBeta = 8.6;
+    const double i0Beta = BesselI0(kBeta);
+    m_Table.assign(static_cast<std::size_t>(kPhases + 1) * taps, 0.0f);
+    for (int p = 0; p <= kPhases; ++p) {
+        double sum = 0.0;
+        std::vector<double> row(static_cast<std::size_t>(taps));
+        for (int k = 0; k < taps; ++k) {
+            const double d = (k - (m_Half - 1)) - static_cast<double>(p) / kPhases;
+            const double x = d / m_Half;
+            double w = 0.0;
+            if (std::fabs(x) <= 1.0) {
+                w = BesselI0(kBeta * std::sqrt(1.0 - x * x)) / i0Beta;
+            }
+            const double arg = 2.0 * fc * d;
+            const double sinc = arg == 0.0 ? 1.0 : std::sin(M_PI * arg) / (M_PI * arg);
+            row[static_cast<std::size_t>(k)] = 2.0 * fc * sinc * w;
+            sum += row[static_cast<std::size_t>(k)];
+        }
+        for (int k = 0; k < taps; ++k) {
+            m_Table[static_cast<std::size_t>(p * taps + k)] =
+                static_cast<float>(row[static_cast<std::size_t>(k)] / sum);
+        }
+    }
+    // Silence before the first frame, so the first outputs have their full left side.
+    m_History.assign(static_cast<std::size_t>(m_Half * channels), 0.0f);
+    m_HistoryStart = -m_Half;
+    m_TotalIn = 0;
+    m_NextOut = 0;
+    return true;
+}
+
+std::size_t CSincResampler::MaxOutputFrames(std::size_t inFrames) const {
+    const std::uint64_t total = m_TotalIn + inFrames;
+    const std::uint64_t all = (total * m_OutRate + m_InRate - 1) / m_InRate;
+    return static_cast<std::size_t>(all - std::min(all, m_NextOut)) + 1;
+}
+
+void CSincResampler::Produce(std::int64_t limitIndex, std::uint64_t maxOutput,
+                             std::vector<std::int16_t>& out) {
+    const int taps = 2 * m_Half;
+    const auto ch = static_cast<std::size_t>(m_Channels);
+    std::vector<float> coef(static_cast<std::size_t>(taps));
+    while (m_NextOut < maxOutput) {
+        const std::uint64_t t = m_NextOut * m_InRate;
+        const auto i = static_cast<std::int64_t>(t / m_OutRate);
+        if (i + m_Half > limitIndex) {
+            break;
+        }
+        const double position =
+            static_cast<double>(t % m_OutRate) * kPhases / static_cast<double>(m_OutRate);
+        const int p0 = std::min(static_cast<int>(position), kPhases - 1);
+        const auto frac = static_cast<float>(position - p0);
+        const float* a = &m_Table[static_cast<std::size_t>(p0 * taps)];
+        const float* b = a + taps;
+        for (int k = 0; k < taps; ++k) {
+            coef[static_cast<std::size_t>(k)] = a[k] + frac * (b[k] - a[k]);
+        }
+        const std::int64_t first = i - m_Half + 1 - m_HistoryStart;
+        const float* x = &m_History[static_cast<std::size_t>(first) * ch];
+        for (std::size_t c = 0; c < ch; ++c) {
+            float acc = 0.0f;
+            for (int k = 0; k < taps; ++k) {
+                acc += x[static_cast<std::size_t>(k) * ch + c] * coef[static_cast<std::size_t>(k)];
+            }
+            const long v = std::lround(acc);
+            out.push_back(static_cast<std::int16_t>(std::clamp(v, -32768L, 32767L)));
+        }
+        ++m_NextOut;
+    }
+    // Drop history no later output needs.
+    const std::uint64_t t = m_NextOut * m_InRate;
+    const std::int64_t keepFrom = static_cast<std::int64_t>(t / m_OutRate) - m_Half + 1;
+    if (keepFrom > m_HistoryStart) {
+        const auto drop = static_cast<std::size_t>(
+            std::min<std::int64_t>(keepFrom - m_HistoryStart,
+                                   static_cast<std::int64_t>(m_History.size() / ch)));
+        m_History.erase(m_History.begin(), m_History.begin() + static_cast<std::ptrdiff_t>(drop * ch));
+        m_HistoryStart += static_cast<std::int64_t>(drop);
+    }
+}
+
+void CSincResampler::Process(const std::int16_t* in, std::size_t frames,
+                             std::vector<std::int16_t>& out) {
+    const auto ch = static_cast<std::size_t>(m_Channels);
+    m_History.reserve(m_History.size() + frames * ch);
+    for (std::size_t s = 0; s < frames * ch; ++s) {
+        m_History.push_back(static_cast<float>(in[s]));
+    }
+    m_TotalIn += frames;
+    Produce(static_cast<std::int64_t>(m_TotalIn) - 1, UINT64_MAX, out);
+}
+
+void CSincResampler::Flush(std::vector<std::int16_t>& out) {
+    const auto ch = static_cast<std::size_t>(m_Channels);
+    m_History.insert(m_History.end(), static_cast<std::size_t>(m_Half + 1) * ch, 0.0f);
+    const std::uint64_t all = (m_TotalIn * m_OutRate + m_InRate - 1) / m_InRate;
+    Produce(static_cast<std::int64_t>(m_TotalIn) + m_Half, all, out);
+}
+
+}  // namespace sonvara
