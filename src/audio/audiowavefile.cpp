@@ -175,7 +175,7 @@ void CAudioWaveFile::OpenStream() {
     m_ReadAt = m_DataOffset;
     m_pRiff->Seek(m_DataOffset);
     const WaveFormat& f = *m_Format;
-    if (f.formatTag == WAVE_FORMAT_PCM && f.bitsPerSample == 16) {
+    if (f.formatTag == WAVE_FORMAT_PCM && f.bitsPerSample == 16 && f.channels <= 2) {
         return;  // read as it is stored
     }
     auto converter = std::make_unique<CWaveConverter>();
@@ -235,7 +235,7 @@ int CAudioWaveFile::Read(std::size_t itemSize, std::size_t itemCount, void* buff
     auto* out = static_cast<std::uint8_t*>(buffer);
 
     if (!m_Converted) {
-        if (m_Format->formatTag != WAVE_FORMAT_PCM || m_Format->bitsPerSample != 16) {
+        if (!m_Unreadable.empty()) {
             return -1;  // no converter for this format
         }
         const std::size_t n = ReadData(out, want);

@@ -13,8 +13,9 @@
 
 namespace sonvara {
 
-// RIFF WAVE files. The read side delivers 16-bit PCM: PCM of 16 bits as it is stored, every
-// other format converted to 44100 Hz 16-bit stereo. The write side (CreateOutput, WriteData,
+// RIFF WAVE files. The read side delivers 16-bit PCM: mono or stereo PCM of 16 bits as it is
+// stored, every other format converted to 44100 Hz 16-bit stereo (more than two channels are
+// refused). The write side (CreateOutput, WriteData,
 // Finish) takes 44100 Hz 16-bit stereo PCM and stores it in the format asked for. The tag side
 // keeps title, artist and album in 64-byte "TITL", "INTR" and "ALBU" chunks after "data".
 class CAudioWaveFile : public CAudioFile {

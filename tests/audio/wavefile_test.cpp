@@ -455,8 +455,9 @@ TEST(WaveRead, UnsupportedFormatsOpenButReadNothingAndSayWhy) {
     six.SetFileName(path);
     EXPECT_TRUE(six.IsValid());
     six.OpenStream();
-    // Six channels of 16-bit PCM are delivered as stored (the caller sees 6 channels).
     EXPECT_EQ(six.GetChannels(), 6);
+    EXPECT_EQ(six.Read(1, 64, buf, sizeof buf), -1);
+    EXPECT_NE(six.UnreadableReason().find("6 channels"), std::string::npos);
     WriteFile(path, MakeRiff({{"fmt ", FmtData(1, 6, 44100, 24)}, {"data", Bytes(1800, 1)}}));
     CAudioWaveFile six24;
     six24.SetFileName(path);
