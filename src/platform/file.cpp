@@ -71,6 +71,7 @@ bool CFile::Open(const std::string& path, Mode mode) {
         case Mode::kRead: flags |= O_RDONLY; break;
         case Mode::kReadWrite: flags |= O_RDWR; break;
         case Mode::kCreate: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+        case Mode::kCreateNew: flags |= O_RDWR | O_CREAT | O_EXCL; break;
     }
     const int fd = SV_OPEN(path.c_str(), flags, 0666);
     if (fd < 0) {

@@ -14,6 +14,7 @@ public:
         kRead,       // existing file, read only
         kReadWrite,  // existing file, read and write
         kCreate,     // create or truncate, read and write
+        kCreateNew,  // create a file that must not exist yet, read and write
     };
 
     CFile() = default;

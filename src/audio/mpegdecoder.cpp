@@ -1,0 +1,198 @@
+#include "audio/mpegdecoder.h"
+
+#include <mpg123.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <mutex>
+#include <vector>
+
+#include "check/mp3check.h"
+#include "platform/binaryfile.h"
+
+namespace sonvara {
+
+namespace {
+
+// How far past an ID3 version 2 tag the first frames must start.
+constexpr std::size_t kSearchWindow = 1024 * 1024;
+// Consecutive frames of one version, layer and rate that make a stream.
+constexpr int kFramesInRun = 4;
+
+void InitLibrary() {
+    static std::once_flag once;
+    std::call_once(once, [] { mpg123_init(); });
+}
+
+bool SameStream(const MP3FrameHeader& a, const MP3FrameHeader& b) {
+    return a.mpeg1 == b.mpeg1 && a.mpeg2 == b.mpeg2 && a.mpeg25 == b.mpeg25 &&
+           a.layer1 == b.layer1 && a.layer2 == b.layer2 && a.layer3 == b.layer3 &&
+           a.sampleRate == b.sampleRate;
+}
+
+bool TrailerAt(const std::vector<unsigned char>& d, std::size_t at) {
+    auto is = [&](const char* text, std::size_t n) {
+        return at + n <= d.size() && std::equal(text, text + n, d.begin() + static_cast<std::ptrdiff_t>(at));
+    };
+    return is("TAG", 3) || is("APETAGEX", 8) || is("LYRICSBEGIN", 11);
+}
+
+}  // namespace
+
+bool FindMpegFrameRun(const std::string& path) {
+    CBinaryFile file;
+    if (!file.OpenRead(path)) {
+        return false;
+    }
+    unsigned char head[10] = {};
+    std::size_t start = 0;
+    if (file.Read(head, 10) == 10 && head[0] == 'I' && head[1] == 'D' && head[2] == '3') {
+        start = 10 + ((head[6] & 0x7Fu) << 21 | (head[7] & 0x7Fu) << 14 |
+                      (head[8] & 0x7Fu) << 7 | (head[9] & 0x7Fu));
+        if ((head[5] & 0x10) != 0) {
+            start += 10;  // footer
+        }
+    }
+    std::vector<unsigned char> d(kSearchWindow + 16 * 1024);
+    file.Seek(static_cast<std::int64_t>(start));
+    d.resize(file.Read(d.data(), d.size()));
+    const bool wholeFile = static_cast<std::int64_t>(start + d.size()) >= file.Size();
+    auto headerAt = [&](std::size_t at, MP3FrameHeader& h) {
+        if (at + 4 > d.size()) {
+            return false;
+        }
+        h = MP3FrameHeader{};
+        const std::uint32_t word = static_cast<std::uint32_t>(d[at]) << 24 | d[at + 1] << 16 |
+                                   d[at + 2] << 8 | d[at + 3];
+        return CMP3Check::DecodeHeader(word, h) && h.frameLength > 0;
+    };
+    const std::size_t searchEnd = std::min(d.size(), kSearchWindow);
+    for (std::size_t at = 0; at + 4 <= searchEnd; ++at) {
+        if (d[at] != 0xFF) {
+            continue;
+        }
+        MP3FrameHeader first;
+        if (!headerAt(at, first)) {
+            continue;
+        }
+        int frames = 1;
+        std::size_t next = at + static_cast<std::size_t>(first.frameLength);
+        MP3FrameHeader h;
+        while (frames < kFramesInRun && headerAt(next, h) && SameStream(first, h)) {
+            ++frames;
+            next += static_cast<std::size_t>(h.frameLength);
+        }
+        if (frames >= kFramesInRun) {
+            return true;
+        }
+        // A short file: its few frames run exactly to the end or to a trailing tag.
+        if (wholeFile && (next == d.size() || TrailerAt(d, next))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+struct CMpegDecoder::Handle {
+    mpg123_handle* mh = nullptr;
+    ~Handle() {
+        if (mh != nullptr) {
+            mpg123_close(mh);
+            mpg123_delete(mh);
+        }
+    }
+};
+
+CMpegDecoder::CMpegDecoder(std::unique_ptr<Handle> handle) : m_Handle(std::move(handle)) {}
+
+CMpegDecoder::~CMpegDecoder() = default;
+
+std::unique_ptr<CMpegDecoder> CMpegDecoder::Create(const std::string& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec) || !FindMpegFrameRun(path)) {
+        return nullptr;
+    }
+    InitLibrary();
+    auto handle = std::make_unique<Handle>();
+    int err = MPG123_OK;
+    handle->mh = mpg123_new(nullptr, &err);
+    if (handle->mh == nullptr) {
+        return nullptr;
+    }
+    mpg123_param(handle->mh, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+    // 16-bit signed output at whatever rate and channel count the stream has.
+    mpg123_format_none(handle->mh);
+    const long* rates = nullptr;
+    std::size_t count = 0;
+    mpg123_rates(&rates, &count);
+    for (std::size_t i = 0; i < count; ++i) {
+        mpg123_format(handle->mh, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
+    }
+    if (mpg123_open(handle->mh, path.c_str()) != MPG123_OK) {
+        return nullptr;
+    }
+    long rate = 0;
+    int channels = 0;
+    int encoding = 0;
+    if (mpg123_getformat(handle->mh, &rate, &channels, &encoding) != MPG123_OK || rate <= 0) {
+        return nullptr;
+    }
+    // The whole stream is scanned once: the length of a VBR file without a header, or of a
+    // cut file whose header claims the full length, is then exact.
+    mpg123_scan(handle->mh);
+    std::unique_ptr<CMpegDecoder> decoder(new CMpegDecoder(std::move(handle)));
+    const off_t samples = mpg123_length(decoder->m_Handle->mh);
+    decoder->m_Duration = samples > 0 ? static_cast<double>(samples) * 1000.0 / rate : 0.0;
+    return decoder;
+}
+
+int CMpegDecoder::Decode(void* buffer, std::size_t size) {
+    mpg123_handle* mh = m_Handle->mh;
+    for (;;) {
+        std::size_t done = 0;
+        const int rc = mpg123_read(mh, static_cast<unsigned char*>(buffer), size, &done);
+        if (done > 0) {
+            return static_cast<int>(done);
+        }
+        if (rc == MPG123_NEW_FORMAT) {
+            continue;  // the next block carries the new format
+        }
+        return 0;  // the end, or an error the stream cannot get past
+    }
+}
+
+std::int32_t CMpegDecoder::CurrentTime() {
+    long rate = 0;
+    int channels = 0;
+    int encoding = 0;
+    if (mpg123_getformat(m_Handle->mh, &rate, &channels, &encoding) != MPG123_OK || rate <= 0) {
+        return 0;
+    }
+    const off_t sample = mpg123_tell(m_Handle->mh);
+    return sample > 0 ? static_cast<std::int32_t>(static_cast<double>(sample) * 1000.0 / rate) : 0;
+}
+
+bool CMpegDecoder::Seek(std::int32_t milliseconds) {
+    long rate = 0;
+    int channels = 0;
+    int encoding = 0;
+    if (mpg123_getformat(m_Handle->mh, &rate, &channels, &encoding) != MPG123_OK || rate <= 0) {
+        return false;
+    }
+    const auto sample = static_cast<off_t>(static_cast<double>(std::max(0, milliseconds)) * rate / 1000.0);
+    return mpg123_seek(m_Handle->mh, sample, SEEK_SET) >= 0;
+}
+
+MpegStreamInfo CMpegDecoder::StreamInfo() {
+    long rate = 0;
+    int channels = 0;
+    int encoding = 0;
+    MpegStreamInfo info;
+    if (mpg123_getformat(m_Handle->mh, &rate, &channels, &encoding) == MPG123_OK) {
+        info.sampleRate = static_cast<std::uint32_t>(rate);
+        info.twoChannels = channels == 2;
+    }
+    return info;
+}
+
+}  // namespace sonvara

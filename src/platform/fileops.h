@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace sonvara {
+
+struct FileOpError {
+    std::string text;      // the system's words
+    bool diskFull = false;  // a full disk or a file-size limit
+};
+
+// A name for a new file beside path (same folder, so a rename can replace path at once).
+std::string TempSiblingName(const std::string& path);
+
+// Creates path (which must not exist), writes the bytes, pushes them to the disk and closes.
+// On failure the partial file is removed.
+bool WriteNewFile(const std::string& path, const void* data, std::size_t size,
+                  FileOpError& error);
+
+// Replaces target by source in one step (a rename): readers see either the old or the new
+// file, never a mixture. source takes over target's permission bits (and owner, where the
+// process may set it).
+bool ReplaceFile(const std::string& source, const std::string& target, FileOpError& error);
+
+}  // namespace sonvara
