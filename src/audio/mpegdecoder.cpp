@@ -103,9 +103,41 @@ struct CMpegDecoder::Handle {
     }
 };
 
-CMpegDecoder::CMpegDecoder(std::unique_ptr<Handle> handle) : m_Handle(std::move(handle)) {}
+CMpegDecoder::CMpegDecoder(std::unique_ptr<Handle> handle, std::string path)
+    : m_Handle(std::move(handle)), m_Path(std::move(path)) {}
 
 CMpegDecoder::~CMpegDecoder() = default;
+
+namespace {
+
+// A library handle on the file with 16-bit output at the stream's own rate and channels, or
+// null when the library finds no format.
+mpg123_handle* OpenHandle(const std::string& path, long& rate) {
+    int err = MPG123_OK;
+    mpg123_handle* mh = mpg123_new(nullptr, &err);
+    if (mh == nullptr) {
+        return nullptr;
+    }
+    mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+    mpg123_format_none(mh);
+    const long* rates = nullptr;
+    std::size_t count = 0;
+    mpg123_rates(&rates, &count);
+    for (std::size_t i = 0; i < count; ++i) {
+        mpg123_format(mh, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
+    }
+    int channels = 0;
+    int encoding = 0;
+    if (mpg123_open(mh, path.c_str()) != MPG123_OK ||
+        mpg123_getformat(mh, &rate, &channels, &encoding) != MPG123_OK || rate <= 0) {
+        mpg123_close(mh);
+        mpg123_delete(mh);
+        return nullptr;
+    }
+    return mh;
+}
+
+}  // namespace
 
 std::unique_ptr<CMpegDecoder> CMpegDecoder::Create(const std::string& path) {
     std::error_code ec;
@@ -113,36 +145,27 @@ std::unique_ptr<CMpegDecoder> CMpegDecoder::Create(const std::string& path) {
         return nullptr;
     }
     InitLibrary();
+    long rate = 0;
     auto handle = std::make_unique<Handle>();
-    int err = MPG123_OK;
-    handle->mh = mpg123_new(nullptr, &err);
+    handle->mh = OpenHandle(path, rate);
     if (handle->mh == nullptr) {
         return nullptr;
     }
-    mpg123_param(handle->mh, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
-    // 16-bit signed output at whatever rate and channel count the stream has.
-    mpg123_format_none(handle->mh);
-    const long* rates = nullptr;
-    std::size_t count = 0;
-    mpg123_rates(&rates, &count);
-    for (std::size_t i = 0; i < count; ++i) {
-        mpg123_format(handle->mh, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
+    // The length comes from a scan of the whole stream, so that it is exact for a VBR file
+    // without a header and for a cut file whose header claims the full length. The scan runs
+    // on a handle of its own: a scanned handle decodes a few samples differently (by one)
+    // from a plain one, and the decoded PCM must equal what the library gives any player.
+    double duration = 0.0;
+    long scanRate = 0;
+    if (mpg123_handle* scan = OpenHandle(path, scanRate)) {
+        mpg123_scan(scan);
+        const off_t samples = mpg123_length(scan);
+        duration = samples > 0 ? static_cast<double>(samples) * 1000.0 / scanRate : 0.0;
+        mpg123_close(scan);
+        mpg123_delete(scan);
     }
-    if (mpg123_open(handle->mh, path.c_str()) != MPG123_OK) {
-        return nullptr;
-    }
-    long rate = 0;
-    int channels = 0;
-    int encoding = 0;
-    if (mpg123_getformat(handle->mh, &rate, &channels, &encoding) != MPG123_OK || rate <= 0) {
-        return nullptr;
-    }
-    // The whole stream is scanned once: the length of a VBR file without a header, or of a
-    // cut file whose header claims the full length, is then exact.
-    mpg123_scan(handle->mh);
-    std::unique_ptr<CMpegDecoder> decoder(new CMpegDecoder(std::move(handle)));
-    const off_t samples = mpg123_length(decoder->m_Handle->mh);
-    decoder->m_Duration = samples > 0 ? static_cast<double>(samples) * 1000.0 / rate : 0.0;
+    std::unique_ptr<CMpegDecoder> decoder(new CMpegDecoder(std::move(handle), path));
+    decoder->m_Duration = duration;
     return decoder;
 }
 
@@ -173,6 +196,18 @@ std::int32_t CMpegDecoder::CurrentTime() {
 }
 
 bool CMpegDecoder::Seek(std::int32_t milliseconds) {
+    if (milliseconds <= 0) {
+        // Back to the start on a fresh handle: the library's seek to sample 0 leaves some
+        // decoder state behind, and the first seconds would then differ in the last bit from
+        // a plain decode.
+        long rate = 0;
+        if (mpg123_handle* fresh = OpenHandle(m_Path, rate)) {
+            mpg123_close(m_Handle->mh);
+            mpg123_delete(m_Handle->mh);
+            m_Handle->mh = fresh;
+            return true;
+        }
+    }
     long rate = 0;
     int channels = 0;
     int encoding = 0;

@@ -36,14 +36,15 @@ public:
 
 private:
     struct Handle;
-    explicit CMpegDecoder(std::unique_ptr<Handle> handle);
+    explicit CMpegDecoder(std::unique_ptr<Handle> handle, std::string path);
 
     std::unique_ptr<Handle> m_Handle;
+    std::string m_Path;
     double m_Duration = 0.0;
 };
 
-// True when the bytes hold a run of consistent MPEG audio frames before `limit` bytes
-// (after an ID3 version 2 tag).
+// True when the file holds a run of consistent MPEG audio frames within its first megabyte
+// after an ID3 version 2 tag (or, for a short file, frames up to its end or trailing tag).
 bool FindMpegFrameRun(const std::string& path);
 
 }  // namespace sonvara
