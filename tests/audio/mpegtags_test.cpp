@@ -1,0 +1,239 @@
+// Tags of MP3 files written by a peer tool (mutagen, Debian's python3-mutagen), read and saved.
+#include "audio/mpegtags.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+
+#include "audio/audiompegfile.h"
+#include "audio/fileexception.h"
+#include "support/encoders.h"
+#include "support/testfiles.h"
+
+namespace sonvara::test {
+namespace {
+
+// Debian's python3, which has mutagen (the first python3 on PATH may not).
+CommandResult Mutagen(const std::string& script) {
+    return RunCommand("/usr/bin/python3 -c " + ShellQuote("from mutagen.id3 import ID3, TIT2, TPE1, TPE2, TCOM, TALB, TYER, COMM\n"
+                                                          "from mutagen.apev2 import APEv2\n" +
+                                                          script));
+}
+
+// The MPEG frames of a file: after an ID3 version 2 tag, before an APE and ID3 version 1 tag.
+Bytes AudioFrames(const Bytes& file) {
+    std::size_t start = 0;
+    if (file.size() >= 10 && file[0] == 'I' && file[1] == 'D' && file[2] == '3') {
+        start = 10 + (file[6] << 21 | file[7] << 14 | file[8] << 7 | file[9]);
+    }
+    while (start < file.size() && file[start] == 0) {
+        ++start;  // padding
+    }
+    std::size_t end = file.size();
+    if (end >= 128 && std::memcmp(&file[end - 128], "TAG", 3) == 0) {
+        end -= 128;
+    }
+    if (end >= 32 && std::memcmp(&file[end - 32], "APETAGEX", 8) == 0) {
+        const std::uint32_t size = file[end - 20] | file[end - 19] << 8 | file[end - 18] << 16 |
+                                   file[end - 17] << 24;
+        end -= size + 32;  // footer size counts items and footer; the header is 32 more
+    }
+    return Bytes(file.begin() + static_cast<std::ptrdiff_t>(start),
+                 file.begin() + static_cast<std::ptrdiff_t>(end));
+}
+
+class MpegTags : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(HaveTool("lame") && HaveTool("sox"));
+        ASSERT_EQ(Mutagen("pass").exitCode, 0) << "python3-mutagen is installed by the set-up script";
+        const std::string wav = SynthWav(m_Dir.File("a.wav"), "-r 44100 -c 2", "2 sine 440");
+        m_Plain = LameEncode(wav, m_Dir.File("plain.mp3"), "-b 128");
+    }
+    std::string Copy(const std::string& name) {
+        const std::string path = m_Dir.File(name);
+        WriteFile(path, ReadFile(m_Plain));
+        return path;
+    }
+    MpegTagTexts Read(const std::string& path) { return ReadMpegTags(path); }
+    CTempDir m_Dir;
+    std::string m_Plain;
+};
+
+TEST_F(MpegTags, ArtistFallsBackThroughTheArtistFramesAndTheOtherTags) {
+    const std::string composer = Copy("tcom.mp3");
+    ASSERT_EQ(Mutagen("t=ID3(); t.add(TCOM(encoding=3, text='Composer')); t.save('" + composer + "')")
+                  .exitCode, 0);
+    EXPECT_EQ(Read(composer).artist, "Composer");
+
+    const std::string band = Copy("tpe2.mp3");
+    ASSERT_EQ(Mutagen("t=ID3(); t.add(TCOM(encoding=3, text='C')); t.add(TPE2(encoding=3, text='Band'));"
+                      "t.save('" + band + "')").exitCode, 0);
+    EXPECT_EQ(Read(band).artist, "Band");
+
+    // Version 1 fills what version 2 lacks; APE what both lack.
+    const std::string mixed = Copy("mixed.mp3");
+    ASSERT_EQ(Mutagen("t=ID3(); t.add(TIT2(encoding=3, text='V2 title')); t.save('" + mixed + "', v1=0)")
+                  .exitCode, 0);
+    Bytes withV1 = ReadFile(mixed);
+    Bytes v1(128, 0);
+    std::memcpy(v1.data(), "TAGV1 title", 11);
+    std::memcpy(v1.data() + 33, "V1 artist", 9);
+    std::memcpy(v1.data() + 63, "V1 album", 8);
+    Append(withV1, v1);
+    WriteFile(mixed, withV1);
+    MpegTagTexts t = Read(mixed);
+    EXPECT_EQ(t.title, "V2 title");
+    EXPECT_EQ(t.artist, "V1 artist");
+    EXPECT_EQ(t.album, "V1 album");
+
+    const std::string ape = Copy("ape.mp3");
+    ASSERT_EQ(Mutagen("a=APEv2(); a['Title']='Ape title'; a['Artist']='Ape artist'; a['Album']='Ape album';"
+                      "a.save('" + ape + "')").exitCode, 0);
+    t = Read(ape);
+    EXPECT_EQ(t.title, "Ape title");
+    EXPECT_EQ(t.artist, "Ape artist");
+    EXPECT_EQ(t.album, "Ape album");
+
+    t = Read(m_Plain);
+    EXPECT_EQ(t.title + t.artist + t.album, "");
+}
+
+TEST_F(MpegTags, NonLatinTextsInUtf16AndUtf8ReadBackExactly) {
+    const std::string v23 = Copy("v23.mp3");
+    ASSERT_EQ(Mutagen("t=ID3(); t.add(TIT2(encoding=1, text='Песня 歌')); t.add(TPE1(encoding=1, text='Ἀθῆναι'));"
+                      "t.add(TALB(encoding=1, text='😀 album')); t.save('" + v23 + "', v2_version=3)").exitCode, 0);
+    MpegTagTexts t = Read(v23);
+    EXPECT_EQ(t.title, "Песня 歌");
+    EXPECT_EQ(t.artist, "Ἀθῆναι");
+    EXPECT_EQ(t.album, "😀 album");
+
+    const std::string v24 = Copy("v24.mp3");
+    ASSERT_EQ(Mutagen("t=ID3(); t.add(TIT2(encoding=3, text='日本語のタイトル')); t.save('" + v24 + "')").exitCode, 0);
+    EXPECT_EQ(Read(v24).title, "日本語のタイトル");
+}
+
+TEST_F(MpegTags, SavingKeepsTheVersionEveryOtherFrameAndTheAudio) {
+    const std::string path = Copy("save23.mp3");
+    ASSERT_EQ(Mutagen("t=ID3(); t.add(TIT2(encoding=1, text='Old')); t.add(TCOM(encoding=1, text='Comp'));"
+                      "t.add(TPE2(encoding=1, text='Band')); t.add(TYER(encoding=1, text='1999'));"
+                      "t.add(COMM(encoding=1, lang='eng', desc='', text='keep me'));"
+                      "t.save('" + path + "', v2_version=3, v1=2)").exitCode, 0);
+    const Bytes before = ReadFile(path);
+    SaveMpegTags(path, {"Новый", "Artist", ""});
+    const Bytes after = ReadFile(path);
+    EXPECT_TRUE(AudioFrames(after) == AudioFrames(before));
+    ASSERT_GE(after.size(), 128u);
+    EXPECT_EQ(after[3], 3) << "the ID3 version 2.3 tag must stay 2.3";
+
+    const CommandResult r = Mutagen(
+        "t=ID3('" + path + "', translate=False); print(t.version);"
+        "print(int(t['TIT2'].encoding), t['TIT2'].text[0]);"
+        "print(t['TPE1'].text[0], t['TPE2'].text[0], t['TCOM'].text[0], t['TYER'].text[0]);"
+        "print(t.getall('COMM')[0].text[0]); print('TALB' in t)");
+    EXPECT_EQ(r.out, "(2, 3, 0)\n1 Новый\nArtist Band Comp 1999\nkeep me\nFalse\n") << r.err;
+    // Version 1: the new texts ('?' for what Latin-1 lacks), the year kept.
+    const Bytes v1(after.end() - 128, after.end());
+    EXPECT_EQ(std::string(v1.begin(), v1.begin() + 3), "TAG");
+    EXPECT_EQ(std::string(v1.begin() + 3, v1.begin() + 8), "?????");
+    EXPECT_EQ(std::string(v1.begin() + 33, v1.begin() + 39), "Artist");
+    EXPECT_EQ(std::string(v1.begin() + 93, v1.begin() + 97), "1999");
+
+    // An empty text leaves the old one.
+    SaveMpegTags(path, {"", "", "Album"});
+    MpegTagTexts t = Read(path);
+    EXPECT_EQ(t.title, "Новый");
+    EXPECT_EQ(t.artist, "Artist");
+    EXPECT_EQ(t.album, "Album");
+}
+
+TEST_F(MpegTags, AFileWithoutTagsGetsOnlyAVersionOneTag) {
+    const std::string path = Copy("bare.mp3");
+    const Bytes before = ReadFile(path);
+    CAudioMpegFile f;
+    f.SetFileName(path);
+    ASSERT_TRUE(f.IsValid());
+    f.SetTitle("T");
+    f.SetArtist("Ärtist");
+    f.SaveTags();
+    EXPECT_EQ(f.GetArtist(), "Ärtist");  // read back by the Open that follows
+    const Bytes after = ReadFile(path);
+    ASSERT_EQ(after.size(), before.size() + 128);
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), after.begin()));
+    EXPECT_EQ(after[before.size() + 33], 0xC4);  // Ä in Latin-1
+    const std::string v24 = Copy("v24.mp3");
+    ASSERT_EQ(Mutagen("t=ID3(); t.add(TIT2(encoding=3, text='x')); t.save('" + v24 + "')").exitCode, 0);
+    SaveMpegTags(v24, {"y", "", ""});
+    EXPECT_EQ(ReadFile(v24)[3], 4);
+    EXPECT_EQ(Read(v24).title, "y");
+}
+
+TEST_F(MpegTags, AFileThatCannotBeWrittenIsReportedAndLeftAsItWas) {
+    const std::string path = Copy("limit.mp3");
+    const Bytes before = ReadFile(path);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{static_cast<rlim_t>(before.size() / 2), static_cast<rlim_t>(before.size() / 2)};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        try {
+            SaveMpegTags(path, {"t", "a", "b"});
+        } catch (const CFileException& e) {
+            ::_exit(e.m_cause == CFileException::diskFull ? 0 : 4);
+        }
+        ::_exit(5);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(ReadFile(path), before);
+    // No temporary file is left beside it.
+    int files = 0;
+    for (const auto& e : std::filesystem::directory_iterator(m_Dir.Path())) {
+        files += e.path().filename().string().find(".tmp") != std::string::npos ? 1 : 0;
+    }
+    EXPECT_EQ(files, 0);
+    EXPECT_THROW(SaveMpegTags(m_Dir.File("missing.mp3"), {"t", "", ""}), CFileException);
+}
+
+TEST_F(MpegTags, DamagedTagsNeverCrashTheReader) {
+    const Bytes audio = ReadFile(m_Plain);
+    std::vector<Bytes> cases;
+    // A tag whose size runs past the end, one with frames of absurd sizes, one cut short.
+    cases.push_back({'I', 'D', '3', 3, 0, 0, 0x7F, 0x7F, 0x7F, 0x7F, 'T', 'I', 'T', '2'});
+    Bytes absurd = {'I', 'D', '3', 3, 0, 0, 0, 0, 2, 0, 'T', 'I', 'T', '2', 0xFF, 0xFF, 0xFF, 0xFF, 0, 0};
+    absurd.resize(266, 'x');
+    Append(absurd, audio);
+    cases.push_back(absurd);
+    Bytes compressed = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 40, 'T', 'I', 'T', '2', 0, 0, 0, 20, 0, 0x80};
+    compressed.resize(50, 0x55);
+    Append(compressed, audio);
+    cases.push_back(compressed);
+    Bytes v4unsync = {'I', 'D', '3', 4, 0, 0x80, 0, 0, 0, 20, 'T', 'P', 'E', '1', 0, 0, 0, 10, 0, 3};
+    v4unsync.resize(30, 0xFF);
+    Append(v4unsync, audio);
+    cases.push_back(v4unsync);
+    Bytes apeLie = audio;
+    Append(apeLie, {'A', 'P', 'E', 'T', 'A', 'G', 'E', 'X', 0xD0, 7, 0, 0, 0xFF, 0xFF, 0xFF, 0x7F,
+                    5, 0, 0, 0, 0, 0, 0, 0x80, 0, 0, 0, 0, 0, 0, 0, 0});
+    cases.push_back(apeLie);
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const std::string path = m_Dir.File("bad" + std::to_string(i) + ".mp3");
+        WriteFile(path, cases[i]);
+        Read(path);  // must simply return
+        CAudioMpegFile f;
+        f.SetFileName(path);
+        f.IsValid();
+    }
+}
+
+}  // namespace
+}  // namespace sonvara::test
