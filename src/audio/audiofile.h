@@ -45,6 +45,9 @@ public:
     virtual const std::string& GetFileName() const { return m_FileName; }
     virtual void Seek(std::int32_t milliseconds);
     virtual bool HasFormat() const { return false; }
+    // The rate and channel count of what Read delivers (the WAVE kind converts some formats).
+    virtual std::uint32_t GetDeliveredSampleRate() { return GetSampleRate(); }
+    virtual std::int16_t GetDeliveredChannels() { return GetChannels(); }
     virtual bool Open(std::uint32_t mode) = 0;
 
 protected:

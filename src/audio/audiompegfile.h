@@ -32,6 +32,8 @@ public:
     void SaveTags() override;
     void Seek(std::int32_t milliseconds) override;
     bool Open(std::uint32_t mode) override;
+    // A decoder is open: the file can be read.
+    bool IsOpen() const { return m_pDecoder != nullptr; }
 
     // Write side; each throws CFileException on failure.
     void CreateOutput(const std::string& path, const EncoderSettings& settings,

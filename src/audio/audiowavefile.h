@@ -42,6 +42,10 @@ public:
     // What Read delivers after OpenStream: the stored rate and channels for 16-bit PCM,
     // 44100 Hz stereo for everything converted.
     bool DeliversConverted() const { return m_Converted; }
+    std::uint32_t GetDeliveredSampleRate() override {
+        return m_Converted ? 44100 : GetSampleRate();
+    }
+    std::int16_t GetDeliveredChannels() override { return m_Converted ? 2 : GetChannels(); }
     // Why Read gives nothing after OpenStream ("" when it can read).
     const std::string& UnreadableReason() const { return m_Unreadable; }
     const std::optional<WaveFormat>& GetFormat() const { return m_Format; }

@@ -1,0 +1,67 @@
+#include "convert/mp3towavjob.h"
+
+#include "audio/fileexception.h"
+#include "convert/jobtables.h"
+
+namespace sonvara {
+
+void CMp3ToWavJob::Setup(const std::string& source, const std::string& destination,
+                         int formatType) {
+    m_Open = false;
+    {
+        CAudioMpegFile tags;
+        tags.SetFileName(source);
+        if (!tags.IsValid()) {
+            throw CFileException(CFileException::genericException, 0, source, "not MPEG audio");
+        }
+        m_SourcePath = source;
+        m_Destination = destination;
+        m_Format = OutputFormatForType(formatType);
+        m_Writer.SetArtist(tags.GetArtist());
+        m_Writer.SetTitle(tags.GetTitle());
+        m_Writer.SetAlbum(tags.GetAlbum());
+        tags.CloseStream();
+    }
+    // The source is opened before the output is created, so that a source that fails here
+    // leaves no empty output behind.
+    m_Source.SetFileName(source);
+    m_Source.OpenStream();
+    if (!m_Source.IsOpen()) {
+        throw CFileException(CFileException::genericException, 0, source, "not MPEG audio");
+    }
+    try {
+        m_Writer.CreateOutput(destination, m_Format);
+    } catch (...) {
+        m_Source.CloseStream();
+        throw;
+    }
+    m_Destination = m_Writer.GetFileName();
+    m_Open = true;
+}
+
+bool CMp3ToWavJob::Run(IProgressSink* sink) {
+    if (!m_Open) {
+        throw CFileException(CFileException::genericException, 0, m_Destination,
+                             "the job was not set up");
+    }
+    return m_Loop.Run(m_Source, sink, false, [this](const void* data, std::size_t bytes) {
+        m_Writer.WriteData(data, bytes);
+    });
+}
+
+void CMp3ToWavJob::Close() {
+    if (!m_Open) {
+        return;
+    }
+    m_Open = false;
+    try {
+        m_Writer.Finish();
+        m_Writer.SaveTags();
+    } catch (...) {
+        m_Source.CloseStream();
+        throw;
+    }
+    m_Source.CloseStream();
+}
+
+}  // namespace sonvara

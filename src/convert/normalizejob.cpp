@@ -1,0 +1,115 @@
+#include "convert/normalizejob.h"
+
+#include "audio/audiowavefile.h"
+#include "audio/disctrack.h"
+#include "convert/jobstop.h"
+#include "convert/jobtables.h"
+#include "convert/peakscanjob.h"
+#include "convert/progresssink.h"
+
+namespace sonvara {
+
+namespace {
+constexpr std::size_t kBlockBytes = 65536;
+}  // namespace
+
+std::vector<std::int16_t> CNormalizeJob::MakeGainTable(std::int16_t gain) {
+    std::vector<std::int16_t> table(65536);
+    for (std::int32_t i = -32768; i <= 32767; ++i) {
+        const std::int32_t j = i * gain / 100;
+        table[static_cast<std::size_t>(i + 32768)] =
+            static_cast<std::int16_t>(j > 32767 ? 32767 : j < -32768 ? -32768 : j);
+    }
+    return table;
+}
+
+void CNormalizeJob::Setup(IDiscTrack* track, CAudioWaveFile* output, int formatType,
+                          IProgressSink* sink) {
+    m_pTrack = track;
+    m_pOutput = output;
+    m_pSink = sink;
+    m_Gain = 0;
+    m_Writing = false;
+    m_Created = false;
+    if (sink != nullptr) {
+        sink->SetProgress(0);
+    }
+    m_Format = OutputFormatForType(formatType);
+}
+
+bool CNormalizeJob::Execute() {
+    auto aborted = [this] { return m_pSink != nullptr && m_pSink->IsAborted(); };
+    {
+        CPeakScanJob scan;
+        scan.Setup(m_pTrack, m_pSink);
+        try {
+            scan.Execute();
+        } catch (...) {
+            scan.Close();
+            throw;
+        }
+        scan.Close();
+        m_Gain = scan.GetGain();
+    }
+    if (aborted() || m_Gain == 0) {
+        return aborted();
+    }
+    m_Length75 = m_pTrack->GetLengthInFrames();
+    m_Table = MakeGainTable(m_Gain);
+
+    auto* disc = dynamic_cast<CDiscAudioTrack*>(m_pTrack);
+    if (disc != nullptr && disc->GetFile() != nullptr) {
+        const CAudioFile& source = *disc->GetFile();
+        if (!source.GetArtist().empty()) {
+            m_pOutput->SetArtist(source.GetArtist());
+        }
+        if (!source.GetTitle().empty()) {
+            m_pOutput->SetTitle(source.GetTitle());
+        }
+        if (!source.GetAlbum().empty()) {
+            m_pOutput->SetAlbum(source.GetAlbum());
+        }
+    }
+    m_pTrack->OpenStream();
+    m_TrackOpen = true;
+    m_pOutput->CreateOutput(m_pOutput->GetFileName(), m_Format);
+    m_Writing = true;
+    m_Created = true;
+
+    std::vector<std::int16_t> buffer(kBlockBytes / 2);
+    std::int64_t counter = 0;
+    for (;;) {
+        const int n = m_pTrack->Read(kBlockBytes, 1, buffer.data(), kBlockBytes);
+        if (n <= 0 || aborted()) {
+            break;
+        }
+        const std::size_t samples = static_cast<std::size_t>(n) / 2;
+        for (std::size_t i = 0; i < samples; ++i) {
+            buffer[i] = m_Table[static_cast<std::size_t>(buffer[i] + 32768)];
+        }
+        m_pOutput->WriteData(buffer.data(), static_cast<std::size_t>(n));
+        counter += 2800;
+        if (m_pSink != nullptr) {
+            m_pSink->SetProgress(m_Length75 > 0 ? static_cast<int>(counter / m_Length75) : 0);
+        }
+        if (aborted()) {
+            throw CUserException();
+        }
+    }
+    return aborted();
+}
+
+void CNormalizeJob::Close() {
+    const bool writing = m_Writing;
+    m_Writing = false;
+    if (m_TrackOpen) {
+        m_pTrack->CloseStream();
+        m_TrackOpen = false;
+    }
+    if (writing) {
+        m_pOutput->Finish();
+        m_pOutput->SaveTags();
+    }
+}
+
+}  // namespace sonvara

@@ -1,0 +1,78 @@
+#include "convert/peakscanjob.h"
+
+#include <cstdlib>
+
+#include "audio/disctrack.h"
+#include "convert/jobstop.h"
+#include "convert/progresssink.h"
+
+namespace sonvara {
+
+namespace {
+constexpr std::size_t kBlockBytes = 65536;
+}  // namespace
+
+void CPeakScanJob::Setup(IDiscTrack* track, IProgressSink* sink) {
+    m_pTrack = track;
+    m_pSink = sink;
+    m_Length75 = track->GetLengthInFrames();
+    if (sink != nullptr) {
+        sink->SetProgress(0);
+    }
+    track->OpenStream();
+    m_Peak = -1;
+    m_Gain = 0;
+    m_Buffer.assign(kBlockBytes / 2, 0);
+}
+
+bool CPeakScanJob::Execute() {
+    auto aborted = [this] { return m_pSink != nullptr && m_pSink->IsAborted(); };
+    m_Peak = -1;
+    m_Length75 = m_pTrack->GetLengthInFrames();
+    std::int64_t counter = 0;
+    bool first = true;
+    for (;;) {
+        if (aborted()) {
+            break;
+        }
+        const int n = m_pTrack->Read(kBlockBytes, 1, m_Buffer.data(), kBlockBytes);
+        if (n <= 0) {
+            break;
+        }
+        const std::size_t samples = static_cast<std::size_t>(n) / 2;
+        if (first && samples > 0) {
+            m_Peak = std::abs(static_cast<std::int32_t>(m_Buffer[0]));
+            first = false;
+        }
+        for (std::size_t i = 0; i < samples; ++i) {
+            const std::int32_t magnitude = std::abs(static_cast<std::int32_t>(m_Buffer[i]));
+            if (magnitude > m_Peak) {
+                m_Peak = magnitude;
+            }
+        }
+        counter += 2800;
+        if (m_pSink != nullptr) {
+            m_pSink->SetProgress(m_Length75 > 0 ? static_cast<int>(counter / m_Length75) : 0);
+        }
+        if (aborted()) {
+            throw CUserException();
+        }
+    }
+    return aborted();
+}
+
+void CPeakScanJob::Close() {
+    if (m_pTrack != nullptr) {
+        m_pTrack->CloseStream();
+    }
+    if (m_Peak > 31129.6) {
+        m_Gain = 100;
+    } else if (m_Peak <= 0) {
+        m_Gain = 0;  // silence, or nothing read: nothing to scale
+    } else {
+        const double gain = 3112960.0 / m_Peak;
+        m_Gain = static_cast<std::int16_t>(gain > 32767.0 ? 32767 : static_cast<int>(gain));
+    }
+}
+
+}  // namespace sonvara
