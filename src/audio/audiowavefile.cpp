@@ -354,7 +354,7 @@ void CAudioWaveFile::SaveTags() {
         PutLE32(riffLength, static_cast<std::uint32_t>(
                                 std::min<std::int64_t>(newSize - 8, 0xFFFFFFFFLL)));
         const bool ok = newSize - 8 <= 0xFFFFFFFFLL && riff.Seek(oldSize) &&
-                        riff.Write(tail.data(), tail.size()) && riff.Sync() &&
+                        riff.Write(tail.data(), tail.size()) && riff.Flush() &&
                         riff.Seek(wave.dataOffset - 4) && riff.Write(riffLength, 4) &&
                         riff.Flush();
         if (!ok) {

@@ -77,7 +77,7 @@ bool NormalizeFile(const std::string& file, const std::string& trackDirectory, i
     }
     if (created) {
         FileOpError replaceError;
-        if (!ReplaceFile(temp, file, replaceError)) {
+        if (!SyncFile(temp, replaceError) || !ReplaceFile(temp, file, replaceError)) {
             removeTemp();
             return fail(file + ": " + replaceError.text);
         }

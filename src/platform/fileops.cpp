@@ -46,6 +46,15 @@ bool WriteNewFile(const std::string& path, const void* data, std::size_t size,
     return true;
 }
 
+bool SyncFile(const std::string& path, FileOpError& error) {
+    CFile file;
+    if (!file.Open(path, CFile::Mode::kReadWrite) || !file.Sync() || !file.Close()) {
+        error = {file.ErrorText(), file.DiskFull()};
+        return false;
+    }
+    return true;
+}
+
 bool ReplaceFile(const std::string& source, const std::string& target, FileOpError& error) {
     std::error_code ec;
 #ifndef _WIN32

@@ -18,6 +18,9 @@ std::string TempSiblingName(const std::string& path);
 bool WriteNewFile(const std::string& path, const void* data, std::size_t size,
                   FileOpError& error);
 
+// Pushes a file's data to the disk (before it replaces another by a rename).
+bool SyncFile(const std::string& path, FileOpError& error);
+
 // Replaces target by source in one step (a rename): readers see either the old or the new
 // file, never a mixture. source takes over target's permission bits (and owner, where the
 // process may set it).
