@@ -19,6 +19,12 @@ configure_and_build() { # dir, extra cmake args...
 
 release() { configure_and_build build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo; }
 asan() { configure_and_build build/asan -DCMAKE_BUILD_TYPE=Debug -DSONVARA_SANITIZE=address; }
+tsan() { # only what crosses threads
+  if [ ! -f build/tsan/build.ninja ]; then
+    cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSONVARA_SANITIZE=thread
+  fi
+  cmake --build build/tsan -j "$jobs" --target cli_tests sonvara-cli
+}
 
 cmd=${1:-}
 [ $# -gt 0 ] && shift
@@ -42,6 +48,11 @@ case "$cmd" in
     asan
     (cd build/asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
       UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j "$jobs")
+    tsan
+    (cd build/tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j "$jobs" \
+      -R 'AnalyzeCli|RunInOrder')
+    # Every fuzz target for a minute on its corpus (the long campaign: scripts/fuzz.sh 600).
+    scripts/fuzz.sh "${SONVARA_FUZZ_SECONDS:-60}"
     ;;
   bench)
     scripts/install-deps.sh

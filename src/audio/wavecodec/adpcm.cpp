@@ -165,7 +165,10 @@ std::size_t DecodeMsAdpcmBlock(const std::uint8_t* block, std::size_t size, int 
         const int signedNibble = raw >= 8 ? raw - 16 : raw;
         const int predicted = (sample1[c] * coef1[c] + sample2[c] * coef2[c]) >> 8;
         const int value = Clamp16(predicted + signedNibble * delta[c]);
-        delta[c] = std::max(16, (kMsAdaptation[raw] * delta[c]) >> 8);
+        // A damaged block can make the step grow without end; it is held where the
+        // arithmetic stays exact (far beyond what any real stream reaches).
+        delta[c] = static_cast<int>(std::clamp<std::int64_t>(
+            (static_cast<std::int64_t>(kMsAdaptation[raw]) * delta[c]) >> 8, 16, 1 << 24));
         sample2[c] = sample1[c];
         sample1[c] = value;
         out[(2 + n / ch) * ch + c] = static_cast<std::int16_t>(value);

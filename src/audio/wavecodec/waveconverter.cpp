@@ -327,7 +327,9 @@ void CWaveConverter::Convert(const std::uint8_t* source, std::size_t sourceSize,
             return;
         case Kind::kCopy: {
             const std::size_t n = std::min(sourceSize - sourceSize % 4, destinationSize - destinationSize % 4);
-            std::memcpy(destination, source, n);
+            if (n > 0) {
+                std::memcpy(destination, source, n);
+            }
             sourceUsed = destinationUsed = n;
             return;
         }
@@ -346,7 +348,9 @@ void CWaveConverter::Convert(const std::uint8_t* source, std::size_t sourceSize,
     }
     // Hand out what fits; the rest waits for the next call.
     const std::size_t n = std::min(m_Output.size() - m_OutputRead, destinationSize);
-    std::memcpy(destination, m_Output.data() + m_OutputRead, n);
+    if (n > 0) {
+        std::memcpy(destination, m_Output.data() + m_OutputRead, n);
+    }
     destinationUsed = n;
     m_OutputRead += n;
     if (m_OutputRead == m_Output.size()) {
