@@ -52,7 +52,11 @@ void CConsole::ShowProgress(std::size_t done, std::size_t total, const std::stri
         }
         shown = "..." + shown.substr(from);
     }
-    std::fprintf(stderr, "\r\033[K[%zu/%zu] %s", done, total, shown.c_str());
+    if (total > 0) {
+        std::fprintf(stderr, "\r\033[K[%zu/%zu] %s", done, total, shown.c_str());
+    } else {
+        std::fprintf(stderr, "\r\033[K%s", shown.c_str());
+    }
     std::fflush(stderr);
     m_ProgressShown = true;
 }

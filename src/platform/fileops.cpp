@@ -1,6 +1,7 @@
 #include "platform/fileops.h"
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <system_error>
@@ -76,6 +77,61 @@ bool ReplaceFile(const std::string& source, const std::string& target, FileOpErr
     std::filesystem::rename(source, target, ec);
     if (ec) {
         error = {std::error_code(ec.value(), std::generic_category()).message(), false};
+        return false;
+    }
+    return true;
+}
+
+}  // namespace sonvara
+
+namespace sonvara {
+
+bool MoveFile(const std::string& source, const std::string& target, bool replace,
+              FileOpError& error) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (!replace && fs::exists(fs::symlink_status(target, ec))) {
+        error = {"the target exists", false};
+        return false;
+    }
+    fs::rename(source, target, ec);
+    if (!ec) {
+        return true;
+    }
+#ifdef EXDEV
+    const bool otherVolume = ec.value() == EXDEV;
+#else
+    const bool otherVolume = true;
+#endif
+    if (!otherVolume) {
+        error = {std::error_code(ec.value(), std::generic_category()).message(), false};
+        return false;
+    }
+    const std::string temp = TempSiblingName(target);
+    const auto size = fs::file_size(source, ec);
+    if (ec) {
+        error = {std::error_code(ec.value(), std::generic_category()).message(), false};
+        return false;
+    }
+    if (!fs::copy_file(source, temp, fs::copy_options::none, ec) || fs::file_size(temp, ec) != size ||
+        ec) {
+        error = {ec ? std::error_code(ec.value(), std::generic_category()).message()
+                    : "the copy is incomplete",
+                 ec.value() == ENOSPC || ec.value() == EFBIG};
+        fs::remove(temp, ec);
+        return false;
+    }
+    FileOpError syncError;
+    if (!SyncFile(temp, syncError) || !ReplaceFile(temp, target, syncError)) {
+        error = syncError;
+        fs::remove(temp, ec);
+        return false;
+    }
+    if (!fs::remove(source, ec)) {
+        // The copy is in place; the original stays too rather than being half removed.
+        error = {"copied, but the original could not be removed: " +
+                     std::error_code(ec.value(), std::generic_category()).message(),
+                 false};
         return false;
     }
     return true;

@@ -27,3 +27,13 @@ bool SyncFile(const std::string& path, FileOpError& error);
 bool ReplaceFile(const std::string& source, const std::string& target, FileOpError& error);
 
 }  // namespace sonvara
+
+namespace sonvara {
+
+// Moves a file; where a rename cannot (another file system), copies it beside the target,
+// checks the copy's size, puts it in place and only then removes the original. Any failure
+// leaves the original where it was. replace: an existing target is replaced (else refused).
+bool MoveFile(const std::string& source, const std::string& target, bool replace,
+              FileOpError& error);
+
+}  // namespace sonvara

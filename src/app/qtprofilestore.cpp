@@ -1,0 +1,54 @@
+#include "app/qtprofilestore.h"
+
+#include <QSettings>
+#include <QString>
+
+#include <cstdlib>
+
+namespace sonvara {
+
+namespace {
+QString Key(const std::string& section, const std::string& name) {
+    return QString::fromStdString(section + "/" + name);
+}
+}  // namespace
+
+CQtProfileStore::CQtProfileStore()
+    : m_Settings(std::make_unique<QSettings>("VELMORA", "Velmora Sonvara 2.0")) {}
+
+CQtProfileStore::CQtProfileStore(const std::string& iniFile)
+    : m_Settings(std::make_unique<QSettings>(QString::fromStdString(iniFile), QSettings::IniFormat)) {}
+
+CQtProfileStore::~CQtProfileStore() = default;
+
+std::unique_ptr<CQtProfileStore> CQtProfileStore::ForPrograms() {
+    if (const char* file = std::getenv("SONVARA_CONFIG"); file != nullptr && *file != '\0') {
+        return std::make_unique<CQtProfileStore>(file);
+    }
+    return std::make_unique<CQtProfileStore>();
+}
+
+int CQtProfileStore::GetInt(const std::string& section, const std::string& name, int fallback) {
+    bool ok = false;
+    const int value = m_Settings->value(Key(section, name), fallback).toInt(&ok);
+    return ok ? value : fallback;
+}
+
+void CQtProfileStore::SetInt(const std::string& section, const std::string& name, int value) {
+    m_Settings->setValue(Key(section, name), value);
+    m_Settings->sync();
+}
+
+std::string CQtProfileStore::GetString(const std::string& section, const std::string& name,
+                                       const std::string& fallback) {
+    const QVariant value = m_Settings->value(Key(section, name));
+    return value.isValid() ? value.toString().toStdString() : fallback;
+}
+
+void CQtProfileStore::SetString(const std::string& section, const std::string& name,
+                                const std::string& value) {
+    m_Settings->setValue(Key(section, name), QString::fromStdString(value));
+    m_Settings->sync();
+}
+
+}  // namespace sonvara

@@ -1,0 +1,168 @@
+#include "cli/convertcommand.h"
+
+#include <cstdio>
+
+#include "app/qtprofilestore.h"
+#include "cli/collect.h"
+#include "cli/console.h"
+#include "cli/options.h"
+#include "cli/terminalhost.h"
+#include "platform/paths.h"
+#include "tracks/settings.h"
+#include "tracks/tracklist.h"
+
+namespace sonvara::cli {
+
+namespace {
+
+const char* const kConversionHelp =
+    "Usage: sonvara-cli %s [options] PATH...\n"
+    "\n"
+    "%s\n"
+    "Outputs go to the track directory of the settings (or --track-dir), named after the\n"
+    "source with the new extension. PATH is a file or a folder (its files of the source type;\n"
+    "with -r also those of sub-folders).\n"
+    "\n"
+    "Options (each overrides the stored settings for this run only):\n"
+    "  -r, --recursive          take files in sub-folders too\n"
+    "  --track-dir DIR          folder for the outputs (made when it does not exist)\n"
+    "  --bitrate KBPS           64, 96, 128, 160, 192, 256 or 320 (MP3 outputs)\n"
+    "  --quality Q              normal, low or high (MP3 outputs)\n"
+    "  --vbr, --cbr             variable or constant bit rate (MP3 outputs)\n"
+    "  --pcm, --adpcm           uncompressed or IMA ADPCM WAV (mp3-to-wav)\n"
+    "  --normalize, --no-normalize    bring each WAV to a common peak (mp3-to-wav)\n"
+    "  --convert-corrupt, --skip-corrupt  convert files the check finds corrupt (mp3-to-wav)\n"
+    "  --yes, --no              answer the overwrite question for existing outputs\n"
+    "                           (default: ask on a terminal, no otherwise)\n"
+    "  -h, --help               show this text\n"
+    "\n"
+    "Settings come from the user's profile, or the INI file named by SONVARA_CONFIG.\n"
+    "The result lines of the run go to standard output, a summary to standard error.\n"
+    "Exit status: 0 when every track taken was converted, 1 when any failed, was skipped or\n"
+    "could not be read, 2 for a usage error, 130 when interrupted (Ctrl+C).\n";
+
+int BitRateIndex(const std::string& kbps) {
+    const char* rates[] = {"64", "96", "128", "160", "192", "256", "320"};
+    for (int i = 0; i < 7; ++i) {
+        if (kbps == rates[i]) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+int RunConversionCommand(ConversionMode mode, const std::string& command,
+                         const std::vector<std::string>& arguments) {
+    const char* what = mode == ConversionMode::kMp3ToWav
+                           ? "Decodes MP3 files to WAV (44100 Hz stereo); each is checked first."
+                       : mode == ConversionMode::kWavToMp3
+                           ? "Encodes WAV files to MP3 (MPEG-1 Layer III, 44100 Hz)."
+                           : "Re-encodes MP3 files at the configured bit rate and quality.";
+    auto store = CQtProfileStore::ForPrograms();
+    CSettings stored(*store);
+    ConversionSettings settings = ReadConversionSettings(stored);
+    const bool readTags = stored.GetID3Check();
+    bool recursive = false;
+    OverwritePolicy policy = OverwritePolicy::kAsk;
+    std::vector<std::string> paths;
+
+    COptionReader options(arguments);
+    std::string value;
+    while (options.Next()) {
+        if (options.IsPath()) {
+            paths.push_back(options.Current());
+        } else if (options.Is("-h", "--help")) {
+            std::printf(kConversionHelp, command.c_str(), what);
+            return 0;
+        } else if (options.Is("-r", "--recursive")) {
+            recursive = true;
+        } else if (options.Is(nullptr, "--track-dir")) {
+            if (!options.TakeValue(value)) {
+                return UsageError(options.Error(), command);
+            }
+            settings.trackDir = value;
+        } else if (options.Is(nullptr, "--bitrate")) {
+            if (!options.TakeValue(value) || BitRateIndex(value) < 0) {
+                return UsageError("--bitrate takes 64, 96, 128, 160, 192, 256 or 320", command);
+            }
+            settings.encoder.bitRateIndex = BitRateIndex(value);
+        } else if (options.Is(nullptr, "--quality")) {
+            if (!options.TakeValue(value) || (value != "normal" && value != "low" && value != "high")) {
+                return UsageError("--quality takes normal, low or high", command);
+            }
+            settings.encoder.qualityIndex = value == "normal" ? 0 : value == "low" ? 1 : 2;
+        } else if (options.Is(nullptr, "--vbr") || options.Is(nullptr, "--cbr")) {
+            settings.encoder.vbr = options.Current() == "--vbr";
+            settings.encoder.cbr = !settings.encoder.vbr;
+        } else if (options.Is(nullptr, "--pcm") || options.Is(nullptr, "--adpcm")) {
+            settings.uncompressed = options.Current() == "--pcm";
+        } else if (options.Is(nullptr, "--normalize") || options.Is(nullptr, "--no-normalize")) {
+            settings.normalize = options.Current() == "--normalize";
+        } else if (options.Is(nullptr, "--convert-corrupt") ||
+                   options.Is(nullptr, "--skip-corrupt")) {
+            settings.convertCorrupt = options.Current() == "--convert-corrupt";
+        } else if (options.Is(nullptr, "--yes") || options.Is(nullptr, "--no")) {
+            policy = options.Current() == "--yes" ? OverwritePolicy::kYes : OverwritePolicy::kNo;
+        } else {
+            return UsageError("unknown option '" + options.Current() + "'", command);
+        }
+    }
+    if (paths.empty()) {
+        return UsageError("no PATH given", command);
+    }
+
+    InstallInterruptHandler();
+    CConsole console;
+    const std::string extension = mode == ConversionMode::kWavToMp3 ? ".WAV" : ".MP3";
+    std::size_t errors = 0;
+    std::vector<std::string> readable;
+    for (const CollectedPath& item : CollectPaths(paths, extension, recursive)) {
+        if (!item.error.empty()) {
+            console.PrintLine("Error\t" + item.path + "\t" + item.error);
+            ++errors;
+        } else {
+            readable.push_back(item.path);
+        }
+    }
+    CTrackList list;
+    AddOptions add;
+    add.readTags = readTags;
+    for (const AddResult& r : list.AddTracks(readable, add)) {
+        if (r.outcome != AddOutcome::kAdded) {
+            console.PrintLine("Error\t" + r.path + "\t" + r.reason);
+            ++errors;
+        }
+    }
+
+    CTerminalQuestions questions(console, policy);
+    CTerminalHost host(console, questions);
+    CConversionRun run(mode, host);
+    const std::vector<TrackRecord*> records = list.Records();
+    if (!run.Start(settings, records)) {
+        return 1;
+    }
+    run.Walk(records);
+
+    std::size_t converted = 0;
+    std::size_t failed = 0;
+    std::size_t skipped = 0;
+    for (const TrackOutcome& o : run.Outcomes()) {
+        (o.kind == TrackOutcome::kConverted ? converted
+         : o.kind == TrackOutcome::kFailed  ? failed
+                                            : skipped)++;
+    }
+    const std::size_t notReached = records.size() - run.Outcomes().size();
+    console.Message(std::to_string(converted) + " converted, " + std::to_string(failed) +
+                    " failed, " + std::to_string(skipped) + " skipped, " +
+                    std::to_string(errors) + " could not be read" +
+                    (notReached > 0 ? ", " + std::to_string(notReached) + " not reached" : "") +
+                    (Interrupted() ? " (interrupted)" : ""));
+    if (Interrupted()) {
+        return 130;
+    }
+    return failed == 0 && skipped == 0 && errors == 0 && notReached == 0 ? 0 : 1;
+}
+
+}  // namespace sonvara::cli

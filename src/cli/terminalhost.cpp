@@ -1,0 +1,80 @@
+#include "cli/terminalhost.h"
+
+#include <cstdio>
+#include <iostream>
+
+#include "cli/console.h"
+#include "platform/fileinfo.h"
+
+namespace sonvara::cli {
+
+CTerminalQuestions::CTerminalQuestions(CConsole& console, OverwritePolicy policy)
+    : m_Console(console), m_Policy(policy) {}
+
+int CTerminalQuestions::Ask(const std::string& question) {
+    if (m_Policy == OverwritePolicy::kYes) {
+        return 0;
+    }
+    if (m_Policy == OverwritePolicy::kNo || !IsTerminal(stdin)) {
+        return 1;
+    }
+    for (;;) {
+        m_Console.Message(question + " [y]es / [n]o / [c]ancel");
+        std::string answer;
+        if (!std::getline(std::cin, answer)) {
+            return 2;
+        }
+        if (!answer.empty()) {
+            switch (answer[0]) {
+                case 'y': case 'Y': return 0;
+                case 'n': case 'N': return 1;
+                case 'c': case 'C': return 2;
+                default: break;
+            }
+        }
+    }
+}
+
+CTerminalHost::CTerminalHost(CConsole& console, CTerminalQuestions& questions)
+    : m_Console(console), m_Questions(questions), m_Colour(IsTerminal(stdout)) {}
+
+bool CTerminalHost::IsAborted() { return Interrupted(); }
+
+void CTerminalHost::SetCurrentFile(const std::string& path) {
+    if (!path.empty()) {
+        m_Console.ShowProgress(0, 0, path, true);
+    }
+}
+
+void CTerminalHost::AddResult(const std::string& text, std::uint32_t colour) {
+    if (m_Colour && colour == kColourRed) {
+        m_Console.PrintLine("\033[31m" + text + "\033[0m");
+    } else {
+        m_Console.PrintLine(text);
+    }
+}
+
+IRunHost::Answer CTerminalHost::AskOverwrite(const std::string& question) {
+    switch (m_Questions.Ask(question)) {
+        case 0: return Answer::kYes;
+        case 1: return Answer::kNo;
+        default: return Answer::kCancel;
+    }
+}
+
+void CTerminalHost::ShowMessage(const std::string& text, Icon) { m_Console.Message(text); }
+
+IMoveHost::Answer CTerminalMoveHost::AskOverwrite(const std::string& question) {
+    switch (m_Questions.Ask(question)) {
+        case 0: return Answer::kYes;
+        case 1: return Answer::kNo;
+        default: return Answer::kCancel;
+    }
+}
+
+void CTerminalMoveHost::ShowError(const std::string& text) {
+    ++failures;
+    m_Console.Message(text);
+}
+
+}  // namespace sonvara::cli

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace sonvara {
+
+class IProfileStore;
+
+struct EncoderProperties {
+    std::int32_t bitRateIndex = 2;  // 0..8: 64, 96, 128, 160, 192, 256, 320, 384, 448 kbit/s
+    std::int32_t qualityIndex = 0;  // 0 normal (5), 1 low (9), 2 high (2)
+    bool cbr = true;
+    bool vbr = false;
+};
+
+// The seven settings that steer adding tracks, analysis and conversion, read fresh from the
+// profile at every use.
+class CSettings {
+public:
+    explicit CSettings(IProfileStore& store) : m_Store(store) {}
+
+    // The folder that receives converted files. Absent: the default (the user's Music folder
+    // on Linux, "c:" on Windows); stored empty: the default is written back and returned.
+    std::string GetTrackDir();
+    void SetTrackDir(const std::string& dir);
+    // 0: PCM; anything else: IMA ADPCM.
+    int GetWAVFormat();
+    void SetWAVFormat(int format);
+    bool GetID3Check();
+    void SetID3Check(int on);
+    bool GetNormalize();
+    void SetNormalize(int on);
+    bool GetConvertCorruptFiles();
+    void SetConvertCorruptFiles(int on);
+    // Indexes outside their tables read as the defaults (bit rate 2, quality 0).
+    EncoderProperties GetEncoderProperties();
+    void SetEncoderProperties(const EncoderProperties& properties);
+
+    static std::string DefaultTrackDir();
+
+private:
+    IProfileStore& m_Store;
+};
+
+}  // namespace sonvara

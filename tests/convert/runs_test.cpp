@@ -1,0 +1,279 @@
+// The analysis and conversion runs, driven the way the window and the batch front end drive
+// them, with a host that records what they show and answers what they ask.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "audio/audiowavefile.h"
+#include "check/analysisrun.h"
+#include "convert/conversionrun.h"
+#include "convert/runhost.h"
+#include "support/encoders.h"
+#include "support/mpegframes.h"
+#include "support/testfiles.h"
+#include "support/wavbuilder.h"
+#include "tracks/tracklist.h"
+
+namespace sonvara::test {
+namespace {
+
+class CRecordingHost : public IRunHost {
+public:
+    bool IsAborted() override { return abortWhenFile >= 0 && filesSeen > abortWhenFile ? true : aborted; }
+    void SetProgress(int) override {
+        if (abortDuringFile >= 0 && filesSeen == abortDuringFile) {
+            aborted = true;
+        }
+    }
+    void SetCurrentFile(const std::string& path) override {
+        if (!path.empty()) {
+            ++filesSeen;
+        }
+    }
+    void SetStage(const std::string& word) override { stages.push_back(word); }
+    void ClearResults() override { lines.clear(); }
+    void AddResult(const std::string& text, std::uint32_t colour) override {
+        lines.push_back({text, colour});
+    }
+    void ScrollToEnd() override {}
+    Answer AskOverwrite(const std::string& question) override {
+        questions.push_back(question);
+        return answer;
+    }
+    void ShowMessage(const std::string& text, Icon) override { messages.push_back(text); }
+    void RunEnded() override { ++ended; }
+
+    bool aborted = false;
+    int abortDuringFile = -1;  // set the flag while this file (1-based) is worked on
+    int abortWhenFile = -1;
+    int filesSeen = 0;
+    int ended = 0;
+    Answer answer = Answer::kNo;
+    std::vector<std::pair<std::string, std::uint32_t>> lines;
+    std::vector<std::string> stages;
+    std::vector<std::string> questions;
+    std::vector<std::string> messages;
+};
+
+std::vector<TrackRecord*> Pointers(std::vector<TrackRecord>& records) {
+    std::vector<TrackRecord*> out;
+    for (auto& r : records) {
+        out.push_back(&r);
+    }
+    return out;
+}
+
+TrackRecord Record(const std::string& path) {
+    TrackRecord r;
+    r.path = path;
+    return r;
+}
+
+class Runs : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const Bytes good = MakeStream(FrameSpec{}, 40);
+        Bytes bad = good;
+        bad.erase(bad.begin() + 3000, bad.begin() + 3100);
+        for (int i = 1; i <= 4; ++i) {
+            WriteFile(m_Dir.File("g" + std::to_string(i) + ".mp3"), good);
+        }
+        WriteFile(m_Dir.File("bad.Mp3"), bad);
+        WriteFile(m_Dir.File("x.mp2"), good);
+    }
+    CTempDir m_Dir;
+};
+
+TEST_F(Runs, AnalysisChecksUncheckedMp3sOnceWithTwoLinesEach) {
+    std::vector<TrackRecord> records = {Record(m_Dir.File("g1.mp3")), Record(m_Dir.File("bad.Mp3")),
+                                        Record(m_Dir.File("x.mp2")), Record(m_Dir.File("g2.mp3"))};
+    records[3].checkState = AnalysedOk;
+    CRecordingHost host;
+    RunAnalysis(Pointers(records), host);
+    EXPECT_EQ(records[0].checkState, AnalysedOk);
+    EXPECT_EQ(records[1].checkState, AnalysedCorrupt);
+    EXPECT_EQ(records[2].checkState, NotAnalysed);  // .mp2 is not taken
+    ASSERT_EQ(host.lines.size(), 4u);
+    EXPECT_EQ(host.lines[1], std::make_pair(std::string("        ===> File OK! "), 0u));
+    EXPECT_EQ(host.lines[2], std::make_pair(m_Dir.File("bad.Mp3"), 255u));
+    EXPECT_EQ(host.lines[3].first, "        ===> FILE CORRUPT!!!  Please convert.");
+    EXPECT_EQ(host.ended, 1);
+    CRecordingHost again;
+    RunAnalysis(Pointers(records), again);
+    EXPECT_TRUE(again.lines.empty());
+    EXPECT_EQ(again.ended, 1);
+}
+
+TEST_F(Runs, ACancelDuringTheThirdFileLetsItFinish) {
+    std::vector<TrackRecord> records;
+    for (int i = 1; i <= 4; ++i) {
+        records.push_back(Record(m_Dir.File("g" + std::to_string(i) + ".mp3")));
+    }
+    CRecordingHost host;
+    host.abortDuringFile = 3;
+    RunAnalysis(Pointers(records), host);
+    EXPECT_EQ(records[2].checkState, AnalysedOk);
+    EXPECT_EQ(records[3].checkState, NotAnalysed);
+    ASSERT_EQ(host.lines.size(), 7u);
+    EXPECT_EQ(host.lines.back(), std::make_pair(std::string("Aborted at user request!"), 255u));
+
+    std::vector<TrackRecord> three(records.begin(), records.begin() + 3);
+    for (auto& r : three) {
+        r.checkState = NotAnalysed;
+    }
+    CRecordingHost last;
+    last.abortDuringFile = 3;
+    RunAnalysis(Pointers(three), last);
+    EXPECT_EQ(last.lines.size(), 6u);  // the third was the last: no abort line
+}
+
+TEST_F(Runs, OutputNamesAndTheStartChecks) {
+    CRecordingHost host;
+    CConversionRun run(ConversionMode::kMp3ToWav, host);
+    ConversionSettings s;
+    s.trackDir = m_Dir.File("out") + "/";
+    std::vector<TrackRecord*> none;
+    ASSERT_TRUE(run.Start(s, none));
+    EXPECT_TRUE(std::filesystem::is_directory(m_Dir.File("out")));  // made at Start
+    EXPECT_EQ(run.OutputName("/music/Song.Final.MP3"), m_Dir.File("out") + "/Song.Final.wav");
+    s.trackDir = m_Dir.File("out");
+    ASSERT_TRUE(run.Start(s, none));
+    EXPECT_EQ(run.OutputName("/music/Song.Final.MP3"), m_Dir.File("out") + "/Song.Final.wav");
+
+    // A track directory that cannot be made: no start, and the reason.
+    s.trackDir = m_Dir.File("g1.mp3") + "/sub";
+    EXPECT_FALSE(run.Start(s, none));
+    EXPECT_NE(host.messages.back().find("cannot be created"), std::string::npos);
+
+    // MP3 -> MP3 into a source's own folder, however it is spelt, refuses to start.
+    std::vector<TrackRecord> records = {Record(m_Dir.File("g1.mp3"))};
+    CConversionRun reencode(ConversionMode::kMp3ToMp3, host);
+    s.trackDir = m_Dir.Path() + "/./";
+    EXPECT_FALSE(reencode.Start(s, Pointers(records)));
+    EXPECT_NE(host.messages.back().find("ATTENTION"), std::string::npos);
+    s.trackDir = m_Dir.File("out");
+    EXPECT_TRUE(reencode.Start(s, Pointers(records)));
+}
+
+TEST_F(Runs, OverwriteNoLeavesEverythingAndDiskSpaceFactorsHold) {
+    ASSERT_TRUE(HaveTool("sox") && HaveTool("lame"));
+    const std::string wav = SynthWav(m_Dir.File("w.wav"), "-r 44100 -c 2", "1 sine 440");
+    std::filesystem::create_directories(m_Dir.File("out"));
+    WriteFile(m_Dir.File("out/w.mp3"), {7});
+    std::vector<TrackRecord> records = {Record(wav)};
+    CRecordingHost host;
+    CConversionRun run(ConversionMode::kWavToMp3, host);
+    ConversionSettings s;
+    s.trackDir = m_Dir.File("out");
+    ASSERT_TRUE(run.Start(s, Pointers(records)));
+    run.Walk(Pointers(records));
+    EXPECT_EQ(host.questions.size(), 1u);
+    EXPECT_TRUE(host.lines.empty());
+    EXPECT_EQ(records[0].convertState, NotConverted);
+    EXPECT_EQ(ReadFile(m_Dir.File("out/w.mp3")), (Bytes{7}));
+
+    // WAV -> MP3 needs a tenth of the source free.
+    const double size = static_cast<double>(std::filesystem::file_size(wav));
+    host.answer = IRunHost::Answer::kYes;
+    CConversionRun tight(ConversionMode::kWavToMp3, host);
+    tight.freeSpace = [&](const std::string&) { return size * 0.1; };
+    ASSERT_TRUE(tight.Start(s, Pointers(records)));
+    tight.Walk(Pointers(records));
+    EXPECT_EQ(host.messages.back(), "Not enough disk free space");
+    EXPECT_EQ(records[0].convertState, NotConverted);
+    CConversionRun enough(ConversionMode::kWavToMp3, host);
+    enough.freeSpace = [&](const std::string&) { return size * 0.1 + 1; };
+    ASSERT_TRUE(enough.Start(s, Pointers(records)));
+    enough.Walk(Pointers(records));
+    EXPECT_EQ(records[0].convertState, ConvertedWavToMp3);
+    EXPECT_EQ(records[0].checkState, AnalysedOk);
+
+    // MP3 -> WAV: 15 times the source uncompressed, 5 times compressed.
+    const std::string mp3 = LameEncode(wav, m_Dir.File("m.mp3"), "-b 128");
+    const double mp3Size = static_cast<double>(std::filesystem::file_size(mp3));
+    std::vector<TrackRecord> mp3s = {Record(mp3)};
+    for (bool uncompressed : {true, false}) {
+        s.uncompressed = uncompressed;
+        s.normalize = false;
+        const double factor = uncompressed ? 15 : 5;
+        CConversionRun decode(ConversionMode::kMp3ToWav, host);
+        decode.freeSpace = [&](const std::string&) { return mp3Size * factor; };
+        ASSERT_TRUE(decode.Start(s, Pointers(mp3s)));
+        decode.Walk(Pointers(mp3s));
+        EXPECT_EQ(host.messages.back(), "Not enough disk free space");
+        EXPECT_EQ(mp3s[0].convertState, NotConverted);
+    }
+}
+
+TEST_F(Runs, AnEncodingErrorIsAFailureThatEndsTheRun) {
+    WriteFile(m_Dir.File("mpeg.wav"),
+              MakeRiff({{"fmt ", FmtData(0x55, 2, 44100, 8)}, {"data", Bytes(1000, 0)}}));
+    const std::string good = SynthWav(m_Dir.File("good.wav"), "-r 44100 -c 2", "1 sine 440");
+    std::vector<TrackRecord> records = {Record(m_Dir.File("mpeg.wav")), Record(good)};
+    CRecordingHost host;
+    CConversionRun run(ConversionMode::kWavToMp3, host);
+    ConversionSettings s;
+    s.trackDir = m_Dir.File("out");
+    ASSERT_TRUE(run.Start(s, Pointers(records)));
+    run.Walk(Pointers(records));
+    EXPECT_EQ(records[0].convertState, CannotConvert);
+    EXPECT_EQ(records[0].checkState, AnalysedCorrupt);
+    EXPECT_EQ(records[1].convertState, NotConverted);  // the run ended
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_NE(host.messages[0].find("unsupported WAV format"), std::string::npos);
+    ASSERT_EQ(host.lines.size(), 2u);
+    EXPECT_EQ(host.lines[1], std::make_pair(std::string(kCorruptLine), 255u));
+}
+
+TEST_F(Runs, Mp3ToWavAnalysesConvertsAndNormalises) {
+    const std::string wav = SynthWav(m_Dir.File("q.wav"), "-r 22050 -c 1", "2 sine 440 vol 0.3");
+    const std::string mp3 = LameEncode(wav, m_Dir.File("q.mp3"), "-b 64");
+    std::vector<TrackRecord> records = {Record(mp3), Record(m_Dir.File("bad.Mp3")),
+                                        Record(m_Dir.File("g1.mp3"))};
+    records[0].checkState = AnalysedCorrupt;  // overwritten by the new analysis
+    CRecordingHost host;
+    CConversionRun run(ConversionMode::kMp3ToWav, host);
+    ConversionSettings s;
+    s.trackDir = m_Dir.File("out");
+    s.convertCorrupt = false;
+    ASSERT_TRUE(run.Start(s, Pointers(records)));
+    run.Walk(Pointers(records));
+    EXPECT_EQ(records[0].checkState, AnalysedOk);
+    EXPECT_EQ(records[0].convertState, ConvertedMp3ToWav);
+    EXPECT_EQ(records[1].checkState, AnalysedCorrupt);
+    EXPECT_EQ(records[1].convertState, NotConverted);  // corrupt files left alone
+    EXPECT_EQ(host.lines[2], std::make_pair(m_Dir.File("bad.Mp3"), 255u));
+    EXPECT_NE(std::find(host.stages.begin(), host.stages.end(), "Normalizing"), host.stages.end());
+    EXPECT_FALSE(std::filesystem::exists(m_Dir.File("out/~q.wav")));
+    // The peak is exactly where the gain puts it: the peak p of the plain conversion times
+    // the whole percent 3112960 / p, over 100.
+    auto peakOf = [](const std::string& path) {
+        CAudioWaveFile f;
+        f.SetFileName(path);
+        f.OpenStream();
+        std::vector<std::int16_t> buf(16384);
+        int peak = 0;
+        int n;
+        while ((n = f.Read(1, 32768, buf.data(), 32768)) > 0) {
+            for (int i = 0; i < n / 2; ++i) {
+                peak = std::max(peak, std::abs(static_cast<int>(buf[static_cast<std::size_t>(i)])));
+            }
+        }
+        return peak;
+    };
+    std::vector<TrackRecord> plain = {Record(mp3)};
+    CConversionRun plainRun(ConversionMode::kMp3ToWav, host);
+    s.trackDir = m_Dir.File("plain");
+    s.normalize = false;
+    ASSERT_TRUE(plainRun.Start(s, Pointers(plain)));
+    plainRun.Walk(Pointers(plain));
+    const int p = peakOf(m_Dir.File("plain/q.wav"));
+    ASSERT_GT(p, 0);
+    const int gain = static_cast<int>(3112960.0 / p);
+    EXPECT_EQ(peakOf(m_Dir.File("out/q.wav")), p * gain / 100);
+    // The hand-built frames decode to nothing useful but still convert: a WAV file exists.
+    EXPECT_TRUE(std::filesystem::exists(m_Dir.File("out/g1.wav")));
+}
+
+}  // namespace
+}  // namespace sonvara::test

@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "support/mpegframes.h"
+#include "support/testfiles.h"
+#include "tracks/profilestore.h"
+#include "tracks/settings.h"
+#include "tracks/tracklist.h"
+
+namespace sonvara::test {
+namespace {
+
+TEST(Settings, AFreshProfileGivesTheDefaults) {
+    CMemoryProfileStore store;
+    CSettings s(store);
+    EXPECT_EQ(s.GetTrackDir(), CSettings::DefaultTrackDir());
+    EXPECT_EQ(s.GetWAVFormat(), 0);
+    EXPECT_TRUE(s.GetID3Check());
+    EXPECT_TRUE(s.GetNormalize());
+    EXPECT_TRUE(s.GetConvertCorruptFiles());
+    const EncoderProperties e = s.GetEncoderProperties();
+    EXPECT_EQ(e.bitRateIndex, 2);
+    EXPECT_EQ(e.qualityIndex, 0);
+    EXPECT_TRUE(e.cbr);
+    EXPECT_FALSE(e.vbr);
+    EXPECT_FALSE(store.Has("GeneralProperties", "TrackDir"));  // reading writes nothing
+}
+
+TEST(Settings, HealingFlagsAndOutOfRangeIndexes) {
+    CMemoryProfileStore store;
+    CSettings s(store);
+    s.SetTrackDir("");
+    EXPECT_EQ(s.GetTrackDir(), CSettings::DefaultTrackDir());
+    EXPECT_EQ(store.GetString("GeneralProperties", "TrackDir", "x"), CSettings::DefaultTrackDir());
+    store.SetInt("GeneralProperties", "WAVFormat", 7);
+    EXPECT_NE(s.GetWAVFormat(), 0);  // compressed, like 1
+    store.SetInt("EncoderProperties", "CBR", 5);
+    EXPECT_TRUE(s.GetEncoderProperties().cbr);
+    s.SetNormalize(0x100);  // the low byte is stored
+    EXPECT_FALSE(s.GetNormalize());
+    store.SetInt("EncoderProperties", "BitRate", 12);
+    store.SetInt("EncoderProperties", "Quality", -1);
+    EXPECT_EQ(s.GetEncoderProperties().bitRateIndex, 2);
+    EXPECT_EQ(s.GetEncoderProperties().qualityIndex, 0);
+    s.SetEncoderProperties({6, 2, false, true});
+    EXPECT_EQ(store.GetInt("EncoderProperties", "BitRate", 0), 6);
+    EXPECT_EQ(store.GetInt("EncoderProperties", "VBR", 0), 1);
+    EXPECT_EQ(store.GetInt("EncoderProperties", "CBR", 1), 0);
+}
+
+TrackInfo FakeReader(const std::string& path) {
+    TrackInfo info;
+    if (path.find("broken") != std::string::npos) {
+        throw std::runtime_error("cannot read");
+    }
+    if (path.find("empty") == std::string::npos) {
+        info.lengthMs = 125500;
+        info.title = "T " + path;
+        info.artist = "A";
+        info.album = std::string(300, 'x');
+    }
+    return info;
+}
+
+TEST(TrackList, AddingSkipsListedPathsUnreadableFilesAndKeepsCounts) {
+    CTrackList list;
+    AddOptions options;
+    options.reader = FakeReader;
+    std::vector<int> progress;
+    options.progress = [&](int p) { progress.push_back(p); };
+    std::vector<std::string> paths;
+    for (int i = 0; i < 25; ++i) {
+        paths.push_back("/m/" + std::to_string(i) + (i % 3 == 0 ? ".wav" : ".Mp3"));
+    }
+    auto results = list.AddTracks(paths, options);
+    EXPECT_EQ(list.GetTrackCount(), 25u);
+    EXPECT_EQ(progress, (std::vector<int>{0, 40, 80}));
+    EXPECT_EQ(list.GetWavCount(), 9);
+    EXPECT_EQ(list.GetMp3Count(), 16);
+    EXPECT_EQ(list.At(0).lengthText, "2:05");
+    EXPECT_EQ(list.At(0).lengthSeconds, 125);
+    EXPECT_EQ(list.At(0).album.size(), 127u);
+
+    results = list.AddTracks({"/m/1.Mp3", "/m/1.MP3", "/m/empty.mp3", "/m/broken.mp3", "/m/x.flac"},
+                             options);
+    EXPECT_EQ(results[0].outcome, AddOutcome::kAlreadyListed);
+    EXPECT_EQ(results[1].outcome, AddOutcome::kAdded);  // letter case makes another track
+    EXPECT_EQ(results[2].outcome, AddOutcome::kUnreadable);
+    EXPECT_EQ(results[3].outcome, AddOutcome::kUnreadable);
+    EXPECT_EQ(results[3].reason, "cannot read");
+    EXPECT_EQ(results[4].outcome, AddOutcome::kAdded);
+    EXPECT_EQ(list.GetWavCount(), 10);  // any other extension counts as WAV
+
+    options.readTags = false;
+    list.AddTracks({"/m/notags.mp3"}, options);
+    EXPECT_EQ(list.At(list.GetTrackCount() - 1).title, "");
+
+    std::atomic<bool> cancel{true};
+    options.cancel = &cancel;
+    results = list.AddTracks({"/m/c1.mp3", "/m/c2.mp3"}, options);
+    EXPECT_EQ(results[0].outcome, AddOutcome::kCancelled);
+    EXPECT_EQ(results[1].outcome, AddOutcome::kCancelled);
+}
+
+TEST(TrackList, RemoveReorderAndTheReportText) {
+    CTrackList list;
+    AddOptions options;
+    options.reader = FakeReader;
+    list.AddTracks({"/a.mp3", "/b.mp3", "/c.wav", "/d.mp3", "/e.mp3"}, options);
+    list.RemoveTracksAt({1, 3});
+    ASSERT_EQ(list.GetTrackCount(), 3u);
+    EXPECT_EQ(list.At(1).path, "/c.wav");
+    EXPECT_FALSE(list.ContainsPath("/b.mp3"));
+    EXPECT_EQ(list.GetMp3Count(), 2);
+    list.ReorderByPaths({"/e.mp3", "/a.mp3", "/c.wav"});
+    EXPECT_EQ(list.At(0).path, "/e.mp3");
+    list.At(0).checkState = AnalysedCorrupt;
+    list.At(0).convertState = ConvertedMp3ToWav;
+    list.RemoveTracksAt({1, 2});
+    EXPECT_EQ(list.ReportText(),
+              "Analysis Results:\n\n"
+              "File: /e.mp3\nCheck: Corrupt\nConvert: MP3 -> WAV\nTitle: T /e.mp3\nArtist: A\n"
+              "Album: " + std::string(127, 'x') + "\nLength: 2:05\n\n");
+    CTempDir dir;
+    std::string error;
+    EXPECT_FALSE(list.WriteReport(dir.File("r.log"), &error));
+    EXPECT_EQ(error, "");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("r.log")));
+    EXPECT_TRUE(list.WriteReport(dir.File("r.TXT"), &error));
+    const Bytes written = ReadFile(dir.File("r.TXT"));
+    EXPECT_EQ(std::string(written.begin(), written.end()), list.ReportText());
+    EXPECT_FALSE(list.WriteReport(dir.File("no/such/r.txt"), &error));
+    EXPECT_NE(error, "");
+}
+
+TEST(TrackList, AddingAHundredThousandPathsDoesNotScanTheList) {
+    CTrackList list;
+    AddOptions options;
+    options.reader = [](const std::string&) {
+        TrackInfo info;
+        info.lengthMs = 1000;
+        return info;
+    };
+    std::vector<std::string> paths;
+    for (int i = 0; i < 100000; ++i) {
+        paths.push_back("/music/" + std::to_string(i) + ".mp3");
+    }
+    list.AddTracks(paths, options);
+    for (auto& p : paths) {
+        p += "x";
+    }
+    list.AddTracks(paths, options);  // quadratic work would take minutes here
+    EXPECT_EQ(list.GetTrackCount(), 200000u);
+}
+
+class CAnswers : public IMoveHost {
+public:
+    Answer AskOverwrite(const std::string& question) override {
+        questions.push_back(question);
+        return answer;
+    }
+    void ShowError(const std::string& text) override { errors.push_back(text); }
+    Answer answer = Answer::kNo;
+    std::vector<std::string> questions;
+    std::vector<std::string> errors;
+};
+
+TEST(TrackList, MovingCorruptFilesAsksBeforeReplacingAndKeepsWhatItCannotMove) {
+    CTempDir dir;
+    std::filesystem::create_directories(dir.File("src"));
+    std::filesystem::create_directories(dir.File("dst"));
+    CTrackList list;
+    AddOptions options;
+    options.reader = FakeReader;
+    const std::vector<std::string> names = {"a.mp3", "b.mp3", "c.mp3", "d.mp3"};
+    std::vector<std::string> paths;
+    for (const auto& n : names) {
+        WriteFile(dir.File("src/" + n), {1, 2, 3});
+        paths.push_back(dir.File("src/" + n));
+    }
+    list.AddTracks(paths, options);
+    for (std::size_t i = 0; i < 3; ++i) {
+        list.At(i).checkState = AnalysedCorrupt;
+    }
+    WriteFile(dir.File("dst/b.mp3"), {9});
+    std::filesystem::remove(dir.File("src/c.mp3"));  // vanished: the move fails
+    CAnswers host;
+    EXPECT_EQ(list.MoveCorruptFiles(dir.File("dst"), host), 1u);
+    EXPECT_EQ(host.questions.size(), 1u);
+    EXPECT_NE(host.questions[0].find("already exists, should it overwrite ?"), std::string::npos);
+    EXPECT_EQ(host.errors.size(), 1u);
+    EXPECT_TRUE(std::filesystem::exists(dir.File("dst/a.mp3")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("src/a.mp3")));
+    EXPECT_EQ(ReadFile(dir.File("dst/b.mp3")), (Bytes{9}));  // "No" kept it
+    ASSERT_EQ(list.GetTrackCount(), 3u);
+    EXPECT_EQ(list.At(0).path, dir.File("src/b.mp3"));
+
+    host.answer = IMoveHost::Answer::kYes;
+    EXPECT_EQ(list.MoveCorruptFiles(dir.File("dst"), host), 1u);
+    EXPECT_EQ(ReadFile(dir.File("dst/b.mp3")), (Bytes{1, 2, 3}));
+    EXPECT_EQ(list.GetMp3Count(), 2);
+}
+
+}  // namespace
+}  // namespace sonvara::test
