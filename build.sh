@@ -23,7 +23,7 @@ tsan() { # only what crosses threads
   if [ ! -f build/tsan/build.ninja ]; then
     cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSONVARA_SANITIZE=thread
   fi
-  cmake --build build/tsan -j "$jobs" --target cli_tests sonvara-cli
+  cmake --build build/tsan -j "$jobs" --target cli_tests convert_tests sonvara-cli
 }
 
 cmd=${1:-}
@@ -50,7 +50,7 @@ case "$cmd" in
       UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j "$jobs")
     tsan
     (cd build/tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j "$jobs" \
-      -R 'AnalyzeCli|RunInOrder')
+      -R 'AnalyzeCli|ConvertCli|RunInOrder')
     # Every fuzz target for a minute on its corpus (the long campaign: scripts/fuzz.sh 600).
     scripts/fuzz.sh "${SONVARA_FUZZ_SECONDS:-60}"
     ;;

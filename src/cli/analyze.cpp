@@ -7,7 +7,11 @@
 #include "cli/collect.h"
 #include "cli/console.h"
 #include "cli/options.h"
-#include "cli/orderedpool.h"
+#include "convert/runinorder.h"
+#include "cli/terminalhost.h"
+#include "app/qtprofilestore.h"
+#include "tracks/settings.h"
+#include "tracks/tracklist.h"
 #include "platform/paths.h"
 
 namespace sonvara::cli {
@@ -25,6 +29,11 @@ const char* const kAnalyzeHelp =
     "Options:\n"
     "  -r, --recursive   also check the files in sub-folders of each folder\n"
     "  -j, --jobs N      check N files at once (default: the number of cores)\n"
+    "  --report FILE     afterwards write the analysis results (a .txt file) with the\n"
+    "                    length and tags of each file\n"
+    "  --move-corrupt DIR  afterwards move the corrupt files into DIR\n"
+    "  --yes, --no       replace files of the same name in DIR, or keep them (default:\n"
+    "                    ask on a terminal, no otherwise)\n"
     "  -h, --help        show this text\n"
     "\n"
     "Output, one line per file on standard output, fields separated by a tab:\n"
@@ -70,6 +79,9 @@ int RunAnalyze(const std::vector<std::string>& arguments) {
     bool recursive = false;
     unsigned jobs = DefaultJobCount();
     std::vector<std::string> paths;
+    std::string reportFile;
+    std::string moveFolder;
+    OverwritePolicy policy = OverwritePolicy::kAsk;
 
     COptionReader options(arguments);
     while (options.Next()) {
@@ -84,6 +96,19 @@ int RunAnalyze(const std::vector<std::string>& arguments) {
             if (!options.TakeCount(jobs)) {
                 return UsageError(options.Error(), "analyze");
             }
+        } else if (options.Is(nullptr, "--report")) {
+            if (!options.TakeValue(reportFile)) {
+                return UsageError(options.Error(), "analyze");
+            }
+            if (UpperExtension(reportFile) != ".TXT") {
+                return UsageError("the report is written only to a .txt file", "analyze");
+            }
+        } else if (options.Is(nullptr, "--move-corrupt")) {
+            if (!options.TakeValue(moveFolder)) {
+                return UsageError(options.Error(), "analyze");
+            }
+        } else if (options.Is(nullptr, "--yes") || options.Is(nullptr, "--no")) {
+            policy = options.Current() == "--yes" ? OverwritePolicy::kYes : OverwritePolicy::kNo;
         } else {
             return UsageError("unknown option '" + options.Current() + "'", "analyze");
         }
@@ -98,10 +123,12 @@ int RunAnalyze(const std::vector<std::string>& arguments) {
     std::size_t ok = 0;
     std::size_t corrupt = 0;
     std::size_t errors = 0;
+    std::vector<FileVerdict::Kind> verdicts(items.size(), FileVerdict::kError);
 
-    const std::size_t delivered = RunInOrder<FileVerdict>(
+    const std::size_t delivered = RunTracksInOrder<FileVerdict>(
         items.size(), jobs, [&items](std::size_t i) { return CheckOne(items[i]); },
         [&](std::size_t i, FileVerdict& verdict) {
+            verdicts[i] = verdict.kind;
             switch (verdict.kind) {
                 case FileVerdict::kOk:
                     ++ok;
@@ -129,7 +156,47 @@ int RunAnalyze(const std::vector<std::string>& arguments) {
     if (Interrupted()) {
         return 130;
     }
-    return corrupt == 0 && errors == 0 ? 0 : 1;
+    bool afterwardsFailed = false;
+    if (!reportFile.empty() || !moveFolder.empty()) {
+        // The report and the move need the list with lengths and tags.
+        const auto store = CQtProfileStore::ForPrograms();
+        CSettings settings(*store);
+        AddOptions add;
+        add.readTags = settings.GetID3Check();
+        std::vector<std::string> checked;
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            if (verdicts[i] != FileVerdict::kError) {
+                checked.push_back(items[i].path);
+            }
+        }
+        CTrackList list;
+        for (const AddResult& r : list.AddTracks(checked, add)) {
+            if (r.outcome == AddOutcome::kUnreadable) {
+                console.Message("not in the report: " + r.path + ": " + r.reason);
+            }
+        }
+        for (std::size_t i = 0, r = 0; i < items.size() && r < list.GetTrackCount(); ++i) {
+            if (list.At(r).path == items[i].path) {
+                list.At(r++).checkState =
+                    verdicts[i] == FileVerdict::kOk ? AnalysedOk : AnalysedCorrupt;
+            }
+        }
+        if (!reportFile.empty()) {
+            std::string error;
+            if (!list.WriteReport(reportFile, &error)) {
+                console.Message(error);
+                afterwardsFailed = true;
+            }
+        }
+        if (!moveFolder.empty()) {
+            CTerminalQuestions questions(console, policy);
+            CTerminalMoveHost host(console, questions);
+            const std::size_t moved = list.MoveCorruptFiles(moveFolder, host);
+            console.Message(std::to_string(moved) + " corrupt files moved to " + moveFolder);
+            afterwardsFailed = afterwardsFailed || host.failures > 0;
+        }
+    }
+    return corrupt == 0 && errors == 0 && !afterwardsFailed ? 0 : 1;
 }
 
 }  // namespace sonvara::cli

@@ -25,6 +25,8 @@ const char* const kConversionHelp =
     "\n"
     "Options (each overrides the stored settings for this run only):\n"
     "  -r, --recursive          take files in sub-folders too\n"
+    "  -j, --jobs N             convert N tracks at once (default 1); result lines stay in\n"
+    "                           list order, overwrite questions are asked first\n"
     "  --track-dir DIR          folder for the outputs (made when it does not exist)\n"
     "  --bitrate KBPS           64, 96, 128, 160, 192, 256 or 320 (MP3 outputs)\n"
     "  --quality Q              normal, low or high (MP3 outputs)\n"
@@ -65,6 +67,7 @@ int RunConversionCommand(ConversionMode mode, const std::string& command,
     ConversionSettings settings = ReadConversionSettings(stored);
     const bool readTags = stored.GetID3Check();
     bool recursive = false;
+    unsigned jobs = 1;
     OverwritePolicy policy = OverwritePolicy::kAsk;
     std::vector<std::string> paths;
 
@@ -78,6 +81,10 @@ int RunConversionCommand(ConversionMode mode, const std::string& command,
             return 0;
         } else if (options.Is("-r", "--recursive")) {
             recursive = true;
+        } else if (options.Is("-j", "--jobs")) {
+            if (!options.TakeCount(jobs)) {
+                return UsageError(options.Error(), command);
+            }
         } else if (options.Is(nullptr, "--track-dir")) {
             if (!options.TakeValue(value)) {
                 return UsageError(options.Error(), command);
@@ -143,7 +150,7 @@ int RunConversionCommand(ConversionMode mode, const std::string& command,
     if (!run.Start(settings, records)) {
         return 1;
     }
-    run.Walk(records);
+    run.Walk(records, jobs);
 
     std::size_t converted = 0;
     std::size_t failed = 0;

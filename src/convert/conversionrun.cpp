@@ -1,6 +1,7 @@
 #include "convert/conversionrun.h"
 
 #include <filesystem>
+#include <memory>
 
 #include "audio/fileexception.h"
 #include "check/mp3checkjob.h"
@@ -8,6 +9,7 @@
 #include "convert/mp3towavjob.h"
 #include "convert/normalize.h"
 #include "convert/runhost.h"
+#include "convert/runinorder.h"
 #include "platform/paths.h"
 #include "tracks/tracklist.h"
 
@@ -86,7 +88,7 @@ bool CConversionRun::Start(const ConversionSettings& settings,
     return true;
 }
 
-bool CConversionRun::EnoughSpace(const std::string& source) {
+bool CConversionRun::EnoughSpace(const std::string& source, IRunHost& host) {
     const std::string where = m_Settings.trackDir.empty() ? std::string(1, PreferredSeparator())
                                                           : m_Settings.trackDir;
     double free = 0;
@@ -108,7 +110,7 @@ bool CConversionRun::EnoughSpace(const std::string& source) {
     if (free > (ec ? 0.0 : size) * factor) {
         return true;
     }
-    m_Host.ShowMessage("Not enough disk free space", IRunHost::Icon::kStop);
+    host.ShowMessage("Not enough disk free space", IRunHost::Icon::kStop);
     return false;
 }
 
@@ -127,33 +129,149 @@ bool CConversionRun::MayWrite(const std::string& source, const std::string& outp
            IRunHost::Answer::kYes;
 }
 
-void CConversionRun::Walk(const std::vector<TrackRecord*>& tracks) {
-    if (m_Mode == ConversionMode::kMp3ToWav) {
-        WalkMp3ToWav(tracks);
-    } else {
-        WalkEncoding(tracks);
-    }
-    EndOfRun();
+void CConversionRun::AddAbortLine(IRunHost& host) {
+    // The MP3 -> WAV run writes it in red, the encoding runs in the list's own colours.
+    host.AddResult(kAbortedLine,
+                   m_Mode == ConversionMode::kMp3ToWav ? kColourRed : kColourDefault);
 }
 
-void CConversionRun::EndOfRun() {
+void CConversionRun::Walk(const std::vector<TrackRecord*>& tracks, unsigned threads) {
+    m_Host.ClearResults();
+    if (threads > 1) {
+        WalkInParallel(tracks, threads);
+    } else {
+        WalkInOrder(tracks);
+    }
     m_Host.SetCurrentFile("");
     m_Host.SetProgress(0);
     m_Host.RunEnded();
 }
 
+void CConversionRun::WalkInOrder(const std::vector<TrackRecord*>& tracks) {
+    for (TrackRecord* record : tracks) {
+        if (!TakesPath(record->path)) {
+            continue;
+        }
+        m_Host.SetCurrentFile(record->path);
+        const std::string output = OutputName(record->path);
+        if (!MayWrite(record->path, output)) {
+            m_Outcomes.push_back({TrackOutcome::kSkipped, record, output});
+            continue;
+        }
+        if (m_Host.IsAborted()) {
+            AddAbortLine(m_Host);
+            return;
+        }
+        const TrackResult result = ProcessTrack(*record, m_Host);
+        m_Outcomes.push_back(result.outcome);
+        if (!result.goOn) {
+            return;
+        }
+    }
+}
+
+namespace {
+
+// Keeps what one track's work shows, to be shown in list order later; stop requests go
+// straight through.
+class CDeferredHost : public IRunHost {
+public:
+    explicit CDeferredHost(IRunHost& host) : m_Host(host) {}
+    bool IsAborted() override { return m_Host.IsAborted(); }
+    void SetProgress(int) override {}
+    void SetCurrentFile(const std::string&) override {}
+    void SetStage(const std::string&) override {}
+    void ClearResults() override {}
+    void AddResult(const std::string& text, std::uint32_t colour) override {
+        events.push_back({false, text, colour, Icon::kInformation});
+    }
+    void ScrollToEnd() override {}
+    Answer AskOverwrite(const std::string&) override { return Answer::kNo; }
+    void ShowMessage(const std::string& text, Icon icon) override {
+        events.push_back({true, text, 0, icon});
+    }
+    void RunEnded() override {}
+
+    void Replay(IRunHost& to) const {
+        for (const Event& e : events) {
+            if (e.message) {
+                to.ShowMessage(e.text, e.icon);
+            } else {
+                to.AddResult(e.text, e.colour);
+            }
+        }
+        to.ScrollToEnd();
+    }
+
+private:
+    struct Event {
+        bool message;
+        std::string text;
+        std::uint32_t colour;
+        Icon icon;
+    };
+    IRunHost& m_Host;
+    std::vector<Event> events;
+};
+
+}  // namespace
+
+void CConversionRun::WalkInParallel(const std::vector<TrackRecord*>& tracks, unsigned threads) {
+    // The questions first, in list order, so that the workers never wait for an answer.
+    std::vector<TrackRecord*> taken;
+    for (TrackRecord* record : tracks) {
+        if (!TakesPath(record->path)) {
+            continue;
+        }
+        m_Host.SetCurrentFile(record->path);
+        const std::string output = OutputName(record->path);
+        if (MayWrite(record->path, output)) {
+            taken.push_back(record);
+        } else {
+            m_Outcomes.push_back({TrackOutcome::kSkipped, record, output});
+        }
+    }
+    struct Work {
+        TrackResult result;
+        std::shared_ptr<CDeferredHost> shown;
+    };
+    bool ended = false;
+    const std::size_t delivered = RunTracksInOrder<Work>(
+        taken.size(), threads,
+        [&](std::size_t i) {
+            auto shown = std::make_shared<CDeferredHost>(m_Host);
+            Work w{ProcessTrack(*taken[i], *shown), shown};
+            return w;
+        },
+        [&](std::size_t i, Work& w) {
+            m_Host.SetCurrentFile(taken[i]->path);
+            w.shown->Replay(m_Host);
+            m_Outcomes.push_back(w.result.outcome);
+            ended = ended || !w.result.goOn;
+        },
+        nullptr, [&] { return ended || m_Host.IsAborted(); });
+    if (!ended && delivered < taken.size() && m_Host.IsAborted()) {
+        AddAbortLine(m_Host);
+    }
+}
+
+CConversionRun::TrackResult CConversionRun::ProcessTrack(TrackRecord& record, IRunHost& host) {
+    return m_Mode == ConversionMode::kMp3ToWav ? ProcessMp3ToWav(record, host)
+                                               : ProcessEncoding(record, host);
+}
+
 // Returns false to end the walk.
-bool CConversionRun::ConvertToWav(TrackRecord& record) {
+bool CConversionRun::ConvertToWav(TrackRecord& record, IRunHost& host, TrackOutcome& outcome) {
     const int format = m_Settings.uncompressed ? 0 : 1;
     const std::string output = OutputName(record.path);
     bool decoded = false;
     std::string error;
-    m_Host.SetStage("Converting");
+    host.SetStage("Converting");
     try {
         CMp3ToWavJob job;
         job.Setup(record.path, output, format);
         try {
-            job.Run(&m_Host);
+            job.Run(&host);
         } catch (...) {
             try {
                 job.Close();
@@ -166,97 +284,72 @@ bool CConversionRun::ConvertToWav(TrackRecord& record) {
     } catch (const CFileException& e) {
         error = e.what();
     }
-    m_Host.SetStage("");
+    host.SetStage("");
     if (!decoded) {
         record.convertState = CannotConvert;
-        m_Outcomes.push_back({TrackOutcome::kFailed, &record, error});
+        outcome = {TrackOutcome::kFailed, &record, error};
         return true;
     }
     record.convertState = ConvertedMp3ToWav;
-    if (m_Host.IsAborted()) {
-        m_Outcomes.push_back({TrackOutcome::kFailed, &record, "stopped"});
-        m_Host.AddResult(kAbortedLine, kColourRed);
+    if (host.IsAborted()) {
+        outcome = {TrackOutcome::kFailed, &record, "stopped"};
+        host.AddResult(kAbortedLine, kColourRed);
         return false;
     }
+    outcome = {TrackOutcome::kConverted, &record, output};
     if (!m_Settings.normalize) {
-        m_Outcomes.push_back({TrackOutcome::kConverted, &record, output});
         return true;
     }
     std::string normalizeError;
     const bool ok = NormalizeFile(
         output, m_Settings.trackDir.empty() ? std::string(1, PreferredSeparator()) : m_Settings.trackDir,
-        format, &m_Host, [this](const std::string& word) { m_Host.SetStage(word); }, &normalizeError);
-    m_Host.SetStage("");
+        format, &host, [&host](const std::string& word) { host.SetStage(word); }, &normalizeError);
+    host.SetStage("");
     if (!ok) {
         if (!normalizeError.empty()) {
-            m_Host.ShowMessage(normalizeError, IRunHost::Icon::kInformation);
+            host.ShowMessage(normalizeError, IRunHost::Icon::kInformation);
         }
-        m_Outcomes.push_back({TrackOutcome::kFailed, &record,
-                              normalizeError.empty() ? "stopped while normalizing" : normalizeError});
+        outcome = {TrackOutcome::kFailed, &record,
+                   normalizeError.empty() ? "stopped while normalizing" : normalizeError};
         return false;
     }
-    m_Outcomes.push_back({TrackOutcome::kConverted, &record, output});
     return true;
 }
 
-void CConversionRun::WalkMp3ToWav(const std::vector<TrackRecord*>& tracks) {
+CConversionRun::TrackResult CConversionRun::ProcessMp3ToWav(TrackRecord& record, IRunHost& host) {
+    TrackResult result;
+    result.outcome = {TrackOutcome::kFailed, &record, "not converted"};
     CMP3CheckJob check;
-    m_Host.ClearResults();
-    for (TrackRecord* record : tracks) {
-        if (!TakesPath(record->path)) {
-            continue;
-        }
-        m_Host.SetCurrentFile(record->path);
-        const std::string output = OutputName(record->path);
-        if (!MayWrite(record->path, output)) {
-            m_Outcomes.push_back({TrackOutcome::kSkipped, record, output});
-            continue;
-        }
-        if (m_Host.IsAborted()) {
-            check.Close();
-            m_Host.AddResult(kAbortedLine, kColourRed);
-            return;
-        }
-        m_Host.SetStage("Analyzing");
-        check.SetPath(record->path);
-        const bool intact = check.Run(&m_Host);
-        std::uint32_t colour = kColourDefault;
-        const char* verdict = kOkLine;
-        if (intact) {
-            record->checkState = AnalysedOk;
-            if (!EnoughSpace(record->path)) {
-                return;
-            }
-            if (!ConvertToWav(*record)) {
-                return;
-            }
-        } else {
-            record->checkState = AnalysedCorrupt;
-            if (!EnoughSpace(record->path)) {
-                check.Close();
-                return;
-            }
-            if (m_Settings.convertCorrupt) {
-                if (!ConvertToWav(*record)) {
-                    return;
-                }
-            } else {
-                m_Outcomes.push_back({TrackOutcome::kFailed, record, "corrupt, not converted"});
-            }
-            colour = kColourRed;
-            verdict = kCorruptLine;
-        }
-        m_Host.AddResult(record->path, colour);
-        m_Host.AddResult(verdict, colour);
-        m_Host.ScrollToEnd();
+    host.SetStage("Analyzing");
+    check.SetPath(record.path);
+    const bool intact = check.Run(&host);
+    record.checkState = intact ? AnalysedOk : AnalysedCorrupt;
+    if (!EnoughSpace(record.path, host)) {
         check.Close();
+        result.outcome.detail = "not enough disk free space";
+        result.goOn = false;
+        return result;
     }
+    if (intact || m_Settings.convertCorrupt) {
+        if (!ConvertToWav(record, host, result.outcome)) {
+            result.goOn = false;
+            return result;
+        }
+    } else {
+        result.outcome.detail = "corrupt, not converted";
+    }
+    const std::uint32_t colour = intact ? kColourDefault : kColourRed;
+    host.AddResult(record.path, colour);
+    host.AddResult(intact ? kOkLine : kCorruptLine, colour);
+    host.ScrollToEnd();
+    check.Close();
+    return result;
 }
 
 // True when the track was encoded to its end; error holds the reason otherwise.
-bool CConversionRun::Encode(TrackRecord& record, std::string& error) {
+bool CConversionRun::Encode(TrackRecord& record, IRunHost& host, std::string& error) {
     const std::string output = OutputName(record.path);
-    m_Host.AddResult(output, kColourDefault);
+    host.AddResult(output, kColourDefault);
     bool aborted = false;
     try {
         std::unique_ptr<CEncodingJob> job;
@@ -268,7 +361,7 @@ bool CConversionRun::Encode(TrackRecord& record, std::string& error) {
         const EncoderProperties& e = m_Settings.encoder;
         job->Setup(output, record.path, e.bitRateIndex, e.qualityIndex, e.vbr);
         try {
-            aborted = job->Run(&m_Host);
+            aborted = job->Run(&host);
         } catch (...) {
             try {
                 job->Close();
@@ -280,7 +373,7 @@ bool CConversionRun::Encode(TrackRecord& record, std::string& error) {
     } catch (const CFileException& e) {
         // An error is a failure, not a success: the user sees the system's words.
         error = e.what();
-        m_Host.ShowMessage(error, IRunHost::Icon::kInformation);
+        host.ShowMessage(error, IRunHost::Icon::kInformation);
         return false;
     }
     if (aborted) {
@@ -290,40 +383,28 @@ bool CConversionRun::Encode(TrackRecord& record, std::string& error) {
     return true;
 }
 
-void CConversionRun::WalkEncoding(const std::vector<TrackRecord*>& tracks) {
-    m_Host.ClearResults();
-    for (TrackRecord* record : tracks) {
-        if (!TakesPath(record->path)) {
-            continue;
-        }
-        m_Host.SetCurrentFile(record->path);
-        const std::string output = OutputName(record->path);
-        if (!MayWrite(record->path, output)) {
-            m_Outcomes.push_back({TrackOutcome::kSkipped, record, output});
-            continue;
-        }
-        if (m_Host.IsAborted()) {
-            m_Host.AddResult(kAbortedLine, kColourDefault);
-            return;
-        }
-        if (!EnoughSpace(record->path)) {
-            return;
-        }
-        std::string error;
-        if (!Encode(*record, error)) {
-            record->convertState = CannotConvert;
-            record->checkState = AnalysedCorrupt;
-            m_Host.AddResult(kCorruptLine, kColourRed);
-            m_Outcomes.push_back({TrackOutcome::kFailed, record, error});
-            return;
-        }
-        record->convertState =
-            m_Mode == ConversionMode::kWavToMp3 ? ConvertedWavToMp3 : ReencodedMp3;
-        record->checkState = AnalysedOk;
-        m_Host.AddResult(kOkLine, kColourDefault);
-        m_Host.ScrollToEnd();
-        m_Outcomes.push_back({TrackOutcome::kConverted, record, output});
+CConversionRun::TrackResult CConversionRun::ProcessEncoding(TrackRecord& record, IRunHost& host) {
+    TrackResult result;
+    if (!EnoughSpace(record.path, host)) {
+        result.outcome = {TrackOutcome::kFailed, &record, "not enough disk free space"};
+        result.goOn = false;
+        return result;
     }
+    std::string error;
+    if (!Encode(record, host, error)) {
+        record.convertState = CannotConvert;
+        record.checkState = AnalysedCorrupt;
+        host.AddResult(kCorruptLine, kColourRed);
+        result.outcome = {TrackOutcome::kFailed, &record, error};
+        result.goOn = false;
+        return result;
+    }
+    record.convertState = m_Mode == ConversionMode::kWavToMp3 ? ConvertedWavToMp3 : ReencodedMp3;
+    record.checkState = AnalysedOk;
+    host.AddResult(kOkLine, kColourDefault);
+    host.ScrollToEnd();
+    result.outcome = {TrackOutcome::kConverted, &record, OutputName(record.path)};
+    return result;
 }
 
 }  // namespace sonvara

@@ -42,7 +42,9 @@ public:
     // False, with a message to the host, when the run must not start: the track directory
     // cannot be created, or (MP3 -> MP3) it is the folder of a source.
     bool Start(const ConversionSettings& settings, const std::vector<TrackRecord*>& tracks);
-    void Walk(const std::vector<TrackRecord*>& tracks);
+    // threads > 1 converts that many tracks at once (one job each); the overwrite questions
+    // are asked first, in list order, and the result lines and states come in list order.
+    void Walk(const std::vector<TrackRecord*>& tracks, unsigned threads = 1);
 
     // The output file of a source: the track directory, the source's name without its last
     // extension, and ".wav" or ".mp3".
@@ -54,15 +56,24 @@ public:
     const ConversionSettings& Settings() const { return m_Settings; }
 
 private:
+    // What converting one track did; goOn false ends the run.
+    struct TrackResult {
+        TrackOutcome outcome;
+        bool goOn = true;
+    };
+
     bool TakesPath(const std::string& path) const;
-    bool EnoughSpace(const std::string& source);
+    bool EnoughSpace(const std::string& source, IRunHost& host);
     // False: the track is skipped (the answer was No or Cancel, or the output is the source).
     bool MayWrite(const std::string& source, const std::string& output);
-    bool ConvertToWav(TrackRecord& record);
-    bool Encode(TrackRecord& record, std::string& error);
-    void WalkMp3ToWav(const std::vector<TrackRecord*>& tracks);
-    void WalkEncoding(const std::vector<TrackRecord*>& tracks);
-    void EndOfRun();
+    TrackResult ProcessTrack(TrackRecord& record, IRunHost& host);
+    TrackResult ProcessMp3ToWav(TrackRecord& record, IRunHost& host);
+    TrackResult ProcessEncoding(TrackRecord& record, IRunHost& host);
+    bool ConvertToWav(TrackRecord& record, IRunHost& host, TrackOutcome& outcome);
+    bool Encode(TrackRecord& record, IRunHost& host, std::string& error);
+    void WalkInOrder(const std::vector<TrackRecord*>& tracks);
+    void WalkInParallel(const std::vector<TrackRecord*>& tracks, unsigned threads);
+    void AddAbortLine(IRunHost& host);
 
     ConversionMode m_Mode;
     IRunHost& m_Host;

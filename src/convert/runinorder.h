@@ -10,14 +10,14 @@
 #include <thread>
 #include <vector>
 
-namespace sonvara::cli {
+namespace sonvara {
 
-// Works on items 0..count-1 with up to `threads` workers and hands each result to `deliver` on
+// Works on items 0..count-1 (tracks, files) with up to `threads` workers and hands each result to `deliver` on
 // the calling thread, strictly in item order. `idle` runs on the calling thread while it waits
 // (progress display). When `stop` turns true no further item is started; the items already
 // started are finished and delivered. Returns how many items were delivered.
 template <class Result>
-std::size_t RunInOrder(std::size_t count, unsigned threads,
+std::size_t RunTracksInOrder(std::size_t count, unsigned threads,
                        const std::function<Result(std::size_t)>& work,
                        const std::function<void(std::size_t, Result&)>& deliver,
                        const std::function<void()>& idle, const std::function<bool()>& stop) {
@@ -82,4 +82,4 @@ std::size_t RunInOrder(std::size_t count, unsigned threads,
     return delivered;
 }
 
-}  // namespace sonvara::cli
+}  // namespace sonvara

@@ -1,4 +1,4 @@
-#include "cli/orderedpool.h"
+#include "convert/runinorder.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@ TEST(RunInOrder, ResultsArriveInItemOrderWhateverTheWorkersFinishFirst) {
     std::vector<std::size_t> order;
     std::atomic<int> running{0};
     std::atomic<int> peak{0};
-    const std::size_t delivered = cli::RunInOrder<std::size_t>(
+    const std::size_t delivered = RunTracksInOrder<std::size_t>(
         40, 4,
         [&](std::size_t i) {
             const int now = ++running;
@@ -40,7 +40,7 @@ TEST(RunInOrder, AStopFinishesWhatWasStartedAndTakesNothingNew) {
     std::atomic<bool> stop{false};
     std::atomic<std::size_t> started{0};
     std::vector<std::size_t> order;
-    const std::size_t delivered = cli::RunInOrder<int>(
+    const std::size_t delivered = RunTracksInOrder<int>(
         100, 2,
         [&](std::size_t i) {
             ++started;
@@ -57,7 +57,7 @@ TEST(RunInOrder, AStopFinishesWhatWasStartedAndTakesNothingNew) {
 }
 
 TEST(RunInOrder, NoItems) {
-    EXPECT_EQ(cli::RunInOrder<int>(0, 3, [](std::size_t) { return 0; },
+    EXPECT_EQ(RunTracksInOrder<int>(0, 3, [](std::size_t) { return 0; },
                                     [](std::size_t, int&) { FAIL(); }, nullptr, nullptr),
               0u);
 }
