@@ -1,0 +1,281 @@
+// Damaged, foreign and vanishing inputs and full disks: every case reports its error, keeps
+// the source as it was, leaves no temporary file and does not crash or hang.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <functional>
+
+#include "audio/audiompegfile.h"
+#include "audio/audiowavefile.h"
+#include "check/mp3check.h"
+#include "convert/conversionrun.h"
+#include "convert/encodingjob.h"
+#include "convert/mp3towavjob.h"
+#include "convert/runhost.h"
+#include "platform/fileops.h"
+#include "support/encoders.h"
+#include "support/mpegframes.h"
+#include "support/testfiles.h"
+#include "support/wavbuilder.h"
+#include "tracks/tracklist.h"
+
+namespace sonvara::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Runs body in a child process; limits: a file-size limit (the writes fail as on a full
+// disk), an alarm (a hang fails the test instead of stalling it), and optionally the rights
+// of an unprivileged user (tests run as root in CI, and root may read any file).
+int InChild(const std::function<int()>& body, rlim_t fileLimit = RLIM_INFINITY,
+            bool unprivileged = false) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        ::alarm(20);
+        if (fileLimit != RLIM_INFINITY) {
+            rlimit limit{fileLimit, fileLimit};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        if (unprivileged && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+            ::_exit(90);
+        }
+        ::_exit(body());
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
+}
+
+bool TempFilesIn(const std::string& dir) {
+    for (const auto& e : fs::directory_iterator(dir)) {
+        const std::string name = e.path().filename().string();
+        if (name.find(".tmp") != std::string::npos || name[0] == '~') {
+            return true;
+        }
+    }
+    return false;
+}
+
+class CAbortAfterBlocks : public IRunHost {
+public:
+    explicit CAbortAfterBlocks(int blocks) : m_Blocks(blocks) {}
+    bool IsAborted() override { return m_Blocks >= 0 && progress >= m_Blocks; }
+    void SetProgress(int) override { ++progress; }
+    void SetCurrentFile(const std::string&) override {}
+    void SetStage(const std::string&) override {}
+    void ClearResults() override {}
+    void AddResult(const std::string& text, std::uint32_t) override { lines.push_back(text); }
+    void ScrollToEnd() override {}
+    Answer AskOverwrite(const std::string&) override { return Answer::kYes; }
+    void ShowMessage(const std::string& text, Icon) override { messages.push_back(text); }
+    void RunEnded() override {}
+    int progress = 0;
+    std::vector<std::string> lines;
+    std::vector<std::string> messages;
+
+private:
+    int m_Blocks;
+};
+
+class Faults : public ::testing::Test {
+protected:
+    CTempDir m_Dir;
+};
+
+TEST_F(Faults, UnreadableInputsAreRefusedAtOnce) {
+    ASSERT_EQ(::mkfifo(m_Dir.File("pipe.wav").c_str(), 0644), 0);
+    fs::create_directory(m_Dir.File("dir.wav"));
+    fs::create_symlink(m_Dir.File("gone.wav"), m_Dir.File("dangling.wav"));
+    for (const char* name : {"pipe.wav", "dir.wav", "dangling.wav"}) {
+        EXPECT_EQ(InChild([&] {
+                      CAudioWaveFile f;
+                      f.SetFileName(m_Dir.File(name));
+                      return f.IsValid() ? 1 : 0;
+                  }),
+                  0)
+            << name;
+    }
+    // Without read permission (an unprivileged child: root could read it anyway).
+    WriteFile(m_Dir.File("secret.mp3"), MakeStream(FrameSpec{}, 10));
+    WriteFile(m_Dir.File("secret.wav"), MakePcmWav(Sine(1000, 2, 440, 44100)));
+    ::chmod(m_Dir.File("secret.mp3").c_str(), 0600);
+    ::chmod(m_Dir.File("secret.wav").c_str(), 0600);
+    ::chmod(m_Dir.Path().c_str(), 0755);
+    EXPECT_EQ(InChild(
+                  [&] {
+                      CMP3Check check;
+                      const bool intact = check.CheckFile(m_Dir.File("secret.mp3"), nullptr);
+                      if (intact || !check.OpenFailed() ||
+                          check.FailureText() != "Permission denied") {
+                          return 1;
+                      }
+                      CAudioWaveFile wav;
+                      wav.SetFileName(m_Dir.File("secret.wav"));
+                      CAudioMpegFile mp3;
+                      mp3.SetFileName(m_Dir.File("secret.mp3"));
+                      return wav.IsValid() || mp3.IsValid() ? 2 : 0;
+                  },
+                  RLIM_INFINITY, true),
+              0);
+}
+
+TEST_F(Faults, ASourceThatShrinksWhileItIsReadGivesAShortResult) {
+    const std::string wav = SynthWav(m_Dir.File("s.wav"), "-r 44100 -c 2", "3 sine 440");
+    const std::string mp3 = LameEncode(wav, m_Dir.File("s.mp3"), "-b 128");
+    // Cut the file to a tenth at the third block, as another program might.
+    class CShrinker : public IProgressSink {
+    public:
+        explicit CShrinker(std::string path) : m_Path(std::move(path)) {}
+        bool IsAborted() override { return false; }
+        void SetProgress(int) override {
+            if (++m_Calls == 3) {
+                const auto size = fs::file_size(m_Path);
+                fs::resize_file(m_Path, size / 10);
+            }
+        }
+
+    private:
+        std::string m_Path;
+        int m_Calls = 0;
+    };
+    for (const std::string& source : {wav, mp3}) {
+        const std::string work = m_Dir.File("work" + fs::path(source).extension().string());
+        fs::copy_file(source, work, fs::copy_options::overwrite_existing);
+        CShrinker sink(work);
+        if (source == wav) {
+            CWavToMp3Job job;
+            job.Setup(m_Dir.File("o.mp3"), work, 2, 0, false);
+            EXPECT_FALSE(job.Run(&sink));
+            job.Close();
+        } else {
+            CMp3ToWavJob job;
+            job.Setup(work, m_Dir.File("o.wav"), 0);
+            EXPECT_FALSE(job.Run(&sink));
+            job.Close();
+        }
+        fs::copy_file(mp3, work, fs::copy_options::overwrite_existing);
+        if (source == mp3) {
+            CShrinker checkSink(work);
+            CMP3Check check;
+            check.SetOption(CMP3Check::kOptionWholeFile, true);
+            check.CheckFile(work, &checkSink);  // a short walk; any verdict, no crash
+        }
+    }
+    // A source removed while it is read: the open file still reads to its end.
+    const std::string gone = m_Dir.File("gone.wav");
+    fs::copy_file(wav, gone);
+    CWavToMp3Job job;
+    job.Setup(m_Dir.File("g.mp3"), gone, 2, 0, false);
+    fs::remove(gone);
+    EXPECT_FALSE(job.Run(nullptr));
+    job.Close();
+}
+
+TEST_F(Faults, MovingAcrossFileSystemsCopiesChecksAndOnlyThenRemoves) {
+    if (!fs::is_directory("/dev/shm")) {
+        GTEST_SKIP() << "no second file system at /dev/shm";
+    }
+    CTempDir shm;  // beside the tests' temporary folder
+    const std::string other = "/dev/shm/sonvara-move-" + std::to_string(::getpid());
+    fs::create_directories(other);
+    struct Cleanup {
+        std::string dir;
+        ~Cleanup() { fs::remove_all(dir); }
+    } cleanup{other};
+    const Bytes data = MakeStream(FrameSpec{}, 500);
+    WriteFile(other + "/a.mp3", data);
+    FileOpError error;
+    ASSERT_TRUE(MoveFile(other + "/a.mp3", m_Dir.File("a.mp3"), false, error)) << error.text;
+    EXPECT_EQ(ReadFile(m_Dir.File("a.mp3")), data);
+    EXPECT_FALSE(fs::exists(other + "/a.mp3"));
+
+    // The copy fails part-way: the original stays, no partial copy is left.
+    WriteFile(other + "/b.mp3", data);
+    EXPECT_EQ(InChild(
+                  [&] {
+                      FileOpError e;
+                      return !MoveFile(other + "/b.mp3", m_Dir.File("b.mp3"), false, e) &&
+                                     !e.text.empty()
+                                 ? 0
+                                 : 1;
+                  },
+                  static_cast<rlim_t>(data.size() / 3)),
+              0);
+    EXPECT_EQ(ReadFile(other + "/b.mp3"), data);
+    EXPECT_FALSE(fs::exists(m_Dir.File("b.mp3")));
+    EXPECT_FALSE(TempFilesIn(m_Dir.Path()));
+}
+
+TEST_F(Faults, AReportThatCannotBeWrittenIsReported) {
+    CTrackList list;
+    AddOptions options;
+    options.reader = [](const std::string&) {
+        TrackInfo info;
+        info.lengthMs = 1000;
+        return info;
+    };
+    std::vector<std::string> paths;
+    for (int i = 0; i < 2000; ++i) {
+        paths.push_back("/music/track" + std::to_string(i) + ".mp3");
+    }
+    list.AddTracks(paths, options);
+    EXPECT_EQ(InChild(
+                  [&] {
+                      std::string error;
+                      return !list.WriteReport(m_Dir.File("r.txt"), &error) && !error.empty() ? 0
+                                                                                               : 1;
+                  },
+                  10000),
+              0);
+}
+
+TEST_F(Faults, AStopAtEveryBlockOfAConversionLeavesTheSourceAndGivesTheRunsStates) {
+    const std::string wav = SynthWav(m_Dir.File("b.wav"), "-r 44100 -c 2", "0.9 sine 440");
+    const std::string mp3 = LameEncode(wav, m_Dir.File("b.mp3"), "-b 128");
+    const Bytes wavBytes = ReadFile(wav);
+    const Bytes mp3Bytes = ReadFile(mp3);
+    for (ConversionMode mode : {ConversionMode::kWavToMp3, ConversionMode::kMp3ToWav}) {
+        const std::string source = mode == ConversionMode::kWavToMp3 ? wav : mp3;
+        for (int stop = 0; stop < 14; ++stop) {
+            TrackRecord record;
+            record.path = source;
+            std::vector<TrackRecord*> list = {&record};
+            CAbortAfterBlocks host(stop);
+            CConversionRun run(mode, host);
+            ConversionSettings s;
+            s.trackDir = m_Dir.File("out");
+            s.normalize = true;
+            ASSERT_TRUE(run.Start(s, list));
+            run.Walk(list);
+            if (mode == ConversionMode::kWavToMp3) {
+                // Stopped inside the encoding: failed; stopped before it or after: as the run
+                // rules give (not started, or done).
+                EXPECT_TRUE(record.convertState == CannotConvert ||
+                            record.convertState == ConvertedWavToMp3 ||
+                            record.convertState == NotConverted)
+                    << stop;
+                if (record.convertState == CannotConvert) {
+                    EXPECT_EQ(record.checkState, AnalysedCorrupt);
+                }
+            } else {
+                EXPECT_TRUE(record.convertState == ConvertedMp3ToWav ||
+                            record.convertState == NotConverted)
+                    << stop;
+            }
+            EXPECT_FALSE(TempFilesIn(m_Dir.File("out"))) << stop;
+        }
+    }
+    EXPECT_EQ(ReadFile(wav), wavBytes);
+    EXPECT_EQ(ReadFile(mp3), mp3Bytes);
+}
+
+}  // namespace
+}  // namespace sonvara::test
