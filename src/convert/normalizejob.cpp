@@ -2,16 +2,12 @@
 
 #include "audio/audiowavefile.h"
 #include "audio/disctrack.h"
-#include "convert/jobstop.h"
+#include "convert/blockpass.h"
 #include "convert/jobtables.h"
 #include "convert/peakscanjob.h"
 #include "convert/progresssink.h"
 
 namespace sonvara {
-
-namespace {
-constexpr std::size_t kBlockBytes = 65536;
-}  // namespace
 
 std::vector<std::int16_t> CNormalizeJob::MakeGainTable(std::int16_t gain) {
     std::vector<std::int16_t> table(65536);
@@ -76,27 +72,14 @@ bool CNormalizeJob::Execute() {
     m_Writing = true;
     m_Created = true;
 
-    std::vector<std::int16_t> buffer(kBlockBytes / 2);
-    std::int64_t counter = 0;
-    for (;;) {
-        const int n = m_pTrack->Read(kBlockBytes, 1, buffer.data(), kBlockBytes);
-        if (n <= 0 || aborted()) {
-            break;
-        }
-        const std::size_t samples = static_cast<std::size_t>(n) / 2;
+    std::vector<std::int16_t> buffer;
+    return RunBlockPass(*m_pTrack, m_pSink, m_Length75, buffer, [this, &buffer](std::size_t bytes) {
+        const std::size_t samples = bytes / 2;
         for (std::size_t i = 0; i < samples; ++i) {
             buffer[i] = m_Table[static_cast<std::size_t>(buffer[i] + 32768)];
         }
-        m_pOutput->WriteData(buffer.data(), static_cast<std::size_t>(n));
-        counter += 2800;
-        if (m_pSink != nullptr) {
-            m_pSink->SetProgress(m_Length75 > 0 ? static_cast<int>(counter / m_Length75) : 0);
-        }
-        if (aborted()) {
-            throw CUserException();
-        }
-    }
-    return aborted();
+        m_pOutput->WriteData(buffer.data(), bytes);
+    });
 }
 
 void CNormalizeJob::Close() {

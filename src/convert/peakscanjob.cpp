@@ -3,14 +3,10 @@
 #include <cstdlib>
 
 #include "audio/disctrack.h"
-#include "convert/jobstop.h"
+#include "convert/blockpass.h"
 #include "convert/progresssink.h"
 
 namespace sonvara {
-
-namespace {
-constexpr std::size_t kBlockBytes = 65536;
-}  // namespace
 
 void CPeakScanJob::Setup(IDiscTrack* track, IProgressSink* sink) {
     m_pTrack = track;
@@ -22,24 +18,14 @@ void CPeakScanJob::Setup(IDiscTrack* track, IProgressSink* sink) {
     track->OpenStream();
     m_Peak = -1;
     m_Gain = 0;
-    m_Buffer.assign(kBlockBytes / 2, 0);
 }
 
 bool CPeakScanJob::Execute() {
-    auto aborted = [this] { return m_pSink != nullptr && m_pSink->IsAborted(); };
     m_Peak = -1;
     m_Length75 = m_pTrack->GetLengthInFrames();
-    std::int64_t counter = 0;
     bool first = true;
-    for (;;) {
-        if (aborted()) {
-            break;
-        }
-        const int n = m_pTrack->Read(kBlockBytes, 1, m_Buffer.data(), kBlockBytes);
-        if (n <= 0) {
-            break;
-        }
-        const std::size_t samples = static_cast<std::size_t>(n) / 2;
+    return RunBlockPass(*m_pTrack, m_pSink, m_Length75, m_Buffer, [this, &first](std::size_t bytes) {
+        const std::size_t samples = bytes / 2;
         if (first && samples > 0) {
             m_Peak = std::abs(static_cast<std::int32_t>(m_Buffer[0]));
             first = false;
@@ -50,15 +36,7 @@ bool CPeakScanJob::Execute() {
                 m_Peak = magnitude;
             }
         }
-        counter += 2800;
-        if (m_pSink != nullptr) {
-            m_pSink->SetProgress(m_Length75 > 0 ? static_cast<int>(counter / m_Length75) : 0);
-        }
-        if (aborted()) {
-            throw CUserException();
-        }
-    }
-    return aborted();
+    });
 }
 
 void CPeakScanJob::Close() {

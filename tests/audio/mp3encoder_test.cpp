@@ -13,19 +13,6 @@
 namespace sonvara::test {
 namespace {
 
-std::vector<std::int16_t> Pcm(const std::string& wav) {
-    CAudioWaveFile f;
-    f.SetFileName(wav);
-    EXPECT_TRUE(f.IsValid());
-    f.OpenStream();
-    std::vector<std::int16_t> out;
-    std::vector<std::int16_t> buf(16384);
-    int n;
-    while ((n = f.Read(1, 32768, buf.data(), 32768)) > 0) {
-        out.insert(out.end(), buf.begin(), buf.begin() + n / 2);
-    }
-    return out;
-}
 
 std::string Encode(const std::string& out, const std::vector<std::int16_t>& pcm,
                    const EncoderSettings& s, std::size_t bytesPerCall = 32768) {
@@ -45,7 +32,7 @@ protected:
         ASSERT_TRUE(HaveTool("lame") && HaveTool("sox"));
         m_Wav = SynthWav(m_Dir.File("in.wav"), "-r 44100 -c 2 -e signed -b 16",
                          "4.3 pinknoise synth sine amod 2 vol 0.7");
-        m_Pcm = Pcm(m_Wav);
+        m_Pcm = DecodeWavSamples(m_Wav);
     }
     CTempDir m_Dir;
     std::string m_Wav;

@@ -13,6 +13,7 @@
 
 #include "audio/audiompegfile.h"
 #include "audio/fileexception.h"
+#include "support/childprocess.h"
 #include "support/encoders.h"
 #include "support/testfiles.h"
 
@@ -177,23 +178,17 @@ TEST_F(MpegTags, AFileWithoutTagsGetsOnlyAVersionOneTag) {
 TEST_F(MpegTags, AFileThatCannotBeWrittenIsReportedAndLeftAsItWas) {
     const std::string path = Copy("limit.mp3");
     const Bytes before = ReadFile(path);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{static_cast<rlim_t>(before.size() / 2), static_cast<rlim_t>(before.size() / 2)};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        try {
-            SaveMpegTags(path, {"t", "a", "b"});
-        } catch (const CFileException& e) {
-            ::_exit(e.m_cause == CFileException::diskFull ? 0 : 4);
-        }
-        ::_exit(5);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(InChildProcess(
+                  [&] {
+                      try {
+                          SaveMpegTags(path, {"t", "a", "b"});
+                      } catch (const CFileException& e) {
+                          return e.m_cause == CFileException::diskFull ? 0 : 4;
+                      }
+                      return 5;
+                  },
+                  static_cast<rlim_t>(before.size() / 2)),
+              0);
     EXPECT_EQ(ReadFile(path), before);
     // No temporary file is left beside it.
     int files = 0;

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "audio/fileexception.h"
+#include "support/childprocess.h"
 #include "support/testfiles.h"
 #include "support/wavbuilder.h"
 
@@ -402,29 +403,25 @@ TEST(WaveTags, SavingToAFileThatCannotBeWrittenRaisesAndChangesNothing) {
 TEST(WaveWrite, AFullDiskWhileWritingRaisesTheDiskFullCause) {
     CTempDir dir;
     for (bool adpcm : {false, true}) {
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            std::signal(SIGXFSZ, SIG_IGN);
-            rlimit limit{200000, 200000};
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-            const std::vector<std::int16_t> pcm = Sine(44100, 2, 440, 44100);
-            CAudioWaveFile w;
-            try {
-                w.CreateOutput(dir.File("o.wav"), adpcm ? MakeImaAdpcmCdFormat() : MakeCdFormat());
-                for (int i = 0; i < 20; ++i) {
-                    w.WriteData(pcm.data(), pcm.size() * 2);
-                }
-                w.Finish();
-            } catch (const CFileException& e) {
-                ::_exit(e.m_cause == CFileException::diskFull ? 0 : 4);
-            }
-            ::_exit(5);
-        }
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), 0) << "adpcm " << adpcm;
+        EXPECT_EQ(InChildProcess(
+                      [&] {
+                          const std::vector<std::int16_t> pcm = Sine(44100, 2, 440, 44100);
+                          CAudioWaveFile w;
+                          try {
+                              w.CreateOutput(dir.File("o.wav"),
+                                             adpcm ? MakeImaAdpcmCdFormat() : MakeCdFormat());
+                              for (int i = 0; i < 20; ++i) {
+                                  w.WriteData(pcm.data(), pcm.size() * 2);
+                              }
+                              w.Finish();
+                          } catch (const CFileException& e) {
+                              return e.m_cause == CFileException::diskFull ? 0 : 4;
+                          }
+                          return 5;
+                      },
+                      200000),
+                  0)
+            << "adpcm " << adpcm;
     }
 }
 

@@ -17,6 +17,7 @@
 #include "convert/encodingjob.h"
 #include "convert/mp3towavjob.h"
 #include "convert/progresssink.h"
+#include "support/childprocess.h"
 #include "support/encoders.h"
 #include "support/stopsink.h"
 #include "support/testfiles.h"
@@ -239,20 +240,6 @@ TEST_F(ConversionJobs, UnreadableSourcesAreErrorsNotEmptyOutputs) {
     EXPECT_FALSE(std::filesystem::exists(m_Dir.File("o.wav")));
 }
 
-// A child whose file-size limit makes the output's writes fail as on a full disk.
-int InChildWithFileLimit(rlim_t bytes, const std::function<int()>& body) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{bytes, bytes};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        ::_exit(body());
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 TEST_F(ConversionJobs, AFullDiskDuringEncodingOrDecodingReachesTheCaller) {
     const std::string wav = SoxWav("big.wav", "-r 44100 -c 2 -e signed -b 16", 6.0);
     const std::string mp3 = LameEncode(wav, m_Dir.File("big.mp3"), "-b 320");
@@ -266,23 +253,23 @@ TEST_F(ConversionJobs, AFullDiskDuringEncodingOrDecodingReachesTheCaller) {
         }
         return 5;
     };
-    EXPECT_EQ(InChildWithFileLimit(40000, [&] {
+    EXPECT_EQ(InChildProcess([&] {
                   return expectDiskFull([&] {
                       CWavToMp3Job job;
                       job.Setup(m_Dir.File("full.mp3"), wav, 6, 0, false);
                       job.Run(nullptr);
                       job.Close();
                   });
-              }),
+              }, 40000),
               0);
-    EXPECT_EQ(InChildWithFileLimit(100000, [&] {
+    EXPECT_EQ(InChildProcess([&] {
                   return expectDiskFull([&] {
                       CMp3ToWavJob job;
                       job.Setup(mp3, m_Dir.File("full.wav"), 0);
                       job.Run(nullptr);
                       job.Close();
                   });
-              }),
+              }, 100000),
               0);
     EXPECT_EQ(ReadFile(wav), wavBytes);
     EXPECT_EQ(ReadFile(mp3), mp3Bytes);

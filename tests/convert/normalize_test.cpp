@@ -14,6 +14,7 @@
 #include "convert/normalizejob.h"
 #include "convert/peakscanjob.h"
 #include "convert/progresssink.h"
+#include "support/childprocess.h"
 #include "support/stopsink.h"
 #include "support/testfiles.h"
 #include "support/wavbuilder.h"
@@ -22,19 +23,6 @@ namespace sonvara::test {
 namespace {
 
 
-std::vector<std::int16_t> SamplesOf(const std::string& wav) {
-    CAudioWaveFile f;
-    f.SetFileName(wav);
-    EXPECT_TRUE(f.IsValid());
-    f.OpenStream();
-    std::vector<std::int16_t> out;
-    std::vector<std::int16_t> buf(16384);
-    int n;
-    while ((n = f.Read(1, 32768, buf.data(), 32768)) > 0) {
-        out.insert(out.end(), buf.begin(), buf.begin() + n / 2);
-    }
-    return out;
-}
 
 std::int16_t GainForPeak(std::int16_t peak, CTempDir& dir, double rest = 1000) {
     std::vector<std::int16_t> pcm = Sine(44100, 2, 100, 44100, rest);
@@ -102,7 +90,7 @@ TEST(Normalize, AQuietFileIsBroughtToTheTargetPeakAndReplacedInOneStep) {
                               [&](const std::string& s) { stages.push_back(s); }, &error))
         << error;
     EXPECT_EQ(stages, (std::vector<std::string>{"Normalizing", ""}));
-    const std::vector<std::int16_t> out = SamplesOf(path);
+    const std::vector<std::int16_t> out = DecodeWavSamples(path);
     ASSERT_EQ(out.size(), pcm.size());
     for (std::size_t i = 0; i < pcm.size(); ++i) {
         ASSERT_EQ(out[i], static_cast<std::int16_t>(pcm[i] * 155 / 100)) << i;
@@ -122,7 +110,7 @@ TEST(Normalize, AQuietFileIsBroughtToTheTargetPeakAndReplacedInOneStep) {
     imaFile.SetFileName(ima);
     ASSERT_TRUE(imaFile.IsValid());
     EXPECT_EQ(imaFile.GetFormat()->formatTag, 0x11);
-    const std::vector<std::int16_t> imaOut = SamplesOf(ima);
+    const std::vector<std::int16_t> imaOut = DecodeWavSamples(ima);
     int peak = 0;
     for (std::int16_t s : imaOut) {
         peak = std::max(peak, std::abs(static_cast<int>(s)));
@@ -169,20 +157,14 @@ TEST(Normalize, AFullDiskWhileNormalisingLeavesTheFileAsItWas) {
     const std::string path = dir.File("f.wav");
     WriteFile(path, MakePcmWav(Sine(44100 * 4, 2, 440, 44100, 8000)));
     const Bytes before = ReadFile(path);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{300000, 300000};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        std::string error;
-        const bool ok = NormalizeFile(path, dir.Path(), 0, nullptr, nullptr, &error);
-        ::_exit(!ok && !error.empty() ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(InChildProcess(
+                  [&] {
+                      std::string error;
+                      const bool ok = NormalizeFile(path, dir.Path(), 0, nullptr, nullptr, &error);
+                      return !ok && !error.empty() ? 0 : 1;
+                  },
+                  300000),
+              0);
     EXPECT_EQ(ReadFile(path), before);
     EXPECT_TRUE(NoTempLeft(dir));
 }

@@ -4,7 +4,6 @@
 
 #include <filesystem>
 
-#include "audio/audiowavefile.h"
 #include "check/analysisrun.h"
 #include "convert/conversionrun.h"
 #include "convert/runhost.h"
@@ -248,16 +247,9 @@ TEST_F(Runs, Mp3ToWavAnalysesConvertsAndNormalises) {
     // The peak is exactly where the gain puts it: the peak p of the plain conversion times
     // the whole percent 3112960 / p, over 100.
     auto peakOf = [](const std::string& path) {
-        CAudioWaveFile f;
-        f.SetFileName(path);
-        f.OpenStream();
-        std::vector<std::int16_t> buf(16384);
         int peak = 0;
-        int n;
-        while ((n = f.Read(1, 32768, buf.data(), 32768)) > 0) {
-            for (int i = 0; i < n / 2; ++i) {
-                peak = std::max(peak, std::abs(static_cast<int>(buf[static_cast<std::size_t>(i)])));
-            }
+        for (std::int16_t sample : DecodeWavSamples(path)) {
+            peak = std::max(peak, std::abs(static_cast<int>(sample)));
         }
         return peak;
     };

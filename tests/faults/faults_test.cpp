@@ -20,6 +20,7 @@
 #include "convert/mp3towavjob.h"
 #include "convert/runhost.h"
 #include "platform/fileops.h"
+#include "support/childprocess.h"
 #include "support/encoders.h"
 #include "support/mpegframes.h"
 #include "support/testfiles.h"
@@ -30,29 +31,6 @@ namespace sonvara::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Runs body in a child process; limits: a file-size limit (the writes fail as on a full
-// disk), an alarm (a hang fails the test instead of stalling it), and optionally the rights
-// of an unprivileged user (tests run as root in CI, and root may read any file).
-int InChild(const std::function<int()>& body, rlim_t fileLimit = RLIM_INFINITY,
-            bool unprivileged = false) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        ::alarm(20);
-        if (fileLimit != RLIM_INFINITY) {
-            rlimit limit{fileLimit, fileLimit};
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-        }
-        if (unprivileged && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
-            ::_exit(90);
-        }
-        ::_exit(body());
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
-}
 
 bool TempFilesIn(const std::string& dir) {
     for (const auto& e : fs::directory_iterator(dir)) {
@@ -95,7 +73,7 @@ TEST_F(Faults, UnreadableInputsAreRefusedAtOnce) {
     fs::create_directory(m_Dir.File("dir.wav"));
     fs::create_symlink(m_Dir.File("gone.wav"), m_Dir.File("dangling.wav"));
     for (const char* name : {"pipe.wav", "dir.wav", "dangling.wav"}) {
-        EXPECT_EQ(InChild([&] {
+        EXPECT_EQ(InChildProcess([&] {
                       CAudioWaveFile f;
                       f.SetFileName(m_Dir.File(name));
                       return f.IsValid() ? 1 : 0;
@@ -109,7 +87,7 @@ TEST_F(Faults, UnreadableInputsAreRefusedAtOnce) {
     ::chmod(m_Dir.File("secret.mp3").c_str(), 0600);
     ::chmod(m_Dir.File("secret.wav").c_str(), 0600);
     ::chmod(m_Dir.Path().c_str(), 0755);
-    EXPECT_EQ(InChild(
+    EXPECT_EQ(InChildProcess(
                   [&] {
                       CMP3Check check;
                       const bool intact = check.CheckFile(m_Dir.File("secret.mp3"), nullptr);
@@ -199,7 +177,7 @@ TEST_F(Faults, MovingAcrossFileSystemsCopiesChecksAndOnlyThenRemoves) {
 
     // The copy fails part-way: the original stays, no partial copy is left.
     WriteFile(other + "/b.mp3", data);
-    EXPECT_EQ(InChild(
+    EXPECT_EQ(InChildProcess(
                   [&] {
                       FileOpError e;
                       return !MoveFile(other + "/b.mp3", m_Dir.File("b.mp3"), false, e) &&
@@ -227,7 +205,7 @@ TEST_F(Faults, AReportThatCannotBeWrittenIsReported) {
         paths.push_back("/music/track" + std::to_string(i) + ".mp3");
     }
     list.AddTracks(paths, options);
-    EXPECT_EQ(InChild(
+    EXPECT_EQ(InChildProcess(
                   [&] {
                       std::string error;
                       return !list.WriteReport(m_Dir.File("r.txt"), &error) && !error.empty() ? 0

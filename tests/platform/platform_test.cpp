@@ -7,6 +7,7 @@
 #include "audio/makevalidfilename.h"
 #include "platform/fileinfo.h"
 #include "platform/paths.h"
+#include "support/childprocess.h"
 #include "support/testfiles.h"
 
 namespace sonvara::test {
@@ -78,18 +79,8 @@ TEST(ReadOnly, MissingFilesAreNotReadOnlyAndPermissionsAreThoseOfTheUser) {
     }
     // Root may write any file, so the test asks as an unprivileged user in a child process.
     ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0) {
-            ::_exit(3);
-        }
-        ::_exit(IsReadOnlyPath(path) ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "read-only file not reported as read-only";
+    EXPECT_EQ(InChildProcess([&] { return IsReadOnlyPath(path) ? 0 : 1; }, RLIM_INFINITY, true), 0)
+        << "read-only file not reported as read-only";
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "audio/audiowavefile.h"
+
 namespace sonvara::test {
 
 Bytes LE16(std::uint16_t v) {
@@ -63,6 +65,22 @@ Chunk TextChunk(const std::string& id, const std::string& text) {
         field[i] = static_cast<std::uint8_t>(text[i]);
     }
     return {id, field};
+}
+
+std::vector<std::int16_t> DecodeWavSamples(const std::string& path) {
+    CAudioWaveFile f;
+    f.SetFileName(path);
+    std::vector<std::int16_t> out;
+    if (!f.IsValid()) {
+        return out;
+    }
+    f.OpenStream();
+    std::vector<std::int16_t> buf(16384);
+    int n;
+    while ((n = f.Read(1, 32768, buf.data(), 32768)) > 0) {
+        out.insert(out.end(), buf.begin(), buf.begin() + n / 2);
+    }
+    return out;
 }
 
 std::vector<std::int16_t> Sine(std::size_t frames, int channels, double hz, double rate,

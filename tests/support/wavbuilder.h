@@ -32,6 +32,9 @@ Bytes MakePcmWav(const std::vector<std::int16_t>& interleaved, std::uint16_t cha
 // A text chunk of exactly 64 bytes.
 Chunk TextChunk(const std::string& id, const std::string& text);
 
+// Every 16-bit sample that the WAVE reader delivers for the file.
+std::vector<std::int16_t> DecodeWavSamples(const std::string& path);
+
 std::vector<std::int16_t> Sine(std::size_t frames, int channels, double hz, double rate,
                                double amplitude = 12000.0);
 
