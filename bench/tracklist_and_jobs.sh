@@ -7,7 +7,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$top/build/release}
 out=$top/bench/out/tracklist
 mkdir -p "$out"
-"$build/sonvara-tracklist-bench" --benchmark_min_time=0.2 | tee "$out/tracklist.txt"
+[ "${SKIP_LIST:-}" = 1 ] || "$build/sonvara-tracklist-bench" --benchmark_min_time=0.2 | tee "$out/tracklist.txt"
 
 wavs=$out/wavs
 if [ ! -f "$wavs/.complete" ]; then
@@ -20,8 +20,8 @@ fi
 printf '[GeneralProperties]\nTrackDir=%s\n' "$out/mp3" > "$out/cfg.ini"
 export SONVARA_CONFIG=$out/cfg.ini
 hyperfine --style basic --warmup 1 --runs 3 --export-csv "$out/jobs.csv" \
-  -n "-j 1" "$build/sonvara-cli wav-to-mp3 --yes -j 1 $wavs > /dev/null 2>&1" \
-  -n "-j 2" "$build/sonvara-cli wav-to-mp3 --yes -j 2 $wavs > /dev/null 2>&1" >/dev/null
-awk -F, '$1 == "-j 1" { a = $2 } $1 == "-j 2" { b = $2 } END {
+  -n "j1" "$build/sonvara-cli wav-to-mp3 --yes -j 1 $wavs > /dev/null 2>&1" \
+  -n "j2" "$build/sonvara-cli wav-to-mp3 --yes -j 2 $wavs > /dev/null 2>&1" >/dev/null
+awk -F, '$1 == "j1" { a = $2 } $1 == "j2" { b = $2 } END {
   printf "wav-to-mp3 over 20 files: -j 1 %.2f s, -j 2 %.2f s, speed-up %.2f (goal >= 1.8)\n", a, b, a / b }' \
   "$out/jobs.csv" | tee -a "$out/tracklist.txt"
