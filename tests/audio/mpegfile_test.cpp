@@ -172,7 +172,7 @@ TEST_F(MpegFiles, FilesThatAreNotMpegAudioGiveNoDecoder) {
         b = static_cast<std::uint8_t>(rng());
     }
     Bytes junkThenStray(500000, 0);
-    Append(junkThenStray, MakeFrame(FrameSpec{}));  // one lone frame after much junk
+    Append(junkThenStray, MakeFrame(FrameShape{}));  // one lone frame after much junk
     Append(junkThenStray, Bytes(500000, 0));
     const std::vector<std::pair<std::string, Bytes>> cases = {
         {"wav.mp3", MakePcmWav(Sine(44100, 2, 440, 44100))},
@@ -199,7 +199,7 @@ TEST_F(MpegFiles, FilesThatAreNotMpegAudioGiveNoDecoder) {
         EXPECT_FALSE(f.IsValid()) << name;
     }
     // A short but real stream of three frames is accepted.
-    WriteFile(m_Dir.File("short.mp3"), MakeStream(FrameSpec{}, 3));
+    WriteFile(m_Dir.File("short.mp3"), MakeStream(FrameShape{}, 3));
     CAudioMpegFile s;
     s.SetFileName(m_Dir.File("short.mp3"));
     EXPECT_TRUE(s.IsValid());

@@ -105,7 +105,7 @@ TEST(LargeFile, StreamAtTheEndOfASparseFileOverFourGiB) {
     CTempDir dir;
     const std::string path = dir.File("big.mp3");
     const off_t lead = (off_t{1} << 32) - 417 * 20 - 5;  // 20 frames before the mark, 30 after
-    const Bytes frames = MakeStream(FrameSpec{}, 50);
+    const Bytes frames = MakeStream(FrameShape{}, 50);
     const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::pwrite(fd, frames.data(), frames.size(), lead),

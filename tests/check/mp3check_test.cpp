@@ -45,8 +45,8 @@ Walk CheckBytes(const Bytes& bytes, IProgressSink* sink = nullptr) {
 }
 
 TEST(DecodeHeader, FrameLengthsOfTheCommonLayerThreeStream) {
-    FrameSpec spec;  // MPEG-1 Layer III, 128 kbit/s, 44100 Hz
-    MP3FrameHeader h = Decode(HeaderWord(spec));
+    FrameShape shape;  // MPEG-1 Layer III, 128 kbit/s, 44100 Hz
+    MP3FrameHeader h = Decode(HeaderWord(shape));
     EXPECT_TRUE(h.valid);
     EXPECT_TRUE(h.mpeg1);
     EXPECT_TRUE(h.layer3);
@@ -55,8 +55,8 @@ TEST(DecodeHeader, FrameLengthsOfTheCommonLayerThreeStream) {
     EXPECT_EQ(h.bitRate, 128);
     EXPECT_EQ(h.sampleRate, 44100);
     EXPECT_EQ(h.frameLength, 417);
-    spec.padding = true;
-    EXPECT_EQ(Decode(HeaderWord(spec)).frameLength, 418);
+    shape.padding = true;
+    EXPECT_EQ(Decode(HeaderWord(shape)).frameLength, 418);
     EXPECT_STREQ(Decode(0xFFFB9064u).headerText, "11111111111110111001000001100100");
 }
 
@@ -68,7 +68,7 @@ TEST(DecodeHeader, EveryVersionLayerRateAndPaddingMatchesTheStandardTables) {
                 for (int sr = 0; sr < 4; ++sr) {
                     for (int mode = 0; mode < 4; ++mode) {
                         for (bool pad : {false, true}) {
-                            FrameSpec s{v, layer, br, sr, pad, false, mode};
+                            FrameShape s{v, layer, br, sr, pad, false, mode};
                             const MP3FrameHeader h = Decode(HeaderWord(s));
                             const bool expectValid = BitRateKbps(s) != 0 &&
                                                      SampleRateHz(s) != 0 &&
@@ -93,24 +93,24 @@ TEST(DecodeHeader, EveryVersionLayerRateAndPaddingMatchesTheStandardTables) {
 }
 
 TEST(DecodeHeader, ForbiddenFieldsAndTheMarkerValues) {
-    FrameSpec s;
+    FrameShape s;
     s.bitRateIndex = 15;
     EXPECT_FALSE(Decode(HeaderWord(s)).valid);
     EXPECT_EQ(Decode(HeaderWord(s)).bitRate, 0);
-    s = FrameSpec{};
+    s = FrameShape{};
     s.sampleRateIndex = 3;
     EXPECT_FALSE(Decode(HeaderWord(s)).valid);
     EXPECT_EQ(Decode(HeaderWord(s)).frameLength, 0);
-    s = FrameSpec{};
+    s = FrameShape{};
     s.bitRateIndex = 0;  // free format
     EXPECT_FALSE(Decode(HeaderWord(s)).valid);
     EXPECT_EQ(Decode(HeaderWord(s)).bitRate, 1);
 
     // Layer bits 00 (reserved) and version bits 01 (reserved).
-    MP3FrameHeader h = Decode(HeaderWord(FrameSpec{}) & ~(3u << 17));
+    MP3FrameHeader h = Decode(HeaderWord(FrameShape{}) & ~(3u << 17));
     EXPECT_FALSE(h.valid);
     EXPECT_TRUE(h.reservedLayer);
-    h = Decode((HeaderWord(FrameSpec{}) & ~(3u << 19)) | (1u << 19));
+    h = Decode((HeaderWord(FrameShape{}) & ~(3u << 19)) | (1u << 19));
     EXPECT_FALSE(h.valid);
     EXPECT_TRUE(h.reservedVersion);
     EXPECT_EQ(h.sampleRate, 0);
@@ -122,7 +122,7 @@ TEST(DecodeHeader, ForbiddenFieldsAndTheMarkerValues) {
 }
 
 TEST(DecodeHeader, LayerTwoBitRatesDependOnTheChannelMode) {
-    FrameSpec s;
+    FrameShape s;
     s.layer = 2;
     s.bitRateIndex = 1;  // 32 kbit/s
     s.mode = 0;
@@ -144,7 +144,7 @@ TEST(FrameWalk, BackToBackStreamsOfEveryValidHeaderAreIntact) {
                 for (int sr = 0; sr < 3; ++sr) {
                     for (bool crc : {false, true}) {
                         for (bool pad : {false, true}) {
-                            FrameSpec s{v, layer, br, sr, pad, crc, layer == 2 ? 3 : 1};
+                            FrameShape s{v, layer, br, sr, pad, crc, layer == 2 ? 3 : 1};
                             if (!LayerTwoModeAllowed(s)) {
                                 s.mode = 0;
                             }
@@ -165,7 +165,7 @@ TEST(FrameWalk, BackToBackStreamsOfEveryValidHeaderAreIntact) {
 TEST(FrameWalk, MixedPaddingAndCrcFramesFollowEachOther) {
     Bytes bytes;
     for (int i = 0; i < 40; ++i) {
-        FrameSpec s;
+        FrameShape s;
         s.padding = i % 3 == 0;
         s.crc = i % 5 == 0;
         s.bitRateIndex = 1 + i % 14;
@@ -179,7 +179,7 @@ TEST(FrameWalk, MixedPaddingAndCrcFramesFollowEachOther) {
 
 TEST(FrameWalk, Id3v2TagAtTheStartCostsNothing) {
     Bytes bytes = MakeId3v2Tag(257);
-    Append(bytes, MakeStream(FrameSpec{}, 10));
+    Append(bytes, MakeStream(FrameShape{}, 10));
     const Walk w = CheckBytes(bytes);
     EXPECT_TRUE(w.intact);
     EXPECT_EQ(w.state.goodFrames, 10);  // the first frame after the tag counts as good
@@ -199,34 +199,34 @@ TEST(FrameWalk, Id3v2TagAtTheStartCostsNothing) {
 
 TEST(FrameWalk, JunkBeforeTheFirstFrameIsFreeButJunkInsideCostsOneError) {
     Bytes lead = {0x01, 0x02, 0x03, 0x04};
-    Append(lead, MakeStream(FrameSpec{}, 6));
+    Append(lead, MakeStream(FrameShape{}, 6));
     const Walk before = CheckBytes(lead);
     EXPECT_TRUE(before.intact);
     EXPECT_EQ(before.state.goodFrames, 5);  // the first frame after junk is not counted
 
-    Bytes inside = MakeStream(FrameSpec{}, 3);
+    Bytes inside = MakeStream(FrameShape{}, 3);
     Append(inside, {0x01, 0x02, 0x03, 0x04});
-    Append(inside, MakeStream(FrameSpec{}, 3));
+    Append(inside, MakeStream(FrameShape{}, 3));
     const Walk w = CheckBytes(inside);
     EXPECT_FALSE(w.intact);
     EXPECT_EQ(w.state.errors, 1);
 
     // A false sync with a forbidden bit rate inside the junk costs one more.
-    Bytes falseSync = MakeStream(FrameSpec{}, 3);
+    Bytes falseSync = MakeStream(FrameShape{}, 3);
     Append(falseSync, {0x00, 0xFF, 0xFB, 0xF0, 0x00});
-    Append(falseSync, MakeStream(FrameSpec{}, 3));
+    Append(falseSync, MakeStream(FrameShape{}, 3));
     EXPECT_EQ(CheckBytes(falseSync).state.errors, 2);
 }
 
 TEST(FrameWalk, MissingStretchInsideTheStreamIsCorrupt) {
-    Bytes bytes = MakeStream(FrameSpec{}, 20);
+    Bytes bytes = MakeStream(FrameShape{}, 20);
     bytes.erase(bytes.begin() + 417 * 7 + 100, bytes.begin() + 417 * 9 + 50);
     EXPECT_FALSE(CheckBytes(bytes).intact);
 }
 
 TEST(FrameWalk, TruncationAtEveryByteOfTheLastFrameIsNotAnError) {
     for (bool crc : {false, true}) {
-        FrameSpec s;
+        FrameShape s;
         s.crc = crc;
         const Bytes whole = MakeStream(s, 4);
         const std::size_t lastStart = whole.size() - static_cast<std::size_t>(FrameLength(s));
@@ -240,7 +240,7 @@ TEST(FrameWalk, TruncationAtEveryByteOfTheLastFrameIsNotAnError) {
 }
 
 TEST(FrameWalk, FreeFormatAndEmptyFiles) {
-    FrameSpec free;
+    FrameShape free;
     free.bitRateIndex = 0;
     Bytes bytes;
     for (int i = 0; i < 5; ++i) {
@@ -260,7 +260,7 @@ TEST(FrameWalk, FreeFormatAndEmptyFiles) {
 TEST(FrameWalk, WithoutTheWholeFileOptionTheWalkStopsAtTheFirstFrame) {
     CTempDir dir;
     const std::string path = dir.File("t.mp3");
-    WriteFile(path, MakeStream(FrameSpec{}, 10));
+    WriteFile(path, MakeStream(FrameShape{}, 10));
     CMP3Check check;
     check.ClearOptions();
     EXPECT_TRUE(check.CheckFile(path, nullptr));
@@ -285,7 +285,7 @@ TEST(FrameWalk, AFileThatCannotBeOpenedIsNotIntactAndSaysWhy) {
     EXPECT_FALSE(check.CheckFile(fifo, nullptr));
     EXPECT_TRUE(check.OpenFailed());
 
-    WriteFile(dir.File("ok.mp3"), MakeStream(FrameSpec{}, 2));
+    WriteFile(dir.File("ok.mp3"), MakeStream(FrameShape{}, 2));
     EXPECT_TRUE(check.CheckFile(dir.File("ok.mp3"), nullptr));
     EXPECT_FALSE(check.OpenFailed());
     EXPECT_TRUE(check.FailureText().empty());
@@ -293,7 +293,7 @@ TEST(FrameWalk, AFileThatCannotBeOpenedIsNotIntactAndSaysWhy) {
 
 TEST(FrameWalkProgress, NothingBeforeTheSecondGoodFrameAndNothingAtMultiplesOf200) {
     CRecordingSink sink;
-    const Walk w = CheckBytes(MakeStream(FrameSpec{}, 450), &sink);
+    const Walk w = CheckBytes(MakeStream(FrameShape{}, 450), &sink);
     ASSERT_TRUE(w.intact);
     // One report per frame from the second on, except at good-frame counts 200 and 400, and
     // one more from the pass that finds the end of the file.
@@ -326,7 +326,7 @@ TEST(FrameWalkProgress, CountsMatchALiteralWalkOnRandomisedStreams) {
                     break;
                 }
                 case 1: {  // a frame cut short or cut at the front
-                    Bytes f = MakeFrame(FrameSpec{});
+                    Bytes f = MakeFrame(FrameShape{});
                     if (rng() % 2 == 0) {
                         f.resize(rng() % f.size());
                     } else {
@@ -336,7 +336,7 @@ TEST(FrameWalkProgress, CountsMatchALiteralWalkOnRandomisedStreams) {
                     break;
                 }
                 default: {
-                    FrameSpec s;
+                    FrameShape s;
                     s.version = static_cast<MpegVersion>(rng() % 3);
                     s.layer = 1 + static_cast<int>(rng() % 3);
                     s.bitRateIndex = 1 + static_cast<int>(rng() % 14);

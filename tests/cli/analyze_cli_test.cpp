@@ -18,7 +18,7 @@ CommandResult Analyze(const std::string& args) { return RunCommand(kCli + " anal
 class AnalyzeCli : public ::testing::Test {
 protected:
     void SetUp() override {
-        const Bytes good = MakeStream(FrameSpec{}, 30);
+        const Bytes good = MakeStream(FrameShape{}, 30);
         Bytes bad = good;
         bad.erase(bad.begin() + 2000, bad.begin() + 2100);
         std::filesystem::create_directories(m_Dir.File("sub/deeper"));
@@ -86,7 +86,7 @@ TEST_F(AnalyzeCli, UsageErrorsAndHelp) {
 
 TEST_F(AnalyzeCli, WithoutPathsTheMusicFolderIsChecked) {
     std::filesystem::create_directories(P("home/Music"));
-    WriteFile(P("home/Music/song.mp3"), MakeStream(FrameSpec{}, 3));
+    WriteFile(P("home/Music/song.mp3"), MakeStream(FrameShape{}, 3));
     const CommandResult r = RunCommand("HOME=" + ShellQuote(P("home")) +
                                        " XDG_CONFIG_HOME=" + ShellQuote(P("home/.config")) +
                                        " " + kCli + " analyze");

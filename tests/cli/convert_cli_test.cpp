@@ -81,7 +81,7 @@ TEST_F(ConvertCli, Mp3ToWavAndTheStoredSettingsWithOverrides) {
 }
 
 TEST_F(ConvertCli, AnalyzeWritesTheReportAndMovesCorruptFiles) {
-    Bytes bad = MakeStream(FrameSpec{}, 30);
+    Bytes bad = MakeStream(FrameShape{}, 30);
     bad.erase(bad.begin() + 2000, bad.begin() + 2100);
     WriteFile(m_Dir.File("in/bad.mp3"), bad);
     std::filesystem::create_directories(m_Dir.File("corrupt"));

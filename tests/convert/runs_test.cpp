@@ -71,7 +71,7 @@ TrackRecord Record(const std::string& path) {
 class Runs : public ::testing::Test {
 protected:
     void SetUp() override {
-        const Bytes good = MakeStream(FrameSpec{}, 40);
+        const Bytes good = MakeStream(FrameShape{}, 40);
         Bytes bad = good;
         bad.erase(bad.begin() + 3000, bad.begin() + 3100);
         for (int i = 1; i <= 4; ++i) {

@@ -82,7 +82,7 @@ TEST_F(Faults, UnreadableInputsAreRefusedAtOnce) {
             << name;
     }
     // Without read permission (an unprivileged child: root could read it anyway).
-    WriteFile(m_Dir.File("secret.mp3"), MakeStream(FrameSpec{}, 10));
+    WriteFile(m_Dir.File("secret.mp3"), MakeStream(FrameShape{}, 10));
     WriteFile(m_Dir.File("secret.wav"), MakePcmWav(Sine(1000, 2, 440, 44100)));
     ::chmod(m_Dir.File("secret.mp3").c_str(), 0600);
     ::chmod(m_Dir.File("secret.wav").c_str(), 0600);
@@ -168,7 +168,7 @@ TEST_F(Faults, MovingAcrossFileSystemsCopiesChecksAndOnlyThenRemoves) {
         std::string dir;
         ~Cleanup() { fs::remove_all(dir); }
     } cleanup{other};
-    const Bytes data = MakeStream(FrameSpec{}, 500);
+    const Bytes data = MakeStream(FrameShape{}, 500);
     WriteFile(other + "/a.mp3", data);
     FileOpError error;
     ASSERT_TRUE(MoveFile(other + "/a.mp3", m_Dir.File("a.mp3"), false, error)) << error.text;

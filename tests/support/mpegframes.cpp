@@ -15,7 +15,7 @@ int VersionBits(MpegVersion v) {
 
 }  // namespace
 
-std::uint32_t HeaderWord(const FrameSpec& s) {
+std::uint32_t HeaderWord(const FrameShape& s) {
     std::uint32_t w = 0xFFE00000u;
     w |= static_cast<std::uint32_t>(VersionBits(s.version)) << 19;
     w |= static_cast<std::uint32_t>(4 - s.layer) << 17;  // Layer I = 11, II = 10, III = 01
@@ -27,7 +27,7 @@ std::uint32_t HeaderWord(const FrameSpec& s) {
     return w;
 }
 
-int BitRateKbps(const FrameSpec& s) {
+int BitRateKbps(const FrameShape& s) {
     // ISO/IEC 11172-3 and 13818-3 bit-rate tables.
     static const int v1[3][15] = {
         {0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448},
@@ -45,7 +45,7 @@ int BitRateKbps(const FrameSpec& s) {
     return s.layer == 1 ? v2l1[s.bitRateIndex] : v2l23[s.bitRateIndex];
 }
 
-int SampleRateHz(const FrameSpec& s) {
+int SampleRateHz(const FrameShape& s) {
     static const int rates[3] = {44100, 48000, 32000};
     if (s.sampleRateIndex < 0 || s.sampleRateIndex > 2) {
         return 0;
@@ -59,7 +59,7 @@ int SampleRateHz(const FrameSpec& s) {
     return 0;
 }
 
-int FrameLength(const FrameSpec& s) {
+int FrameLength(const FrameShape& s) {
     const int br = BitRateKbps(s);
     const int sr = SampleRateHz(s);
     if (br == 0 || sr == 0) {
@@ -73,7 +73,7 @@ int FrameLength(const FrameSpec& s) {
     return samples / 8 * br * 1000 / sr + p;
 }
 
-bool LayerTwoModeAllowed(const FrameSpec& s) {
+bool LayerTwoModeAllowed(const FrameShape& s) {
     if (s.layer != 2) {
         return true;
     }
@@ -88,7 +88,7 @@ bool LayerTwoModeAllowed(const FrameSpec& s) {
     return true;
 }
 
-Bytes MakeFrame(const FrameSpec& s) {
+Bytes MakeFrame(const FrameShape& s) {
     const int length = FrameLength(s);
     const std::uint32_t w = HeaderWord(s);
     Bytes frame = {static_cast<std::uint8_t>(w >> 24), static_cast<std::uint8_t>(w >> 16),
@@ -103,9 +103,9 @@ Bytes MakeFrame(const FrameSpec& s) {
     return frame;
 }
 
-Bytes MakeStream(const FrameSpec& spec, int count) {
+Bytes MakeStream(const FrameShape& shape, int count) {
     Bytes out;
-    const Bytes frame = MakeFrame(spec);
+    const Bytes frame = MakeFrame(shape);
     for (int i = 0; i < count; ++i) {
         Append(out, frame);
     }
