@@ -41,6 +41,11 @@ std::string CConversionRun::OutputName(const std::string& source) const {
            (m_Mode == ConversionMode::kMp3ToWav ? ".wav" : ".mp3");
 }
 
+std::string CConversionRun::TrackDirectory() const {
+    // A track directory of "/" loses its separator at Start; the empty text is the root.
+    return m_Settings.trackDir.empty() ? std::string(1, PreferredSeparator()) : m_Settings.trackDir;
+}
+
 bool CConversionRun::Start(const ConversionSettings& settings,
                            const std::vector<TrackRecord*>& tracks) {
     m_Settings = settings;
@@ -51,7 +56,7 @@ bool CConversionRun::Start(const ConversionSettings& settings,
     }
     // A track directory that does not exist yet is made, with its parents.
     std::error_code ec;
-    const std::string where = dir.empty() ? std::string(1, PreferredSeparator()) : dir;
+    const std::string where = TrackDirectory();
     if (!fs::is_directory(where, ec)) {
         fs::create_directories(where, ec);
         if (ec || !fs::is_directory(where)) {
@@ -89,8 +94,7 @@ bool CConversionRun::Start(const ConversionSettings& settings,
 }
 
 bool CConversionRun::EnoughSpace(const std::string& source, IRunHost& host) {
-    const std::string where = m_Settings.trackDir.empty() ? std::string(1, PreferredSeparator())
-                                                          : m_Settings.trackDir;
+    const std::string where = TrackDirectory();
     double free = 0;
     if (freeSpace) {
         free = freeSpace(where);
@@ -302,8 +306,8 @@ bool CConversionRun::ConvertToWav(TrackRecord& record, IRunHost& host, TrackOutc
     }
     std::string normalizeError;
     const bool ok = NormalizeFile(
-        output, m_Settings.trackDir.empty() ? std::string(1, PreferredSeparator()) : m_Settings.trackDir,
-        format, &host, [&host](const std::string& word) { host.SetStage(word); }, &normalizeError);
+        output, TrackDirectory(), format, &host,
+        [&host](const std::string& word) { host.SetStage(word); }, &normalizeError);
     host.SetStage("");
     if (!ok) {
         if (!normalizeError.empty()) {

@@ -63,6 +63,8 @@ private:
     };
 
     bool TakesPath(const std::string& path) const;
+    // The track directory as a folder to use (the root when the setting was "/").
+    std::string TrackDirectory() const;
     bool EnoughSpace(const std::string& source, IRunHost& host);
     // False: the track is skipped (the answer was No or Cancel, or the output is the source).
     bool MayWrite(const std::string& source, const std::string& output);
