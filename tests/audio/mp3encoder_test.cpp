@@ -6,6 +6,7 @@
 
 #include "audio/audiowavefile.h"
 #include "audio/fileexception.h"
+#include "check/mp3check.h"
 #include "support/encoders.h"
 #include "support/testfiles.h"
 #include "support/wavbuilder.h"
@@ -54,6 +55,9 @@ TEST_F(Mp3Encoder, CbrAtEveryBitRateIsByteIdenticalToTheLameCommand) {
                       .exitCode,
                   0);
         EXPECT_TRUE(ReadFile(ours) == ReadFile(theirs)) << rate << " kbit/s";
+        CMP3Check check;
+        check.SetOption(CMP3Check::kOptionWholeFile, true);
+        EXPECT_TRUE(check.CheckFile(ours, nullptr)) << rate << " kbit/s";
     }
 }
 

@@ -168,6 +168,17 @@ TEST_F(MpegTags, AFileWithoutTagsGetsOnlyAVersionOneTag) {
     ASSERT_EQ(after.size(), before.size() + 128);
     EXPECT_TRUE(std::equal(before.begin(), before.end(), after.begin()));
     EXPECT_EQ(after[before.size() + 33], 0xC4);  // Ä in Latin-1
+    // An APE tag stays as it was; the version 1 tag goes after it.
+    const std::string ape = Copy("ape-save.mp3");
+    ASSERT_EQ(Mutagen("a=APEv2(); a['Title']='Ape'; a['Artist']='Band'; a.save('" + ape + "')").exitCode, 0);
+    const Bytes apeBefore = ReadFile(ape);
+    SaveMpegTags(ape, {"New", "", ""});
+    const Bytes apeAfter = ReadFile(ape);
+    ASSERT_EQ(apeAfter.size(), apeBefore.size() + 128);
+    EXPECT_TRUE(std::equal(apeBefore.begin(), apeBefore.end(), apeAfter.begin()));
+    EXPECT_EQ(Read(ape).title, "New");
+    EXPECT_EQ(Read(ape).artist, "Band");  // from the APE tag, the version 1 artist being empty
+
     const std::string v24 = Copy("v24.mp3");
     ASSERT_EQ(Mutagen("t=ID3(); t.add(TIT2(encoding=3, text='x')); t.save('" + v24 + "')").exitCode, 0);
     SaveMpegTags(v24, {"y", "", ""});
