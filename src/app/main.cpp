@@ -2,7 +2,7 @@
 // its jobs, in one window.
 #include <QApplication>
 
-#include "app/qtprofilestore.h"
+#include "profile/qtprofilestore.h"
 #include "app/sonvaraapp.h"
 #include "tracks/settings.h"
 #include "ui/mainframe.h"

@@ -76,7 +76,7 @@ void CDlgReadFilesInfo::StartWorker() {
                 Qt::QueuedConnection);
         };
         callbacks.aborted = [this] { return m_Cancel.load(); };
-        std::vector<ui::ReadEntry> results = ui::ReadEntries(m_Paths, m_ReadTags, callbacks);
+        std::vector<ReadTrack> results = ui::ReadEntries(m_Paths, m_ReadTags, callbacks);
         QMetaObject::invokeMethod(
             this,
             [this, r = std::move(results)]() mutable {

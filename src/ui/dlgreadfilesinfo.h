@@ -26,7 +26,7 @@ public:
     ~CDlgReadFilesInfo() override;
 
     // What the worker read, in path order (after exec() returned).
-    std::vector<ui::ReadEntry> TakeResults() { return std::move(m_Results); }
+    std::vector<ReadTrack> TakeResults() { return std::move(m_Results); }
     bool WasCancelled() const { return m_Cancel.load(); }
 
 signals:
@@ -47,7 +47,7 @@ private:
 
     std::vector<std::string> m_Paths;
     bool m_ReadTags;
-    std::vector<ui::ReadEntry> m_Results;
+    std::vector<ReadTrack> m_Results;
     std::atomic<bool> m_Cancel{false};
     std::thread m_Worker;
     bool m_Started = false;

@@ -43,7 +43,7 @@ void CSonvaraDoc::SetCurrentFolder(const std::string& folder) {
     UpdateViews();
 }
 
-std::vector<ui::ReadEntry> CSonvaraDoc::ReadWithDialog(const std::vector<std::string>& paths,
+std::vector<ReadTrack> CSonvaraDoc::ReadWithDialog(const std::vector<std::string>& paths,
                                                        bool tags) {
     CDlgReadFilesInfo dialog(paths, tags, m_DialogParent);
     dialog.exec();
@@ -52,16 +52,16 @@ std::vector<ui::ReadEntry> CSonvaraDoc::ReadWithDialog(const std::vector<std::st
 
 void CSonvaraDoc::AddTracks(const std::vector<std::string>& paths) {
     StopPlayback();
-    std::vector<std::string> fresh = ui::NewPaths(m_Tracks, paths);
+    std::vector<std::string> fresh = m_Tracks.NewPaths(paths);
     if (fresh.empty()) {
         UpdateViews();
         return;
     }
     const bool tags = m_Settings.GetID3Check();
-    std::vector<ui::ReadEntry> read =
+    std::vector<ReadTrack> read =
         m_ReadRunner ? m_ReadRunner(fresh, tags) : ReadWithDialog(fresh, tags);
     emit tracksAboutToChange();
-    ui::AppendEntries(m_Tracks, std::move(read));
+    m_Tracks.AppendRead(std::move(read), tags);
     UpdateViews();
 }
 
@@ -192,10 +192,9 @@ void CSonvaraDoc::MoveCorruptFiles() {
                 m_DialogParent, tr("Move & Save Corrupt Files"), QString::fromStdString(question),
                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::No);
             if (answer == QMessageBox::Yes) {
-                return ui::OverwriteAnswer::kYes;
+                return Answer::kYes;
             }
-            return answer == QMessageBox::No ? ui::OverwriteAnswer::kNo
-                                             : ui::OverwriteAnswer::kCancel;
+            return answer == QMessageBox::No ? Answer::kNo : Answer::kCancel;
         };
         host.showError = [this](const std::string& text) {
             QMessageBox::information(m_DialogParent, tr("Move & Save Corrupt Files"),

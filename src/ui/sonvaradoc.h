@@ -32,7 +32,7 @@ public:
     using EditRunner = std::function<bool(const std::vector<TrackRecord*>& tracks)>;
     // Reads the new files of an add (default: the "Read Files Information" dialog).
     using ReadRunner =
-        std::function<std::vector<ui::ReadEntry>(const std::vector<std::string>& paths, bool tags)>;
+        std::function<std::vector<ReadTrack>(const std::vector<std::string>& paths, bool tags)>;
     // Asks for a file or folder name; empty: cancelled (tests replace the file dialogs only
     // where they test something else than the dialogs).
     using PathAsker = std::function<std::string()>;
@@ -90,7 +90,7 @@ signals:
 private:
     void StopPlayback();
     void RunOn(Job job, const std::vector<TrackRecord*>& tracks);
-    std::vector<ui::ReadEntry> ReadWithDialog(const std::vector<std::string>& paths, bool tags);
+    std::vector<ReadTrack> ReadWithDialog(const std::vector<std::string>& paths, bool tags);
 
     CSettings& m_Settings;
     CTrackList m_Tracks;

@@ -20,26 +20,10 @@ int CTrackListModel::columnCount(const QModelIndex& parent) const {
 }
 
 QString CTrackListModel::ColumnTitle(int column) {
-    switch (column) {
-        case kFile:
-            return tr("File");
-        case kCheck:
-            return tr("Check");
-        case kConvert:
-            return tr("Convert");
-        case kTitle:
-            return tr("Title");
-        case kArtist:
-            return tr("Artist");
-        case kAlbum:
-            return tr("Album");
-        case kLength:
-            return tr("Length");
-        case kPath:
-            return tr("Path");
-        default:
-            return {};
-    }
+    static const std::vector<std::string> titles = ColumnTitles();
+    return column >= 0 && static_cast<std::size_t>(column) < titles.size()
+               ? QString::fromStdString(titles[static_cast<std::size_t>(column)])
+               : QString();
 }
 
 QString CTrackListModel::CellText(const TrackRecord& record, int column) const {
@@ -47,9 +31,9 @@ QString CTrackListModel::CellText(const TrackRecord& record, int column) const {
         case kFile:
             return QString::fromStdString(std::string(FileNamePart(record.path)));
         case kCheck:
-            return tr(CheckStateText(record.checkState));
+            return QString::fromStdString(CheckStateText(record.checkState));
         case kConvert:
-            return tr(ConvertStateText(record.convertState));
+            return QString::fromStdString(ConvertStateText(record.convertState));
         case kTitle:
             return QString::fromStdString(record.title);
         case kArtist:
