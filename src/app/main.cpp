@@ -2,8 +2,8 @@
 // its jobs, in one window.
 #include <QApplication>
 
-#include "profile/qtprofilestore.h"
 #include "app/sonvaraapp.h"
+#include "profile/qtprofilestore.h"
 #include "tracks/settings.h"
 #include "ui/mainframe.h"
 #include "ui/sonvaradoc.h"

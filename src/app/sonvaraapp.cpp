@@ -16,11 +16,8 @@ CSonvaraApp::CSonvaraApp(CMainFrame& frame, CSonvaraDoc& doc, CSettings& setting
 bool CSonvaraApp::QueryCommand(int id, bool& enabled) {
     switch (id) {
         case cmd::kAbout:
-        case cmd::kNewDocument:
-            enabled = true;
-            return true;
-        default:
-            return false;
+        case cmd::kNewDocument: enabled = true; return true;
+        default: return false;
     }
 }
 
@@ -34,11 +31,8 @@ void CSonvaraApp::ExecuteCommand(int id) {
                                   "MPEG Layer-3 audio coding technology: MP3 encoding by the "
                                   "LAME library, decoding by libmpg123."));
             break;
-        case cmd::kNewDocument:
-            NewDocument();
-            break;
-        default:
-            break;
+        case cmd::kNewDocument: NewDocument(); break;
+        default: break;
     }
 }
 
