@@ -10,10 +10,10 @@
 #include <numeric>
 #include <vector>
 
+#include "audio/mpegheader.h"
 #include "audio/wavecodec/sincresampler.h"
-#include "check/bytereader.h"
-#include "check/mp3check.h"
 #include "platform/binaryfile.h"
+#include "platform/bytereader.h"
 
 namespace sonvara {
 
@@ -58,7 +58,7 @@ bool FrameRunIn(const std::vector<unsigned char>& d, std::size_t searchEnd, bool
         h = MP3FrameHeader{};
         const std::uint32_t word =
             static_cast<std::uint32_t>(d[at]) << 24 | d[at + 1] << 16 | d[at + 2] << 8 | d[at + 3];
-        return CMP3Check::DecodeHeader(word, h) && h.frameLength > 0;
+        return DecodeMpegHeader(word, h) && h.frameLength > 0;
     };
     searchEnd = std::min(searchEnd, d.size());
     for (std::size_t at = 0; at + 4 <= searchEnd; ++at) {
@@ -251,7 +251,7 @@ StreamCount CountFrames(const std::string& path) {
             continue;
         }
         MP3FrameHeader h;
-        if (!CMP3Check::DecodeHeader(word, h) || h.frameLength <= 0) {
+        if (!DecodeMpegHeader(word, h) || h.frameLength <= 0) {
             continue;
         }
         if (haveCurrent && !SameStream(current, h)) {
@@ -261,12 +261,12 @@ StreamCount CountFrames(const std::string& path) {
             const std::size_t got = readBlock(frame.data(), frame.size());
             MP3FrameHeader after;
             const std::size_t at = frame.size() - 4;
-            const bool agrees = got == frame.size() &&
-                                CMP3Check::DecodeHeader(
-                                    static_cast<std::uint32_t>(frame[at]) << 24 |
-                                        frame[at + 1] << 16 | frame[at + 2] << 8 | frame[at + 3],
-                                    after) &&
-                                after.frameLength > 0 && SameStream(h, after);
+            const bool agrees =
+                got == frame.size() &&
+                DecodeMpegHeader(static_cast<std::uint32_t>(frame[at]) << 24 | frame[at + 1] << 16 |
+                                     frame[at + 2] << 8 | frame[at + 3],
+                                 after) &&
+                after.frameLength > 0 && SameStream(h, after);
             if (!agrees) {
                 giveBack(frame.data(), got);
                 continue;

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "runs/movecorrupt.h"
+#include "support/recordinghost.h"
 #include "support/mpegframes.h"
 #include "support/testfiles.h"
 #include "tracks/profilestore.h"
@@ -157,18 +159,6 @@ TEST(TrackList, AddingAHundredThousandPathsDoesNotScanTheList) {
     EXPECT_EQ(list.GetTrackCount(), 200000u);
 }
 
-class CAnswers : public IMoveHost {
-public:
-    Answer AskOverwrite(const std::string& question) override {
-        questions.push_back(question);
-        return answer;
-    }
-    void ShowError(const std::string& text) override { errors.push_back(text); }
-    Answer answer = Answer::kNo;
-    std::vector<std::string> questions;
-    std::vector<std::string> errors;
-};
-
 TEST(TrackList, MovingCorruptFilesAsksBeforeReplacingAndKeepsWhatItCannotMove) {
     CTempDir dir;
     std::filesystem::create_directories(dir.File("src"));
@@ -188,19 +178,19 @@ TEST(TrackList, MovingCorruptFilesAsksBeforeReplacingAndKeepsWhatItCannotMove) {
     }
     WriteFile(dir.File("dst/b.mp3"), {9});
     std::filesystem::remove(dir.File("src/c.mp3"));  // vanished: the move fails
-    CAnswers host;
-    EXPECT_EQ(list.MoveCorruptFiles(dir.File("dst"), host), 1u);
+    CRecordingHost host;
+    EXPECT_EQ(MoveCorruptFiles(list, dir.File("dst"), host), 1u);
     EXPECT_EQ(host.questions.size(), 1u);
     EXPECT_NE(host.questions[0].find("already exists, should it overwrite ?"), std::string::npos);
-    EXPECT_EQ(host.errors.size(), 1u);
+    EXPECT_EQ(host.messages.size(), 1u);
     EXPECT_TRUE(std::filesystem::exists(dir.File("dst/a.mp3")));
     EXPECT_FALSE(std::filesystem::exists(dir.File("src/a.mp3")));
     EXPECT_EQ(ReadFile(dir.File("dst/b.mp3")), (Bytes{9}));  // "No" kept it
     ASSERT_EQ(list.GetTrackCount(), 3u);
     EXPECT_EQ(list.At(0).path, dir.File("src/b.mp3"));
 
-    host.answer = IMoveHost::Answer::kYes;
-    EXPECT_EQ(list.MoveCorruptFiles(dir.File("dst"), host), 1u);
+    host.answers = {Answer::kYes};
+    EXPECT_EQ(MoveCorruptFiles(list, dir.File("dst"), host), 1u);
     EXPECT_EQ(ReadFile(dir.File("dst/b.mp3")), (Bytes{1, 2, 3}));
     EXPECT_EQ(list.GetMp3Count(), 2);
 }

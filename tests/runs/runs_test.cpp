@@ -4,55 +4,18 @@
 
 #include <filesystem>
 
-#include "check/analysisrun.h"
-#include "convert/conversionrun.h"
-#include "convert/runhost.h"
+#include "runs/analysisrun.h"
+#include "runs/conversionrun.h"
+#include "jobs/runhost.h"
 #include "support/encoders.h"
 #include "support/mpegframes.h"
+#include "support/recordinghost.h"
 #include "support/testfiles.h"
 #include "support/wavbuilder.h"
 #include "tracks/tracklist.h"
 
 namespace sonvara::test {
 namespace {
-
-class CRecordingHost : public IRunHost {
-public:
-    bool IsAborted() override { return abortWhenFile >= 0 && filesSeen > abortWhenFile ? true : aborted; }
-    void SetProgress(int) override {
-        if (abortDuringFile >= 0 && filesSeen == abortDuringFile) {
-            aborted = true;
-        }
-    }
-    void SetCurrentFile(const std::string& path) override {
-        if (!path.empty()) {
-            ++filesSeen;
-        }
-    }
-    void SetStage(const std::string& word) override { stages.push_back(word); }
-    void ClearResults() override { lines.clear(); }
-    void AddResult(const std::string& text, std::uint32_t colour) override {
-        lines.push_back({text, colour});
-    }
-    void ScrollToEnd() override {}
-    Answer AskOverwrite(const std::string& question) override {
-        questions.push_back(question);
-        return answer;
-    }
-    void ShowMessage(const std::string& text, Icon) override { messages.push_back(text); }
-    void RunEnded() override { ++ended; }
-
-    bool aborted = false;
-    int abortDuringFile = -1;  // set the flag while this file (1-based) is worked on
-    int abortWhenFile = -1;
-    int filesSeen = 0;
-    int ended = 0;
-    Answer answer = Answer::kNo;
-    std::vector<std::pair<std::string, std::uint32_t>> lines;
-    std::vector<std::string> stages;
-    std::vector<std::string> questions;
-    std::vector<std::string> messages;
-};
 
 std::vector<TrackRecord*> Pointers(std::vector<TrackRecord>& records) {
     std::vector<TrackRecord*> out;
@@ -88,6 +51,7 @@ TEST_F(Runs, AnalysisChecksUncheckedMp3sOnceWithTwoLinesEach) {
                                         Record(m_Dir.File("x.mp2")), Record(m_Dir.File("g2.mp3"))};
     records[3].checkState = AnalysedOk;
     CRecordingHost host;
+    host.tracks = Pointers(records);
     RunAnalysis(Pointers(records), host);
     EXPECT_EQ(records[0].checkState, AnalysedOk);
     EXPECT_EQ(records[1].checkState, AnalysedCorrupt);
@@ -98,6 +62,7 @@ TEST_F(Runs, AnalysisChecksUncheckedMp3sOnceWithTwoLinesEach) {
     EXPECT_EQ(host.lines[3].first, "        ===> FILE CORRUPT!!!  Please convert.");
     EXPECT_EQ(host.ended, 1);
     CRecordingHost again;
+    again.tracks = Pointers(records);
     RunAnalysis(Pointers(records), again);
     EXPECT_TRUE(again.lines.empty());
     EXPECT_EQ(again.ended, 1);
@@ -110,6 +75,7 @@ TEST_F(Runs, ACancelDuringTheThirdFileLetsItFinish) {
     }
     CRecordingHost host;
     host.abortDuringFile = 3;
+    host.tracks = Pointers(records);
     RunAnalysis(Pointers(records), host);
     EXPECT_EQ(records[2].checkState, AnalysedOk);
     EXPECT_EQ(records[3].checkState, NotAnalysed);
@@ -122,6 +88,7 @@ TEST_F(Runs, ACancelDuringTheThirdFileLetsItFinish) {
     }
     CRecordingHost last;
     last.abortDuringFile = 3;
+    last.tracks = Pointers(three);
     RunAnalysis(Pointers(three), last);
     EXPECT_EQ(last.lines.size(), 6u);  // the third was the last: no abort line
 }
@@ -165,6 +132,7 @@ TEST_F(Runs, OverwriteNoLeavesEverythingAndDiskSpaceFactorsHold) {
     ConversionSettings s;
     s.trackDir = m_Dir.File("out");
     ASSERT_TRUE(run.Start(s, Pointers(records)));
+    host.tracks = Pointers(records);
     run.Walk(Pointers(records));
     EXPECT_EQ(host.questions.size(), 1u);
     EXPECT_TRUE(host.lines.empty());
@@ -173,16 +141,18 @@ TEST_F(Runs, OverwriteNoLeavesEverythingAndDiskSpaceFactorsHold) {
 
     // WAV -> MP3 needs a tenth of the source free.
     const double size = static_cast<double>(std::filesystem::file_size(wav));
-    host.answer = IRunHost::Answer::kYes;
+    host.answers = {Answer::kYes};
     CConversionRun tight(ConversionMode::kWavToMp3, host);
     tight.freeSpace = [&](const std::string&) { return size * 0.1; };
     ASSERT_TRUE(tight.Start(s, Pointers(records)));
+    host.tracks = Pointers(records);
     tight.Walk(Pointers(records));
     EXPECT_EQ(host.messages.back(), "Not enough disk free space");
     EXPECT_EQ(records[0].convertState, NotConverted);
     CConversionRun enough(ConversionMode::kWavToMp3, host);
     enough.freeSpace = [&](const std::string&) { return size * 0.1 + 1; };
     ASSERT_TRUE(enough.Start(s, Pointers(records)));
+    host.tracks = Pointers(records);
     enough.Walk(Pointers(records));
     EXPECT_EQ(records[0].convertState, ConvertedWavToMp3);
     EXPECT_EQ(records[0].checkState, AnalysedOk);
@@ -198,6 +168,7 @@ TEST_F(Runs, OverwriteNoLeavesEverythingAndDiskSpaceFactorsHold) {
         CConversionRun decode(ConversionMode::kMp3ToWav, host);
         decode.freeSpace = [&](const std::string&) { return mp3Size * factor; };
         ASSERT_TRUE(decode.Start(s, Pointers(mp3s)));
+        host.tracks = Pointers(mp3s);
         decode.Walk(Pointers(mp3s));
         EXPECT_EQ(host.messages.back(), "Not enough disk free space");
         EXPECT_EQ(mp3s[0].convertState, NotConverted);
@@ -214,6 +185,7 @@ TEST_F(Runs, AnEncodingErrorIsAFailureThatEndsTheRun) {
     ConversionSettings s;
     s.trackDir = m_Dir.File("out");
     ASSERT_TRUE(run.Start(s, Pointers(records)));
+    host.tracks = Pointers(records);
     run.Walk(Pointers(records));
     EXPECT_EQ(records[0].convertState, CannotConvert);
     EXPECT_EQ(records[0].checkState, AnalysedCorrupt);
@@ -221,7 +193,7 @@ TEST_F(Runs, AnEncodingErrorIsAFailureThatEndsTheRun) {
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_NE(host.messages[0].find("unsupported WAV format"), std::string::npos);
     ASSERT_EQ(host.lines.size(), 2u);
-    EXPECT_EQ(host.lines[1], std::make_pair(std::string(kCorruptLine), 255u));
+    EXPECT_EQ(host.lines[1], std::make_pair(std::string("        ===> FILE CORRUPT!!!  Please convert."), 255u));
 }
 
 TEST_F(Runs, Mp3ToWavAnalysesConvertsAndNormalises) {
@@ -236,6 +208,7 @@ TEST_F(Runs, Mp3ToWavAnalysesConvertsAndNormalises) {
     s.trackDir = m_Dir.File("out");
     s.convertCorrupt = false;
     ASSERT_TRUE(run.Start(s, Pointers(records)));
+    host.tracks = Pointers(records);
     run.Walk(Pointers(records));
     EXPECT_EQ(records[0].checkState, AnalysedOk);
     EXPECT_EQ(records[0].convertState, ConvertedMp3ToWav);
@@ -258,6 +231,7 @@ TEST_F(Runs, Mp3ToWavAnalysesConvertsAndNormalises) {
     s.trackDir = m_Dir.File("plain");
     s.normalize = false;
     ASSERT_TRUE(plainRun.Start(s, Pointers(plain)));
+    host.tracks = Pointers(plain);
     plainRun.Walk(Pointers(plain));
     const int p = peakOf(m_Dir.File("plain/q.wav"));
     ASSERT_GT(p, 0);
