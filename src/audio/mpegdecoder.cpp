@@ -14,6 +14,7 @@
 #include "audio/wavecodec/sincresampler.h"
 #include "platform/binaryfile.h"
 #include "platform/bytereader.h"
+#include "platform/file.h"
 
 namespace sonvara {
 
@@ -340,6 +341,44 @@ std::int64_t GaplessTrim(const StreamCount& count) {
     return count.encoderDelay >= 0 ? count.encoderDelay + 529 : 0;
 }
 
+// The library reads the file through the platform's file, so that a failing read is told
+// from the end of the file (the library ends the stream alike on both).
+struct FileReader {
+    CFile file;
+    std::int64_t position = 0;
+    std::int64_t size = 0;
+    bool failed = false;
+    std::string error;
+
+    static mpg123_ssize_t Read(void* handle, void* buffer, std::size_t count) {
+        auto* r = static_cast<FileReader*>(handle);
+        const std::size_t n = r->file.ReadAt(r->position, buffer, count);
+        if (n < count && r->file.ErrorCode() != 0) {
+            r->failed = true;
+            r->error = r->file.ErrorText();
+            if (n == 0) {
+                return -1;
+            }
+        }
+        r->position += static_cast<std::int64_t>(n);
+        return static_cast<mpg123_ssize_t>(n);
+    }
+    static off_t Seek(void* handle, off_t offset, int whence) {
+        auto* r = static_cast<FileReader*>(handle);
+        std::int64_t to = offset;
+        if (whence == SEEK_CUR) {
+            to += r->position;
+        } else if (whence == SEEK_END) {
+            to += r->size;
+        }
+        if (to < 0) {
+            return -1;
+        }
+        r->position = to;
+        return static_cast<off_t>(to);
+    }
+};
+
 }  // namespace
 
 struct CMpegDecoder::Handle {
@@ -349,6 +388,7 @@ struct CMpegDecoder::Handle {
         double outPerFrame = 0.0;  // output frames one of its frames gives
     };
 
+    std::unique_ptr<FileReader> reader;  // outlives the library handle that reads through it
     mpg123_handle* mh = nullptr;
     long outRate = 0;
     int channels = 0;
@@ -390,7 +430,13 @@ namespace {
 // each frame, or null when the library finds no format. Damage is passed over as far as a
 // stream can start after an ID3 tag, so that the decoder reaches the frames the length scan
 // counted.
-mpg123_handle* OpenHandle(const std::string& path, int channels, long& rate) {
+mpg123_handle* OpenHandle(const std::string& path, int channels, long& rate,
+                          std::unique_ptr<FileReader>& reader) {
+    reader = std::make_unique<FileReader>();
+    if (!reader->file.Open(path, CFile::Mode::kRead)) {
+        return nullptr;
+    }
+    reader->size = reader->file.Size();
     int err = MPG123_OK;
     mpg123_handle* mh = mpg123_new(nullptr, &err);
     if (mh == nullptr) {
@@ -408,7 +454,9 @@ mpg123_handle* OpenHandle(const std::string& path, int channels, long& rate) {
     }
     int got = 0;
     int encoding = 0;
-    if (mpg123_open(mh, path.c_str()) != MPG123_OK ||
+    if (mpg123_replace_reader_handle(mh, &FileReader::Read, &FileReader::Seek, nullptr) !=
+            MPG123_OK ||
+        mpg123_open_handle(mh, reader.get()) != MPG123_OK ||
         mpg123_getformat(mh, &rate, &got, &encoding) != MPG123_OK || rate <= 0) {
         mpg123_close(mh);
         mpg123_delete(mh);
@@ -440,7 +488,7 @@ std::unique_ptr<CMpegDecoder> CMpegDecoder::Create(const std::string& path, std:
     auto handle = std::make_unique<Handle>();
     handle->channels = counted.twoChannels ? 2 : 1;
     long rate = 0;
-    handle->mh = OpenHandle(path, handle->channels, rate);
+    handle->mh = OpenHandle(path, handle->channels, rate, handle->reader);
     if (handle->mh == nullptr) {
         return refuse("not MPEG audio");
     }
@@ -615,13 +663,14 @@ int CMpegDecoder::Decode(void* buffer, std::size_t size) {
             FollowFormat();
             continue;
         }
-        if (rc == MPG123_DONE) {
+        // The library ends the stream on a failed read of the file too.
+        if (rc == MPG123_DONE && !h.reader->failed) {
             EndOfStream();
             continue;
         }
         // Junk after the last frame ends the stream as well; only audio beyond the point
         // where the library gave up makes this an error.
-        if (mpg123_errcode(h.mh) == MPG123_RESYNC_FAIL &&
+        if (!h.reader->failed && mpg123_errcode(h.mh) == MPG123_RESYNC_FAIL &&
             !FrameRunAfter(m_Path, static_cast<std::int64_t>(mpg123_tell_stream(h.mh)))) {
             EndOfStream();
             continue;
@@ -630,7 +679,9 @@ int CMpegDecoder::Decode(void* buffer, std::size_t size) {
         std::snprintf(at, sizeof at, "%.1f s", static_cast<double>(h.outFrames) / h.outRate);
         const char* text = mpg123_strerror(h.mh);
         m_Error = std::string("decoding failed at ") + at + ": " +
-                  (text != nullptr && *text != '\0' ? text : "unknown decoder error");
+                  (h.reader->failed                   ? "read error: " + h.reader->error
+                   : text != nullptr && *text != '\0' ? std::string(text)
+                                                      : std::string("unknown decoder error"));
         h.failed = true;
     }
 }
@@ -645,12 +696,14 @@ std::int32_t CMpegDecoder::CurrentTime() {
 bool CMpegDecoder::Reopen() {
     Handle& h = *m_Handle;
     long rate = 0;
-    mpg123_handle* fresh = OpenHandle(m_Path, h.channels, rate);
+    std::unique_ptr<FileReader> reader;
+    mpg123_handle* fresh = OpenHandle(m_Path, h.channels, rate, reader);
     if (fresh == nullptr) {
         return false;
     }
     h.Close();
     h.mh = fresh;
+    h.reader = std::move(reader);
     Reset(rate);
     h.outFrames = 0;
     return true;
