@@ -344,21 +344,43 @@ std::int64_t GaplessTrim(const StreamCount& count) {
 // The library reads the file through the platform's file, so that a failing read is told
 // from the end of the file (the library ends the stream alike on both).
 struct FileReader {
+    static constexpr std::size_t kBufferSize = 64 * 1024;
+
     CFile file;
     std::int64_t position = 0;
     std::int64_t size = 0;
     bool failed = false;
     std::string error;
+    // The library reads single bytes while it looks for the next frame: those come from here.
+    std::vector<unsigned char> buffer;
+    std::int64_t bufferStart = 0;
 
-    static mpg123_ssize_t Read(void* handle, void* buffer, std::size_t count) {
+    std::size_t ReadAt(void* out, std::size_t count) {
+        const std::size_t n = file.ReadAt(position, out, count);
+        if (n < count && file.ErrorCode() != 0) {
+            failed = true;
+            error = file.ErrorText();
+        }
+        return n;
+    }
+    static mpg123_ssize_t Read(void* handle, void* out, std::size_t count) {
         auto* r = static_cast<FileReader*>(handle);
-        const std::size_t n = r->file.ReadAt(r->position, buffer, count);
-        if (n < count && r->file.ErrorCode() != 0) {
-            r->failed = true;
-            r->error = r->file.ErrorText();
-            if (n == 0) {
-                return -1;
-            }
+        std::size_t n = 0;
+        const std::int64_t inBuffer = r->position - r->bufferStart;
+        if (inBuffer >= 0 && inBuffer < static_cast<std::int64_t>(r->buffer.size())) {
+            n = std::min(count, r->buffer.size() - static_cast<std::size_t>(inBuffer));
+            std::memcpy(out, r->buffer.data() + inBuffer, n);
+        } else if (count >= kBufferSize) {
+            n = r->ReadAt(out, count);
+        } else {
+            r->buffer.resize(kBufferSize);
+            r->bufferStart = r->position;
+            r->buffer.resize(r->ReadAt(r->buffer.data(), kBufferSize));
+            n = std::min(count, r->buffer.size());
+            std::memcpy(out, r->buffer.data(), n);
+        }
+        if (n == 0 && r->failed) {
+            return -1;
         }
         r->position += static_cast<std::int64_t>(n);
         return static_cast<mpg123_ssize_t>(n);
