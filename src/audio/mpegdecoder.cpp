@@ -255,34 +255,31 @@ StreamCount CountFrames(const std::string& path) {
         if (!DecodeMpegHeader(word, h) || h.frameLength <= 0) {
             continue;
         }
-        if (haveCurrent && !SameStream(current, h)) {
-            // A new part only when the next header agrees; otherwise the walk goes on from
-            // the byte after this sync.
+        if (!haveCurrent || !SameStream(current, h)) {
+            // The first frame, and a frame that starts a new part, count only when the next
+            // header agrees with them (or the file ends right after them); otherwise they are
+            // taken for damage and the walk goes on from the byte after this sync.
             frame.resize(static_cast<std::size_t>(BodyLength(h)) + 4);
             const std::size_t got = readBlock(frame.data(), frame.size());
-            MP3FrameHeader after;
             const std::size_t at = frame.size() - 4;
+            MP3FrameHeader after;
             const bool agrees =
-                got == frame.size() &&
-                DecodeMpegHeader(static_cast<std::uint32_t>(frame[at]) << 24 | frame[at + 1] << 16 |
-                                     frame[at + 2] << 8 | frame[at + 3],
-                                 after) &&
-                after.frameLength > 0 && SameStream(h, after);
+                got == at ||
+                (got == frame.size() &&
+                 (TrailerAt(frame, at) ||
+                  (DecodeMpegHeader(static_cast<std::uint32_t>(frame[at]) << 24 |
+                                        frame[at + 1] << 16 | frame[at + 2] << 8 | frame[at + 3],
+                                    after) &&
+                   after.frameLength > 0 && SameStream(h, after))));
+            giveBack(frame.data(), got);  // the walk reads them again, as body or as search
             if (!agrees) {
-                giveBack(frame.data(), got);
                 continue;
             }
-            giveBack(frame.data() + at, 4);  // the next header is walked as usual
+            if (!haveCurrent) {
+                haveCurrent = true;
+                count.firstRate = h.sampleRate;
+            }
             current = h;
-            countFrame(h);
-            word = 0;
-            have = 0;
-            continue;
-        }
-        if (!haveCurrent) {
-            current = h;
-            haveCurrent = true;
-            count.firstRate = h.sampleRate;
         }
         const std::int64_t body = BodyLength(h);
         if (firstFrame && h.layer3) {
@@ -755,6 +752,9 @@ bool CMpegDecoder::Seek(std::int32_t milliseconds) {
 // output before it is dropped.
 bool CMpegDecoder::SeekInParts(std::int64_t target) {
     Handle& h = *m_Handle;
+    if (h.parts.empty()) {
+        return false;
+    }
     const double t = static_cast<double>(target);
     std::size_t p = 0;
     while (p + 1 < h.parts.size() && h.parts[p + 1].outStart <= t) {

@@ -7,6 +7,7 @@
 
 #include "audio/audiompegfile.h"
 #include "support/encoders.h"
+#include "support/mpegframes.h"
 #include "support/testfiles.h"
 
 namespace sonvara::test {
@@ -188,6 +189,36 @@ TEST_F(JoinedStreams, RateChangeKeepsTheFirstRateAndConvertsTheRest) {
             worst = std::max(worst, std::abs(got[i] - ours[at * 2 + i]));
         }
         EXPECT_LE(worst, 2) << "seek to " << ms;
+    }
+}
+
+TEST_F(JoinedStreams, AStrayHeaderOfAnotherRateIsNotAPart) {
+    const Bytes stream = Part("a", 44100, 2, "2 sine 200-2000 synth pinknoise amod 0.3", "-b 128");
+    CAudioMpegFile clean;
+    clean.SetFileName(m_Dir.File("a.mp3"));
+    ASSERT_TRUE(clean.IsValid());
+    const std::size_t cleanFrames = ReadAll(clean, 32768).size() / 2;
+    FrameShape stray;
+    stray.sampleRateIndex = 1;  // 48000 Hz
+    stray.mode = 3;
+    // Before the stream (after some junk), and inside it between two frames.
+    Bytes before(3000, 0);
+    Append(before, MakeFrame(stray));
+    Append(before, Bytes(500, 0));
+    Append(before, stream);
+    Bytes inside(stream.begin(), stream.begin() + 417 * 40);
+    Append(inside, MakeFrame(stray));
+    inside.insert(inside.end(), stream.begin() + 417 * 40, stream.end());
+    for (const std::string& path : {Join("before.mp3", {before}), Join("inside.mp3", {inside})}) {
+        CAudioMpegFile f;
+        f.SetFileName(path);
+        ASSERT_TRUE(f.IsValid()) << path;
+        EXPECT_EQ(f.GetSampleRate(), 44100u) << path;
+        EXPECT_EQ(f.GetChannels(), 2) << path;
+        const std::size_t frames = ReadAll(f, 32768).size() / 2;
+        EXPECT_NEAR(static_cast<double>(frames), static_cast<double>(cleanFrames), 1152.0 * 2)
+            << path;
+        EXPECT_NEAR(f.GetLength(), frames * 1000.0 / 44100, 30.0) << path;
     }
 }
 
