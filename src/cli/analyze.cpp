@@ -3,16 +3,16 @@
 #include <cstdio>
 #include <thread>
 
+#include "app/qtprofilestore.h"
 #include "check/mp3checkjob.h"
 #include "cli/collect.h"
 #include "cli/console.h"
 #include "cli/options.h"
-#include "convert/runinorder.h"
 #include "cli/terminalhost.h"
-#include "app/qtprofilestore.h"
+#include "convert/runinorder.h"
+#include "platform/paths.h"
 #include "tracks/settings.h"
 #include "tracks/tracklist.h"
-#include "platform/paths.h"
 
 namespace sonvara::cli {
 
@@ -40,10 +40,13 @@ const char* const kAnalyzeHelp =
     "  OK<TAB>path\n"
     "  Corrupt<TAB>path\n"
     "  Error<TAB>path<TAB>reason   the file cannot be read, or holds no MPEG audio frame\n"
+    "In a path or reason, a tab, line feed, carriage return and backslash are written as\n"
+    "\\t, \\n, \\r and \\\\ (other control bytes as \\xNN), so each file is one line.\n"
     "A summary line goes to standard error, and a progress line when it is a terminal.\n"
     "\n"
     "Exit status: 0 when every file is OK, 1 when any is corrupt or cannot be checked,\n"
-    "2 for a usage error, 130 when interrupted (Ctrl+C).\n";
+    "2 for a usage error, 128 + the signal when stopped by Ctrl+C (130), SIGHUP (129) or\n"
+    "SIGTERM (143).\n";
 
 namespace {
 
@@ -132,15 +135,15 @@ int RunAnalyze(const std::vector<std::string>& arguments) {
             switch (verdict.kind) {
                 case FileVerdict::kOk:
                     ++ok;
-                    console.PrintLine("OK\t" + items[i].path);
+                    console.PrintFields({"OK", items[i].path});
                     break;
                 case FileVerdict::kCorrupt:
                     ++corrupt;
-                    console.PrintLine("Corrupt\t" + items[i].path);
+                    console.PrintFields({"Corrupt", items[i].path});
                     break;
                 case FileVerdict::kError:
                     ++errors;
-                    console.PrintLine("Error\t" + items[i].path + "\t" + verdict.reason);
+                    console.PrintFields({"Error", items[i].path, verdict.reason});
                     break;
             }
             const std::size_t next = i + 1 < items.size() ? i + 1 : i;
@@ -150,11 +153,11 @@ int RunAnalyze(const std::vector<std::string>& arguments) {
 
     std::fflush(stdout);
     console.Message(std::to_string(delivered) + " of " + std::to_string(items.size()) +
-                    " files checked: " + std::to_string(ok) + " OK, " +
-                    std::to_string(corrupt) + " corrupt, " + std::to_string(errors) +
-                    " could not be checked" + (Interrupted() ? " (interrupted)" : ""));
+                    " files checked: " + std::to_string(ok) + " OK, " + std::to_string(corrupt) +
+                    " corrupt, " + std::to_string(errors) + " could not be checked" +
+                    (Interrupted() ? " (interrupted)" : ""));
     if (Interrupted()) {
-        return 130;
+        return InterruptedExitStatus();
     }
     bool afterwardsFailed = false;
     if (!reportFile.empty() || !moveFolder.empty()) {

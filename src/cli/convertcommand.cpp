@@ -39,9 +39,12 @@ const char* const kConversionHelp =
     "  -h, --help               show this text\n"
     "\n"
     "Settings come from the user's profile, or the INI file named by SONVARA_CONFIG.\n"
-    "The result lines of the run go to standard output, a summary to standard error.\n"
+    "The result lines of the run go to standard output, a summary to standard error. In\n"
+    "paths and reasons a tab, line feed, carriage return and backslash are written as \\t,\n"
+    "\\n, \\r and \\\\ (other control bytes as \\xNN), so every line is one result.\n"
     "Exit status: 0 when every track taken was converted, 1 when any failed, was skipped or\n"
-    "could not be read, 2 for a usage error, 130 when interrupted (Ctrl+C).\n";
+    "could not be read, 2 for a usage error, 128 + the signal when stopped by Ctrl+C (130),\n"
+    "SIGHUP (129) or SIGTERM (143); a stopped track's partial output is removed.\n";
 
 int BitRateIndex(const std::string& kbps) {
     const char* rates[] = {"64", "96", "128", "160", "192", "256", "320"};
@@ -96,7 +99,8 @@ int RunConversionCommand(ConversionMode mode, const std::string& command,
             }
             settings.encoder.bitRateIndex = BitRateIndex(value);
         } else if (options.Is(nullptr, "--quality")) {
-            if (!options.TakeValue(value) || (value != "normal" && value != "low" && value != "high")) {
+            if (!options.TakeValue(value) ||
+                (value != "normal" && value != "low" && value != "high")) {
                 return UsageError("--quality takes normal, low or high", command);
             }
             settings.encoder.qualityIndex = value == "normal" ? 0 : value == "low" ? 1 : 2;
@@ -127,7 +131,7 @@ int RunConversionCommand(ConversionMode mode, const std::string& command,
     std::vector<std::string> readable;
     for (const CollectedPath& item : CollectPaths(paths, extension, recursive)) {
         if (!item.error.empty()) {
-            console.PrintLine("Error\t" + item.path + "\t" + item.error);
+            console.PrintFields({"Error", item.path, item.error});
             ++errors;
         } else {
             readable.push_back(item.path);
@@ -138,7 +142,7 @@ int RunConversionCommand(ConversionMode mode, const std::string& command,
     add.readTags = readTags;
     for (const AddResult& r : list.AddTracks(readable, add)) {
         if (r.outcome != AddOutcome::kAdded) {
-            console.PrintLine("Error\t" + r.path + "\t" + r.reason);
+            console.PrintFields({"Error", r.path, r.reason});
             ++errors;
         }
     }
@@ -162,12 +166,12 @@ int RunConversionCommand(ConversionMode mode, const std::string& command,
     }
     const std::size_t notReached = records.size() - run.Outcomes().size();
     console.Message(std::to_string(converted) + " converted, " + std::to_string(failed) +
-                    " failed, " + std::to_string(skipped) + " skipped, " +
-                    std::to_string(errors) + " could not be read" +
+                    " failed, " + std::to_string(skipped) + " skipped, " + std::to_string(errors) +
+                    " could not be read" +
                     (notReached > 0 ? ", " + std::to_string(notReached) + " not reached" : "") +
                     (Interrupted() ? " (interrupted)" : ""));
     if (Interrupted()) {
-        return 130;
+        return InterruptedExitStatus();
     }
     return failed == 0 && skipped == 0 && errors == 0 && notReached == 0 ? 0 : 1;
 }

@@ -47,10 +47,11 @@ void CTerminalHost::SetCurrentFile(const std::string& path) {
 }
 
 void CTerminalHost::AddResult(const std::string& text, std::uint32_t colour) {
+    // One line per result, whatever the path holds.
     if (m_Colour && colour == kColourRed) {
-        m_Console.PrintLine("\033[31m" + text + "\033[0m");
+        m_Console.PrintLine("\033[31m" + EscapeField(text) + "\033[0m");
     } else {
-        m_Console.PrintLine(text);
+        m_Console.PrintLine(EscapeField(text));
     }
 }
 

@@ -1,13 +1,14 @@
 #include "tracks/tracklist.h"
 
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 #include <unordered_map>
 
 #include "audio/audiotrack.h"
+#include "platform/atomicfile.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
+#include "platform/text.h"
 
 namespace sonvara {
 
@@ -155,15 +156,18 @@ std::vector<TrackRecord*> CTrackList::Records() {
 }
 
 std::string CTrackList::ReportText() const {
+    // A tag or path holding line breaks (or other control characters) stays inside its own
+    // line, so that every track is exactly seven lines.
+    auto value = [](const std::string& text) { return EscapeControls(text, false); };
     std::string out = "Analysis Results:\n\n";
     for (const auto& r : m_Tracks) {
-        out += "File: " + r->path + "\n";
+        out += "File: " + value(r->path) + "\n";
         out += std::string("Check: ") + CheckStateText(r->checkState) + "\n";
         out += std::string("Convert: ") + ConvertStateText(r->convertState) + "\n";
-        out += "Title: " + r->title + "\n";
-        out += "Artist: " + r->artist + "\n";
-        out += "Album: " + r->album + "\n";
-        out += "Length: " + r->lengthText + "\n\n";
+        out += "Title: " + value(r->title) + "\n";
+        out += "Artist: " + value(r->artist) + "\n";
+        out += "Album: " + value(r->album) + "\n";
+        out += "Length: " + value(r->lengthText) + "\n\n";
     }
     return out;
 }
@@ -175,16 +179,25 @@ bool CTrackList::WriteReport(const std::string& file, std::string* error) const 
     if (UpperExtension(file) != ".TXT") {
         return false;
     }
-    // Text mode: each line break is the platform's line end.
-    std::ofstream out(file, std::ios::out | std::ios::trunc);
-    if (out) {
-        const std::string text = ReportText();
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.flush();
+    std::string text = ReportText();
+#ifdef _WIN32
+    // The platform's line ends, as a text-mode file has them.
+    std::string crlf;
+    crlf.reserve(text.size() + text.size() / 8);
+    for (const char c : text) {
+        if (c == '\n') {
+            crlf += '\r';
+        }
+        crlf += c;
     }
-    if (!out) {
+    text.swap(crlf);
+#endif
+    // The report appears complete or not at all; an earlier file of that name is replaced
+    // only by a complete one, and a link of that name is replaced, never written through.
+    FileOpError failure;
+    if (!WriteFileAtomically(file, text.data(), text.size(), failure)) {
         if (error != nullptr) {
-            *error = file + ": cannot write the report";
+            *error = file + ": cannot write the report: " + failure.text;
         }
         return false;
     }
