@@ -2,12 +2,16 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 
 #include "audio/fileexception.h"
 #include "audio/makevalidfilename.h"
 #include "audio/riff/littleendian.h"
+#include "platform/atomicfile.h"
+#include "platform/fileinfo.h"
 #include "platform/paths.h"
+#include "platform/scopeguard.h"
 #include "platform/text.h"
 
 namespace sonvara {
@@ -48,7 +52,9 @@ std::int16_t CAudioWaveFile::GetBitsPerSample() {
     return m_Format ? static_cast<std::int16_t>(m_Format->bitsPerSample) : 0;
 }
 
-std::uint32_t CAudioWaveFile::GetSampleRate() { return m_Format ? m_Format->samplesPerSec : 0; }
+std::uint32_t CAudioWaveFile::GetSampleRate() {
+    return m_Format ? m_Format->samplesPerSec : 0;
+}
 
 std::int16_t CAudioWaveFile::GetChannels() {
     return m_Format ? static_cast<std::int16_t>(m_Format->channels) : 0;
@@ -287,11 +293,55 @@ void CAudioWaveFile::Seek(std::int32_t milliseconds) {
     m_ReadAt = offset;
     m_pRiff->Seek(offset);
     m_SourceDone = false;
-    m_Position = static_cast<std::int32_t>(
-        static_cast<std::uint64_t>(offset - m_DataOffset) / avg * 1000);
+    m_Position =
+        static_cast<std::int32_t>(static_cast<std::uint64_t>(offset - m_DataOffset) / avg * 1000);
 }
 
 void CAudioWaveFile::SaveTags() {
+    if (m_OwnOutput) {
+        WriteTagsInPlace();  // a file this object has just made (a conversion's output)
+        return;
+    }
+    // A user's file: the tags go into a complete copy beside it, which then takes its place in
+    // one step (its mode kept; a link is replaced, never written through).
+    m_pRiff->Close();
+    FreeConverter();
+    if (IsReadOnlyPath(m_FileName)) {
+        throw CFileException(CFileException::accessDenied, 0, m_FileName,
+                             "cannot save the tags: the file is read-only");
+    }
+    CAtomicFile copy(m_FileName);
+    FileOpError error;
+    std::error_code ec;
+    if (!copy.Create(error) ||
+        !std::filesystem::copy_file(m_FileName, copy.TempPath(),
+                                    std::filesystem::copy_options::overwrite_existing, ec)) {
+        const bool full = error.diskFull || ec == std::errc::no_space_on_device;
+        throw CFileException(full ? CFileException::diskFull : CFileException::genericException,
+                             ec ? ec.value() : error.code, m_FileName,
+                             "cannot save the tags: " + (ec ? ec.message() : error.text));
+    }
+    const std::string original = m_FileName;
+    {
+        m_FileName = copy.TempPath();
+        CScopeGuard restoreName([this, &original] { m_FileName = original; });
+        try {
+            WriteTagsInPlace();
+        } catch (const CFileException& e) {
+            const std::string what = e.what();
+            const std::string prefix = copy.TempPath() + ": ";
+            throw CFileException(e.m_cause, e.m_lOsError, original,
+                                 what.rfind(prefix, 0) == 0 ? what.substr(prefix.size()) : what);
+        }
+    }
+    if (!copy.Commit(error)) {
+        throw CFileException(
+            error.diskFull ? CFileException::diskFull : CFileException::genericException,
+            error.code, m_FileName, "cannot save the tags: " + error.text);
+    }
+}
+
+void CAudioWaveFile::WriteTagsInPlace() {
     CRiffFile& riff = *m_pRiff;
     riff.Close();
     FreeConverter();
@@ -329,9 +379,9 @@ void CAudioWaveFile::SaveTags() {
                 const std::string text = riff.ErrorText();
                 const bool full = riff.DiskFull();
                 riff.Close();
-                throw CFileException(full ? CFileException::diskFull
-                                          : CFileException::genericException,
-                                     code, m_FileName, "cannot write the tags: " + text);
+                throw CFileException(
+                    full ? CFileException::diskFull : CFileException::genericException, code,
+                    m_FileName, "cannot write the tags: " + text);
             }
         }
     } else {
@@ -351,21 +401,19 @@ void CAudioWaveFile::SaveTags() {
         }
         const std::int64_t newSize = oldSize + static_cast<std::int64_t>(tail.size());
         std::uint8_t riffLength[4];
-        PutLE32(riffLength, static_cast<std::uint32_t>(
-                                std::min<std::int64_t>(newSize - 8, 0xFFFFFFFFLL)));
+        PutLE32(riffLength,
+                static_cast<std::uint32_t>(std::min<std::int64_t>(newSize - 8, 0xFFFFFFFFLL)));
         const bool ok = newSize - 8 <= 0xFFFFFFFFLL && riff.Seek(oldSize) &&
                         riff.Write(tail.data(), tail.size()) && riff.Flush() &&
-                        riff.Seek(wave.dataOffset - 4) && riff.Write(riffLength, 4) &&
-                        riff.Flush();
+                        riff.Seek(wave.dataOffset - 4) && riff.Write(riffLength, 4) && riff.Flush();
         if (!ok) {
             const int code = riff.ErrorCode();
-            const std::string text = newSize - 8 > 0xFFFFFFFFLL ? "file too large for WAV"
-                                                                : riff.ErrorText();
+            const std::string text =
+                newSize - 8 > 0xFFFFFFFFLL ? "file too large for WAV" : riff.ErrorText();
             const bool full = riff.DiskFull();
             riff.Truncate(oldSize);
             riff.Close();
-            throw CFileException(full ? CFileException::diskFull
-                                      : CFileException::genericException,
+            throw CFileException(full ? CFileException::diskFull : CFileException::genericException,
                                  code, m_FileName, "cannot write the tags: " + text);
         }
     }
@@ -378,9 +426,9 @@ void CAudioWaveFile::SaveTags() {
 [[noreturn]] void CAudioWaveFile::ThrowWriteError(const std::string& what) {
     const int code = m_pRiff->ErrorCode();
     const std::string text = code != 0 ? m_pRiff->ErrorText() : std::string("write failed");
-    const CFileException::Cause cause =
-        code == 0 || m_pRiff->DiskFull() ? CFileException::diskFull
-                                         : CFileException::genericException;
+    const CFileException::Cause cause = code == 0 || m_pRiff->DiskFull()
+                                            ? CFileException::diskFull
+                                            : CFileException::genericException;
     throw CFileException(cause, code != 0 ? code : 1, m_FileName, what + ": " + text);
 }
 
@@ -390,6 +438,7 @@ void CAudioWaveFile::CreateOutput(const std::string& fileName, const WaveFormat&
     m_FileName = MakeValidFileName(fileName, true);
     m_Changed = true;
     m_Valid = false;
+    m_OwnOutput = true;
     m_Format = format;
     m_Format->extraSize = static_cast<std::uint16_t>(m_Format->extra.size());
     m_Writing = true;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <unordered_map>
 
@@ -9,13 +10,14 @@
 #include "cli/console.h"
 #include "cli/options.h"
 #include "cli/terminalhost.h"
+#include "jobs/strings.h"
+#include "platform/paths.h"
 #include "profile/qtprofilestore.h"
 #include "runs/analysisrun.h"
 #include "runs/movecorrupt.h"
 #include "runs/runhelpers.h"
 #include "tracks/settings.h"
 #include "tracks/tracklist.h"
-#include "platform/paths.h"
 
 namespace sonvara::cli {
 
@@ -65,7 +67,8 @@ public:
           m_Items(items),
           m_Records(std::move(records)),
           m_ItemOfRecord(std::move(itemOfRecord)),
-          verdicts(items.size(), Verdict::kNone) {
+          verdicts(items.size(), Verdict::kNone),
+          reasons(items.size()) {
         for (std::size_t r = 0; r < m_Records.size(); ++r) {
             m_RecordOfPath.emplace(m_Records[r]->path, r);
         }
@@ -122,6 +125,7 @@ private:
     }
     void Line(std::size_t item, Verdict kind, const std::string& reason) {
         verdicts[item] = kind;
+        reasons[item] = reason;
         const std::string& path = m_Items[item].path;
         switch (kind) {
             case Verdict::kOk: m_Console.PrintFields({"OK", path}); break;
@@ -139,7 +143,19 @@ private:
     std::size_t m_Done = 0;
 
 public:
-    std::vector<Verdict> verdicts;  // per item
+    std::vector<Verdict> verdicts;     // per item
+    std::vector<std::string> reasons;  // per item: why it could not be checked
+};
+
+// Moving corrupt files on a terminal: each file that stays where it was is named, with the
+// reason, on standard error.
+class CMoveHost : public CTerminalHost {
+public:
+    using CTerminalHost::CTerminalHost;
+    void ReportError(const std::string& path, const std::string& reason) override {
+        ++failures;
+        m_Console.Message("not moved: " + EscapeField(path) + ": " + EscapeField(reason));
+    }
 };
 
 }  // namespace
@@ -187,8 +203,24 @@ int RunAnalyze(const std::vector<std::string>& arguments) {
     }
 
     InstallInterruptHandler();
-    const std::vector<CollectedPath> items = CollectPaths(paths, ".MP3", recursive);
     CConsole console;
+    CTerminalQuestions questions(console, policy);
+    // An existing report is replaced only when the user agrees (--yes), asked before the
+    // analysis so that a long run does not end at a question.
+    std::error_code ec;
+    if (!reportFile.empty() &&
+        std::filesystem::exists(std::filesystem::symlink_status(reportFile, ec))) {
+        if (questions.Ask(Text(StringId::kAskOverwrite, reportFile)) != 0) {
+            console.Message("sonvara-cli analyze: " + EscapeField(reportFile) +
+                            " exists and is kept; nothing was checked (--yes replaces it)");
+            return 1;
+        }
+    }
+    std::vector<std::string> duplicates;
+    const std::vector<CollectedPath> items = CollectPaths(paths, ".MP3", recursive, &duplicates);
+    for (const std::string& warning : duplicates) {
+        console.Message("sonvara-cli: warning: " + EscapeField(warning));
+    }
     // The files to check as bare records (no tags read): the run itself gives the verdicts.
     std::vector<std::unique_ptr<TrackRecord>> owned;
     std::vector<TrackRecord*> records;
@@ -210,9 +242,9 @@ int RunAnalyze(const std::vector<std::string>& arguments) {
 
     std::fflush(stdout);
     console.Message(std::to_string(ok + corrupt + errors) + " of " + std::to_string(items.size()) +
-                    " files checked: " + std::to_string(ok) + " OK, " +
-                    std::to_string(corrupt) + " corrupt, " + std::to_string(errors) +
-                    " could not be checked" + (Interrupted() ? " (interrupted)" : ""));
+                    " files checked: " + std::to_string(ok) + " OK, " + std::to_string(corrupt) +
+                    " corrupt, " + std::to_string(errors) + " could not be checked" +
+                    (Interrupted() ? " (interrupted)" : ""));
     if (Interrupted()) {
         return InterruptedExitStatus();
     }
@@ -227,12 +259,17 @@ int RunAnalyze(const std::vector<std::string>& arguments) {
         for (std::size_t i = 0; i < items.size(); ++i) {
             if (verdicts[i] == Verdict::kOk || verdicts[i] == Verdict::kCorrupt) {
                 checked.push_back(items[i].path);
+            } else if (!reportFile.empty()) {
+                // Named, with the reason, so that the report's silence is never taken as OK.
+                console.Message("not in the report: " + EscapeField(items[i].path) + ": " +
+                                EscapeField(host.reasons[i]));
             }
         }
         CTrackList list;
         for (const AddResult& r : list.AddTracks(checked, add)) {
             if (r.outcome == AddOutcome::kUnreadable) {
-                console.Message("not in the report: " + r.path + ": " + r.reason);
+                console.Message("not in the report: " + EscapeField(r.path) + ": " +
+                                EscapeField(r.reason));
             }
         }
         for (std::size_t i = 0, r = 0; i < items.size() && r < list.GetTrackCount(); ++i) {
@@ -249,8 +286,7 @@ int RunAnalyze(const std::vector<std::string>& arguments) {
             }
         }
         if (!moveFolder.empty()) {
-            CTerminalQuestions questions(console, policy);
-            CTerminalHost moveHost(console, questions);
+            CMoveHost moveHost(console, questions);
             const std::size_t moved = MoveCorruptFiles(list, moveFolder, moveHost);
             console.Message(std::to_string(moved) + " corrupt files moved to " + moveFolder);
             afterwardsFailed = afterwardsFailed || moveHost.failures > 0;

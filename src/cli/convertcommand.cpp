@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "profile/qtprofilestore.h"
 #include "cli/collect.h"
 #include "cli/console.h"
 #include "cli/options.h"
 #include "cli/terminalhost.h"
 #include "platform/paths.h"
+#include "profile/qtprofilestore.h"
 #include "tracks/settings.h"
 #include "tracks/tracklist.h"
 
@@ -92,6 +92,10 @@ int RunConversionCommand(ConversionMode mode, const std::string& command,
             if (!options.TakeValue(value)) {
                 return UsageError(options.Error(), command);
             }
+            if (value.empty()) {
+                // Never taken as the root folder.
+                return UsageError("--track-dir needs a folder", command);
+            }
             settings.trackDir = value;
         } else if (options.Is(nullptr, "--bitrate")) {
             if (!options.TakeValue(value) || BitRateIndex(value) < 0) {
@@ -129,13 +133,17 @@ int RunConversionCommand(ConversionMode mode, const std::string& command,
     const std::string extension = mode == ConversionMode::kWavToMp3 ? ".WAV" : ".MP3";
     std::size_t errors = 0;
     std::vector<std::string> readable;
-    for (const CollectedPath& item : CollectPaths(paths, extension, recursive)) {
+    std::vector<std::string> duplicates;
+    for (const CollectedPath& item : CollectPaths(paths, extension, recursive, &duplicates)) {
         if (!item.error.empty()) {
             console.PrintFields({"Error", item.path, item.error});
             ++errors;
         } else {
             readable.push_back(item.path);
         }
+    }
+    for (const std::string& warning : duplicates) {
+        console.Message("sonvara-cli: warning: " + EscapeField(warning));
     }
     CTrackList list;
     AddOptions add;
@@ -150,6 +158,10 @@ int RunConversionCommand(ConversionMode mode, const std::string& command,
     CTerminalQuestions questions(console, policy);
     const std::vector<TrackRecord*> records = list.Records();
     CTerminalHost host(console, questions, records);
+    host.sameFolderText = "sonvara-cli " + command + ": the track directory " +
+                          (settings.trackDir.empty() ? std::string("/") : settings.trackDir) +
+                          " is the folder of a source file; the outputs would replace the "
+                          "originals. Give another folder with --track-dir.";
     CConversionRun run(mode, host);
     if (!run.Start(settings, records)) {
         return 1;

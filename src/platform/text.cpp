@@ -70,18 +70,10 @@ std::string EscapeControls(std::string_view text, bool escapeBackslash) {
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
         switch (c) {
-            case '\t':
-                out += "\\t";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\\':
-                out += escapeBackslash ? "\\\\" : "\\";
-                break;
+            case '\t': out += "\\t"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\\': out += escapeBackslash ? "\\\\" : "\\"; break;
             default:
                 if (byte < 0x20 || byte == 0x7F) {
                     static const char kHex[] = "0123456789abcdef";

@@ -102,7 +102,7 @@ TEST_F(SafetyCli, SameOutputNamesFromTwoFoldersAreFoundBeforeWritingWithOneOrTwo
         // The first in list order is written; the second is skipped with the reason.
         EXPECT_EQ(ReadFile(P("out/x.mp3")), reference);
         EXPECT_TRUE(fs::exists(P("out/y.mp3")));
-        EXPECT_NE(r.out.find(P("in/b/x.wav") + "\n        ===> Skipped: " + P("out/x.mp3") +
+        EXPECT_NE(r.out.find(P("in/b/x.wav") + "\n        ===> NOT CONVERTED: " + P("out/x.mp3") +
                              " is also the output of " + P("in/a/x.wav")),
                   std::string::npos)
             << r.out;
@@ -126,7 +126,7 @@ TEST_F(SafetyCli, NamesDifferingInTheExtensionsCaseCollideAndAnEarlierOutputIsNe
         const CommandResult r = Cli(std::string("mp3-to-wav --yes -j ") + jobs + " " + Q("in"));
         EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
         EXPECT_EQ(ReadFile(P("out/a.wav")), reference);  // a.MP3 sorts first
-        EXPECT_NE(r.out.find(P("in/a.mp3") + "\n        ===> Skipped: "), std::string::npos)
+        EXPECT_NE(r.out.find(P("in/a.mp3") + "\n        ===> NOT CONVERTED: "), std::string::npos)
             << r.out;
         EXPECT_NE(r.err.find("1 converted, 0 failed, 1 skipped"), std::string::npos) << r.err;
         EXPECT_TRUE(TempFilesUnder(P("out")).empty());
@@ -332,12 +332,12 @@ TEST_F(SafetyCli, AnOutputThatCannotBeWrittenIsNeverReportedAsOkOrCorrupt) {
     EXPECT_EQ(decode.exitCode, 1);
     EXPECT_EQ(decode.out.find(P("in/m.mp3") + "\n        ===> File OK!"), std::string::npos)
         << decode.out;
-    EXPECT_NE(decode.out.find("Can't convert: "), std::string::npos) << decode.out;
+    EXPECT_NE(decode.out.find("        ===> NOT CONVERTED: "), std::string::npos) << decode.out;
     EXPECT_TRUE(fs::exists(P("out/n.wav")));  // the next track was converted
     const CommandResult encode = Cli("wav-to-mp3 --yes " + Q("in"));
     EXPECT_EQ(encode.exitCode, 1);
     EXPECT_EQ(encode.out.find("FILE CORRUPT"), std::string::npos) << encode.out;
-    EXPECT_NE(encode.out.find("Can't convert: "), std::string::npos) << encode.out;
+    EXPECT_NE(encode.out.find("        ===> NOT CONVERTED: "), std::string::npos) << encode.out;
     EXPECT_TRUE(fs::is_directory(P("out/w.mp3/inside")));
     EXPECT_TRUE(TempFilesUnder(P("out")).empty());
 }
