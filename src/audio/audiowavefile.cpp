@@ -2,12 +2,16 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 
 #include "audio/fileexception.h"
 #include "audio/makevalidfilename.h"
 #include "audio/riff/littleendian.h"
+#include "platform/atomicfile.h"
+#include "platform/fileinfo.h"
 #include "platform/paths.h"
+#include "platform/scopeguard.h"
 #include "platform/text.h"
 
 namespace sonvara {
@@ -321,6 +325,50 @@ void CAudioWaveFile::Seek(std::int32_t milliseconds) {
 }
 
 void CAudioWaveFile::SaveTags() {
+    if (m_OwnOutput) {
+        WriteTagsInPlace();  // a file this object has just made (a conversion's output)
+        return;
+    }
+    // A user's file: the tags go into a complete copy beside it, which then takes its place in
+    // one step (its mode kept; a link is replaced, never written through).
+    m_pRiff->Close();
+    FreeConverter();
+    if (IsReadOnlyPath(m_FileName)) {
+        throw CFileException(CFileException::accessDenied, 0, m_FileName,
+                             "cannot save the tags: the file is read-only");
+    }
+    CAtomicFile copy(m_FileName);
+    FileOpError error;
+    std::error_code ec;
+    if (!copy.Create(error) ||
+        !std::filesystem::copy_file(m_FileName, copy.TempPath(),
+                                    std::filesystem::copy_options::overwrite_existing, ec)) {
+        const bool full = error.diskFull || ec == std::errc::no_space_on_device;
+        throw CFileException(full ? CFileException::diskFull : CFileException::genericException,
+                             ec ? ec.value() : error.code, m_FileName,
+                             "cannot save the tags: " + (ec ? ec.message() : error.text));
+    }
+    const std::string original = m_FileName;
+    {
+        m_FileName = copy.TempPath();
+        CScopeGuard restoreName([this, &original] { m_FileName = original; });
+        try {
+            WriteTagsInPlace();
+        } catch (const CFileException& e) {
+            const std::string what = e.what();
+            const std::string prefix = copy.TempPath() + ": ";
+            throw CFileException(e.m_cause, e.m_lOsError, original,
+                                 what.rfind(prefix, 0) == 0 ? what.substr(prefix.size()) : what);
+        }
+    }
+    if (!copy.Commit(error)) {
+        throw CFileException(
+            error.diskFull ? CFileException::diskFull : CFileException::genericException,
+            error.code, m_FileName, "cannot save the tags: " + error.text);
+    }
+}
+
+void CAudioWaveFile::WriteTagsInPlace() {
     CRiffFile& riff = *m_pRiff;
     riff.Close();
     FreeConverter();
@@ -417,6 +465,7 @@ void CAudioWaveFile::CreateOutput(const std::string& fileName, const WaveFormat&
     m_FileName = MakeValidFileName(fileName, true);
     m_Changed = true;
     m_Valid = false;
+    m_OwnOutput = true;
     m_Format = format;
     m_Format->extraSize = static_cast<std::uint16_t>(m_Format->extra.size());
     m_Writing = true;

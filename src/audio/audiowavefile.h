@@ -33,7 +33,13 @@ public:
     void CloseStream() override;
     void OpenStream() override;
     // Throws CFileException when the tags cannot be written; the audio is never touched.
+    // Saves title, artist and album. A file this object created is written in place; any
+    // other file is replaced by a complete copy with the new tags (see CAtomicFile).
     void SaveTags() override;
+    void SetFileName(const std::string& fileName) override {
+        m_OwnOutput = false;
+        CAudioFile::SetFileName(fileName);
+    }
     bool IsValid() override;
     void Seek(std::int32_t milliseconds) override;
     bool HasFormat() const override { return m_Format.has_value(); }
@@ -63,6 +69,8 @@ private:
     void WriteThroughWindow(const std::uint8_t* bytes, std::size_t count);
     void FreeConverter();
     [[noreturn]] void ThrowWriteError(const std::string& what);
+    // Writes the three text chunks into the file named m_FileName, in place.
+    void WriteTagsInPlace();
 
     std::unique_ptr<CRiffFile> m_pRiff;
     RiffChunk m_RiffChunk;
@@ -88,6 +96,7 @@ private:
     bool m_Converted = false;
     bool m_Writing = false;
     bool m_ReadFailed = false;  // the file gave a read error: Read reports -1 until reopened
+    bool m_OwnOutput = false;   // this object created the file (CreateOutput): tags go in place
     std::string m_Unreadable;
 };
 
