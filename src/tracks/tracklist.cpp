@@ -202,7 +202,11 @@ void CTrackList::ReorderByRecords(const std::vector<const TrackRecord*>& order) 
             }
         }
     }
+    const bool dropped = ordered.size() != m_Tracks.size();
     m_Tracks = std::move(ordered);
+    if (dropped) {
+        RecountTypes();
+    }
 }
 
 void CTrackList::RecountTypes() {
