@@ -2,6 +2,7 @@
 // its jobs, in one window.
 #include <QApplication>
 
+#include "app/rundialogs.h"
 #include "app/sonvaraapp.h"
 #include "profile/qtprofilestore.h"
 #include "tracks/settings.h"
@@ -20,6 +21,8 @@ int main(int argc, char** argv) {
     sonvara::CMainFrame frame(doc, *profile);
     sonvara::CSonvaraApp shell(frame, doc, settings);
     frame.SetAppTarget(&shell);
+    sonvara::InstallRunDialogs(doc, settings, &frame);
+    frame.UpdateCommandUI();
     frame.setWindowTitle(QStringLiteral("Velmora Sonvara 2.0"));
     frame.ShowAtStart();
     return app.exec();
