@@ -1,0 +1,116 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTimer>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "jobs/runhost.h"
+#include "support/testfiles.h"
+#include "tracks/profilestore.h"
+#include "tracks/settings.h"
+#include "tracks/trackrecord.h"
+
+namespace sonvara::test {
+
+// Generated tracks, settings in memory, and a watchdog that ends a hung dialog test.
+class DialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_Watchdog.setSingleShot(true);
+        QObject::connect(&m_Watchdog, &QTimer::timeout, [] {
+            ADD_FAILURE() << "the dialog did not close";
+            std::fflush(nullptr);
+            std::_Exit(3);
+        });
+        m_Watchdog.start(180000);
+        settings.SetTrackDir(out);
+    }
+
+    TrackRecord& Add(const std::string& path, std::int32_t checkState = 0) {
+        records.push_back(std::make_unique<TrackRecord>());
+        records.back()->path = path;
+        records.back()->checkState = checkState;
+        return *records.back();
+    }
+    std::vector<TrackRecord*> List() const {
+        std::vector<TrackRecord*> list;
+        for (const auto& r : records) {
+            list.push_back(r.get());
+        }
+        return list;
+    }
+
+    CTempDir dir;
+    std::string out = dir.File("out");
+    CMemoryProfileStore store;
+    CSettings settings{store};
+    std::vector<std::unique_ptr<TrackRecord>> records;
+
+private:
+    QTimer m_Watchdog;
+};
+
+// Forwards everything to the dialog's own host, and holds the worker before the check of
+// file number `holdAt` (counted by SetCurrentFile) until Release() — after the run looked at
+// the stop request for that file, so a Cancel now lets the file run to its end.
+class CHoldingHost : public IRunHost {
+public:
+    CHoldingHost(IRunHost& host, int holdAt) : m_Host(host), m_HoldAt(holdAt) {}
+
+    bool IsAborted() override { return m_Host.IsAborted(); }
+    void SetProgress(int p) override { m_Host.SetProgress(p); }
+    void SetCurrentFile(const std::string& path) override {
+        if (!path.empty()) {
+            ++m_Files;
+        }
+        m_Host.SetCurrentFile(path);
+    }
+    void SetStage(const std::string& word) override {
+        m_Host.SetStage(word);
+        if (m_Files == m_HoldAt && !word.empty()) {
+            std::unique_lock lock(m_Mutex);
+            m_Held = true;
+            m_Changed.notify_all();
+            m_Changed.wait(lock, [&] { return m_Released; });
+        }
+    }
+    void ClearResults() override { m_Host.ClearResults(); }
+    void AddResult(const std::string& t, std::uint32_t c) override { m_Host.AddResult(t, c); }
+    void ScrollToEnd() override { m_Host.ScrollToEnd(); }
+    Answer AskOverwrite(const std::string& q) override { return m_Host.AskOverwrite(q); }
+    void ShowMessage(const std::string& t, MessageIcon i) override { m_Host.ShowMessage(t, i); }
+    void ReportError(const std::string& p, const std::string& r) override {
+        m_Host.ReportError(p, r);
+    }
+    void UpdateTrack(const TrackUpdate& u) override { m_Host.UpdateTrack(u); }
+    void RunEnded() override { m_Host.RunEnded(); }
+
+    bool Held() {
+        std::lock_guard lock(m_Mutex);
+        return m_Held;
+    }
+    void Release() {
+        std::lock_guard lock(m_Mutex);
+        m_Released = true;
+        m_Changed.notify_all();
+    }
+
+private:
+    IRunHost& m_Host;
+    int m_HoldAt;
+    int m_Files = 0;  // the worker's own
+    std::mutex m_Mutex;
+    std::condition_variable m_Changed;
+    bool m_Held = false;
+    bool m_Released = false;
+};
+
+}  // namespace sonvara::test
