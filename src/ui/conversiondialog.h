@@ -34,6 +34,8 @@ protected:
                       CSettings& settings, QWidget* parent);
 
     void Work() override;
+    ConversionMode Mode() const { return m_Mode; }
+    const ConversionSettings& RunSettings() const { return m_RunSettings; }
     void WorkerFinished(bool ended) override;
     void OnCancel() override;
 

@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QThread>
 #include <QVBoxLayout>
 #include <exception>
 
@@ -65,35 +64,32 @@ CRunDialog::~CRunDialog() {
 }
 
 void CRunDialog::StopWorker() {
-    if (!m_Worker) {
+    if (!m_Worker.joinable()) {
         return;
     }
     m_Host.Detach();
-    m_Worker->disconnect(this);
-    m_Worker->wait();
-    m_Worker.reset();
+    m_Worker.join();
 }
 
 void CRunDialog::StartWorker() {
     m_RunEnded = false;
-    m_Worker.reset(QThread::create([this] {
+    m_Worker = std::thread([this] {
         try {
             Work();
         } catch (const std::exception& e) {
             m_Host.ShowMessage(e.what(), MessageIcon::kStop);
         }
-    }));
-    connect(m_Worker.get(), &QThread::finished, this, &CRunDialog::OnWorkerFinished);
-    m_Worker->start();
+        // The last thing the worker does: tell the dialog, which then joins it.
+        QMetaObject::invokeMethod(this, &CRunDialog::OnWorkerFinished, Qt::QueuedConnection);
+    });
 }
 
 void CRunDialog::OnWorkerFinished() {
+    if (m_Worker.joinable()) {
+        m_Worker.join();  // has nothing left to do but return: does not wait for long
+    }
     // Everything the run reported before it ended is shown (and applied) first.
     m_Host.Flush();
-    if (m_Worker) {
-        m_Worker->wait();  // has returned from its function: does not block
-        m_Worker.reset();
-    }
     WorkerFinished(m_RunEnded);
 }
 

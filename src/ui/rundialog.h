@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QString>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "ui/helpcontext.h"
@@ -12,7 +13,6 @@ class QGroupBox;
 class QHBoxLayout;
 class QProgressBar;
 class QPushButton;
-class QThread;
 
 namespace sonvara {
 
@@ -38,7 +38,7 @@ public:
     QProgressBar* Progress() const { return m_Progress; }
     QPushButton* CancelButton() const { return m_Cancel; }
     CQtRunHost& Host() { return m_Host; }
-    bool IsWorking() const { return m_Worker != nullptr; }
+    bool IsWorking() const { return m_Worker.joinable(); }
 
 public slots:
     void reject() override;
@@ -87,7 +87,7 @@ private:
     QPushButton* m_Cancel;
     QHBoxLayout* m_ButtonRow;
     CQtRunHost m_Host;
-    std::unique_ptr<QThread> m_Worker;
+    std::thread m_Worker;
     bool m_RunEnded = false;
 };
 

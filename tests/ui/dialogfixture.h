@@ -63,10 +63,19 @@ private:
 // the stop request for that file, so a Cancel now lets the file run to its end.
 class CHoldingHost : public IRunHost {
 public:
-    CHoldingHost(IRunHost& host, int holdAt) : m_Host(host), m_HoldAt(holdAt) {}
+    // holdPercent >= 0: hold at the first progress report of that file at or above it instead
+    // (during the stage holdStage, when one is given).
+    CHoldingHost(IRunHost& host, int holdAt, int holdPercent = -1, std::string holdStage = {})
+        : m_Host(host), m_HoldAt(holdAt), m_HoldPercent(holdPercent), m_HoldStage(holdStage) {}
 
     bool IsAborted() override { return m_Host.IsAborted(); }
-    void SetProgress(int p) override { m_Host.SetProgress(p); }
+    void SetProgress(int p) override {
+        m_Host.SetProgress(p);
+        if (m_HoldPercent >= 0 && m_Files == m_HoldAt && p >= m_HoldPercent &&
+            (m_HoldStage.empty() || m_HoldStage == m_Stage)) {
+            Hold();
+        }
+    }
     void SetCurrentFile(const std::string& path) override {
         if (!path.empty()) {
             ++m_Files;
@@ -75,11 +84,9 @@ public:
     }
     void SetStage(const std::string& word) override {
         m_Host.SetStage(word);
-        if (m_Files == m_HoldAt && !word.empty()) {
-            std::unique_lock lock(m_Mutex);
-            m_Held = true;
-            m_Changed.notify_all();
-            m_Changed.wait(lock, [&] { return m_Released; });
+        m_Stage = word;
+        if (m_HoldPercent < 0 && m_Files == m_HoldAt && !word.empty()) {
+            Hold();
         }
     }
     void ClearResults() override { m_Host.ClearResults(); }
@@ -104,9 +111,19 @@ public:
     }
 
 private:
+    void Hold() {
+        std::unique_lock lock(m_Mutex);
+        m_Held = true;
+        m_Changed.notify_all();
+        m_Changed.wait(lock, [&] { return m_Released; });
+    }
+
     IRunHost& m_Host;
     int m_HoldAt;
-    int m_Files = 0;  // the worker's own
+    int m_HoldPercent;
+    std::string m_HoldStage;
+    std::string m_Stage;  // the worker's own
+    int m_Files = 0;      // the worker's own
     std::mutex m_Mutex;
     std::condition_variable m_Changed;
     bool m_Held = false;
