@@ -42,9 +42,14 @@ QMessageBox* MakeBox(const QString& text, MessageIcon icon, bool question, QWidg
 }  // namespace
 
 CQtRunHost::CQtRunHost(IRunView& view, QObject* parent) : QObject(parent), m_View(view) {
-    m_ProgressTimer.setInterval(kProgressIntervalMs);
-    connect(&m_ProgressTimer, &QTimer::timeout, this, &CQtRunHost::ShowProgressNow);
-    m_ProgressTimer.start();
+    // One tick every 20 ms shows what the run reported since the last one: the display calls
+    // in one batch and the latest progress.
+    m_Tick.setInterval(kIntervalMs);
+    connect(&m_Tick, &QTimer::timeout, this, [this] {
+        Flush();
+        ShowProgressNow();
+    });
+    m_Tick.start();
 }
 
 CQtRunHost::~CQtRunHost() {
@@ -81,6 +86,7 @@ void CQtRunHost::Detach() {
 // ---- the worker's side ------------------------------------------------------------------
 
 void CQtRunHost::Post(Op op) {
+    const bool urgent = op.kind == Op::kEnded;
     if (OnUiThread()) {
         // Called on the UI thread itself (a run started there): in order, at once.
         Flush();
@@ -93,8 +99,8 @@ void CQtRunHost::Post(Op op) {
     {
         std::lock_guard lock(m_Mutex);
         m_Ops.push_back(std::move(op));
-        post = !m_FlushPosted;
-        m_FlushPosted = true;
+        post = urgent && !m_FlushPosted;
+        m_FlushPosted = m_FlushPosted || post;
     }
     if (post) {
         QMetaObject::invokeMethod(this, &CQtRunHost::Flush, Qt::QueuedConnection);
@@ -205,9 +211,13 @@ void CQtRunHost::Flush() {
 }
 
 void CQtRunHost::Execute(std::deque<Op>& ops) {
+    // Lines go to the list in one batch, and only the last file and stage of the batch are
+    // shown; a clear, a question and the end keep their place in the order.
     std::vector<std::pair<QString, std::uint32_t>> lines;
     bool scroll = false;
-    const auto flushLines = [&] {
+    std::optional<QString> file;
+    std::optional<QString> stage;
+    const auto show = [&] {
         if (!lines.empty()) {
             m_View.AddResults(std::move(lines));
             lines.clear();
@@ -216,29 +226,39 @@ void CQtRunHost::Execute(std::deque<Op>& ops) {
             m_View.ScrollResultsToEnd();
             scroll = false;
         }
+        if (file) {
+            m_View.ShowCurrentFile(*file);
+            file.reset();
+        }
+        if (stage) {
+            m_View.ShowStage(*stage);
+            stage.reset();
+        }
     };
     for (Op& op : ops) {
         switch (op.kind) {
-            case Op::kLine: lines.emplace_back(std::move(op.text), op.colour); continue;
-            case Op::kScroll: scroll = true; continue;
-            default: break;
-        }
-        flushLines();
-        switch (op.kind) {
-            case Op::kFile: m_View.ShowCurrentFile(op.text); break;
-            case Op::kStage: m_View.ShowStage(op.text); break;
-            case Op::kClear: m_View.ClearResults(); break;
+            case Op::kLine: lines.emplace_back(std::move(op.text), op.colour); break;
+            case Op::kScroll: scroll = true; break;
+            case Op::kFile: file = std::move(op.text); break;
+            case Op::kStage: stage = std::move(op.text); break;
             case Op::kUpdate: m_View.ApplyUpdate(op.update); break;
-            case Op::kBox: OpenBoxFor(op); break;
+            case Op::kClear:
+                lines.clear();
+                scroll = false;
+                m_View.ClearResults();
+                break;
+            case Op::kBox:
+                show();
+                OpenBoxFor(op);
+                break;
             case Op::kEnded:
+                show();
                 ShowProgressNow();
                 m_View.OnRunEnded();
                 break;
-            case Op::kLine:
-            case Op::kScroll: break;
         }
     }
-    flushLines();
+    show();
 }
 
 void CQtRunHost::ShowProgressNow() {

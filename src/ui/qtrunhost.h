@@ -38,9 +38,9 @@ public:
 };
 
 // The run host of the window. It lives on the UI thread; the run calls it from its worker.
-// - Display calls are queued, in order, and applied on the UI thread in batches (one queued
-//   event at a time, however fast the run reports).
-// - Progress is kept in an atomic and shown by a 20 ms timer: at most one update per 20 ms.
+// - Display calls are queued, in order, and applied on the UI thread by a 20 ms timer, in one
+//   batch per tick however fast the run reports (the end of the run and questions at once).
+// - Progress is kept in an atomic and shown by the same timer: at most one update per 20 ms.
 // - Questions and messages open a window-modal box with open() and block the worker until it
 //   is answered; the UI thread never waits. Abort() answers an open box with Cancel and wakes
 //   the worker; once stopped, overwrite questions are answered Cancel without a box.
@@ -48,7 +48,7 @@ public:
 class CQtRunHost : public QObject, public IRunHost {
     Q_OBJECT
 public:
-    static constexpr int kProgressIntervalMs = 20;
+    static constexpr int kIntervalMs = 20;
 
     explicit CQtRunHost(IRunView& view, QObject* parent = nullptr);
     ~CQtRunHost() override;
@@ -104,14 +104,14 @@ private:
     std::mutex m_Mutex;  // guards what follows, up to m_Box
     std::condition_variable m_AnswerReady;
     std::deque<Op> m_Ops;
-    bool m_FlushPosted = false;
+    bool m_FlushPosted = false;  // an immediate flush is on its way
     std::uint64_t m_Serial = 0;  // the question being waited for
     std::optional<Answer> m_Answer;
     std::uint64_t m_Aborts = 0;  // Abort() calls so far
     bool m_Detached = false;
 
     QPointer<QMessageBox> m_Box;  // UI thread
-    QTimer m_ProgressTimer;
+    QTimer m_Tick;
     int m_ShownProgress = -1;
     int m_ProgressUpdates = 0;
 };
