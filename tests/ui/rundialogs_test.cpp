@@ -137,7 +137,9 @@ TEST_F(AnalysisDialog, CancelDuringTheThirdFileLetsItFinishThenStops) {
             return;
         }
         poll.stop();
-        QApplication::processEvents();
+        // What the run reported reaches the dialog at the next tick.
+        const QString third = QString::fromStdString(dir.File("g3.mp3"));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.CurrentFile()->Path() == third; }, 5000));
         EXPECT_EQ(dialog.StageBox()->title(), "Analyzing");
         EXPECT_EQ(dialog.CurrentFile()->Path().toStdString(), dir.File("g3.mp3"));
         // Enter and the close box do not end the dialog while the run works.
