@@ -43,9 +43,13 @@ void CAudioMpegFile::CloseStream() {
     m_Carried = 0;
 }
 
-std::int32_t CAudioMpegFile::GetPosition() { return m_pDecoder ? m_pDecoder->CurrentTime() : 0; }
+std::int32_t CAudioMpegFile::GetPosition() {
+    return m_pDecoder ? m_pDecoder->CurrentTime() : 0;
+}
 
 void CAudioMpegFile::Seek(std::int32_t milliseconds) {
+    // What was decoded before the jump must not come out after it.
+    m_Carried = 0;
     if (m_pDecoder) {
         m_pDecoder->Seek(milliseconds);
     }
