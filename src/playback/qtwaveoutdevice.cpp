@@ -16,6 +16,8 @@ constexpr int kPumpMs = 10;
 // at 44100 Hz stereo.
 constexpr int kSinkBufferMs = 700;
 const std::uint8_t kZeros[8192] = {};
+// A stream with unplayed data whose position has not moved for this long is started again.
+constexpr qint64 kStallMs = 200;
 
 }  // namespace
 
@@ -59,6 +61,9 @@ bool CQtWaveOutDevice::Open(const PcmFormat& format, DoneHandler onDone) {
 
 bool CQtWaveOutDevice::StartStream() {
     m_io = m_sink->start();
+    m_kicked = false;
+    m_played = 0;
+    m_sinceProgress.start();
     m_written = 0;
     m_queuedEnd = 0;
     m_realEnd = 0;
@@ -226,6 +231,16 @@ void CQtWaveOutDevice::Pump() {
         }
     }
     const qint64 played = std::min(PlayedBytes(), m_written);
+    if (played != m_played) {
+        m_played = played;
+        m_sinceProgress.restart();
+    }
+    // The server starts a stream only once it holds its prebuffer (and again after running
+    // dry): start it outright when it holds real data that does not play.
+    if (!m_paused && m_written > played && played < m_realEnd &&
+        (!m_kicked || m_sinceProgress.elapsed() > kStallMs)) {
+        Kick();
+    }
     while (!m_queue.empty() && m_queue.front().end <= played) {
         WaveHeader* header = m_queue.front().header;
         m_queue.pop_front();
@@ -234,6 +249,18 @@ void CQtWaveOutDevice::Pump() {
     if (m_queue.empty() && m_pending.empty()) {
         m_timer.stop();
     }
+}
+
+void CQtWaveOutDevice::Kick() {
+    // Qt 6.4's sink has no call for the server's trigger; its resume uncorks and triggers.
+    if (m_sink->state() == QAudio::ActiveState || m_sink->state() == QAudio::IdleState) {
+        m_sink->suspend();
+    }
+    if (m_sink->state() == QAudio::SuspendedState) {
+        m_sink->resume();
+    }
+    m_kicked = true;
+    m_sinceProgress.restart();
 }
 
 std::unique_ptr<IWaveOutDevice> CreateDefaultWaveOutDevice() {

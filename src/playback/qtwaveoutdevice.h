@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAudioSink>
+#include <QElapsedTimer>
 #include <QIODevice>
 #include <QTimer>
 
@@ -19,8 +20,10 @@ namespace sonvara {
 // sample frames) and the server's read position have passed its end. A buffer of length 0 (the
 // end of the data) puts at least the sink's buffer size of silence behind the last sample, so
 // that a stream shorter than the server's prebuffer still plays and the server plays out every
-// sample before it runs dry. Pause, Restart and Reset map to suspend, resume and reset; Reset
-// and Close end the stream only after taking back its buffers.
+// sample before it runs dry. A stream is started explicitly (the sink's resume triggers the
+// server) as soon as it holds data, and again when it stalls with data unplayed, so that less
+// data than the server's prebuffer plays too. Pause, Restart and Reset map to suspend, resume and
+// reset; Reset and Close end the stream only after taking back its buffers.
 class CQtWaveOutDevice : public IWaveOutDevice {
 public:
     CQtWaveOutDevice();
@@ -52,6 +55,7 @@ private:
     bool StartStream();
     void EndStream();
     void Pump();
+    void Kick();
     qint64 PlayedBytes() const;
 
     PcmFormat m_format;
@@ -66,6 +70,9 @@ private:
     qint64 m_realEnd = 0;           // stream offset behind the last real sample queued
     bool m_padded = false;          // silence already follows the last real sample
     bool m_paused = false;
+    qint64 m_played = 0;            // the played position at the last pump
+    QElapsedTimer m_sinceProgress;  // since the played position last moved
+    bool m_kicked = false;          // the current stream has been started explicitly
 };
 
 }  // namespace sonvara

@@ -13,7 +13,7 @@ CTestWaveOutDevice::~CTestWaveOutDevice() {
 
 bool CTestWaveOutDevice::Open(const PcmFormat& format, DoneHandler onDone) {
     Close();
-    m_log.push_back("open");
+    Note("open");
     if (m_options.failOpen) {
         return false;
     }
@@ -29,8 +29,8 @@ void CTestWaveOutDevice::Close() {
     if (!m_open) {
         return;
     }
-    m_log.push_back("close");
     Reset();
+    Note("close");
     m_notifier.Forget();
     m_notifier.SetHandler({});
     m_timer.stop();
@@ -41,7 +41,7 @@ bool CTestWaveOutDevice::Prepare(WaveHeader& header) {
     if (!m_open || header.data == nullptr || m_prepared >= m_options.prepareLimit) {
         return false;
     }
-    m_log.push_back("prepare");
+    Note("prepare");
     ++m_prepared;
     header.prepared = true;
     return true;
@@ -51,7 +51,7 @@ bool CTestWaveOutDevice::Unprepare(WaveHeader& header) {
     if (header.inQueue) {
         return false;
     }
-    m_log.push_back("unprepare");
+    Note("unprepare");
     header.prepared = false;
     return true;
 }
@@ -61,7 +61,7 @@ bool CTestWaveOutDevice::Write(WaveHeader& header) {
         ++m_badWrites;
         return false;
     }
-    m_log.push_back("write " + std::to_string(header.length));
+    Note("write " + std::to_string(header.length));
     header.inQueue = true;
     header.done = false;
     m_queue.push_back(&header);
@@ -70,26 +70,26 @@ bool CTestWaveOutDevice::Write(WaveHeader& header) {
 }
 
 void CTestWaveOutDevice::Pause() {
-    m_log.push_back("pause");
+    Note("pause");
     m_paused = true;
     UpdateTimer();
 }
 
 void CTestWaveOutDevice::Restart() {
-    m_log.push_back("restart");
+    Note("restart");
     m_paused = false;
     UpdateTimer();
 }
 
 void CTestWaveOutDevice::Reset() {
-    m_log.push_back("reset");
+    Note("reset");
     if (m_options.neverReturn) {
         return;
     }
     while (!m_queue.empty()) {
         WaveHeader* header = m_queue.front();
         m_queue.pop_front();
-        m_log.push_back("done " + std::to_string(header->length));
+        Note("done " + std::to_string(header->length));
         m_notifier.Complete(*header);
     }
     UpdateTimer();
@@ -109,6 +109,13 @@ void CTestWaveOutDevice::UpdateTimer() {
     }
 }
 
+void CTestWaveOutDevice::Note(const std::string& entry) {
+    m_log.push_back(entry);
+    if (m_options.logCopy != nullptr) {
+        m_options.logCopy->push_back(entry);
+    }
+}
+
 void CTestWaveOutDevice::Tick() {
     if (m_queue.empty() || m_paused || m_held) {
         UpdateTimer();
@@ -117,7 +124,7 @@ void CTestWaveOutDevice::Tick() {
     WaveHeader* header = m_queue.front();
     m_queue.pop_front();
     m_played.insert(m_played.end(), header->data, header->data + header->length);
-    m_log.push_back("done " + std::to_string(header->length));
+    Note("done " + std::to_string(header->length));
     m_notifier.Complete(*header);
     UpdateTimer();
 }

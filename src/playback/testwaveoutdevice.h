@@ -17,10 +17,11 @@ namespace sonvara {
 class CTestWaveOutDevice : public IWaveOutDevice {
 public:
     struct Options {
-        bool failOpen = false;     // Open fails, as without a sound server
-        int prepareLimit = 1000;   // Prepare fails after this many buffers
-        bool neverReturn = false;  // buffers never come back, not even on Reset
-        int tickMs = 0;            // period of the play timer
+        bool failOpen = false;                        // Open fails, as without a sound server
+        int prepareLimit = 1000;                      // Prepare fails after this many buffers
+        bool neverReturn = false;                     // buffers never come back, not even on Reset
+        int tickMs = 0;                               // period of the play timer
+        std::vector<std::string>* logCopy = nullptr;  // receives the log too (outlives the device)
     };
 
     explicit CTestWaveOutDevice(Options options);
@@ -51,6 +52,7 @@ public:
     void Hold(bool hold);
 
 private:
+    void Note(const std::string& entry);
     void Tick();
     void UpdateTimer();
 

@@ -116,6 +116,8 @@ void CWavePlayer::CloseDevice() {
     m_device->Close();
     m_withDevice.fill(false);
     m_bufferCount = 0;
+    m_next = 0;
+    m_queued = 0;
 }
 
 void CWavePlayer::Play() {
@@ -195,13 +197,9 @@ void CWavePlayer::OnBufferDone(bool prime) {
     if (!m_playing) {
         return;
     }
-    if (m_pFile->GetPosition() > m_pFile->GetLength()) {
-        // Past the length: the end of the track, handled as the end of the data, so that
-        // what is queued still plays and the device stays open for the next Play.
-        Hand(m_next, 0);
-        m_playing = false;
-        return;
-    }
+    // The end of the track is the end of the data alone. (A test of the position against the
+    // length would cut the track short: a WAV file's length is stated 400 ms short, and the
+    // read position runs a whole ring of buffers ahead of what is heard.)
     FillBuffers(prime);
 }
 
