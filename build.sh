@@ -9,21 +9,29 @@ top=$(cd "$(dirname "$0")" && pwd)
 cd "$top"
 jobs=$(nproc 2>/dev/null || echo 2)
 
+# ccache keeps rebuilds of unchanged files cheap across configurations and clean clones.
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+
 configure_and_build() { # dir, extra cmake args...
   local dir=$1; shift
   if [ ! -f "$dir/build.ninja" ]; then
-    cmake -S . -B "$dir" -G Ninja "$@"
+    cmake -S . -B "$dir" -G Ninja "${launcher[@]}" "$@"
   fi
   cmake --build "$dir" -j "$jobs"
 }
 
 release() { configure_and_build build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo; }
 asan() { configure_and_build build/asan -DCMAKE_BUILD_TYPE=Debug -DSONVARA_SANITIZE=address; }
+# The threaded code and its tests, run under ThreadSanitizer.
+tsan_targets="cli_tests platform_tests runs_tests tracks_tests sonvara-cli"
+tsan_tests='AnalyzeCli|ConvertCli|RunInOrder|Runs\.|ThreadedRuns|AddingTracks'
 tsan() { # only what crosses threads
   if [ ! -f build/tsan/build.ninja ]; then
-    cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSONVARA_SANITIZE=thread
+    cmake -S . -B build/tsan -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DSONVARA_SANITIZE=thread
   fi
-  cmake --build build/tsan -j "$jobs" --target cli_tests convert_tests sonvara-cli
+  cmake --build build/tsan -j "$jobs" --target $tsan_targets
 }
 
 cmd=${1:-}
@@ -50,7 +58,7 @@ case "$cmd" in
       UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j "$jobs")
     tsan
     (cd build/tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j "$jobs" \
-      -R 'AnalyzeCli|ConvertCli|RunInOrder')
+      -R "$tsan_tests")
     # Every fuzz target for a minute on its corpus (the long campaign: scripts/fuzz.sh 600).
     scripts/fuzz.sh "${SONVARA_FUZZ_SECONDS:-60}"
     ;;

@@ -13,7 +13,7 @@
 #include "convert/encodingjob.h"
 #include "convert/mp3towavjob.h"
 #include "convert/normalize.h"
-#include "convert/progresssink.h"
+#include "jobs/progresssink.h"
 
 namespace {
 std::atomic<long> g_Allocations{0};

@@ -2,7 +2,7 @@
 #include <cstdint>
 
 #include "check/mp3check.h"
-#include "convert/progresssink.h"
+#include "jobs/progresssink.h"
 #include "fuzzfile.h"
 
 namespace {

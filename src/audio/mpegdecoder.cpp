@@ -7,8 +7,8 @@
 #include <mutex>
 #include <vector>
 
-#include "check/bytereader.h"
-#include "check/mp3check.h"
+#include "platform/bytereader.h"
+#include "audio/mpegheader.h"
 #include "platform/binaryfile.h"
 
 namespace sonvara {
@@ -65,7 +65,7 @@ bool FindMpegFrameRun(const std::string& path) {
         h = MP3FrameHeader{};
         const std::uint32_t word = static_cast<std::uint32_t>(d[at]) << 24 | d[at + 1] << 16 |
                                    d[at + 2] << 8 | d[at + 3];
-        return CMP3Check::DecodeHeader(word, h) && h.frameLength > 0;
+        return DecodeMpegHeader(word, h) && h.frameLength > 0;
     };
     const std::size_t searchEnd = std::min(d.size(), kSearchWindow);
     for (std::size_t at = 0; at + 4 <= searchEnd; ++at) {
@@ -159,7 +159,7 @@ StreamCount CountFrames(const std::string& path) {
             continue;
         }
         MP3FrameHeader h;
-        if (!CMP3Check::DecodeHeader(word, h) || h.frameLength <= 0 ||
+        if (!DecodeMpegHeader(word, h) || h.frameLength <= 0 ||
             (haveFirst && !SameStream(first, h))) {
             continue;
         }

@@ -2,30 +2,12 @@
 
 #include <limits>
 
-#include "check/bytereader.h"
-#include "convert/progresssink.h"
+#include "platform/bytereader.h"
+#include "jobs/progresssink.h"
 
 namespace sonvara {
 
 namespace {
-
-// kbit/s by row and bit-rate index; index 0 (free format) is 1, index 15 (forbidden) is 0.
-constexpr std::int32_t kBitRates[6][16] = {
-    {1, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448, 0},
-    {1, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 0},
-    {1, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0},
-    {1, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256, 0},
-    {1, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0},
-    {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-};
-
-// Hz by sample-rate index, for MPEG-1, MPEG-2, MPEG-2.5.
-constexpr std::int32_t kSampleRates[4][3] = {
-    {44100, 22050, 11025},
-    {48000, 24000, 12000},
-    {32000, 16000, 8000},
-    {0, 0, 0},
-};
 
 constexpr std::uint32_t kSyncMask = 0xFFE00000u;
 constexpr std::uint32_t kId3Magic = 0x494433u;  // "ID3"
@@ -47,85 +29,6 @@ int ToPercent(double value) {
 }
 
 }  // namespace
-
-bool CMP3Check::DecodeHeader(std::uint32_t word, MP3FrameHeader& h) {
-    h.headerWord = word;
-    for (int bit = 31; bit >= 0; --bit) {
-        h.headerText[31 - bit] = ((word >> bit) & 1u) != 0 ? '1' : '0';
-    }
-    h.headerText[32] = '\0';
-    h.valid = false;
-    if ((word & kSyncMask) != kSyncMask) {
-        return false;
-    }
-
-    switch ((word >> 19) & 3u) {
-        case 0: h.mpeg25 = true; break;
-        case 1: h.reservedVersion = true; break;
-        case 2: h.mpeg2 = true; break;
-        default: h.mpeg1 = true; break;
-    }
-    switch ((word >> 17) & 3u) {
-        case 0: h.reservedLayer = true; break;
-        case 1: h.layer3 = true; break;
-        case 2: h.layer2 = true; break;
-        default: h.layer1 = true; break;
-    }
-    h.crcProtected = ((word >> 16) & 1u) == 0;
-    const unsigned bitRateIndex = (word >> 12) & 0xFu;
-    const unsigned sampleRateIndex = (word >> 10) & 3u;
-    h.padding = ((word >> 9) & 1u) != 0;
-    switch ((word >> 6) & 3u) {
-        case 0: h.stereo = true; break;
-        case 1: h.jointStereo = true; break;
-        case 2: h.dualChannel = true; break;
-        default: h.singleChannel = true; break;
-    }
-
-    int row = 5;
-    if (h.mpeg1 && h.layer1) {
-        row = 0;
-    } else if (h.mpeg1 && h.layer2) {
-        row = 1;
-    } else if (h.mpeg1 && h.layer3) {
-        row = 2;
-    } else if ((h.mpeg2 || h.mpeg25) && h.layer1) {
-        row = 3;
-    } else if ((h.mpeg2 || h.mpeg25) && (h.layer2 || h.layer3)) {
-        row = 4;
-    }
-    h.bitRate = kBitRates[row][bitRateIndex];
-
-    const int column = h.mpeg1 ? 0 : h.mpeg2 ? 1 : h.mpeg25 ? 2 : -1;
-    h.sampleRate = column < 0 ? 0 : kSampleRates[sampleRateIndex][column];
-
-    const std::int32_t br = h.bitRate;
-    const std::int32_t sr = h.sampleRate;
-    const std::int32_t p = h.padding ? 1 : 0;
-    h.frameLength = 0;
-    if (sr > 0 && !h.reservedVersion && !h.reservedLayer) {
-        if (h.layer1) {
-            h.frameLength = (12000 * br / sr) * 4 + 4 * p;
-        } else if (h.layer2 || h.mpeg1) {
-            h.frameLength = 144000 * br / sr + p;
-        } else {
-            h.frameLength = 72000 * br / sr + p;
-        }
-    }
-
-    if (h.reservedLayer || br == 0 || br == 1 || sr == 0) {
-        return false;
-    }
-    if (h.layer2) {
-        const bool lowRate = br == 32 || br == 48 || br == 56 || br == 80;
-        const bool highRate = br == 224 || br == 256 || br == 320 || br == 384;
-        if ((lowRate && !h.singleChannel) || (highRate && h.singleChannel)) {
-            return false;
-        }
-    }
-    h.valid = true;
-    return true;
-}
 
 bool CMP3Check::CheckFile(const std::string& path, IProgressSink* sink) {
     m_State = MP3StreamState{};

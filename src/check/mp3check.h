@@ -4,34 +4,11 @@
 #include <cstdint>
 #include <string>
 
+#include "audio/mpegheader.h"
+
 namespace sonvara {
 
 class IProgressSink;
-
-// One decoded MPEG audio frame header.
-struct MP3FrameHeader {
-    std::int32_t frameLength = 0;  // bytes in the whole frame, header included
-    std::int32_t bitRate = 0;      // kbit/s; 1 free format, 0 forbidden or impossible
-    std::int32_t sampleRate = 0;   // Hz; 0 reserved
-    bool mpeg1 = false;
-    bool mpeg2 = false;
-    bool mpeg25 = false;
-    bool reservedVersion = false;
-    bool layer1 = false;
-    bool layer2 = false;
-    bool layer3 = false;
-    bool reservedLayer = false;
-    bool crcProtected = false;
-    bool padding = false;
-    bool stereo = false;
-    bool jointStereo = false;
-    bool dualChannel = false;
-    bool singleChannel = false;
-    char headerText[33] = {};  // the word as '0'/'1', most significant bit first
-    std::uint32_t headerWord = 0;
-    std::uint16_t storedCrc = 0;
-    bool valid = false;
-};
 
 // Where the walk stands. Positions are 64-bit so that files over 4 GiB are walked correctly.
 struct MP3StreamState {
@@ -64,7 +41,9 @@ public:
     bool CheckFile(const std::string& path, IProgressSink* sink);
 
     // Fills header from the 32-bit header word and returns its valid flag.
-    static bool DecodeHeader(std::uint32_t word, MP3FrameHeader& header);
+    static bool DecodeHeader(std::uint32_t word, MP3FrameHeader& header) {
+        return DecodeMpegHeader(word, header);
+    }
 
     const MP3StreamState& GetStreamState() const { return m_State; }
     // Valid headers the walk accepted, wherever they stood.

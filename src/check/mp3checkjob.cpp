@@ -1,7 +1,7 @@
 #include "check/mp3checkjob.h"
 
 #include "check/mp3check.h"
-#include "convert/progresssink.h"
+#include "jobs/progresssink.h"
 
 namespace sonvara {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "convert/audiojob.h"
+#include "jobs/audiojob.h"
 
 namespace sonvara {
 

@@ -1,15 +1,18 @@
 #include "cli/analyze.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <thread>
+#include <memory>
+#include <unordered_map>
 
-#include "check/mp3checkjob.h"
 #include "cli/collect.h"
 #include "cli/console.h"
 #include "cli/options.h"
-#include "convert/runinorder.h"
 #include "cli/terminalhost.h"
-#include "app/qtprofilestore.h"
+#include "profile/qtprofilestore.h"
+#include "runs/analysisrun.h"
+#include "runs/movecorrupt.h"
+#include "runs/runhelpers.h"
 #include "tracks/settings.h"
 #include "tracks/tracklist.h"
 #include "platform/paths.h"
@@ -47,31 +50,94 @@ const char* const kAnalyzeHelp =
 
 namespace {
 
-struct FileVerdict {
-    enum Kind { kOk, kCorrupt, kError } kind = kError;
-    std::string reason;
-};
+enum class Verdict { kNone, kOk, kCorrupt, kError };
 
-FileVerdict CheckOne(const CollectedPath& item) {
-    if (!item.error.empty()) {
-        return {FileVerdict::kError, item.error};
+// The analysis run's host for the batch front end: one line per file on standard output, in
+// sorted path order, with the files that were refused before the run at their places.
+class CAnalyzeHost : public IRunHost {
+public:
+    CAnalyzeHost(CConsole& console, const std::vector<CollectedPath>& items,
+                 std::vector<TrackRecord*> records, std::vector<std::size_t> itemOfRecord)
+        : m_Console(console),
+          m_Items(items),
+          m_Records(std::move(records)),
+          m_ItemOfRecord(std::move(itemOfRecord)),
+          verdicts(items.size(), Verdict::kNone) {
+        for (std::size_t r = 0; r < m_Records.size(); ++r) {
+            m_RecordOfPath.emplace(m_Records[r]->path, r);
+        }
     }
-    CMP3CheckJob job;
-    job.SetPath(item.path);
-    const bool intact = job.Run(nullptr);
-    job.Close();
-    const MP3CheckOutcome& outcome = job.GetOutcome();
-    if (outcome.openFailed) {
-        return {FileVerdict::kError, "cannot open: " + outcome.failureText};
+
+    bool IsAborted() override { return Interrupted(); }
+    void SetProgress(int) override {}
+    void SetCurrentFile(const std::string&) override {}
+    void SetStage(const std::string&) override {}
+    void ClearResults() override {}
+    void AddResult(const std::string&, std::uint32_t) override {}
+    void ScrollToEnd() override {}
+    Answer AskOverwrite(const std::string&) override { return Answer::kNo; }
+    void ShowMessage(const std::string& text, MessageIcon) override { m_Console.Message(text); }
+    void ReportError(const std::string& path, const std::string& reason) override {
+        const auto it = m_RecordOfPath.find(path);
+        if (it != m_RecordOfPath.end()) {
+            Print(m_ItemOfRecord[it->second], Verdict::kError, reason);
+        }
     }
-    if (outcome.readFailed) {
-        return {FileVerdict::kError, "read error: " + outcome.failureText};
+    void UpdateTrack(const TrackUpdate& update) override {
+        ApplyTrackUpdate(m_Records, update);
+        if (update.index < m_Records.size() && update.checkState != NotAnalysed) {
+            Print(m_ItemOfRecord[update.index],
+                  update.checkState == AnalysedOk ? Verdict::kOk : Verdict::kCorrupt, {});
+        }
     }
-    if (outcome.framesFound == 0) {
-        return {FileVerdict::kError, "no MPEG audio frames"};
+    void RunEnded() override {
+        if (!Interrupted()) {
+            FlushRefusedBefore(m_Items.size());
+        }
     }
-    return {intact ? FileVerdict::kOk : FileVerdict::kCorrupt, {}};
-}
+
+    std::size_t Count(Verdict kind) const {
+        return static_cast<std::size_t>(std::count(verdicts.begin(), verdicts.end(), kind));
+    }
+
+private:
+    // The files refused before the run that stand before item `end` in the output order.
+    void FlushRefusedBefore(std::size_t end) {
+        for (; m_Next < end; ++m_Next) {
+            if (!m_Items[m_Next].error.empty()) {
+                Line(m_Next, Verdict::kError, m_Items[m_Next].error);
+            }
+        }
+    }
+    void Print(std::size_t item, Verdict kind, const std::string& reason) {
+        FlushRefusedBefore(item);
+        Line(item, kind, reason);
+        m_Next = std::max(m_Next, item + 1);
+        ++m_Done;
+        const std::size_t next = item + 1 < m_Items.size() ? item + 1 : item;
+        m_Console.ShowProgress(m_Done, m_Records.size(), m_Items[next].path);
+    }
+    void Line(std::size_t item, Verdict kind, const std::string& reason) {
+        verdicts[item] = kind;
+        const std::string& path = m_Items[item].path;
+        switch (kind) {
+            case Verdict::kOk: m_Console.PrintLine("OK\t" + path); break;
+            case Verdict::kCorrupt: m_Console.PrintLine("Corrupt\t" + path); break;
+            default: m_Console.PrintLine("Error\t" + path + "\t" + reason); break;
+        }
+    }
+
+    CConsole& m_Console;
+    const std::vector<CollectedPath>& m_Items;
+    std::vector<TrackRecord*> m_Records;
+    std::vector<std::size_t> m_ItemOfRecord;
+    std::unordered_map<std::string, std::size_t> m_RecordOfPath;
+    std::size_t m_Next = 0;
+    std::size_t m_Done = 0;
+
+public:
+    std::vector<Verdict> verdicts;  // per item
+};
 
 }  // namespace
 
@@ -120,36 +186,27 @@ int RunAnalyze(const std::vector<std::string>& arguments) {
     InstallInterruptHandler();
     const std::vector<CollectedPath> items = CollectPaths(paths, ".MP3", recursive);
     CConsole console;
-    std::size_t ok = 0;
-    std::size_t corrupt = 0;
-    std::size_t errors = 0;
-    std::vector<FileVerdict::Kind> verdicts(items.size(), FileVerdict::kError);
-
-    const std::size_t delivered = RunTracksInOrder<FileVerdict>(
-        items.size(), jobs, [&items](std::size_t i) { return CheckOne(items[i]); },
-        [&](std::size_t i, FileVerdict& verdict) {
-            verdicts[i] = verdict.kind;
-            switch (verdict.kind) {
-                case FileVerdict::kOk:
-                    ++ok;
-                    console.PrintLine("OK\t" + items[i].path);
-                    break;
-                case FileVerdict::kCorrupt:
-                    ++corrupt;
-                    console.PrintLine("Corrupt\t" + items[i].path);
-                    break;
-                case FileVerdict::kError:
-                    ++errors;
-                    console.PrintLine("Error\t" + items[i].path + "\t" + verdict.reason);
-                    break;
-            }
-            const std::size_t next = i + 1 < items.size() ? i + 1 : i;
-            console.ShowProgress(i + 1, items.size(), items[next].path);
-        },
-        [&] {}, [] { return Interrupted(); });
+    // The files to check as bare records (no tags read): the run itself gives the verdicts.
+    std::vector<std::unique_ptr<TrackRecord>> owned;
+    std::vector<TrackRecord*> records;
+    std::vector<std::size_t> itemOfRecord;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (items[i].error.empty()) {
+            owned.push_back(std::make_unique<TrackRecord>());
+            owned.back()->path = items[i].path;
+            records.push_back(owned.back().get());
+            itemOfRecord.push_back(i);
+        }
+    }
+    CAnalyzeHost host(console, items, records, itemOfRecord);
+    RunAnalysis(records, host, jobs);
+    const std::size_t ok = host.Count(Verdict::kOk);
+    const std::size_t corrupt = host.Count(Verdict::kCorrupt);
+    const std::size_t errors = host.Count(Verdict::kError);
+    const std::vector<Verdict>& verdicts = host.verdicts;
 
     std::fflush(stdout);
-    console.Message(std::to_string(delivered) + " of " + std::to_string(items.size()) +
+    console.Message(std::to_string(ok + corrupt + errors) + " of " + std::to_string(items.size()) +
                     " files checked: " + std::to_string(ok) + " OK, " +
                     std::to_string(corrupt) + " corrupt, " + std::to_string(errors) +
                     " could not be checked" + (Interrupted() ? " (interrupted)" : ""));
@@ -165,7 +222,7 @@ int RunAnalyze(const std::vector<std::string>& arguments) {
         add.readTags = settings.GetID3Check();
         std::vector<std::string> checked;
         for (std::size_t i = 0; i < items.size(); ++i) {
-            if (verdicts[i] != FileVerdict::kError) {
+            if (verdicts[i] == Verdict::kOk || verdicts[i] == Verdict::kCorrupt) {
                 checked.push_back(items[i].path);
             }
         }
@@ -178,7 +235,7 @@ int RunAnalyze(const std::vector<std::string>& arguments) {
         for (std::size_t i = 0, r = 0; i < items.size() && r < list.GetTrackCount(); ++i) {
             if (list.At(r).path == items[i].path) {
                 list.At(r++).checkState =
-                    verdicts[i] == FileVerdict::kOk ? AnalysedOk : AnalysedCorrupt;
+                    verdicts[i] == Verdict::kOk ? AnalysedOk : AnalysedCorrupt;
             }
         }
         if (!reportFile.empty()) {
@@ -190,10 +247,10 @@ int RunAnalyze(const std::vector<std::string>& arguments) {
         }
         if (!moveFolder.empty()) {
             CTerminalQuestions questions(console, policy);
-            CTerminalMoveHost host(console, questions);
-            const std::size_t moved = list.MoveCorruptFiles(moveFolder, host);
+            CTerminalHost moveHost(console, questions);
+            const std::size_t moved = MoveCorruptFiles(list, moveFolder, moveHost);
             console.Message(std::to_string(moved) + " corrupt files moved to " + moveFolder);
-            afterwardsFailed = afterwardsFailed || host.failures > 0;
+            afterwardsFailed = afterwardsFailed || moveHost.failures > 0;
         }
     }
     return corrupt == 0 && errors == 0 && !afterwardsFailed ? 0 : 1;

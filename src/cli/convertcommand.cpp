@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/qtprofilestore.h"
+#include "profile/qtprofilestore.h"
 #include "cli/collect.h"
 #include "cli/console.h"
 #include "cli/options.h"
@@ -144,9 +144,9 @@ int RunConversionCommand(ConversionMode mode, const std::string& command,
     }
 
     CTerminalQuestions questions(console, policy);
-    CTerminalHost host(console, questions);
-    CConversionRun run(mode, host);
     const std::vector<TrackRecord*> records = list.Records();
+    CTerminalHost host(console, questions, records);
+    CConversionRun run(mode, host);
     if (!run.Start(settings, records)) {
         return 1;
     }

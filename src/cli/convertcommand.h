@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/conversionrun.h"
+#include "runs/conversionrun.h"
 
 namespace sonvara::cli {
 

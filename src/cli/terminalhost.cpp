@@ -5,6 +5,7 @@
 
 #include "cli/console.h"
 #include "platform/fileinfo.h"
+#include "runs/runhelpers.h"
 
 namespace sonvara::cli {
 
@@ -35,8 +36,12 @@ int CTerminalQuestions::Ask(const std::string& question) {
     }
 }
 
-CTerminalHost::CTerminalHost(CConsole& console, CTerminalQuestions& questions)
-    : m_Console(console), m_Questions(questions), m_Colour(IsTerminal(stdout)) {}
+CTerminalHost::CTerminalHost(CConsole& console, CTerminalQuestions& questions,
+                             std::vector<TrackRecord*> tracks)
+    : m_Console(console),
+      m_Questions(questions),
+      m_Tracks(std::move(tracks)),
+      m_Colour(IsTerminal(stdout)) {}
 
 bool CTerminalHost::IsAborted() { return Interrupted(); }
 
@@ -54,7 +59,7 @@ void CTerminalHost::AddResult(const std::string& text, std::uint32_t colour) {
     }
 }
 
-IRunHost::Answer CTerminalHost::AskOverwrite(const std::string& question) {
+Answer CTerminalHost::AskOverwrite(const std::string& question) {
     switch (m_Questions.Ask(question)) {
         case 0: return Answer::kYes;
         case 1: return Answer::kNo;
@@ -62,19 +67,16 @@ IRunHost::Answer CTerminalHost::AskOverwrite(const std::string& question) {
     }
 }
 
-void CTerminalHost::ShowMessage(const std::string& text, Icon) { m_Console.Message(text); }
-
-IMoveHost::Answer CTerminalMoveHost::AskOverwrite(const std::string& question) {
-    switch (m_Questions.Ask(question)) {
-        case 0: return Answer::kYes;
-        case 1: return Answer::kNo;
-        default: return Answer::kCancel;
-    }
-}
-
-void CTerminalMoveHost::ShowError(const std::string& text) {
+void CTerminalHost::ShowMessage(const std::string& text, MessageIcon) {
     ++failures;
     m_Console.Message(text);
 }
+
+void CTerminalHost::ReportError(const std::string& path, const std::string& reason) {
+    ++failures;
+    m_Console.Message(path + ": " + reason);
+}
+
+void CTerminalHost::UpdateTrack(const TrackUpdate& update) { ApplyTrackUpdate(m_Tracks, update); }
 
 }  // namespace sonvara::cli

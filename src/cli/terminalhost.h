@@ -1,8 +1,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
-#include "convert/runhost.h"
+#include "jobs/runhost.h"
 #include "tracks/tracklist.h"
 
 namespace sonvara::cli {
@@ -26,10 +27,12 @@ private:
 };
 
 // A run's host on a terminal: result lines on standard output (red where the run says so,
-// on a terminal only), messages on standard error, Ctrl+C as the stop request.
+// on a terminal only), messages and errors on standard error, Ctrl+C as the stop request.
+// The records' new states are applied at once (the run's thread owns the list here).
 class CTerminalHost : public IRunHost {
 public:
-    CTerminalHost(CConsole& console, CTerminalQuestions& questions);
+    CTerminalHost(CConsole& console, CTerminalQuestions& questions,
+                  std::vector<TrackRecord*> tracks = {});
 
     bool IsAborted() override;
     void SetProgress(int) override {}
@@ -39,26 +42,21 @@ public:
     void AddResult(const std::string& text, std::uint32_t colour) override;
     void ScrollToEnd() override {}
     Answer AskOverwrite(const std::string& question) override;
-    void ShowMessage(const std::string& text, Icon icon) override;
+    void ShowMessage(const std::string& text, MessageIcon icon) override;
+    void ReportError(const std::string& path, const std::string& reason) override;
+    void UpdateTrack(const TrackUpdate& update) override;
     void RunEnded() override {}
 
-private:
-    CConsole& m_Console;
-    CTerminalQuestions& m_Questions;
-    bool m_Colour;
-};
-
-class CTerminalMoveHost : public IMoveHost {
-public:
-    CTerminalMoveHost(CConsole& console, CTerminalQuestions& questions)
-        : m_Console(console), m_Questions(questions) {}
-    Answer AskOverwrite(const std::string& question) override;
-    void ShowError(const std::string& text) override;
+    // Messages shown and errors reported so far.
     int failures = 0;
 
-private:
+protected:
     CConsole& m_Console;
+
+private:
     CTerminalQuestions& m_Questions;
+    std::vector<TrackRecord*> m_Tracks;
+    bool m_Colour;
 };
 
 }  // namespace sonvara::cli

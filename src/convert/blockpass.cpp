@@ -1,8 +1,8 @@
 #include "convert/blockpass.h"
 
 #include "audio/disctrack.h"
-#include "convert/jobstop.h"
-#include "convert/progresssink.h"
+#include "jobs/jobstop.h"
+#include "jobs/progresssink.h"
 
 namespace sonvara {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "audio/audiofile.h"
-#include "convert/progresssink.h"
+#include "jobs/progresssink.h"
 #include "convert/resampler.h"
 
 namespace sonvara {

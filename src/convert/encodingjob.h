@@ -5,7 +5,7 @@
 
 #include "audio/audiompegfile.h"
 #include "audio/mp3encoder.h"
-#include "convert/audiojob.h"
+#include "jobs/audiojob.h"
 #include "convert/conversionloop.h"
 
 namespace sonvara {

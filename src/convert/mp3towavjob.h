@@ -6,7 +6,7 @@
 #include "audio/audiompegfile.h"
 #include "audio/audiowavefile.h"
 #include "audio/wavecodec/waveformat.h"
-#include "convert/audiojob.h"
+#include "jobs/audiojob.h"
 #include "convert/conversionloop.h"
 
 namespace sonvara {

@@ -5,7 +5,8 @@
 #include "audio/audiowavefile.h"
 #include "audio/disctrack.h"
 #include "audio/fileexception.h"
-#include "convert/jobstop.h"
+#include "jobs/jobstop.h"
+#include "jobs/strings.h"
 #include "convert/normalizejob.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
@@ -46,7 +47,7 @@ bool NormalizeFile(const std::string& file, const std::string& trackDirectory, i
     CAudioWaveFile output;
     output.SetFileName(temp);
     if (stage) {
-        stage("Normalizing");
+        stage(Text(StringId::kStageNormalizing));
     }
     auto removeTemp = [&] { std::filesystem::remove(temp, ec); };
     CNormalizeJob job;

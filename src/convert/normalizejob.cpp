@@ -5,7 +5,7 @@
 #include "convert/blockpass.h"
 #include "convert/jobtables.h"
 #include "convert/peakscanjob.h"
-#include "convert/progresssink.h"
+#include "jobs/progresssink.h"
 
 namespace sonvara {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "audio/wavecodec/waveformat.h"
-#include "convert/audiojob.h"
+#include "jobs/audiojob.h"
 
 namespace sonvara {
 

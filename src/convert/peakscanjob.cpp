@@ -4,7 +4,7 @@
 
 #include "audio/disctrack.h"
 #include "convert/blockpass.h"
-#include "convert/progresssink.h"
+#include "jobs/progresssink.h"
 
 namespace sonvara {
 

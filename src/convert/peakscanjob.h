@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "convert/audiojob.h"
+#include "jobs/audiojob.h"
 
 namespace sonvara {
 

@@ -1,11 +1,14 @@
 #include "tracks/tracklist.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "audio/audiotrack.h"
+#include "jobs/strings.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
 
@@ -27,58 +30,97 @@ TrackInfo ReadTrackInfo(const std::string& path) {
 
 bool CTrackList::IsMp3Path(const std::string& path) { return UpperExtension(path) == ".MP3"; }
 
-std::vector<AddResult> CTrackList::AddTracks(const std::vector<std::string>& paths,
-                                             const AddOptions& options) {
-    std::vector<AddResult> results;
-    results.reserve(paths.size());
+std::vector<ReadTrack> ReadTrackFiles(const std::vector<std::string>& paths,
+                                      const AddOptions& options) {
     const TrackReader& reader = options.reader ? options.reader : TrackReader(ReadTrackInfo);
+    std::vector<ReadTrack> read(paths.size());
     const std::size_t n = paths.size();
     bool cancelled = false;
     for (std::size_t i = 0; i < n; ++i) {
-        const std::string& path = paths[i];
-        if (cancelled) {
-            results.push_back({path, AddOutcome::kCancelled, "cancelled"});
-            continue;
+        ReadTrack& entry = read[i];
+        entry.path = paths[i];
+        if (!cancelled && options.currentFile) {
+            options.currentFile(entry.path);
         }
-        if (ContainsPath(path)) {
-            results.push_back({path, AddOutcome::kAlreadyListed, "already listed"});
-            continue;
-        }
-        if (options.currentFile) {
-            options.currentFile(path);
-        }
-        if (options.cancel != nullptr && options.cancel->load()) {
+        if (cancelled || (options.cancel != nullptr && options.cancel->load())) {
             cancelled = true;
-            results.push_back({path, AddOutcome::kCancelled, "cancelled"});
+            entry.cancelled = true;
             continue;
         }
         if (i % 10 == 0 && options.progress) {
             options.progress(static_cast<int>(i * 100 / n));
         }
-        // Any error on one path skips only that path.
         try {
-            const TrackInfo info = reader(path);
-            if (info.lengthMs <= 0) {
-                results.push_back({path, AddOutcome::kUnreadable,
-                                   info.error.empty() ? "no audio" : info.error});
-                continue;
+            entry.info = reader(entry.path);
+            if (entry.info.lengthMs <= 0 && entry.info.error.empty()) {
+                entry.info.error = "no audio";
             }
-            auto record = std::make_unique<TrackRecord>();
-            if (options.readTags) {
-                record->SetTitle(info.title);
-                record->SetArtist(info.artist);
-                record->SetAlbum(info.album);
-            }
-            record->path = path;
-            record->SetLength(info.lengthMs);
-            m_Paths.insert(path);
-            m_Tracks.push_back(std::move(record));
-            results.push_back({path, AddOutcome::kAdded, {}});
         } catch (const std::exception& e) {
-            results.push_back({path, AddOutcome::kUnreadable, e.what()});
+            entry.info = TrackInfo{};
+            entry.info.error = e.what();
+        }
+    }
+    return read;
+}
+
+std::vector<std::string> CTrackList::NewPaths(const std::vector<std::string>& paths) const {
+    std::vector<std::string> fresh;
+    std::unordered_set<std::string> seen;
+    for (const std::string& path : paths) {
+        if (!ContainsPath(path) && seen.insert(path).second) {
+            fresh.push_back(path);
+        }
+    }
+    return fresh;
+}
+
+std::vector<AddResult> CTrackList::AppendRead(std::vector<ReadTrack>&& read, bool readTags) {
+    std::vector<AddResult> results;
+    results.reserve(read.size());
+    for (ReadTrack& entry : read) {
+        if (entry.cancelled) {
+            results.push_back({entry.path, AddOutcome::kCancelled, "cancelled"});
+        } else if (ContainsPath(entry.path)) {
+            results.push_back({entry.path, AddOutcome::kAlreadyListed, "already listed"});
+        } else if (entry.info.lengthMs <= 0) {
+            results.push_back({entry.path, AddOutcome::kUnreadable, entry.info.error});
+        } else {
+            auto record = std::make_unique<TrackRecord>();
+            if (readTags) {
+                record->SetTitle(entry.info.title);
+                record->SetArtist(entry.info.artist);
+                record->SetAlbum(entry.info.album);
+            }
+            record->path = std::move(entry.path);
+            record->SetLength(entry.info.lengthMs);
+            m_Paths.insert(record->path);
+            results.push_back({record->path, AddOutcome::kAdded, {}});
+            m_Tracks.push_back(std::move(record));
         }
     }
     RecountTypes();
+    return results;
+}
+
+std::vector<AddResult> CTrackList::AddTracks(const std::vector<std::string>& paths,
+                                             const AddOptions& options) {
+    std::vector<ReadTrack> read = ReadTrackFiles(NewPaths(paths), options);
+    std::unordered_map<std::string, AddResult> added;
+    for (AddResult& r : AppendRead(std::move(read), options.readTags)) {
+        added.emplace(r.path, std::move(r));
+    }
+    // One result per path given: the first mention gets what happened, a repeat is listed.
+    std::vector<AddResult> results;
+    results.reserve(paths.size());
+    for (const std::string& path : paths) {
+        const auto it = added.find(path);
+        if (it == added.end()) {
+            results.push_back({path, AddOutcome::kAlreadyListed, "already listed"});
+        } else {
+            results.push_back(std::move(it->second));
+            added.erase(it);
+        }
+    }
     return results;
 }
 
@@ -131,6 +173,7 @@ void CTrackList::ReorderByPaths(const std::vector<std::string>& paths) {
         m_Paths.insert(record->path);
     }
     m_Tracks = std::move(ordered);
+    RecountTypes();
 }
 
 void CTrackList::RecountTypes() {
@@ -154,16 +197,35 @@ std::vector<TrackRecord*> CTrackList::Records() {
     return out;
 }
 
+std::vector<std::string> ColumnTitles() {
+    std::vector<std::string> titles;
+    std::string current;
+    for (const char c : Text(StringId::kListColumns)) {
+        if (c == ';' || c == '\n') {
+            titles.push_back(current);
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    if (!current.empty()) {
+        titles.push_back(current);
+    }
+    return titles;
+}
+
 std::string CTrackList::ReportText() const {
-    std::string out = "Analysis Results:\n\n";
+    std::vector<std::string> labels = ColumnTitles();
+    labels.resize(std::max<std::size_t>(labels.size(), 7));
+    std::string out = Text(StringId::kReportTitle) + ":\n\n";
     for (const auto& r : m_Tracks) {
-        out += "File: " + r->path + "\n";
-        out += std::string("Check: ") + CheckStateText(r->checkState) + "\n";
-        out += std::string("Convert: ") + ConvertStateText(r->convertState) + "\n";
-        out += "Title: " + r->title + "\n";
-        out += "Artist: " + r->artist + "\n";
-        out += "Album: " + r->album + "\n";
-        out += "Length: " + r->lengthText + "\n\n";
+        out += labels[0] + ": " + r->path + "\n";
+        out += labels[1] + ": " + CheckStateText(r->checkState) + "\n";
+        out += labels[2] + ": " + ConvertStateText(r->convertState) + "\n";
+        out += labels[3] + ": " + r->title + "\n";
+        out += labels[4] + ": " + r->artist + "\n";
+        out += labels[5] + ": " + r->album + "\n";
+        out += labels[6] + ": " + r->lengthText + "\n\n";
     }
     return out;
 }
@@ -184,47 +246,11 @@ bool CTrackList::WriteReport(const std::string& file, std::string* error) const 
     }
     if (!out) {
         if (error != nullptr) {
-            *error = file + ": cannot write the report";
+            *error = Text(StringId::kReportCannotWrite, file);
         }
         return false;
     }
     return true;
-}
-
-std::size_t CTrackList::MoveCorruptFiles(const std::string& folder, IMoveHost& host) {
-    std::vector<std::size_t> moved;
-    std::string dir = folder;
-    if (!dir.empty() && !IsPathSeparator(dir.back())) {
-        dir += PreferredSeparator();
-    }
-    for (std::size_t p = 0; p < m_Tracks.size(); ++p) {
-        const TrackRecord& record = *m_Tracks[p];
-        if (record.checkState != AnalysedCorrupt) {
-            continue;
-        }
-        const std::string target = dir + std::string(FileNamePart(record.path));
-        if (target == record.path) {
-            continue;  // already there
-        }
-        std::error_code ec;
-        bool replace = false;
-        if (std::filesystem::exists(std::filesystem::symlink_status(target, ec))) {
-            const IMoveHost::Answer answer = host.AskOverwrite(
-                "The file \n" + target + "\nalready exists, should it overwrite ?");
-            if (answer != IMoveHost::Answer::kYes) {
-                continue;
-            }
-            replace = true;
-        }
-        FileOpError failure;
-        if (MoveFile(record.path, target, replace, failure)) {
-            moved.push_back(p);
-        } else {
-            host.ShowError(failure.text);
-        }
-    }
-    RemoveTracksAt(moved);
-    return moved.size();
 }
 
 }  // namespace sonvara

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -33,6 +34,13 @@ struct AddResult {
     std::string reason;
 };
 
+// A file read for the list, not yet in it.
+struct ReadTrack {
+    std::string path;
+    TrackInfo info;
+    bool cancelled = false;  // not read: the user stopped before it
+};
+
 struct AddOptions {
     bool readTags = true;                                   // "ID3Check"
     const std::atomic<bool>* cancel = nullptr;              // read before each file
@@ -41,25 +49,31 @@ struct AddOptions {
     TrackReader reader;                                     // default: ReadTrackInfo
 };
 
-// Answers and reports that moving corrupt files needs from whoever runs it.
-class IMoveHost {
-public:
-    enum class Answer { kYes, kNo, kCancel };
-    virtual ~IMoveHost() = default;
-    // "The file \n%s\nalready exists, should it overwrite ?"
-    virtual Answer AskOverwrite(const std::string& question) = 0;
-    virtual void ShowError(const std::string& text) = 0;
-};
+// The list's column titles, from the string table ("File", "Check", ... "Path").
+std::vector<std::string> ColumnTitles();
+
+// Reads the files for the list, in order, without touching any list (a worker may run it): one
+// entry per path; after a stop request every later path is marked cancelled. Any error on one
+// path (the reader may throw) makes only that path unreadable.
+std::vector<ReadTrack> ReadTrackFiles(const std::vector<std::string>& paths,
+                                      const AddOptions& options);
 
 // The working list: records in list order, no two with the same path (exact bytes), and the
 // counts of MP3 and other tracks. Looking a path up does not scan the list.
 class CTrackList {
 public:
+    // Adding is three steps, so that the files can be read off the thread that owns the list:
+    // NewPaths (owner) -> ReadTrackFiles (any thread) -> AppendRead (owner). AddTracks does all
+    // three at once and reports every path given, in order.
     std::vector<AddResult> AddTracks(const std::vector<std::string>& paths,
                                      const AddOptions& options);
+    // The paths that are not listed yet, each once, in order.
+    std::vector<std::string> NewPaths(const std::vector<std::string>& paths) const;
+    // Appends the readable files (the ones listed meanwhile are refused); a result per entry.
+    std::vector<AddResult> AppendRead(std::vector<ReadTrack>&& read, bool readTags);
     // Ascending indices into the list as it was before the call.
     void RemoveTracksAt(const std::vector<std::size_t>& ascending);
-    // The list in the order of the paths given (records not named drop out); no recount.
+    // The list in the order of the paths given; records not named drop out.
     void ReorderByPaths(const std::vector<std::string>& paths);
     void RecountTypes();
     // Appends a record whose path is not listed yet; false (and nothing changes) otherwise.
@@ -80,9 +94,6 @@ public:
     // Writes the report, only to a name ending in ".txt" (any case); false with the reason
     // otherwise ("" for a name that is not .txt). Line ends are the platform's.
     bool WriteReport(const std::string& file, std::string* error) const;
-    // Moves every corrupt file into the folder, asking before replacing; moved records leave
-    // the list. Returns how many were moved.
-    std::size_t MoveCorruptFiles(const std::string& folder, IMoveHost& host);
 
 private:
     std::vector<std::unique_ptr<TrackRecord>> m_Tracks;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "jobs/strings.h"
 #include "platform/paths.h"
 
 namespace sonvara {
@@ -12,21 +13,21 @@ std::string Cut(const std::string& text, std::size_t bytes) {
 }
 }  // namespace
 
-const char* CheckStateText(std::int32_t state) {
+std::string CheckStateText(std::int32_t state) {
     switch (state) {
-        case AnalysedOk: return "OK";
-        case AnalysedCorrupt: return "Corrupt";
-        default: return "no";
+        case AnalysedOk: return Text(StringId::kCheckOk);
+        case AnalysedCorrupt: return Text(StringId::kCheckCorrupt);
+        default: return Text(StringId::kCheckNo);
     }
 }
 
-const char* ConvertStateText(std::int32_t state) {
+std::string ConvertStateText(std::int32_t state) {
     switch (state) {
-        case CannotConvert: return "can't convert";
-        case ConvertedWavToMp3: return "WAV -> MP3";
-        case ConvertedMp3ToWav: return "MP3 -> WAV";
-        case ReencodedMp3: return "MP3 -> MP3";
-        default: return "no";
+        case CannotConvert: return Text(StringId::kConvertCannot);
+        case ConvertedWavToMp3: return Text(StringId::kConvertWavToMp3);
+        case ConvertedMp3ToWav: return Text(StringId::kConvertMp3ToWav);
+        case ReencodedMp3: return Text(StringId::kConvertMp3ToMp3);
+        default: return Text(StringId::kConvertNo);
     }
 }
 

@@ -14,8 +14,9 @@ enum ConvertState : std::int32_t {
     ReencodedMp3 = 4,
 };
 
-const char* CheckStateText(std::int32_t state);
-const char* ConvertStateText(std::int32_t state);
+// The texts under which lists and reports show the states, in the program's language.
+std::string CheckStateText(std::int32_t state);
+std::string ConvertStateText(std::int32_t state);
 
 // One entry of the working list. The path is the identity and is kept whole; the tag texts
 // are cut to 127 bytes and the length text to 135, at a character boundary.

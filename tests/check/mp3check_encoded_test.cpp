@@ -71,6 +71,31 @@ TEST_F(EncodedFiles, LameOutputOfEveryRateAndModeIsIntactAndCountsLikeMp3val) {
     }
 }
 
+// Only MPEG-1 Layer II forbids low bit rates in two-channel modes: an MPEG-2 Layer II file at
+// 32 kbit/s stereo from twolame is intact, and the same rate and mode in MPEG-1 is not.
+TEST_F(EncodedFiles, TheLayerTwoBitRateRuleHoldsForMpegOneOnly) {
+    ASSERT_TRUE(HaveTool("twolame")) << "twolame is installed by the set-up script";
+    const std::string wav = SynthWav(m_Dir.File("l2.wav"), "-r 22050 -c 2", "3 sine 300-3000");
+    const std::string mp2 = m_Dir.File("l2.mp3");
+    ASSERT_EQ(RunCommand("twolame -b 32 -m s " + ShellQuote(wav) + " " + ShellQuote(mp2)).exitCode,
+              0);
+    CMP3Check check;
+    check.SetOption(CMP3Check::kOptionWholeFile, true);
+    EXPECT_TRUE(check.CheckFile(mp2, nullptr));
+    EXPECT_GT(check.GetStreamState().goodFrames, 50);
+    EXPECT_EQ(check.GetStreamState().errors, 0);
+
+    FrameShape mpeg1;  // MPEG-1 Layer II, 32 kbit/s, 44.1 kHz, stereo
+    mpeg1.layer = 2;
+    mpeg1.bitRateIndex = 1;
+    mpeg1.mode = 0;
+    WriteFile(m_Dir.File("l1.mp3"), MakeStream(mpeg1, 20));
+    CMP3Check strict;
+    strict.SetOption(CMP3Check::kOptionWholeFile, true);
+    EXPECT_FALSE(strict.CheckFile(m_Dir.File("l1.mp3"), nullptr));
+    EXPECT_EQ(strict.GetStreamState().goodFrames, 0);
+}
+
 TEST_F(EncodedFiles, CutOrInsertedBytesInsideTheStreamMakeItCorrupt) {
     const std::string wav = SynthWav(m_Dir.File("a.wav"), "-r 44100 -c 2", "6 pinknoise");
     const std::string mp3 = LameEncode(wav, m_Dir.File("a.mp3"), "-V 4");

@@ -5,7 +5,7 @@
 #include <random>
 
 #include "check/referencewalk.h"
-#include "convert/progresssink.h"
+#include "jobs/progresssink.h"
 #include "support/mpegframes.h"
 #include "support/testfiles.h"
 

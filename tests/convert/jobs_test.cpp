@@ -16,7 +16,7 @@
 #include "audio/mp3encoder.h"
 #include "convert/encodingjob.h"
 #include "convert/mp3towavjob.h"
-#include "convert/progresssink.h"
+#include "jobs/progresssink.h"
 #include "support/childprocess.h"
 #include "support/encoders.h"
 #include "support/stopsink.h"

@@ -13,7 +13,7 @@
 #include "audio/disctrack.h"
 #include "convert/normalizejob.h"
 #include "convert/peakscanjob.h"
-#include "convert/progresssink.h"
+#include "jobs/progresssink.h"
 #include "support/childprocess.h"
 #include "support/stopsink.h"
 #include "support/testfiles.h"

@@ -74,7 +74,8 @@ int FrameLength(const FrameShape& s) {
 }
 
 bool LayerTwoModeAllowed(const FrameShape& s) {
-    if (s.layer != 2) {
+    // Only MPEG-1 Layer II ties bit rates to channel modes.
+    if (s.layer != 2 || s.version != MpegVersion::k1) {
         return true;
     }
     const int br = BitRateKbps(s);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "convert/progresssink.h"
+#include "jobs/progresssink.h"
 
 namespace sonvara::test {
 

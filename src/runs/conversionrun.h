@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "jobs/runhost.h"
 #include "tracks/settings.h"
 
 namespace sonvara {
 
-class IRunHost;
 struct TrackRecord;
 
 enum class ConversionMode { kMp3ToWav, kWavToMp3, kMp3ToMp3 };
@@ -68,11 +68,12 @@ private:
     bool EnoughSpace(const std::string& source, IRunHost& host);
     // False: the track is skipped (the answer was No or Cancel, or the output is the source).
     bool MayWrite(const std::string& source, const std::string& output);
-    TrackResult ProcessTrack(TrackRecord& record, IRunHost& host);
-    TrackResult ProcessMp3ToWav(TrackRecord& record, IRunHost& host);
-    TrackResult ProcessEncoding(TrackRecord& record, IRunHost& host);
-    bool ConvertToWav(TrackRecord& record, IRunHost& host, TrackOutcome& outcome);
-    bool Encode(TrackRecord& record, IRunHost& host, std::string& error);
+    TrackResult ProcessTrack(std::size_t index, const TrackRecord& record, IRunHost& host);
+    TrackResult ProcessMp3ToWav(const TrackRecord& record, TrackUpdate& state, IRunHost& host);
+    TrackResult ProcessEncoding(const TrackRecord& record, TrackUpdate& state, IRunHost& host);
+    bool ConvertToWav(const TrackRecord& record, TrackUpdate& state, IRunHost& host,
+                      TrackOutcome& outcome);
+    bool Encode(const TrackRecord& record, IRunHost& host, std::string& error);
     void WalkInOrder(const std::vector<TrackRecord*>& tracks);
     void WalkInParallel(const std::vector<TrackRecord*>& tracks, unsigned threads);
     void AddAbortLine(IRunHost& host);

@@ -1,4 +1,4 @@
-#include "app/qtprofilestore.h"
+#include "profile/qtprofilestore.h"
 
 #include <QSettings>
 #include <QString>

@@ -3,7 +3,8 @@
 namespace sonvara {
 
 // A run as its jobs see it: has the user asked to stop, and how far the current file is.
-// Jobs call both from their worker thread; implementations must be safe to call from there.
+// IsAborted may be called from any thread; SetProgress comes from the thread that runs the job
+// (a parallel walk gives its workers a sink of their own and reports whole tracks instead).
 class IProgressSink {
 public:
     virtual ~IProgressSink() = default;

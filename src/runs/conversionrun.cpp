@@ -1,4 +1,4 @@
-#include "convert/conversionrun.h"
+#include "runs/conversionrun.h"
 
 #include <filesystem>
 #include <memory>
@@ -8,8 +8,9 @@
 #include "convert/encodingjob.h"
 #include "convert/mp3towavjob.h"
 #include "convert/normalize.h"
-#include "convert/runhost.h"
-#include "convert/runinorder.h"
+#include "jobs/runhost.h"
+#include "jobs/strings.h"
+#include "platform/runinorder.h"
 #include "platform/paths.h"
 #include "tracks/tracklist.h"
 
@@ -60,9 +61,10 @@ bool CConversionRun::Start(const ConversionSettings& settings,
     if (!fs::is_directory(where, ec)) {
         fs::create_directories(where, ec);
         if (ec || !fs::is_directory(where)) {
-            m_Host.ShowMessage("The track directory " + where + " cannot be created: " +
-                                   std::error_code(ec.value(), std::generic_category()).message(),
-                               IRunHost::Icon::kStop);
+            m_Host.ShowMessage(
+                Text(StringId::kTrackDirCannotBeCreated, where,
+                     std::error_code(ec.value(), std::generic_category()).message()),
+                MessageIcon::kStop);
             return false;
         }
     }
@@ -79,13 +81,7 @@ bool CConversionRun::Start(const ConversionSettings& settings,
             const bool sameText = UpperAscii(sameName) == UpperAscii(record->path);
             const bool sameFolder = fs::equivalent(where, folder.empty() ? "." : folder, ec);
             if (sameText || sameFolder) {
-                m_Host.ShowMessage(
-                    "ATTENTION: The track directory for your original files AND\n"
-                    "the directory for your output files are the same. If you\n"
-                    "proceed the original file(s) will be overwritten.\n"
-                    "Please change the track directory in the register \"General\".\n"
-                    "Click on \"Settings\" to open the configuration dialog.",
-                    IRunHost::Icon::kExclamation);
+                m_Host.ShowMessage(Text(StringId::kSameFolder), MessageIcon::kExclamation);
                 return false;
             }
         }
@@ -114,7 +110,7 @@ bool CConversionRun::EnoughSpace(const std::string& source, IRunHost& host) {
     if (free > (ec ? 0.0 : size) * factor) {
         return true;
     }
-    host.ShowMessage("Not enough disk free space", IRunHost::Icon::kStop);
+    host.ShowMessage(Text(StringId::kNotEnoughSpace), MessageIcon::kStop);
     return false;
 }
 
@@ -125,17 +121,15 @@ bool CConversionRun::MayWrite(const std::string& source, const std::string& outp
     }
     // Whatever the answer, an output never overwrites its own source.
     if (output == source || fs::equivalent(output, source, ec)) {
-        m_Host.ShowMessage("The output file\n" + output + "\nis the source itself; it is not written.",
-                           IRunHost::Icon::kExclamation);
+        m_Host.ShowMessage(Text(StringId::kOutputIsSource, output), MessageIcon::kExclamation);
         return false;
     }
-    return m_Host.AskOverwrite("The file \n" + output + "\nalready exists, should it overwrite ?") ==
-           IRunHost::Answer::kYes;
+    return m_Host.AskOverwrite(Text(StringId::kAskOverwrite, output)) == Answer::kYes;
 }
 
 void CConversionRun::AddAbortLine(IRunHost& host) {
     // The MP3 -> WAV run writes it in red, the encoding runs in the list's own colours.
-    host.AddResult(kAbortedLine,
+    host.AddResult(Text(StringId::kLineAborted),
                    m_Mode == ConversionMode::kMp3ToWav ? kColourRed : kColourDefault);
 }
 
@@ -152,7 +146,8 @@ void CConversionRun::Walk(const std::vector<TrackRecord*>& tracks, unsigned thre
 }
 
 void CConversionRun::WalkInOrder(const std::vector<TrackRecord*>& tracks) {
-    for (TrackRecord* record : tracks) {
+    for (std::size_t index = 0; index < tracks.size(); ++index) {
+        const TrackRecord* record = tracks[index];
         if (!TakesPath(record->path)) {
             continue;
         }
@@ -166,7 +161,7 @@ void CConversionRun::WalkInOrder(const std::vector<TrackRecord*>& tracks) {
             AddAbortLine(m_Host);
             return;
         }
-        const TrackResult result = ProcessTrack(*record, m_Host);
+        const TrackResult result = ProcessTrack(index, *record, m_Host);
         m_Outcomes.push_back(result.outcome);
         if (!result.goOn) {
             return;
@@ -187,21 +182,32 @@ public:
     void SetStage(const std::string&) override {}
     void ClearResults() override {}
     void AddResult(const std::string& text, std::uint32_t colour) override {
-        events.push_back({false, text, colour, Icon::kInformation});
+        events.push_back({Event::kLine, text, colour, MessageIcon::kInformation, {}});
     }
     void ScrollToEnd() override {}
     Answer AskOverwrite(const std::string&) override { return Answer::kNo; }
-    void ShowMessage(const std::string& text, Icon icon) override {
-        events.push_back({true, text, 0, icon});
+    void ShowMessage(const std::string& text, MessageIcon icon) override {
+        events.push_back({Event::kMessage, text, 0, icon, {}});
+    }
+    void ReportError(const std::string& path, const std::string& reason) override {
+        events.push_back({Event::kError, path + '\n' + reason, 0, MessageIcon::kInformation, {}});
+    }
+    void UpdateTrack(const TrackUpdate& update) override {
+        events.push_back({Event::kUpdate, {}, 0, MessageIcon::kInformation, update});
     }
     void RunEnded() override {}
 
     void Replay(IRunHost& to) const {
         for (const Event& e : events) {
-            if (e.message) {
-                to.ShowMessage(e.text, e.icon);
-            } else {
-                to.AddResult(e.text, e.colour);
+            switch (e.kind) {
+                case Event::kMessage: to.ShowMessage(e.text, e.icon); break;
+                case Event::kLine: to.AddResult(e.text, e.colour); break;
+                case Event::kUpdate: to.UpdateTrack(e.update); break;
+                case Event::kError: {
+                    const std::size_t cut = e.text.find('\n');
+                    to.ReportError(e.text.substr(0, cut), e.text.substr(cut + 1));
+                    break;
+                }
             }
         }
         to.ScrollToEnd();
@@ -209,10 +215,11 @@ public:
 
 private:
     struct Event {
-        bool message;
+        enum Kind { kLine, kMessage, kError, kUpdate } kind;
         std::string text;
         std::uint32_t colour;
-        Icon icon;
+        MessageIcon icon;
+        TrackUpdate update;
     };
     IRunHost& m_Host;
     std::vector<Event> events;
@@ -222,15 +229,16 @@ private:
 
 void CConversionRun::WalkInParallel(const std::vector<TrackRecord*>& tracks, unsigned threads) {
     // The questions first, in list order, so that the workers never wait for an answer.
-    std::vector<TrackRecord*> taken;
-    for (TrackRecord* record : tracks) {
+    std::vector<std::size_t> taken;
+    for (std::size_t index = 0; index < tracks.size(); ++index) {
+        const TrackRecord* record = tracks[index];
         if (!TakesPath(record->path)) {
             continue;
         }
         m_Host.SetCurrentFile(record->path);
         const std::string output = OutputName(record->path);
         if (MayWrite(record->path, output)) {
-            taken.push_back(record);
+            taken.push_back(index);
         } else {
             m_Outcomes.push_back({TrackOutcome::kSkipped, record, output});
         }
@@ -244,12 +252,13 @@ void CConversionRun::WalkInParallel(const std::vector<TrackRecord*>& tracks, uns
         taken.size(), threads,
         [&](std::size_t i) {
             auto shown = std::make_shared<CDeferredHost>(m_Host);
-            Work w{ProcessTrack(*taken[i], *shown), shown};
+            Work w{ProcessTrack(taken[i], *tracks[taken[i]], *shown), shown};
             return w;
         },
         [&](std::size_t i, Work& w) {
-            m_Host.SetCurrentFile(taken[i]->path);
+            m_Host.SetCurrentFile(tracks[taken[i]]->path);
             w.shown->Replay(m_Host);
+            m_Host.SetProgress(static_cast<int>((i + 1) * 100 / taken.size()));
             m_Outcomes.push_back(w.result.outcome);
             ended = ended || !w.result.goOn;
         },
@@ -259,18 +268,23 @@ void CConversionRun::WalkInParallel(const std::vector<TrackRecord*>& tracks, uns
     }
 }
 
-CConversionRun::TrackResult CConversionRun::ProcessTrack(TrackRecord& record, IRunHost& host) {
-    return m_Mode == ConversionMode::kMp3ToWav ? ProcessMp3ToWav(record, host)
-                                               : ProcessEncoding(record, host);
+CConversionRun::TrackResult CConversionRun::ProcessTrack(std::size_t index,
+                                                        const TrackRecord& record,
+                                                        IRunHost& host) {
+    // The record is only read here; its new states go to the host.
+    TrackUpdate state{index, record.checkState, record.convertState};
+    return m_Mode == ConversionMode::kMp3ToWav ? ProcessMp3ToWav(record, state, host)
+                                               : ProcessEncoding(record, state, host);
 }
 
 // Returns false to end the walk.
-bool CConversionRun::ConvertToWav(TrackRecord& record, IRunHost& host, TrackOutcome& outcome) {
+bool CConversionRun::ConvertToWav(const TrackRecord& record, TrackUpdate& state, IRunHost& host,
+                                  TrackOutcome& outcome) {
     const int format = m_Settings.uncompressed ? 0 : 1;
     const std::string output = OutputName(record.path);
     bool decoded = false;
     std::string error;
-    host.SetStage("Converting");
+    host.SetStage(Text(StringId::kStageConverting));
     try {
         CMp3ToWavJob job;
         job.Setup(record.path, output, format);
@@ -290,14 +304,16 @@ bool CConversionRun::ConvertToWav(TrackRecord& record, IRunHost& host, TrackOutc
     }
     host.SetStage("");
     if (!decoded) {
-        record.convertState = CannotConvert;
+        state.convertState = CannotConvert;
+        host.UpdateTrack(state);
         outcome = {TrackOutcome::kFailed, &record, error};
         return true;
     }
-    record.convertState = ConvertedMp3ToWav;
+    state.convertState = ConvertedMp3ToWav;
+    host.UpdateTrack(state);
     if (host.IsAborted()) {
         outcome = {TrackOutcome::kFailed, &record, "stopped"};
-        host.AddResult(kAbortedLine, kColourRed);
+        host.AddResult(Text(StringId::kLineAborted), kColourRed);
         return false;
     }
     outcome = {TrackOutcome::kConverted, &record, output};
@@ -311,7 +327,7 @@ bool CConversionRun::ConvertToWav(TrackRecord& record, IRunHost& host, TrackOutc
     host.SetStage("");
     if (!ok) {
         if (!normalizeError.empty()) {
-            host.ShowMessage(normalizeError, IRunHost::Icon::kInformation);
+            host.ShowMessage(normalizeError, MessageIcon::kInformation);
         }
         outcome = {TrackOutcome::kFailed, &record,
                    normalizeError.empty() ? "stopped while normalizing" : normalizeError};
@@ -320,14 +336,16 @@ bool CConversionRun::ConvertToWav(TrackRecord& record, IRunHost& host, TrackOutc
     return true;
 }
 
-CConversionRun::TrackResult CConversionRun::ProcessMp3ToWav(TrackRecord& record, IRunHost& host) {
+CConversionRun::TrackResult CConversionRun::ProcessMp3ToWav(const TrackRecord& record,
+                                                            TrackUpdate& state, IRunHost& host) {
     TrackResult result;
     result.outcome = {TrackOutcome::kFailed, &record, "not converted"};
     CMP3CheckJob check;
-    host.SetStage("Analyzing");
+    host.SetStage(Text(StringId::kStageAnalyzing));
     check.SetPath(record.path);
     const bool intact = check.Run(&host);
-    record.checkState = intact ? AnalysedOk : AnalysedCorrupt;
+    state.checkState = intact ? AnalysedOk : AnalysedCorrupt;
+    host.UpdateTrack(state);
     if (!EnoughSpace(record.path, host)) {
         check.Close();
         result.outcome.detail = "not enough disk free space";
@@ -335,7 +353,7 @@ CConversionRun::TrackResult CConversionRun::ProcessMp3ToWav(TrackRecord& record,
         return result;
     }
     if (intact || m_Settings.convertCorrupt) {
-        if (!ConvertToWav(record, host, result.outcome)) {
+        if (!ConvertToWav(record, state, host, result.outcome)) {
             result.goOn = false;
             return result;
         }
@@ -344,14 +362,14 @@ CConversionRun::TrackResult CConversionRun::ProcessMp3ToWav(TrackRecord& record,
     }
     const std::uint32_t colour = intact ? kColourDefault : kColourRed;
     host.AddResult(record.path, colour);
-    host.AddResult(intact ? kOkLine : kCorruptLine, colour);
+    host.AddResult(Text(intact ? StringId::kLineOk : StringId::kLineCorrupt, ""), colour);
     host.ScrollToEnd();
     check.Close();
     return result;
 }
 
 // True when the track was encoded to its end; error holds the reason otherwise.
-bool CConversionRun::Encode(TrackRecord& record, IRunHost& host, std::string& error) {
+bool CConversionRun::Encode(const TrackRecord& record, IRunHost& host, std::string& error) {
     const std::string output = OutputName(record.path);
     host.AddResult(output, kColourDefault);
     bool aborted = false;
@@ -377,7 +395,7 @@ bool CConversionRun::Encode(TrackRecord& record, IRunHost& host, std::string& er
     } catch (const CFileException& e) {
         // An error is a failure, not a success: the user sees the system's words.
         error = e.what();
-        host.ShowMessage(error, IRunHost::Icon::kInformation);
+        host.ShowMessage(error, MessageIcon::kInformation);
         return false;
     }
     if (aborted) {
@@ -387,7 +405,8 @@ bool CConversionRun::Encode(TrackRecord& record, IRunHost& host, std::string& er
     return true;
 }
 
-CConversionRun::TrackResult CConversionRun::ProcessEncoding(TrackRecord& record, IRunHost& host) {
+CConversionRun::TrackResult CConversionRun::ProcessEncoding(const TrackRecord& record,
+                                                            TrackUpdate& state, IRunHost& host) {
     TrackResult result;
     if (!EnoughSpace(record.path, host)) {
         result.outcome = {TrackOutcome::kFailed, &record, "not enough disk free space"};
@@ -396,16 +415,18 @@ CConversionRun::TrackResult CConversionRun::ProcessEncoding(TrackRecord& record,
     }
     std::string error;
     if (!Encode(record, host, error)) {
-        record.convertState = CannotConvert;
-        record.checkState = AnalysedCorrupt;
-        host.AddResult(kCorruptLine, kColourRed);
+        state.convertState = CannotConvert;
+        state.checkState = AnalysedCorrupt;
+        host.UpdateTrack(state);
+        host.AddResult(Text(StringId::kLineCorrupt, ""), kColourRed);
         result.outcome = {TrackOutcome::kFailed, &record, error};
         result.goOn = false;
         return result;
     }
-    record.convertState = m_Mode == ConversionMode::kWavToMp3 ? ConvertedWavToMp3 : ReencodedMp3;
-    record.checkState = AnalysedOk;
-    host.AddResult(kOkLine, kColourDefault);
+    state.convertState = m_Mode == ConversionMode::kWavToMp3 ? ConvertedWavToMp3 : ReencodedMp3;
+    state.checkState = AnalysedOk;
+    host.UpdateTrack(state);
+    host.AddResult(Text(StringId::kLineOk, ""), kColourDefault);
     host.ScrollToEnd();
     result.outcome = {TrackOutcome::kConverted, &record, OutputName(record.path)};
     return result;

@@ -1,4 +1,4 @@
-#include "convert/runinorder.h"
+#include "platform/runinorder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "check/bytereader.h"
+#include "platform/bytereader.h"
 
 #include <algorithm>
 #include <cstring>

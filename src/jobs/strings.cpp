@@ -1,0 +1,98 @@
+#include "jobs/strings.h"
+
+#include <memory>
+#include <mutex>
+
+namespace sonvara {
+
+namespace {
+
+std::mutex g_Mutex;
+std::shared_ptr<const StringLookup> g_Lookup;  // guarded by g_Mutex
+
+}  // namespace
+
+const char* EnglishText(StringId id) {
+    switch (id) {
+        case StringId::kCheckNo: return "no";
+        case StringId::kCheckOk: return "OK";
+        case StringId::kCheckCorrupt: return "Corrupt";
+        case StringId::kConvertNo: return "no";
+        case StringId::kConvertCannot: return "can't convert";
+        case StringId::kConvertWavToMp3: return "WAV -> MP3";
+        case StringId::kConvertMp3ToWav: return "MP3 -> WAV";
+        case StringId::kConvertMp3ToMp3: return "MP3 -> MP3";
+        case StringId::kStageAnalyzing: return "Analyzing";
+        case StringId::kStageConverting: return "Converting";
+        case StringId::kStageNormalizing: return "Normalizing";
+        case StringId::kLineOk: return "        ===> File OK! %s";
+        case StringId::kLineCorrupt: return "        ===> FILE CORRUPT!!! %s Please convert.";
+        case StringId::kLineAborted: return "Aborted at user request!";
+        case StringId::kLineFailed: return "        ===> NOT CONVERTED: %s";
+        case StringId::kLineUnreadable: return "        ===> NOT CHECKED: %s";
+        case StringId::kAskOverwrite: return "The file \n%s\nalready exists, should it overwrite ?";
+        case StringId::kNotEnoughSpace: return "Not enough disk free space";
+        case StringId::kFreeSpaceUnknown:
+            return "The free disk space of %s cannot be measured: %s";
+        case StringId::kSameFolder:
+            return "ATTENTION: The track directory for your original files AND\n"
+                   "the directory for your output files are the same. If you\n"
+                   "proceed the original file(s) will be overwritten.\n"
+                   "Please change the track directory in the register \"General\".\n"
+                   "Click on \"Settings\" to open the configuration dialog.";
+        case StringId::kOutputIsSource:
+            return "The output file\n%s\nis the source itself; it is not written.";
+        case StringId::kTrackDirCannotBeCreated:
+            return "The track directory %s cannot be created: %s";
+        case StringId::kMoveFailed: return "%s cannot be moved: %s";
+        case StringId::kReportCannotWrite: return "%s: cannot write the report";
+        case StringId::kTrackColumn: return "Track;";
+        case StringId::kListColumns: return "File;Check;Convert;Title;Artist;Album;Length;Path;";
+        case StringId::kReportTitle: return "Analysis Results";
+    }
+    return "";
+}
+
+void SetStringLookup(StringLookup hook) {
+    std::shared_ptr<const StringLookup> next;
+    if (hook) {
+        next = std::make_shared<const StringLookup>(std::move(hook));
+    }
+    std::lock_guard lock(g_Mutex);
+    g_Lookup = std::move(next);
+}
+
+std::string Text(StringId id) {
+    std::shared_ptr<const StringLookup> lookup;
+    {
+        std::lock_guard lock(g_Mutex);
+        lookup = g_Lookup;
+    }
+    const char* english = EnglishText(id);
+    if (lookup) {
+        std::string translated = (*lookup)(id, english);
+        if (!translated.empty()) {
+            return translated;
+        }
+    }
+    return english;
+}
+
+std::string Text(StringId id, const std::string& arg1, const std::string& arg2) {
+    const std::string pattern = Text(id);
+    std::string out;
+    out.reserve(pattern.size() + arg1.size() + arg2.size());
+    int used = 0;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] == 's') {
+            out += used == 0 ? arg1 : used == 1 ? arg2 : std::string();
+            ++used;
+            ++i;
+        } else {
+            out += pattern[i];
+        }
+    }
+    return out;
+}
+
+}  // namespace sonvara

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace sonvara {
+
+// Every text the core shows a user: result lines, stage words, states, questions, messages and
+// report labels. Ids with a number of the window's string table keep that number.
+enum class StringId : int {
+    kCheckNo = 1,
+    kCheckOk,
+    kCheckCorrupt,
+    kConvertNo,
+    kConvertCannot,
+    kConvertWavToMp3,
+    kConvertMp3ToWav,
+    kConvertMp3ToMp3,
+    kStageAnalyzing,
+    kStageConverting,
+    kStageNormalizing,
+    kLineOk,           // "        ===> File OK! %s"
+    kLineCorrupt,      // "        ===> FILE CORRUPT!!! %s Please convert."
+    kLineAborted,
+    kLineFailed,       // a track that could not be converted, with its reason
+    kLineUnreadable,   // a track that could not be checked, with its reason
+    kAskOverwrite,     // "The file \n%s\nalready exists, should it overwrite ?"
+    kNotEnoughSpace,
+    kFreeSpaceUnknown,
+    kSameFolder,
+    kOutputIsSource,
+    kTrackDirCannotBeCreated,
+    kMoveFailed,
+    kReportCannotWrite,
+    kTrackColumn = 61447,    // "Track;"
+    kListColumns = 61448,    // "File;Check;Convert;Title;Artist;Album;Length;Path;"
+    kReportTitle = 61452,    // "Analysis Results"
+};
+
+// The built-in English text of an id ("" for an unknown id).
+const char* EnglishText(StringId id);
+
+// The text of an id in the program's language: English unless a lookup hook is set.
+std::string Text(StringId id);
+// Text(id) with each "%s" replaced, in order, by the arguments given (missing ones by "").
+std::string Text(StringId id, const std::string& arg1, const std::string& arg2 = {});
+
+// A program sets this once, before any run starts, to translate the core's texts (the window
+// sets it from its translator). Empty: English. The hook may be called from any thread.
+using StringLookup = std::function<std::string(StringId id, const char* english)>;
+void SetStringLookup(StringLookup hook);
+
+}  // namespace sonvara

@@ -1,0 +1,29 @@
+#include "runs/addtracks.h"
+
+#include <atomic>
+
+#include "jobs/runhost.h"
+
+namespace sonvara {
+
+std::vector<ReadTrack> ReadTracks(const std::vector<std::string>& newPaths, bool readTags,
+                                  IRunHost& host, const TrackReader& reader) {
+    // The host's stop request, read before each file as a flag.
+    std::atomic<bool> stop{false};
+    AddOptions options;
+    options.readTags = readTags;
+    options.cancel = &stop;
+    options.reader = reader;
+    options.currentFile = [&](const std::string& path) {
+        host.SetCurrentFile(path);
+        if (host.IsAborted()) {
+            stop = true;
+        }
+    };
+    options.progress = [&](int percent) { host.SetProgress(percent); };
+    std::vector<ReadTrack> read = ReadTrackFiles(newPaths, options);
+    host.RunEnded();
+    return read;
+}
+
+}  // namespace sonvara

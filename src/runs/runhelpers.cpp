@@ -1,0 +1,14 @@
+#include "runs/runhelpers.h"
+
+#include "tracks/trackrecord.h"
+
+namespace sonvara {
+
+void ApplyTrackUpdate(const std::vector<TrackRecord*>& tracks, const TrackUpdate& update) {
+    if (update.index < tracks.size() && tracks[update.index] != nullptr) {
+        tracks[update.index]->checkState = update.checkState;
+        tracks[update.index]->convertState = update.convertState;
+    }
+}
+
+}  // namespace sonvara
