@@ -60,7 +60,10 @@ public:
     virtual void Reset() = 0;
 };
 
-// The system's default output (Qt Multimedia).
+// The system's default output (Qt Multimedia), or what the factory set below makes.
 std::unique_ptr<IWaveOutDevice> CreateDefaultWaveOutDevice();
+// Replaces the default output for the whole program (tests: the test device); an empty factory
+// restores Qt Multimedia. UI thread only.
+void SetDefaultWaveOutDeviceFactory(std::function<std::unique_ptr<IWaveOutDevice>()> factory);
 
 }  // namespace sonvara

@@ -331,3 +331,56 @@ TEST(CaptureMatch, FindsTheTrackAndCatchesEveryFault) {
 
 }  // namespace
 }  // namespace sonvara::test
+
+#include "playback/trackplayback.h"
+
+namespace sonvara::test {
+namespace {
+
+// The working list's "&Play Track" / "&Stop Playing" and StopPlaying.
+TEST(TrackPlayback, ResumesTheSameTrackAndStopsTheOldOneForAnother) {
+    CTempDir dir;
+    const std::string a = dir.File("a.wav");
+    const std::string b = dir.File("b.wav");
+    WriteFile(a, MakePcmWav(Sine(44100 * 2, 2, 440, 44100)));
+    WriteFile(b, MakePcmWav(Sine(44100 * 2, 2, 660, 44100)));
+    std::vector<std::string> log;
+    CTrackPlayback playback([&log] {
+        CTestWaveOutDevice::Options options;
+        options.logCopy = &log;
+        options.tickMs = 1000;  // the buffers stay queued while the test looks
+        return std::make_unique<CTestWaveOutDevice>(options);
+    });
+    playback.Play(a);
+    ASSERT_NE(playback.Player(), nullptr);
+    EXPECT_TRUE(playback.IsPlaying());
+    EXPECT_EQ(playback.Path(), a);
+    CWavePlayer* first = playback.Player();
+    // "&Stop Playing" only pauses; playing the same row again resumes without reopening.
+    playback.Pause();
+    EXPECT_FALSE(playback.IsPlaying());
+    EXPECT_EQ(playback.Player(), first);
+    playback.Play(a);
+    EXPECT_TRUE(playback.IsPlaying());
+    EXPECT_EQ(playback.Player(), first);
+    EXPECT_EQ(Count(log, "open"), 1);
+    EXPECT_EQ(Count(log, "close"), 0);
+    // Another row: the first player is stopped and closed, the new track starts.
+    playback.Play(b);
+    EXPECT_EQ(Count(log, "close"), 1);
+    EXPECT_EQ(Count(log, "open"), 2);
+    EXPECT_EQ(playback.Path(), b);
+    EXPECT_TRUE(playback.IsPlaying());
+    // StopPlaying forgets player and track.
+    playback.StopPlaying();
+    EXPECT_EQ(playback.Player(), nullptr);
+    EXPECT_EQ(playback.Path(), "");
+    EXPECT_EQ(Count(log, "close"), 2);
+    // Neither MP3 nor WAV: nothing plays.
+    playback.Play(dir.File("notes.txt"));
+    EXPECT_EQ(playback.Player(), nullptr);
+    playback.StopPlaying();
+}
+
+}  // namespace
+}  // namespace sonvara::test
