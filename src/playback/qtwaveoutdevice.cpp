@@ -83,8 +83,8 @@ void CQtWaveOutDevice::EndStream() {
     if (m_io != nullptr) {
         // The sink's reset ends the stream at once and drops what the server still holds.
         m_sink->reset();
-        m_io = nullptr;
     }
+    m_io = nullptr;
     m_pending.clear();
     while (!m_queue.empty()) {
         WaveHeader* header = m_queue.front().header;
@@ -198,8 +198,13 @@ qint64 CQtWaveOutDevice::PlayedBytes() const {
 }
 
 void CQtWaveOutDevice::Pump() {
-    if (!m_sink || m_io == nullptr) {
+    if (!m_sink) {
         m_timer.stop();
+        return;
+    }
+    if (m_io == nullptr || m_sink->state() == QAudio::StoppedState) {
+        // The stream ended under us (the server went away): nothing queued will play.
+        EndStream();
         return;
     }
     if (!m_paused) {

@@ -3,6 +3,7 @@
 #include <QAudioSink>
 #include <QElapsedTimer>
 #include <QIODevice>
+#include <QPointer>
 #include <QTimer>
 
 #include <deque>
@@ -60,7 +61,7 @@ private:
 
     PcmFormat m_format;
     std::unique_ptr<QAudioSink> m_sink;
-    QIODevice* m_io = nullptr;  // owned by the sink while its stream runs
+    QPointer<QIODevice> m_io;  // owned by the sink while its stream runs (it deletes it)
     CDoneNotifier m_notifier;
     QTimer m_timer;
     std::deque<Queued> m_queue;     // written, not yet done, in write order

@@ -76,6 +76,11 @@ CaptureMatch MatchCapture(const Samples& capture, const std::vector<Samples>& se
             ++i;
             continue;
         }
+        if (seg[2 * j] == 0 && seg[2 * j + 1] == 0) {
+            // Silence of the track itself inside a gap cannot be told from the gap.
+            ++j;
+            continue;
+        }
         if (s + 1 < segments.size()) {
             m.played.push_back(j);
             ++s;
