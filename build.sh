@@ -54,7 +54,7 @@ case "$cmd" in
     (cd build/asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
       UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j "$jobs")
     tsan
-    (cd build/tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j "$jobs" \
+    (cd build/tsan && TSAN_OPTIONS="halt_on_error=1 suppressions=$top/tests/tsan.supp" ctest --output-on-failure -j "$jobs" \
       -R "$tsan_tests")
     # Every fuzz target for a minute on its corpus (the long campaign: scripts/fuzz.sh 600).
     scripts/fuzz.sh "${SONVARA_FUZZ_SECONDS:-60}"
