@@ -78,9 +78,12 @@ bool CAudioWaveFile::Open(std::uint32_t mode) {
         m_pRiff->Close();
     }
     m_Writing = false;
+    m_ReadFailed = false;
     const CRiffFile::Mode fileMode =
         (mode & 0x03) != 0 ? CRiffFile::Mode::kReadWrite : CRiffFile::Mode::kRead;
+    m_Unreadable.clear();
     if (!m_pRiff->Open(m_FileName, fileMode)) {
+        m_Unreadable = m_pRiff->ErrorText();
         m_Valid = false;
         return false;
     }
@@ -94,28 +97,34 @@ bool CAudioWaveFile::Open(std::uint32_t mode) {
     return m_Valid;
 }
 
+bool CAudioWaveFile::Refuse(const std::string& why) {
+    // A read error of the file is the reason, whatever the header looked like so far.
+    m_Unreadable = m_pRiff->ErrorCode() != 0 ? m_pRiff->ErrorText() : why;
+    return false;
+}
+
 bool CAudioWaveFile::Parse() {
     CRiffFile& riff = *m_pRiff;
     m_RiffChunk = RiffChunk{};
     m_RiffChunk.formType = kFourccWave;
     if (!riff.Seek(0) || !riff.Descend(m_RiffChunk, nullptr, kRiffFindRiff)) {
-        return false;
+        return Refuse("not a RIFF WAVE file");
     }
     const std::int64_t firstChunk = riff.Tell();
 
     RiffChunk fmt;
     fmt.id = kFourccFmt;
     if (!riff.Descend(fmt, &m_RiffChunk, kRiffFindChunk) || fmt.size > kMaxFormatBytes) {
-        return false;
+        return Refuse("no WAV format chunk");
     }
     std::vector<std::uint8_t> block(fmt.size + 16, 0);
     if (riff.Read(block.data(), fmt.size) != fmt.size) {
-        return false;
+        return Refuse("the WAV format chunk is cut short");
     }
     const WaveFormat format = WaveFormat::Parse(block.data(), fmt.size);
     if (format.channels == 0 || format.samplesPerSec == 0 || format.avgBytesPerSec == 0 ||
         format.blockAlign == 0) {
-        return false;  // nothing could be read or timed with such a block
+        return Refuse("invalid WAV format chunk");  // nothing could be read or timed with it
     }
     m_Format = format;
 
@@ -134,7 +143,7 @@ bool CAudioWaveFile::Parse() {
     m_DataChunk = RiffChunk{};
     m_DataChunk.id = kFourccData;
     if (!riff.Seek(firstChunk) || !riff.Descend(m_DataChunk, &m_RiffChunk, kRiffFindChunk)) {
-        return false;
+        return Refuse("no WAV data chunk");
     }
     m_DataOffset = m_DataChunk.dataOffset;
     m_DataEnd = m_DataOffset + m_DataChunk.size;  // the size is cut to what the file holds
@@ -171,11 +180,14 @@ void CAudioWaveFile::OpenStream() {
     m_Unreadable.clear();
     m_Converted = false;
     if (!Open(OPEN_PARSE) || !m_Format) {
-        m_Unreadable = "not a readable WAV file";
+        if (m_Unreadable.empty()) {
+            m_Unreadable = "not a readable WAV file";
+        }
         return;
     }
     m_Position = 0;
     m_Delivered = 0;
+    m_ReadFailed = false;
     m_ReadBlock = 4;
     m_SourceDone = false;
     m_ReadAt = m_DataOffset;
@@ -224,6 +236,10 @@ std::size_t CAudioWaveFile::ReadData(void* buffer, std::size_t count) {
     }
     const std::size_t n = m_pRiff->Read(buffer, want);
     m_ReadAt += static_cast<std::int64_t>(n);
+    if (n < want && m_pRiff->ErrorCode() != 0) {
+        m_ReadFailed = true;
+        m_Unreadable = "read error: " + m_pRiff->ErrorText();
+    }
     return n;
 }
 
@@ -240,13 +256,17 @@ int CAudioWaveFile::Read(std::size_t itemSize, std::size_t itemCount, void* buff
     const std::uint32_t avg = m_Format->avgBytesPerSec;
     auto* out = static_cast<std::uint8_t*>(buffer);
 
+    if (m_ReadFailed) {
+        return -1;
+    }
     if (!m_Converted) {
         if (!m_Unreadable.empty()) {
             return -1;  // no converter for this format
         }
         const std::size_t n = ReadData(out, want);
         m_Position += static_cast<std::int32_t>(static_cast<std::uint64_t>(n) * 1000 / avg);
-        return static_cast<int>(n);
+        // What came before a read error is delivered; the next call reports it.
+        return n == 0 && m_ReadFailed ? -1 : static_cast<int>(n);
     }
 
     std::size_t total = 0;
@@ -263,6 +283,9 @@ int CAudioWaveFile::Read(std::size_t itemSize, std::size_t itemCount, void* buff
                 continue;
             }
             const std::size_t n = ReadData(m_Source.data(), m_ReadBlock);
+            if (m_ReadFailed) {
+                break;
+            }
             m_Position += static_cast<std::int32_t>(static_cast<std::uint64_t>(n) * 1000 / avg);
             // A short read is the end of the audio: its bytes, and what the converter holds
             // back, are converted now.
@@ -277,8 +300,12 @@ int CAudioWaveFile::Read(std::size_t itemSize, std::size_t itemCount, void* buff
         m_Delivered += take;
         total += take;
     }
-    // Bytes copied before the end are delivered, not dropped.
-    return total > 0 ? static_cast<int>(total) : -1;
+    // Bytes copied before the end (or an error) are delivered, not dropped; after them the
+    // end gives 0 and a read error -1.
+    if (total > 0) {
+        return static_cast<int>(total);
+    }
+    return m_ReadFailed ? -1 : 0;
 }
 
 void CAudioWaveFile::Seek(std::int32_t milliseconds) {

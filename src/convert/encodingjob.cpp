@@ -19,17 +19,17 @@ std::unique_ptr<CAudioFile> CEncodingJob::NewSource() const {
 void CEncodingJob::OpenSource(CAudioFile& file, const std::string& path) const {
     file.SetFileName(path);
     if (!file.IsValid()) {
+        std::string why = file.UnreadableReason();
         file.CloseStream();
-        throw CFileException(CFileException::genericException, 0, path,
-                             m_WavSource ? "not a readable WAV file" : "not MPEG audio");
+        if (why.empty()) {
+            why = m_WavSource ? "not a readable WAV file" : "not MPEG audio";
+        }
+        throw CFileException(CFileException::genericException, 0, path, why);
     }
     file.OpenStream();
-    if (auto* wave = dynamic_cast<CAudioWaveFile*>(&file); wave != nullptr) {
-        if (!wave->UnreadableReason().empty()) {
-            const std::string why = wave->UnreadableReason();
-            file.CloseStream();
-            throw CFileException(CFileException::genericException, 0, path, why);
-        }
+    if (const std::string why = file.UnreadableReason(); !why.empty()) {
+        file.CloseStream();
+        throw CFileException(CFileException::genericException, 0, path, why);
     }
 }
 

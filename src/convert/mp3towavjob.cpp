@@ -13,7 +13,9 @@ void CMp3ToWavJob::Setup(const std::string& source, const std::string& destinati
         CAudioMpegFile tags;
         tags.SetFileName(source);
         if (!tags.IsValid()) {
-            throw CFileException(CFileException::genericException, 0, source, "not MPEG audio");
+            const std::string why = tags.UnreadableReason();
+            throw CFileException(CFileException::genericException, 0, source,
+                                 why.empty() ? "not MPEG audio" : why);
         }
         m_SourcePath = source;
         m_Destination = destination;
@@ -28,7 +30,9 @@ void CMp3ToWavJob::Setup(const std::string& source, const std::string& destinati
     m_Source.SetFileName(source);
     m_Source.OpenStream();
     if (!m_Source.IsOpen()) {
-        throw CFileException(CFileException::genericException, 0, source, "not MPEG audio");
+        const std::string why = m_Source.UnreadableReason();
+        throw CFileException(CFileException::genericException, 0, source,
+                             why.empty() ? "not MPEG audio" : why);
     }
     auto closeSource = OnFailure([this] { m_Source.CloseStream(); });
     m_Writer.CreateOutput(destination, m_Format);

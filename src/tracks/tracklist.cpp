@@ -24,7 +24,11 @@ TrackInfo ReadTrackInfo(const std::string& path) {
     info.artist = file->GetArtist();
     info.album = file->GetAlbum();
     if (info.lengthMs <= 0) {
-        info.error = UpperExtension(path) == ".MP3" ? "no MPEG audio frames" : "not a readable WAV file";
+        info.error = file->UnreadableReason();  // the real reason, where the file knows it
+        if (info.error.empty()) {
+            info.error =
+                UpperExtension(path) == ".MP3" ? "no MPEG audio frames" : "not a readable WAV file";
+        }
     }
     return info;
 }
