@@ -16,6 +16,7 @@
 #include "jobs/runhost.h"
 #include "jobs/strings.h"
 #include "platform/atomicfile.h"
+#include "platform/file.h"
 #include "platform/fileinfo.h"
 #include "platform/paths.h"
 #include "platform/runinorder.h"
@@ -566,11 +567,15 @@ CConversionRun::TrackResult CConversionRun::ProcessEncoding(const Planned& track
     host.AddResult(track.output, kColourDefault);
     CAtomicFile output(track.output);
     std::string reason;
-    bool writeFailure = true;
+    bool writeFailure = true;  // else the source could not be read or encoded: "corrupt"
     bool diskFull = false;
     bool stopped = false;
     FileOpError createError;
-    if (!output.Create(createError)) {
+    CFile source;
+    if (!source.Open(record.path, CFile::Mode::kRead)) {
+        // A source that cannot be opened is not corrupt: the reason only.
+        reason = record.path + ": " + source.ErrorText();
+    } else if (source.Close(); !output.Create(createError)) {
         reason = track.output + ": " + createError.text;
         diskFull = createError.diskFull;
     } else {
