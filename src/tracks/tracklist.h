@@ -42,11 +42,11 @@ struct ReadTrack {
 };
 
 struct AddOptions {
-    bool readTags = true;                                   // "ID3Check"
-    const std::atomic<bool>* cancel = nullptr;              // read before each file
-    std::function<void(const std::string&)> currentFile;    // the path in work
-    std::function<void(int)> progress;                      // at every tenth file
-    TrackReader reader;                                     // default: ReadTrackInfo
+    bool readTags = true;                                 // "ID3Check"
+    const std::atomic<bool>* cancel = nullptr;            // read before each file
+    std::function<void(const std::string&)> currentFile;  // the path in work
+    std::function<void(int)> progress;                    // at every tenth file
+    TrackReader reader;                                   // default: ReadTrackInfo
 };
 
 // The list's column titles, from the string table ("File", "Check", ... "Path").
@@ -75,6 +75,10 @@ public:
     void RemoveTracksAt(const std::vector<std::size_t>& ascending);
     // The list in the order of the paths given; records not named drop out.
     void ReorderByPaths(const std::vector<std::string>& paths);
+    // The same by the records themselves (a view that holds them, after it sorted its rows):
+    // no path is hashed or copied. Records not named drop out; pointers not in the list are
+    // ignored.
+    void ReorderByRecords(const std::vector<const TrackRecord*>& order);
     void RecountTypes();
     // Appends a record whose path is not listed yet; false (and nothing changes) otherwise.
     bool Append(std::unique_ptr<TrackRecord> record);

@@ -10,12 +10,12 @@
 #include "jobs/strings.h"
 #include "runs/movecorrupt.h"
 #include "support/encoders.h"
-#include "tracks/tagedit.h"
-#include "support/recordinghost.h"
 #include "support/mpegframes.h"
+#include "support/recordinghost.h"
 #include "support/testfiles.h"
 #include "tracks/profilestore.h"
 #include "tracks/settings.h"
+#include "tracks/tagedit.h"
 #include "tracks/tracklist.h"
 
 namespace sonvara::test {
@@ -132,7 +132,8 @@ TEST(TrackList, RemoveReorderAndTheReportText) {
     EXPECT_EQ(list.ReportText(),
               "Analysis Results:\n\n"
               "File: /e.mp3\nCheck: Corrupt\nConvert: MP3 -> WAV\nTitle: T /e.mp3\nArtist: A\n"
-              "Album: " + std::string(127, 'x') + "\nLength: 2:05\n\n");
+              "Album: " +
+                  std::string(127, 'x') + "\nLength: 2:05\n\n");
     CTempDir dir;
     std::string error;
     EXPECT_FALSE(list.WriteReport(dir.File("r.log"), &error));
@@ -299,7 +300,9 @@ TEST(Strings, ALookupHookTranslatesTheCoresTexts) {
     const std::string line = Text(StringId::kLineCorrupt, "");
     const std::string state = CheckStateText(AnalysedOk);
     SetStringLookup(nullptr);
-    EXPECT_EQ(german.rfind("Analyseergebnisse:\n\nDatei: /a.mp3\nPr\xC3\xBC" "fung: in Ordnung\n", 0),
+    EXPECT_EQ(german.rfind("Analyseergebnisse:\n\nDatei: /a.mp3\nPr\xC3\xBC"
+                           "fung: in Ordnung\n",
+                           0),
               0u);
     EXPECT_EQ(line, "        ===> DATEI DEFEKT!!!  Bitte umwandeln.");
     EXPECT_EQ(state, "in Ordnung");
@@ -307,6 +310,24 @@ TEST(Strings, ALookupHookTranslatesTheCoresTexts) {
     EXPECT_EQ(english.rfind("Analysis Results:\n\nFile: /a.mp3\nCheck: OK\n", 0), 0u);
     EXPECT_EQ(Text(StringId::kAskOverwrite, "/x.wav"),
               "The file \n/x.wav\nalready exists, should it overwrite ?");
+}
+
+TEST(TrackList, ReorderingByRecordsFollowsAViewsOrder) {
+    CTrackList list;
+    for (const char* path : {"/a.mp3", "/b.wav", "/c.mp3"}) {
+        auto record = std::make_unique<TrackRecord>();
+        record->path = path;
+        list.Append(std::move(record));
+    }
+    const TrackRecord* a = &list.At(0);
+    const TrackRecord* c = &list.At(2);
+    TrackRecord stranger;
+    list.ReorderByRecords({c, &stranger, a});  // b is not named: it drops out
+    ASSERT_EQ(list.GetTrackCount(), 2u);
+    EXPECT_EQ(&list.At(0), c);
+    EXPECT_EQ(&list.At(1), a);
+    EXPECT_FALSE(list.ContainsPath("/b.wav"));
+    EXPECT_TRUE(list.ContainsPath("/a.mp3"));
 }
 
 }  // namespace

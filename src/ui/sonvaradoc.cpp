@@ -1,0 +1,241 @@
+#include "ui/sonvaradoc.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "platform/paths.h"
+#include "tracks/settings.h"
+#include "ui/commandids.h"
+#include "ui/dlgreadfilesinfo.h"
+
+namespace sonvara {
+
+CSonvaraDoc::CSonvaraDoc(CSettings& settings, QObject* parent)
+    : QObject(parent), m_Settings(settings) {
+    setObjectName("SonvaraDoc");
+}
+
+CSonvaraDoc::~CSonvaraDoc() = default;
+
+bool CSonvaraDoc::HasCorruptTracks() const {
+    for (std::size_t i = 0; i < m_Tracks.GetTrackCount(); ++i) {
+        if (m_Tracks.At(i).checkState == AnalysedCorrupt) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void CSonvaraDoc::UpdateViews() {
+    emit tracksChanged();
+}
+
+void CSonvaraDoc::StopPlayback() {
+    if (m_StopPlayback) {
+        m_StopPlayback();
+    }
+}
+
+void CSonvaraDoc::SetCurrentFolder(const std::string& folder) {
+    m_CurrentFolder = folder;
+    emit currentFolderChanged(QString::fromStdString(folder));
+    UpdateViews();
+}
+
+std::vector<ReadTrack> CSonvaraDoc::ReadWithDialog(const std::vector<std::string>& paths,
+                                                   bool tags) {
+    CDlgReadFilesInfo dialog(paths, tags, m_DialogParent);
+    dialog.exec();
+    return dialog.TakeResults();
+}
+
+void CSonvaraDoc::AddTracks(const std::vector<std::string>& paths) {
+    StopPlayback();
+    std::vector<std::string> fresh = m_Tracks.NewPaths(paths);
+    if (fresh.empty()) {
+        UpdateViews();
+        return;
+    }
+    const bool tags = m_Settings.GetID3Check();
+    std::vector<ReadTrack> read =
+        m_ReadRunner ? m_ReadRunner(fresh, tags) : ReadWithDialog(fresh, tags);
+    emit tracksAboutToChange();
+    m_Tracks.AppendRead(std::move(read), tags);
+    UpdateViews();
+}
+
+void CSonvaraDoc::RemoveTracksAt(const std::vector<std::size_t>& ascending) {
+    emit tracksAboutToChange();
+    m_Tracks.RemoveTracksAt(ascending);
+    m_Tracks.RecountTypes();
+    UpdateViews();
+}
+
+void CSonvaraDoc::ReorderByPaths(const std::vector<std::string>& paths) {
+    m_Tracks.ReorderByPaths(paths);
+}
+
+void CSonvaraDoc::ReorderByRecords(const std::vector<const TrackRecord*>& order) {
+    m_Tracks.ReorderByRecords(order);
+}
+
+void CSonvaraDoc::EditTracks(const std::vector<std::size_t>& indices) {
+    if (!m_EditRunner || indices.empty()) {
+        return;
+    }
+    std::vector<TrackRecord*> records;
+    for (std::size_t i : indices) {
+        if (i < m_Tracks.GetTrackCount()) {
+            records.push_back(&m_Tracks.At(i));
+        }
+    }
+    const bool changed = m_EditRunner(records);
+    if (changed || records.size() > 1) {
+        UpdateViews();
+    }
+}
+
+bool CSonvaraDoc::CanRun(Job job) const {
+    if (!m_JobRunner) {
+        return false;
+    }
+    return job == Job::kWavToMp3 ? GetWavCount() > 0 : GetMp3Count() > 0;
+}
+
+void CSonvaraDoc::RunOn(Job job, const std::vector<TrackRecord*>& tracks) {
+    StopPlayback();
+    if (m_JobRunner && !tracks.empty()) {
+        m_JobRunner(job, tracks);
+    }
+    UpdateViews();
+}
+
+void CSonvaraDoc::RunJob(Job job) {
+    RunOn(job, m_Tracks.Records());
+}
+
+void CSonvaraDoc::RunJobOnSelected(Job job, const std::vector<std::size_t>& indices) {
+    std::vector<TrackRecord*> selected;  // a temporary list; the records stay the document's
+    for (std::size_t i : indices) {
+        if (i < m_Tracks.GetTrackCount()) {
+            selected.push_back(&m_Tracks.At(i));
+        }
+    }
+    RunOn(job, selected);
+}
+
+std::string CSonvaraDoc::AskReportFile() {
+    if (reportFileAsker) {
+        return reportFileAsker();
+    }
+    QFileDialog dialog(m_DialogParent, tr("Save Analysis Results"));
+    dialog.setObjectName("SaveResultsDialog");
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(tr("Plain text file (*.txt)"));
+    dialog.setDefaultSuffix("txt");
+    if (!m_CurrentFolder.empty()) {
+        dialog.setDirectory(QString::fromStdString(m_CurrentFolder));
+    }
+    dialog.selectFile(tr("Analysis Results"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return QDir::toNativeSeparators(dialog.selectedFiles().front()).toStdString();
+}
+
+std::string CSonvaraDoc::AskMoveFolder() {
+    if (moveFolderAsker) {
+        return moveFolderAsker();
+    }
+    // A folder picker: the corrupt files go into the chosen folder under their own names.
+    QFileDialog dialog(m_DialogParent, tr("Move All Corrupt Files"));
+    dialog.setObjectName("MoveCorruptDialog");
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setLabelText(QFileDialog::Accept, tr("&Move"));
+    if (!m_CurrentFolder.empty()) {
+        dialog.setDirectory(QString::fromStdString(m_CurrentFolder));
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return QDir::toNativeSeparators(dialog.selectedFiles().front()).toStdString();
+}
+
+void CSonvaraDoc::SaveAnalysisResults() {
+    StopPlayback();
+    const std::string file = AskReportFile();
+    if (file.empty()) {
+        return;
+    }
+    if (UpperExtension(file) != ".TXT") {
+        QMessageBox::information(m_DialogParent, tr("Save Analysis Results"),
+                                 tr("The analysis results are saved only as a plain text file "
+                                    "(.txt); nothing was written."));
+        return;
+    }
+    std::string error;
+    if (!m_Tracks.WriteReport(file, &error)) {
+        QMessageBox::warning(m_DialogParent, tr("Save Analysis Results"),
+                             QString::fromStdString(error.empty() ? file : error));
+    }
+}
+
+void CSonvaraDoc::MoveCorruptFiles() {
+    StopPlayback();
+    const std::string folder = AskMoveFolder();
+    if (!folder.empty()) {
+        ui::MoveCallbacks host;
+        host.askOverwrite = [this](const std::string& question) {
+            const auto answer = QMessageBox::question(
+                m_DialogParent, tr("Move & Save Corrupt Files"), QString::fromStdString(question),
+                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::No);
+            if (answer == QMessageBox::Yes) {
+                return Answer::kYes;
+            }
+            return answer == QMessageBox::No ? Answer::kNo : Answer::kCancel;
+        };
+        host.showError = [this](const std::string& text) {
+            QMessageBox::information(m_DialogParent, tr("Move & Save Corrupt Files"),
+                                     QString::fromStdString(text));
+        };
+        emit tracksAboutToChange();
+        ui::MoveCorrupt(m_Tracks, folder, host);
+    }
+    UpdateViews();
+}
+
+bool CSonvaraDoc::QueryCommand(int id, bool& enabled) {
+    switch (id) {
+        case cmd::kAnalyze: enabled = CanRun(Job::kAnalyze); return true;
+        case cmd::kMp3ToWav: enabled = CanRun(Job::kMp3ToWav); return true;
+        case cmd::kWavToMp3: enabled = CanRun(Job::kWavToMp3); return true;
+        case cmd::kMp3ToMp3: enabled = CanRun(Job::kMp3ToMp3); return true;
+        case cmd::kSaveResults: enabled = GetTrackCount() > 0; return true;
+        case cmd::kMoveCorrupt: enabled = HasCorruptTracks(); return true;
+        default: return false;
+    }
+}
+
+void CSonvaraDoc::ExecuteCommand(int id) {
+    bool enabled = false;
+    if (!QueryCommand(id, enabled) || !enabled) {
+        return;
+    }
+    switch (id) {
+        case cmd::kAnalyze: RunJob(Job::kAnalyze); break;
+        case cmd::kMp3ToWav: RunJob(Job::kMp3ToWav); break;
+        case cmd::kWavToMp3: RunJob(Job::kWavToMp3); break;
+        case cmd::kMp3ToMp3: RunJob(Job::kMp3ToMp3); break;
+        case cmd::kSaveResults: SaveAnalysisResults(); break;
+        case cmd::kMoveCorrupt: MoveCorruptFiles(); break;
+        default: break;
+    }
+}
+
+}  // namespace sonvara

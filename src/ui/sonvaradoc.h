@@ -1,0 +1,111 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tracks/tracklist.h"
+#include "ui/commandtarget.h"
+#include "ui/listops.h"
+
+class QWidget;
+
+namespace sonvara {
+
+class CSettings;
+
+// The window's single document: the working list, the folder chosen in the folder tree, and
+// the commands over the whole list (the four jobs, saving the analysis results, moving the
+// corrupt files). It never loads or saves itself. The views follow it through its signals:
+// `tracksChanged` is the refresh of every view but the track-file list.
+class CSonvaraDoc : public QObject, public ICommandTarget {
+    Q_OBJECT
+public:
+    enum class Job { kAnalyze, kMp3ToWav, kWavToMp3, kMp3ToMp3 };
+
+    // Runs one job's modal dialog over the records (the frame supplies the run dialogs).
+    using JobRunner = std::function<void(Job job, const std::vector<TrackRecord*>& tracks)>;
+    // Opens the properties sheet; true when the views should be refreshed.
+    using EditRunner = std::function<bool(const std::vector<TrackRecord*>& tracks)>;
+    // Reads the new files of an add (default: the "Read Files Information" dialog).
+    using ReadRunner =
+        std::function<std::vector<ReadTrack>(const std::vector<std::string>& paths, bool tags)>;
+    // Asks for a file or folder name; empty: cancelled (tests replace the file dialogs only
+    // where they test something else than the dialogs).
+    using PathAsker = std::function<std::string()>;
+
+    explicit CSonvaraDoc(CSettings& settings, QObject* parent = nullptr);
+    ~CSonvaraDoc() override;
+
+    CTrackList& Tracks() { return m_Tracks; }
+    const CTrackList& Tracks() const { return m_Tracks; }
+    int GetTrackCount() const { return static_cast<int>(m_Tracks.GetTrackCount()); }
+    int GetMp3Count() const { return m_Tracks.GetMp3Count(); }
+    int GetWavCount() const { return m_Tracks.GetWavCount(); }
+    std::string GetCurrentFolder() const { return m_CurrentFolder; }
+    bool ContainsPath(const std::string& path) const { return m_Tracks.ContainsPath(path); }
+    static bool IsMp3Path(const std::string& path) { return CTrackList::IsMp3Path(path); }
+    bool HasCorruptTracks() const;
+    CSettings& Settings() { return m_Settings; }
+
+    void SetCurrentFolder(const std::string& folder);
+    void AddTracks(const std::vector<std::string>& paths);
+    void RemoveTracksAt(const std::vector<std::size_t>& ascending);
+    void ReorderByPaths(const std::vector<std::string>& paths);
+    // The order of a view that holds the records (no refresh, no recount).
+    void ReorderByRecords(const std::vector<const TrackRecord*>& order);
+    void EditTracks(const std::vector<std::size_t>& indices);
+    bool CanEdit() const { return static_cast<bool>(m_EditRunner); }
+    // The refresh of every view but the track-file list.
+    void UpdateViews();
+
+    bool CanRun(Job job) const;
+    bool HasJobRunner() const { return static_cast<bool>(m_JobRunner); }
+    void RunJob(Job job);
+    void RunJobOnSelected(Job job, const std::vector<std::size_t>& indices);
+    void SaveAnalysisResults();
+    void MoveCorruptFiles();
+
+    void SetDialogParent(QWidget* parent) { m_DialogParent = parent; }
+    QWidget* DialogParent() const { return m_DialogParent; }
+    void SetJobRunner(JobRunner runner) { m_JobRunner = std::move(runner); }
+    void SetEditRunner(EditRunner runner) { m_EditRunner = std::move(runner); }
+    void SetReadRunner(ReadRunner runner) { m_ReadRunner = std::move(runner); }
+    void SetStopPlayback(std::function<void()> stop) { m_StopPlayback = std::move(stop); }
+
+    // The file dialog of "Save Analysis Results..." and the folder picker of "Move && Save
+    // Corrupt Files...", as the user sees them; replaceable.
+    std::string AskReportFile();
+    std::string AskMoveFolder();
+
+    bool QueryCommand(int id, bool& enabled) override;
+    void ExecuteCommand(int id) override;
+
+signals:
+    void tracksAboutToChange();
+    void tracksChanged();
+    void currentFolderChanged(const QString& folder);
+
+private:
+    void StopPlayback();
+    void RunOn(Job job, const std::vector<TrackRecord*>& tracks);
+    std::vector<ReadTrack> ReadWithDialog(const std::vector<std::string>& paths, bool tags);
+
+    CSettings& m_Settings;
+    CTrackList m_Tracks;
+    std::string m_CurrentFolder;
+    QWidget* m_DialogParent = nullptr;
+    JobRunner m_JobRunner;
+    EditRunner m_EditRunner;
+    ReadRunner m_ReadRunner;
+    std::function<void()> m_StopPlayback;
+
+public:
+    PathAsker reportFileAsker;  // default: AskReportFile
+    PathAsker moveFolderAsker;  // default: AskMoveFolder
+};
+
+}  // namespace sonvara
