@@ -4,8 +4,10 @@
 
 #include "app/rundialogs.h"
 #include "app/sonvaraapp.h"
+#include "playback/trackplayback.h"
 #include "profile/qtprofilestore.h"
 #include "tracks/settings.h"
+#include "ui/listselectedtrackslistview.h"
 #include "ui/mainframe.h"
 #include "ui/sonvaradoc.h"
 
@@ -22,6 +24,8 @@ int main(int argc, char** argv) {
     sonvara::CSonvaraApp shell(frame, doc, settings);
     frame.SetAppTarget(&shell);
     sonvara::InstallRunDialogs(doc, settings, &frame);
+    sonvara::CTrackPlayback playback;
+    sonvara::InstallPlayback(*frame.GetSelectedTracksView(), playback);
     frame.UpdateCommandUI();
     frame.setWindowTitle(QStringLiteral("Velmora Sonvara 2.0"));
     frame.ShowAtStart();
