@@ -13,6 +13,7 @@
 
 #include "audio/audiompegfile.h"
 #include "audio/fileexception.h"
+#include "platform/text.h"
 #include "support/childprocess.h"
 #include "support/encoders.h"
 #include "support/testfiles.h"
@@ -231,13 +232,28 @@ TEST_F(MpegTags, DamagedTagsNeverCrashTheReader) {
     Append(apeLie, {'A', 'P', 'E', 'T', 'A', 'G', 'E', 'X', 0xD0, 7, 0, 0, 0xFF, 0xFF, 0xFF, 0x7F,
                     5, 0, 0, 0, 0, 0, 0, 0x80, 0, 0, 0, 0, 0, 0, 0, 0});
     cases.push_back(apeLie);
+    CAudioMpegFile plain;
+    plain.SetFileName(m_Plain);
+    ASSERT_TRUE(plain.IsValid());
+    const std::int32_t plainLength = plain.GetLength();
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const std::string path = m_Dir.File("bad" + std::to_string(i) + ".mp3");
         WriteFile(path, cases[i]);
-        Read(path);  // must simply return
+        // Whatever the damaged tag says, the texts are short, valid UTF-8.
+        const MpegTagTexts texts = Read(path);
+        for (const std::string* text : {&texts.title, &texts.artist, &texts.album}) {
+            EXPECT_TRUE(IsValidUtf8(*text)) << i;
+            EXPECT_LT(text->size(), 300u) << i;
+        }
+        // The audio behind (or before) a damaged tag is still found, whole.
         CAudioMpegFile f;
         f.SetFileName(path);
-        f.IsValid();
+        if (i == 0) {
+            EXPECT_FALSE(f.IsValid());  // a tag and nothing else
+        } else {
+            EXPECT_TRUE(f.IsValid()) << i;
+            EXPECT_NEAR(f.GetLength(), plainLength, 30) << i;
+        }
     }
 }
 

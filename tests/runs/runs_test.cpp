@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "runs/addtracks.h"
 #include "runs/analysisrun.h"
 #include "runs/conversionrun.h"
 #include "jobs/runhost.h"
@@ -239,6 +240,138 @@ TEST_F(Runs, Mp3ToWavAnalysesConvertsAndNormalises) {
     EXPECT_EQ(peakOf(m_Dir.File("out/q.wav")), p * gain / 100);
     // The hand-built frames decode to nothing useful but still convert: a WAV file exists.
     EXPECT_TRUE(std::filesystem::exists(m_Dir.File("out/g1.wav")));
+}
+
+}  // namespace
+}  // namespace sonvara::test
+
+namespace sonvara::test {
+namespace {
+
+// The analysis run on several threads: the same verdicts, lines and updates as on one, in list
+// order, with progress as the share of files done; unreadable files are errors, not corrupt.
+TEST_F(Runs, ThreadedRunsGiveTheSameResultsInListOrder) {
+    std::filesystem::create_directories(m_Dir.File("folder.mp3"));
+    WriteFile(m_Dir.File("text.mp3"), Bytes(5000, 'x'));
+    std::vector<std::string> paths = {m_Dir.File("g1.mp3"),     m_Dir.File("bad.Mp3"),
+                                      m_Dir.File("folder.mp3"), m_Dir.File("g2.mp3"),
+                                      m_Dir.File("text.mp3"),   m_Dir.File("missing.mp3"),
+                                      m_Dir.File("g3.mp3"),     m_Dir.File("x.mp2")};
+    auto run = [&](unsigned threads, std::vector<TrackRecord>& records) {
+        records.clear();
+        for (const auto& p : paths) {
+            records.push_back(Record(p));
+        }
+        auto host = std::make_unique<CRecordingHost>(Pointers(records));
+        RunAnalysis(Pointers(records), *host, threads);
+        return host;
+    };
+    std::vector<TrackRecord> one;
+    std::vector<TrackRecord> two;
+    const auto serial = run(1, one);
+    const auto parallel = run(3, two);
+    EXPECT_EQ(parallel->LineTexts(), serial->LineTexts());
+    EXPECT_EQ(parallel->errors, serial->errors);
+    ASSERT_EQ(parallel->updates.size(), serial->updates.size());
+    for (std::size_t i = 0; i < one.size(); ++i) {
+        EXPECT_EQ(two[i].checkState, one[i].checkState) << paths[i];
+    }
+    EXPECT_EQ(one[0].checkState, AnalysedOk);
+    EXPECT_EQ(one[1].checkState, AnalysedCorrupt);
+    // A folder, a file of text and a missing file are reported with their reasons and stay
+    // unanalysed; nothing else is reported.
+    ASSERT_EQ(serial->errors.size(), 3u);
+    EXPECT_EQ(serial->errors[0].first, m_Dir.File("folder.mp3"));
+    EXPECT_EQ(serial->errors[1], std::make_pair(m_Dir.File("text.mp3"),
+                                                std::string("no MPEG audio frames")));
+    EXPECT_NE(serial->errors[2].second.find("No such file"), std::string::npos);
+    for (int i : {2, 4, 5, 7}) {
+        EXPECT_EQ(one[i].checkState, NotAnalysed) << paths[i];
+    }
+    for (const TrackUpdate& u : serial->updates) {
+        EXPECT_TRUE(u.index == 0 || u.index == 1 || u.index == 3 || u.index == 6) << u.index;
+    }
+    EXPECT_EQ(parallel->lastProgress, 0);  // reset at the end
+    EXPECT_GE(parallel->progressReports, 7);
+    EXPECT_EQ(parallel->files.size(), 7u);  // every MP3 path shown as the current file
+}
+
+// A run only reads the records it is given: their new states reach them through the host.
+TEST_F(Runs, RunsLeaveTheRecordsToTheHost) {
+    std::vector<TrackRecord> records = {Record(m_Dir.File("g1.mp3")), Record(m_Dir.File("bad.Mp3"))};
+    CRecordingHost host;  // applies nothing
+    RunAnalysis(Pointers(records), host, 2);
+    EXPECT_EQ(records[0].checkState, NotAnalysed);
+    EXPECT_EQ(records[1].checkState, NotAnalysed);
+    ASSERT_EQ(host.updates.size(), 2u);
+    EXPECT_EQ(host.updates[1].index, 1u);
+    EXPECT_EQ(host.updates[1].checkState, AnalysedCorrupt);
+
+    const std::string wav = SynthWav(m_Dir.File("w.wav"), "-r 44100 -c 2", "0.5 sine 440");
+    std::vector<TrackRecord> wavs = {Record(wav)};
+    CConversionRun convert(ConversionMode::kWavToMp3, host);
+    ConversionSettings s;
+    s.trackDir = m_Dir.File("out");
+    ASSERT_TRUE(convert.Start(s, Pointers(wavs)));
+    convert.Walk(Pointers(wavs), 2);
+    EXPECT_EQ(wavs[0].convertState, NotConverted);
+    EXPECT_EQ(host.updates.back().convertState, ConvertedWavToMp3);
+    EXPECT_EQ(host.lastProgress, 0);
+}
+
+// Adding tracks: the paths are filtered on the list's thread, read elsewhere over a host that
+// can stop the reading, and appended on the list's thread.
+TEST(AddingTracks, ReadOffTheListStopOnRequestAndAppendWhatIsNew) {
+    CTrackList list;
+    std::vector<std::string> paths;
+    for (int i = 0; i < 25; ++i) {
+        paths.push_back("/music/t" + std::to_string(i) + ".mp3");
+    }
+    int reads = 0;
+    const TrackReader reader = [&](const std::string& path) {
+        ++reads;
+        TrackInfo info;
+        info.lengthMs = path.find("t7.") != std::string::npos ? 0 : 61000;
+        info.title = "T";
+        info.error = info.lengthMs == 0 ? "no MPEG audio frames" : "";
+        return info;
+    };
+    CRecordingHost host;
+    std::vector<ReadTrack> read = ReadTracks(list.NewPaths(paths), true, host, reader);
+    EXPECT_EQ(reads, 25);
+    EXPECT_EQ(host.ended, 1);
+    // Progress at every tenth file: 0, 40 and 80 percent of 25.
+    EXPECT_EQ(host.progressReports, 3);
+    EXPECT_EQ(host.lastProgress, 80);
+    const std::vector<AddResult> added = list.AppendRead(std::move(read), true);
+    EXPECT_EQ(list.GetTrackCount(), 24u);
+    EXPECT_EQ(added[7].outcome, AddOutcome::kUnreadable);
+    EXPECT_EQ(added[7].reason, "no MPEG audio frames");
+    EXPECT_EQ(list.At(0).lengthText, "1:01");
+
+    // Listed paths and repeats are not read again; a stop request during the third file read
+    // ends the reading there.
+    paths.push_back("/music/new1.mp3");
+    paths.push_back("/music/new1.mp3");
+    paths.push_back("/music/new2.mp3");
+    paths.push_back("/music/new3.mp3");
+    const std::vector<std::string> fresh = list.NewPaths(paths);
+    ASSERT_EQ(fresh, (std::vector<std::string>{"/music/t7.mp3", "/music/new1.mp3",
+                                               "/music/new2.mp3", "/music/new3.mp3"}));
+    CRecordingHost stopping;
+    stopping.abortWhenFile = 2;
+    reads = 0;
+    read = ReadTracks(fresh, true, stopping, reader);
+    EXPECT_EQ(reads, 2);
+    EXPECT_TRUE(read[2].cancelled);
+    EXPECT_TRUE(read[3].cancelled);
+    // A path listed while the files were read is refused at the append.
+    list.Append(std::make_unique<TrackRecord>(TrackRecord{"", "", "", "", "/music/new1.mp3"}));
+    const std::vector<AddResult> late = list.AppendRead(std::move(read), true);
+    EXPECT_EQ(late[1].outcome, AddOutcome::kAlreadyListed);
+    EXPECT_EQ(late[2].outcome, AddOutcome::kCancelled);
+    EXPECT_EQ(list.GetTrackCount(), 25u);
+    EXPECT_EQ(list.GetMp3Count(), 25);
 }
 
 }  // namespace

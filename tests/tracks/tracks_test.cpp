@@ -4,8 +4,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <unordered_map>
 
+#include "audio/mpegtags.h"
+#include "jobs/strings.h"
 #include "runs/movecorrupt.h"
+#include "support/encoders.h"
+#include "tracks/tagedit.h"
 #include "support/recordinghost.h"
 #include "support/mpegframes.h"
 #include "support/testfiles.h"
@@ -139,24 +144,36 @@ TEST(TrackList, RemoveReorderAndTheReportText) {
     EXPECT_NE(error, "");
 }
 
-TEST(TrackList, AddingAHundredThousandPathsDoesNotScanTheList) {
+// Adding a batch to a full list reads each new file once and never one that is listed (how
+// the cost grows with the list is measured in bench/tracklist_bench.cpp).
+TEST(TrackList, AddingToAFullListReadsOnlyTheNewFilesOnce) {
     CTrackList list;
     AddOptions options;
-    options.reader = [](const std::string&) {
+    std::unordered_map<std::string, int> reads;
+    options.reader = [&](const std::string& path) {
+        ++reads[path];
         TrackInfo info;
         info.lengthMs = 1000;
         return info;
     };
     std::vector<std::string> paths;
-    for (int i = 0; i < 100000; ++i) {
+    for (int i = 0; i < 20000; ++i) {
         paths.push_back("/music/" + std::to_string(i) + ".mp3");
     }
     list.AddTracks(paths, options);
-    for (auto& p : paths) {
-        p += "x";
+    std::vector<std::string> mixed = paths;  // every listed path again, and as many new ones
+    for (int i = 0; i < 20000; ++i) {
+        mixed.push_back("/music/" + std::to_string(i) + "x.mp3");
     }
-    list.AddTracks(paths, options);  // quadratic work would take minutes here
-    EXPECT_EQ(list.GetTrackCount(), 200000u);
+    const std::vector<AddResult> results = list.AddTracks(mixed, options);
+    EXPECT_EQ(list.GetTrackCount(), 40000u);
+    EXPECT_EQ(reads.size(), 40000u);
+    for (const auto& [path, count] : reads) {
+        ASSERT_EQ(count, 1) << path;
+    }
+    ASSERT_EQ(results.size(), mixed.size());
+    EXPECT_EQ(results[0].outcome, AddOutcome::kAlreadyListed);
+    EXPECT_EQ(results[20000].outcome, AddOutcome::kAdded);
 }
 
 TEST(TrackList, MovingCorruptFilesAsksBeforeReplacingAndKeepsWhatItCannotMove) {
@@ -193,6 +210,98 @@ TEST(TrackList, MovingCorruptFilesAsksBeforeReplacingAndKeepsWhatItCannotMove) {
     EXPECT_EQ(MoveCorruptFiles(list, dir.File("dst"), host), 1u);
     EXPECT_EQ(ReadFile(dir.File("dst/b.mp3")), (Bytes{1, 2, 3}));
     EXPECT_EQ(list.GetMp3Count(), 2);
+}
+
+}  // namespace
+}  // namespace sonvara::test
+
+namespace sonvara::test {
+namespace {
+
+// Editing a track's tags writes them into the file and gives the record what the file holds;
+// a failure leaves the record as it was and says why.
+TEST(TagEdit, TheRecordGetsWhatTheFileNowHolds) {
+    ASSERT_TRUE(HaveTool("sox") && HaveTool("lame"));
+    CTempDir dir;
+    const std::string wav = SynthWav(dir.File("s.wav"), "-r 44100 -c 2", "1 sine 440");
+    const std::string v2 = LameEncode(wav, dir.File("v2.mp3"), "-b 128 --add-id3v2 --tt Old");
+    TrackRecord record;
+    record.path = v2;
+    record.SetTitle("Old");
+    std::string error;
+    const std::string title = "F\xC3\xBCr Elise \xE2\x80\x94 \xE6\x97\xA5\xE6\x9C\xAC";
+    ASSERT_TRUE(EditTrackTags(record, title, "Artist", std::string(200, 'a'), &error)) << error;
+    EXPECT_EQ(record.title, title);  // ID3v2 keeps every character
+    EXPECT_EQ(record.artist, "Artist");
+    EXPECT_EQ(record.album, std::string(127, 'a'));
+    EXPECT_EQ(ReadMpegTags(v2).title, title);
+
+    // A file with only an ID3v1 tag keeps 30 Latin-1 bytes: the record shows that.
+    const std::string v1 = LameEncode(wav, dir.File("v1.mp3"), "-b 128 --id3v1-only --tt Old");
+    record.path = v1;
+    ASSERT_TRUE(EditTrackTags(record, std::string(40, 't'), "A", "B", &error)) << error;
+    EXPECT_EQ(record.title, std::string(30, 't'));
+
+    // The WAV kind keeps its texts in chunks after the audio.
+    const std::string wavCopy = dir.File("w.wav");
+    std::filesystem::copy_file(wav, wavCopy);
+    record.path = wavCopy;
+    ASSERT_TRUE(EditTrackTags(record, "Wave title", "A", "B", &error)) << error;
+    EXPECT_EQ(record.title, "Wave title");
+
+    TrackRecord missing;
+    missing.path = dir.File("gone.mp3");
+    missing.SetTitle("Kept");
+    EXPECT_FALSE(EditTrackTags(missing, "New", "", "", &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(missing.title, "Kept");
+}
+
+TEST(TrackList, ReorderingKeepsTheCounts) {
+    CTrackList list;
+    AddOptions options;
+    options.reader = FakeReader;
+    list.AddTracks({"/a.mp3", "/b.wav", "/c.mp3", "/d.wav"}, options);
+    list.ReorderByPaths({"/d.wav", "/a.mp3", "/c.mp3"});
+    EXPECT_EQ(list.GetTrackCount(), 3u);
+    EXPECT_EQ(list.GetMp3Count(), 2);
+    EXPECT_EQ(list.GetWavCount(), 1);
+    EXPECT_EQ(list.At(0).path, "/d.wav");
+    EXPECT_FALSE(list.ContainsPath("/b.wav"));
+}
+
+// The core's texts go through the program's lookup hook: states, report labels and result
+// lines in the program's language, English without a hook.
+TEST(Strings, ALookupHookTranslatesTheCoresTexts) {
+    CTrackList list;
+    AddOptions options;
+    options.reader = FakeReader;
+    list.AddTracks({"/a.mp3"}, options);
+    list.At(0).checkState = AnalysedOk;
+    const std::string english = list.ReportText();
+    SetStringLookup([](StringId id, const char* text) -> std::string {
+        switch (id) {
+            case StringId::kCheckOk: return "in Ordnung";
+            case StringId::kReportTitle: return "Analyseergebnisse";
+            case StringId::kListColumns:
+                return "Datei;Pr\xC3\xBC"
+                       "fung;Konvertierung;Titel;Interpret;Album;L\xC3\xA4nge;Pfad;";
+            case StringId::kLineCorrupt: return "        ===> DATEI DEFEKT!!! %s Bitte umwandeln.";
+            default: return text;
+        }
+    });
+    const std::string german = list.ReportText();
+    const std::string line = Text(StringId::kLineCorrupt, "");
+    const std::string state = CheckStateText(AnalysedOk);
+    SetStringLookup(nullptr);
+    EXPECT_EQ(german.rfind("Analyseergebnisse:\n\nDatei: /a.mp3\nPr\xC3\xBC" "fung: in Ordnung\n", 0),
+              0u);
+    EXPECT_EQ(line, "        ===> DATEI DEFEKT!!!  Bitte umwandeln.");
+    EXPECT_EQ(state, "in Ordnung");
+    EXPECT_EQ(list.ReportText(), english);
+    EXPECT_EQ(english.rfind("Analysis Results:\n\nFile: /a.mp3\nCheck: OK\n", 0), 0u);
+    EXPECT_EQ(Text(StringId::kAskOverwrite, "/x.wav"),
+              "The file \n/x.wav\nalready exists, should it overwrite ?");
 }
 
 }  // namespace
