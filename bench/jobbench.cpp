@@ -60,13 +60,13 @@ int main(int argc, char** argv) {
             job.Close();
         } else if (mode == "wavtomp3") {
             CWavToMp3Job job;
-            job.Setup(argv[3], argv[2], 2, 0, false);
+            job.Setup(argv[2], argv[3], 2, 0, false);
             job.Run(&sink);
             g_Counting = false;
             job.Close();
         } else {
             std::string error;
-            if (!NormalizeFile(argv[2], argv[3], 0, &sink, nullptr, &error)) {
+            if (!NormalizeFile(argv[2], 0, &sink, nullptr, &error)) {
                 std::fprintf(stderr, "%s\n", error.c_str());
                 return 1;
             }

@@ -28,7 +28,8 @@ public:
     virtual std::int32_t GetLength() = 0;
     virtual std::int32_t GetPosition() = 0;
     // Delivers at most itemSize * itemCount bytes of 16-bit PCM, never more than bufferSize;
-    // returns the bytes delivered, or -1.
+    // returns the bytes delivered, 0 at the end of the audio, or -1 when the file cannot be
+    // read (not open, or an error before the end; UnreadableReason says why).
     virtual int Read(std::size_t itemSize, std::size_t itemCount, void* buffer,
                      std::size_t bufferSize) = 0;
     virtual void CloseStream() = 0;
@@ -49,6 +50,11 @@ public:
     virtual std::uint32_t GetDeliveredSampleRate() { return GetSampleRate(); }
     virtual std::int16_t GetDeliveredChannels() { return GetChannels(); }
     virtual bool Open(std::uint32_t mode) = 0;
+    // Why the file could not be opened or read, after an Open, OpenStream or IsValid that
+    // failed or a Read that gave -1 (the system's text such as "Permission denied", "not MPEG
+    // audio", "unsupported WAV format (format tag 0x0011, ...)", a decoder error); "" while
+    // it reads.
+    virtual std::string UnreadableReason() const { return {}; }
 
 protected:
     bool m_Valid = false;

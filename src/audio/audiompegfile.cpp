@@ -18,7 +18,8 @@ bool CAudioMpegFile::Open(std::uint32_t /*mode*/) {
     m_Album = texts.album;
     // An open decoder is released before the new one is made.
     m_pDecoder.reset();
-    m_pDecoder = CMpegDecoder::Create(m_FileName);
+    m_Unreadable.clear();
+    m_pDecoder = CMpegDecoder::Create(m_FileName, &m_Unreadable);
     m_Decode.assign(kBlockSize, 0);
     m_Carry.assign(kBlockSize, 0);
     m_Carried = 0;
@@ -27,9 +28,8 @@ bool CAudioMpegFile::Open(std::uint32_t /*mode*/) {
         m_Info = {};
         return false;
     }
-    m_pDecoder->Decode(m_Decode.data(), kBlockSize);
+    // The format is the same for every block of the stream: known without decoding.
     m_Info = m_pDecoder->StreamInfo();
-    m_pDecoder->Seek(0);
     m_Duration = m_pDecoder->Duration();
     return true;
 }
@@ -43,17 +43,23 @@ void CAudioMpegFile::CloseStream() {
     m_Carried = 0;
 }
 
-std::int32_t CAudioMpegFile::GetPosition() { return m_pDecoder ? m_pDecoder->CurrentTime() : 0; }
+std::int32_t CAudioMpegFile::GetPosition() {
+    return m_pDecoder ? m_pDecoder->CurrentTime() : 0;
+}
 
 void CAudioMpegFile::Seek(std::int32_t milliseconds) {
     if (m_pDecoder) {
         m_pDecoder->Seek(milliseconds);
+        m_Unreadable.clear();
     }
 }
 
 int CAudioMpegFile::Read(std::size_t itemSize, std::size_t itemCount, void* buffer,
                          std::size_t bufferSize) {
     if (!m_pDecoder) {
+        if (m_Unreadable.empty()) {
+            m_Unreadable = "the file is not open";
+        }
         return -1;
     }
     std::size_t request = bufferSize;
@@ -75,10 +81,14 @@ int CAudioMpegFile::Read(std::size_t itemSize, std::size_t itemCount, void* buff
     }
     for (;;) {
         const int n = m_pDecoder->Decode(m_Decode.data(), kBlockSize);
-        if (n <= 0) {
+        if (n < 0) {
+            // What came before the error is delivered; the next call reports it.
+            m_Unreadable = m_pDecoder->Error();
+            return delivered > 0 ? static_cast<int>(delivered) : -1;
+        }
+        if (n == 0) {
             return static_cast<int>(delivered);
         }
-        m_Info = m_pDecoder->StreamInfo();
         const auto got = static_cast<std::size_t>(n);
         const std::size_t room = request - delivered;
         if (room >= got) {

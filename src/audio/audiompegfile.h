@@ -10,8 +10,10 @@
 namespace sonvara {
 
 // MPEG audio files (MPEG-1, 2 and 2.5, Layers I to III). The read side decodes to 16-bit PCM
-// at the stream's rate and channel count; the tag side keeps title, artist and album in the
-// ID3 tags; the write side (CreateOutput, EncodeSamples, Finish) encodes a new MP3 file.
+// in one format for the whole file (the rate of its first frame; two channels when any frame
+// has two), even where the stream changes mode or rate part-way; the tag side keeps title, artist
+// and album in the ID3 tags; the write side (CreateOutput, EncodeSamples, Finish) encodes a new MP3
+// file.
 class CAudioMpegFile : public CAudioFile {
 public:
     static constexpr std::size_t kBlockSize = 16384;
@@ -32,6 +34,7 @@ public:
     void SaveTags() override;
     void Seek(std::int32_t milliseconds) override;
     bool Open(std::uint32_t mode) override;
+    std::string UnreadableReason() const override { return m_Unreadable; }
     // A decoder is open: the file can be read.
     bool IsOpen() const { return m_pDecoder != nullptr; }
 
@@ -48,6 +51,7 @@ private:
     std::size_t m_Carried = 0;
     MpegStreamInfo m_Info;
     double m_Duration = 0.0;
+    std::string m_Unreadable;
     std::unique_ptr<CMP3Encoder> m_pEncoder;
 };
 

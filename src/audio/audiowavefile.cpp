@@ -2,12 +2,16 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 
 #include "audio/fileexception.h"
 #include "audio/makevalidfilename.h"
 #include "audio/riff/littleendian.h"
+#include "platform/atomicfile.h"
+#include "platform/fileinfo.h"
 #include "platform/paths.h"
+#include "platform/scopeguard.h"
 #include "platform/text.h"
 
 namespace sonvara {
@@ -48,7 +52,9 @@ std::int16_t CAudioWaveFile::GetBitsPerSample() {
     return m_Format ? static_cast<std::int16_t>(m_Format->bitsPerSample) : 0;
 }
 
-std::uint32_t CAudioWaveFile::GetSampleRate() { return m_Format ? m_Format->samplesPerSec : 0; }
+std::uint32_t CAudioWaveFile::GetSampleRate() {
+    return m_Format ? m_Format->samplesPerSec : 0;
+}
 
 std::int16_t CAudioWaveFile::GetChannels() {
     return m_Format ? static_cast<std::int16_t>(m_Format->channels) : 0;
@@ -72,9 +78,12 @@ bool CAudioWaveFile::Open(std::uint32_t mode) {
         m_pRiff->Close();
     }
     m_Writing = false;
+    m_ReadFailed = false;
     const CRiffFile::Mode fileMode =
         (mode & 0x03) != 0 ? CRiffFile::Mode::kReadWrite : CRiffFile::Mode::kRead;
+    m_Unreadable.clear();
     if (!m_pRiff->Open(m_FileName, fileMode)) {
+        m_Unreadable = m_pRiff->ErrorText();
         m_Valid = false;
         return false;
     }
@@ -88,28 +97,34 @@ bool CAudioWaveFile::Open(std::uint32_t mode) {
     return m_Valid;
 }
 
+bool CAudioWaveFile::Refuse(const std::string& why) {
+    // A read error of the file is the reason, whatever the header looked like so far.
+    m_Unreadable = m_pRiff->ErrorCode() != 0 ? m_pRiff->ErrorText() : why;
+    return false;
+}
+
 bool CAudioWaveFile::Parse() {
     CRiffFile& riff = *m_pRiff;
     m_RiffChunk = RiffChunk{};
     m_RiffChunk.formType = kFourccWave;
     if (!riff.Seek(0) || !riff.Descend(m_RiffChunk, nullptr, kRiffFindRiff)) {
-        return false;
+        return Refuse("not a RIFF WAVE file");
     }
     const std::int64_t firstChunk = riff.Tell();
 
     RiffChunk fmt;
     fmt.id = kFourccFmt;
     if (!riff.Descend(fmt, &m_RiffChunk, kRiffFindChunk) || fmt.size > kMaxFormatBytes) {
-        return false;
+        return Refuse("no WAV format chunk");
     }
     std::vector<std::uint8_t> block(fmt.size + 16, 0);
     if (riff.Read(block.data(), fmt.size) != fmt.size) {
-        return false;
+        return Refuse("the WAV format chunk is cut short");
     }
     const WaveFormat format = WaveFormat::Parse(block.data(), fmt.size);
     if (format.channels == 0 || format.samplesPerSec == 0 || format.avgBytesPerSec == 0 ||
         format.blockAlign == 0) {
-        return false;  // nothing could be read or timed with such a block
+        return Refuse("invalid WAV format chunk");  // nothing could be read or timed with it
     }
     m_Format = format;
 
@@ -128,7 +143,7 @@ bool CAudioWaveFile::Parse() {
     m_DataChunk = RiffChunk{};
     m_DataChunk.id = kFourccData;
     if (!riff.Seek(firstChunk) || !riff.Descend(m_DataChunk, &m_RiffChunk, kRiffFindChunk)) {
-        return false;
+        return Refuse("no WAV data chunk");
     }
     m_DataOffset = m_DataChunk.dataOffset;
     m_DataEnd = m_DataOffset + m_DataChunk.size;  // the size is cut to what the file holds
@@ -165,11 +180,14 @@ void CAudioWaveFile::OpenStream() {
     m_Unreadable.clear();
     m_Converted = false;
     if (!Open(OPEN_PARSE) || !m_Format) {
-        m_Unreadable = "not a readable WAV file";
+        if (m_Unreadable.empty()) {
+            m_Unreadable = "not a readable WAV file";
+        }
         return;
     }
     m_Position = 0;
     m_Delivered = 0;
+    m_ReadFailed = false;
     m_ReadBlock = 4;
     m_SourceDone = false;
     m_ReadAt = m_DataOffset;
@@ -218,6 +236,10 @@ std::size_t CAudioWaveFile::ReadData(void* buffer, std::size_t count) {
     }
     const std::size_t n = m_pRiff->Read(buffer, want);
     m_ReadAt += static_cast<std::int64_t>(n);
+    if (n < want && m_pRiff->ErrorCode() != 0) {
+        m_ReadFailed = true;
+        m_Unreadable = "read error: " + m_pRiff->ErrorText();
+    }
     return n;
 }
 
@@ -234,13 +256,17 @@ int CAudioWaveFile::Read(std::size_t itemSize, std::size_t itemCount, void* buff
     const std::uint32_t avg = m_Format->avgBytesPerSec;
     auto* out = static_cast<std::uint8_t*>(buffer);
 
+    if (m_ReadFailed) {
+        return -1;
+    }
     if (!m_Converted) {
         if (!m_Unreadable.empty()) {
             return -1;  // no converter for this format
         }
         const std::size_t n = ReadData(out, want);
         m_Position += static_cast<std::int32_t>(static_cast<std::uint64_t>(n) * 1000 / avg);
-        return static_cast<int>(n);
+        // What came before a read error is delivered; the next call reports it.
+        return n == 0 && m_ReadFailed ? -1 : static_cast<int>(n);
     }
 
     std::size_t total = 0;
@@ -257,6 +283,9 @@ int CAudioWaveFile::Read(std::size_t itemSize, std::size_t itemCount, void* buff
                 continue;
             }
             const std::size_t n = ReadData(m_Source.data(), m_ReadBlock);
+            if (m_ReadFailed) {
+                break;
+            }
             m_Position += static_cast<std::int32_t>(static_cast<std::uint64_t>(n) * 1000 / avg);
             // A short read is the end of the audio: its bytes, and what the converter holds
             // back, are converted now.
@@ -271,8 +300,12 @@ int CAudioWaveFile::Read(std::size_t itemSize, std::size_t itemCount, void* buff
         m_Delivered += take;
         total += take;
     }
-    // Bytes copied before the end are delivered, not dropped.
-    return total > 0 ? static_cast<int>(total) : -1;
+    // Bytes copied before the end (or an error) are delivered, not dropped; after them the
+    // end gives 0 and a read error -1.
+    if (total > 0) {
+        return static_cast<int>(total);
+    }
+    return m_ReadFailed ? -1 : 0;
 }
 
 void CAudioWaveFile::Seek(std::int32_t milliseconds) {
@@ -287,11 +320,55 @@ void CAudioWaveFile::Seek(std::int32_t milliseconds) {
     m_ReadAt = offset;
     m_pRiff->Seek(offset);
     m_SourceDone = false;
-    m_Position = static_cast<std::int32_t>(
-        static_cast<std::uint64_t>(offset - m_DataOffset) / avg * 1000);
+    m_Position =
+        static_cast<std::int32_t>(static_cast<std::uint64_t>(offset - m_DataOffset) / avg * 1000);
 }
 
 void CAudioWaveFile::SaveTags() {
+    if (m_OwnOutput) {
+        WriteTagsInPlace();  // a file this object has just made (a conversion's output)
+        return;
+    }
+    // A user's file: the tags go into a complete copy beside it, which then takes its place in
+    // one step (its mode kept; a link is replaced, never written through).
+    m_pRiff->Close();
+    FreeConverter();
+    if (IsReadOnlyPath(m_FileName)) {
+        throw CFileException(CFileException::accessDenied, 0, m_FileName,
+                             "cannot save the tags: the file is read-only");
+    }
+    CAtomicFile copy(m_FileName);
+    FileOpError error;
+    std::error_code ec;
+    if (!copy.Create(error) ||
+        !std::filesystem::copy_file(m_FileName, copy.TempPath(),
+                                    std::filesystem::copy_options::overwrite_existing, ec)) {
+        const bool full = error.diskFull || ec == std::errc::no_space_on_device;
+        throw CFileException(full ? CFileException::diskFull : CFileException::genericException,
+                             ec ? ec.value() : error.code, m_FileName,
+                             "cannot save the tags: " + (ec ? ec.message() : error.text));
+    }
+    const std::string original = m_FileName;
+    {
+        m_FileName = copy.TempPath();
+        CScopeGuard restoreName([this, &original] { m_FileName = original; });
+        try {
+            WriteTagsInPlace();
+        } catch (const CFileException& e) {
+            const std::string what = e.what();
+            const std::string prefix = copy.TempPath() + ": ";
+            throw CFileException(e.m_cause, e.m_lOsError, original,
+                                 what.rfind(prefix, 0) == 0 ? what.substr(prefix.size()) : what);
+        }
+    }
+    if (!copy.Commit(error)) {
+        throw CFileException(
+            error.diskFull ? CFileException::diskFull : CFileException::genericException,
+            error.code, m_FileName, "cannot save the tags: " + error.text);
+    }
+}
+
+void CAudioWaveFile::WriteTagsInPlace() {
     CRiffFile& riff = *m_pRiff;
     riff.Close();
     FreeConverter();
@@ -329,9 +406,9 @@ void CAudioWaveFile::SaveTags() {
                 const std::string text = riff.ErrorText();
                 const bool full = riff.DiskFull();
                 riff.Close();
-                throw CFileException(full ? CFileException::diskFull
-                                          : CFileException::genericException,
-                                     code, m_FileName, "cannot write the tags: " + text);
+                throw CFileException(
+                    full ? CFileException::diskFull : CFileException::genericException, code,
+                    m_FileName, "cannot write the tags: " + text);
             }
         }
     } else {
@@ -351,21 +428,19 @@ void CAudioWaveFile::SaveTags() {
         }
         const std::int64_t newSize = oldSize + static_cast<std::int64_t>(tail.size());
         std::uint8_t riffLength[4];
-        PutLE32(riffLength, static_cast<std::uint32_t>(
-                                std::min<std::int64_t>(newSize - 8, 0xFFFFFFFFLL)));
+        PutLE32(riffLength,
+                static_cast<std::uint32_t>(std::min<std::int64_t>(newSize - 8, 0xFFFFFFFFLL)));
         const bool ok = newSize - 8 <= 0xFFFFFFFFLL && riff.Seek(oldSize) &&
                         riff.Write(tail.data(), tail.size()) && riff.Flush() &&
-                        riff.Seek(wave.dataOffset - 4) && riff.Write(riffLength, 4) &&
-                        riff.Flush();
+                        riff.Seek(wave.dataOffset - 4) && riff.Write(riffLength, 4) && riff.Flush();
         if (!ok) {
             const int code = riff.ErrorCode();
-            const std::string text = newSize - 8 > 0xFFFFFFFFLL ? "file too large for WAV"
-                                                                : riff.ErrorText();
+            const std::string text =
+                newSize - 8 > 0xFFFFFFFFLL ? "file too large for WAV" : riff.ErrorText();
             const bool full = riff.DiskFull();
             riff.Truncate(oldSize);
             riff.Close();
-            throw CFileException(full ? CFileException::diskFull
-                                      : CFileException::genericException,
+            throw CFileException(full ? CFileException::diskFull : CFileException::genericException,
                                  code, m_FileName, "cannot write the tags: " + text);
         }
     }
@@ -378,9 +453,9 @@ void CAudioWaveFile::SaveTags() {
 [[noreturn]] void CAudioWaveFile::ThrowWriteError(const std::string& what) {
     const int code = m_pRiff->ErrorCode();
     const std::string text = code != 0 ? m_pRiff->ErrorText() : std::string("write failed");
-    const CFileException::Cause cause =
-        code == 0 || m_pRiff->DiskFull() ? CFileException::diskFull
-                                         : CFileException::genericException;
+    const CFileException::Cause cause = code == 0 || m_pRiff->DiskFull()
+                                            ? CFileException::diskFull
+                                            : CFileException::genericException;
     throw CFileException(cause, code != 0 ? code : 1, m_FileName, what + ": " + text);
 }
 
@@ -390,6 +465,7 @@ void CAudioWaveFile::CreateOutput(const std::string& fileName, const WaveFormat&
     m_FileName = MakeValidFileName(fileName, true);
     m_Changed = true;
     m_Valid = false;
+    m_OwnOutput = true;
     m_Format = format;
     m_Format->extraSize = static_cast<std::uint16_t>(m_Format->extra.size());
     m_Writing = true;

@@ -33,7 +33,13 @@ public:
     void CloseStream() override;
     void OpenStream() override;
     // Throws CFileException when the tags cannot be written; the audio is never touched.
+    // Saves title, artist and album. A file this object created is written in place; any
+    // other file is replaced by a complete copy with the new tags (see CAtomicFile).
     void SaveTags() override;
+    void SetFileName(const std::string& fileName) override {
+        m_OwnOutput = false;
+        CAudioFile::SetFileName(fileName);
+    }
     bool IsValid() override;
     void Seek(std::int32_t milliseconds) override;
     bool HasFormat() const override { return m_Format.has_value(); }
@@ -46,8 +52,9 @@ public:
         return m_Converted ? 44100 : GetSampleRate();
     }
     std::int16_t GetDeliveredChannels() override { return m_Converted ? 2 : GetChannels(); }
-    // Why Read gives nothing after OpenStream ("" when it can read).
-    const std::string& UnreadableReason() const { return m_Unreadable; }
+    // Why the file cannot be opened or read ("" when it can): the system's reason, a header
+    // that is not a readable WAV header, an unsupported format, or a read error.
+    std::string UnreadableReason() const override { return m_Unreadable; }
     const std::optional<WaveFormat>& GetFormat() const { return m_Format; }
 
     // Write side. Each throws CFileException on failure.
@@ -57,10 +64,13 @@ public:
 
 private:
     bool Parse();
+    bool Refuse(const std::string& why);
     std::size_t ReadData(void* buffer, std::size_t count);
     void WriteThroughWindow(const std::uint8_t* bytes, std::size_t count);
     void FreeConverter();
     [[noreturn]] void ThrowWriteError(const std::string& what);
+    // Writes the three text chunks into the file named m_FileName, in place.
+    void WriteTagsInPlace();
 
     std::unique_ptr<CRiffFile> m_pRiff;
     RiffChunk m_RiffChunk;
@@ -85,6 +95,8 @@ private:
     bool m_SourceDone = false;
     bool m_Converted = false;
     bool m_Writing = false;
+    bool m_ReadFailed = false;  // the file gave a read error: Read reports -1 until reopened
+    bool m_OwnOutput = false;   // this object created the file (CreateOutput): tags go in place
     std::string m_Unreadable;
 };
 

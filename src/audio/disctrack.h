@@ -18,8 +18,10 @@ public:
     virtual void SetFile(const std::string& path) = 0;
     virtual void OpenStream() = 0;
     virtual void CloseStream() = 0;
+    // Bytes delivered, 0 at the end, -1 on an error (UnreadableReason says why).
     virtual int Read(std::size_t itemSize, std::size_t itemCount, void* buffer,
                      std::size_t bufferSize) = 0;
+    virtual std::string UnreadableReason() const { return {}; }
 };
 
 class CDiscAudioTrack : public IDiscTrack {
@@ -32,6 +34,9 @@ public:
     void CloseStream() override;
     int Read(std::size_t itemSize, std::size_t itemCount, void* buffer,
              std::size_t bufferSize) override;
+    std::string UnreadableReason() const override {
+        return m_pFile ? m_pFile->UnreadableReason() : "no file";
+    }
 
     CAudioFile* GetFile() const { return m_pFile.get(); }
 

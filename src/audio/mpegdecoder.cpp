@@ -3,13 +3,18 @@
 #include <mpg123.h>
 
 #include <algorithm>
-#include <filesystem>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <mutex>
+#include <numeric>
 #include <vector>
 
-#include "platform/bytereader.h"
 #include "audio/mpegheader.h"
+#include "audio/wavecodec/sincresampler.h"
 #include "platform/binaryfile.h"
+#include "platform/bytereader.h"
+#include "platform/file.h"
 
 namespace sonvara {
 
@@ -33,41 +38,30 @@ bool SameStream(const MP3FrameHeader& a, const MP3FrameHeader& b) {
 
 bool TrailerAt(const std::vector<unsigned char>& d, std::size_t at) {
     auto is = [&](const char* text, std::size_t n) {
-        return at + n <= d.size() && std::equal(text, text + n, d.begin() + static_cast<std::ptrdiff_t>(at));
+        return at + n <= d.size() &&
+               std::equal(text, text + n, d.begin() + static_cast<std::ptrdiff_t>(at));
     };
     return is("TAG", 3) || is("APETAGEX", 8) || is("LYRICSBEGIN", 11);
 }
 
 }  // namespace
 
-bool FindMpegFrameRun(const std::string& path) {
-    CBinaryFile file;
-    if (!file.OpenRead(path)) {
-        return false;
-    }
-    unsigned char head[10] = {};
-    std::size_t start = 0;
-    if (file.Read(head, 10) == 10 && head[0] == 'I' && head[1] == 'D' && head[2] == '3') {
-        start = 10 + ((head[6] & 0x7Fu) << 21 | (head[7] & 0x7Fu) << 14 |
-                      (head[8] & 0x7Fu) << 7 | (head[9] & 0x7Fu));
-        if ((head[5] & 0x10) != 0) {
-            start += 10;  // footer
-        }
-    }
-    std::vector<unsigned char> d(kSearchWindow + 16 * 1024);
-    file.Seek(static_cast<std::int64_t>(start));
-    d.resize(file.Read(d.data(), d.size()));
-    const bool wholeFile = static_cast<std::int64_t>(start + d.size()) >= file.Size();
+namespace {
+
+// Whether d holds a run of consistent frames starting before searchEnd; with shortStream, a
+// few frames that run exactly to the end of d (the end of the file) or to a trailing tag count
+// too.
+bool FrameRunIn(const std::vector<unsigned char>& d, std::size_t searchEnd, bool shortStream) {
     auto headerAt = [&](std::size_t at, MP3FrameHeader& h) {
         if (at + 4 > d.size()) {
             return false;
         }
         h = MP3FrameHeader{};
-        const std::uint32_t word = static_cast<std::uint32_t>(d[at]) << 24 | d[at + 1] << 16 |
-                                   d[at + 2] << 8 | d[at + 3];
+        const std::uint32_t word =
+            static_cast<std::uint32_t>(d[at]) << 24 | d[at + 1] << 16 | d[at + 2] << 8 | d[at + 3];
         return DecodeMpegHeader(word, h) && h.frameLength > 0;
     };
-    const std::size_t searchEnd = std::min(d.size(), kSearchWindow);
+    searchEnd = std::min(searchEnd, d.size());
     for (std::size_t at = 0; at + 4 <= searchEnd; ++at) {
         if (d[at] != 0xFF) {
             continue;
@@ -87,11 +81,53 @@ bool FindMpegFrameRun(const std::string& path) {
             return true;
         }
         // A short file: its few frames run exactly to the end or to a trailing tag.
-        if (wholeFile && (next == d.size() || TrailerAt(d, next))) {
+        if (shortStream && (next == d.size() || TrailerAt(d, next))) {
             return true;
         }
     }
     return false;
+}
+
+// Whether a run of consistent frames starts anywhere at or after offset.
+bool FrameRunAfter(const std::string& path, std::int64_t offset) {
+    CBinaryFile file;
+    if (offset < 0 || !file.OpenRead(path)) {
+        return false;
+    }
+    std::vector<unsigned char> d;
+    for (std::int64_t at = offset; at < file.Size();
+         at += static_cast<std::int64_t>(kSearchWindow)) {
+        d.resize(kSearchWindow + 16 * 1024);
+        file.Seek(at);
+        d.resize(file.Read(d.data(), d.size()));
+        if (FrameRunIn(d, kSearchWindow, false)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+bool FindMpegFrameRun(const std::string& path) {
+    CBinaryFile file;
+    if (!file.OpenRead(path)) {
+        return false;
+    }
+    unsigned char head[10] = {};
+    std::size_t start = 0;
+    if (file.Read(head, 10) == 10 && head[0] == 'I' && head[1] == 'D' && head[2] == '3') {
+        start = 10 + ((head[6] & 0x7Fu) << 21 | (head[7] & 0x7Fu) << 14 | (head[8] & 0x7Fu) << 7 |
+                      (head[9] & 0x7Fu));
+        if ((head[5] & 0x10) != 0) {
+            start += 10;  // footer
+        }
+    }
+    std::vector<unsigned char> d(kSearchWindow + 16 * 1024);
+    file.Seek(static_cast<std::int64_t>(start));
+    d.resize(file.Read(d.data(), d.size()));
+    const bool wholeFile = static_cast<std::int64_t>(start + d.size()) >= file.Size();
+    return FrameRunIn(d, kSearchWindow, wholeFile);
 }
 
 namespace {
@@ -118,17 +154,35 @@ std::int64_t StreamStart(CBinaryFile& file) {
     return start;
 }
 
-struct StreamCount {
-    std::int64_t frames = 0;    // audio frames (a Xing/Info frame not counted)
-    std::int64_t samples = 0;   // their samples per channel
-    std::int64_t xingFrames = -1;  // the frame count a Xing/Info header states
-    int encoderDelay = -1;      // from a LAME tag: samples the encoder put in front
-    int encoderPadding = -1;    // and after
+// Consecutive frames of one rate and frame size.
+struct StreamPart {
+    std::int64_t firstFrame = 0;  // index of its first audio frame in the stream
+    std::int64_t frames = 0;
+    long rate = 0;
+    int samplesPerFrame = 0;
 };
 
+struct StreamCount {
+    std::int64_t frames = 0;       // audio frames (a Xing/Info frame not counted)
+    std::int64_t samples = 0;      // their samples per channel
+    std::int64_t xingFrames = -1;  // the frame count a Xing/Info header states
+    int encoderDelay = -1;         // from a LAME tag: samples the encoder put in front
+    int encoderPadding = -1;       // and after
+    long firstRate = 0;            // of the first frame, Xing/Info included
+    bool twoChannels = false;      // some audio frame has two channels
+    std::vector<StreamPart> parts;
+};
+
+// The frame's length as a decoder meets it: bytes after its four header bytes.
+std::int64_t BodyLength(const MP3FrameHeader& h) {
+    return h.frameLength - 4;
+}
+
 // Counts the frames of the stream the way a decoder meets them: from frame to frame, and
-// past damage to the next frame of the same stream. Bodies are skipped, not read, so this
-// costs a small fraction of a decode.
+// past damage to the next frame of the same stream. A frame of another version, layer or
+// rate starts a new part of the stream when the frame after it agrees with it (joined
+// encodings); on its own it is taken for damage. Bodies are skipped, not read, so this costs
+// a small fraction of a decode.
 StreamCount CountFrames(const std::string& path) {
     StreamCount count;
     CByteReader in;
@@ -143,13 +197,52 @@ StreamCount CountFrames(const std::string& path) {
         }
     }
     in.SeekForward(start);
-    MP3FrameHeader first;
-    bool haveFirst = false;
+    // Bytes read ahead to look at the next header, handed back to the walk.
+    std::vector<unsigned char> back;
+    std::size_t backAt = 0;
+    auto nextByte = [&]() -> int {
+        if (backAt < back.size()) {
+            return back[backAt++];
+        }
+        return in.ReadByte();
+    };
+    auto readBlock = [&](unsigned char* out, std::size_t n) {
+        const std::size_t fromBack = std::min(n, back.size() - backAt);
+        std::copy_n(back.begin() + static_cast<std::ptrdiff_t>(backAt), fromBack, out);
+        backAt += fromBack;
+        return fromBack + in.ReadBlock(out + fromBack, n - fromBack);
+    };
+    auto skip = [&](std::int64_t n) {
+        const auto fromBack = static_cast<std::size_t>(
+            std::min<std::int64_t>(n, static_cast<std::int64_t>(back.size() - backAt)));
+        backAt += fromBack;
+        in.SeekForward(n - static_cast<std::int64_t>(fromBack));
+    };
+    auto giveBack = [&](const unsigned char* bytes, std::size_t n) {
+        std::vector<unsigned char> rest(bytes, bytes + n);
+        rest.insert(rest.end(), back.begin() + static_cast<std::ptrdiff_t>(backAt), back.end());
+        back = std::move(rest);
+        backAt = 0;
+    };
+    auto countFrame = [&](const MP3FrameHeader& h) {
+        const int spf = SamplesPerFrame(h);
+        if (count.parts.empty() || count.parts.back().rate != h.sampleRate ||
+            count.parts.back().samplesPerFrame != spf) {
+            count.parts.push_back({count.frames, 0, h.sampleRate, spf});
+        }
+        ++count.parts.back().frames;
+        ++count.frames;
+        count.samples += spf;
+        count.twoChannels = count.twoChannels || !h.singleChannel;
+    };
+    MP3FrameHeader current;
+    bool haveCurrent = false;
     std::uint32_t word = 0;
     int have = 0;  // bytes of the word that are real
     bool firstFrame = true;
+    std::vector<unsigned char> frame;
     for (;;) {
-        const int b = in.ReadByte();
+        const int b = nextByte();
         if (b < 0) {
             break;
         }
@@ -159,39 +252,63 @@ StreamCount CountFrames(const std::string& path) {
             continue;
         }
         MP3FrameHeader h;
-        if (!DecodeMpegHeader(word, h) || h.frameLength <= 0 ||
-            (haveFirst && !SameStream(first, h))) {
+        if (!DecodeMpegHeader(word, h) || h.frameLength <= 0) {
             continue;
         }
-        if (!haveFirst) {
-            first = h;
-            haveFirst = true;
+        if (!haveCurrent || !SameStream(current, h)) {
+            // The first frame, and a frame that starts a new part, count only when the next
+            // header agrees with them (or the file ends right after them); otherwise they are
+            // taken for damage and the walk goes on from the byte after this sync.
+            frame.resize(static_cast<std::size_t>(BodyLength(h)) + 4);
+            const std::size_t got = readBlock(frame.data(), frame.size());
+            const std::size_t at = frame.size() - 4;
+            MP3FrameHeader after;
+            const bool agrees =
+                got == at ||
+                (got == frame.size() &&
+                 (TrailerAt(frame, at) ||
+                  (DecodeMpegHeader(static_cast<std::uint32_t>(frame[at]) << 24 |
+                                        frame[at + 1] << 16 | frame[at + 2] << 8 | frame[at + 3],
+                                    after) &&
+                   after.frameLength > 0 && SameStream(h, after))));
+            giveBack(frame.data(), got);  // the walk reads them again, as body or as search
+            if (!agrees) {
+                continue;
+            }
+            if (!haveCurrent) {
+                haveCurrent = true;
+                count.firstRate = h.sampleRate;
+            }
+            current = h;
         }
-        const std::int64_t body = h.frameLength - 4;
+        const std::int64_t body = BodyLength(h);
         if (firstFrame && h.layer3) {
             firstFrame = false;
             // A Xing/Info frame carries no audio: read its body to find the counts in it.
-            std::vector<unsigned char> frame(static_cast<std::size_t>(body));
-            const std::size_t got = in.ReadBlock(frame.data(), frame.size());
-            const std::size_t side = (h.mpeg1 ? (h.singleChannel ? 17 : 32) : (h.singleChannel ? 9 : 17)) +
-                                     (h.crcProtected ? 2 : 0);
+            frame.resize(static_cast<std::size_t>(body));
+            const std::size_t got = readBlock(frame.data(), frame.size());
+            const std::size_t side =
+                (h.mpeg1 ? (h.singleChannel ? 17 : 32) : (h.singleChannel ? 9 : 17)) +
+                (h.crcProtected ? 2 : 0);
             if (got == frame.size() && side + 8 <= got &&
                 (std::equal(frame.begin() + side, frame.begin() + side + 4, "Xing") ||
                  std::equal(frame.begin() + side, frame.begin() + side + 4, "Info"))) {
                 std::size_t at = side + 4;
-                const std::uint32_t flags = static_cast<std::uint32_t>(frame[at]) << 24 | frame[at + 1] << 16 |
-                                            frame[at + 2] << 8 | frame[at + 3];
+                const std::uint32_t flags = static_cast<std::uint32_t>(frame[at]) << 24 |
+                                            frame[at + 1] << 16 | frame[at + 2] << 8 |
+                                            frame[at + 3];
                 at += 4;
                 if ((flags & 1) != 0 && at + 4 <= got) {
-                    count.xingFrames = static_cast<std::int64_t>(frame[at]) << 24 | frame[at + 1] << 16 |
-                                       frame[at + 2] << 8 | frame[at + 3];
+                    count.xingFrames = static_cast<std::int64_t>(frame[at]) << 24 |
+                                       frame[at + 1] << 16 | frame[at + 2] << 8 | frame[at + 3];
                     at += 4;
                 }
                 at += (flags & 2) != 0 ? 4 : 0;
                 at += (flags & 4) != 0 ? 100 : 0;
                 at += (flags & 8) != 0 ? 4 : 0;
                 // The LAME tag: encoder delay and padding, 12 bits each, 21 bytes in.
-                if (at + 24 <= got && std::equal(frame.begin() + at, frame.begin() + at + 4, "LAME")) {
+                if (at + 24 <= got &&
+                    std::equal(frame.begin() + at, frame.begin() + at + 4, "LAME")) {
                     const std::size_t d = at + 21;
                     count.encoderDelay = frame[d] << 4 | frame[d + 1] >> 4;
                     count.encoderPadding = (frame[d + 1] & 0x0F) << 8 | frame[d + 2];
@@ -201,30 +318,122 @@ StreamCount CountFrames(const std::string& path) {
                 continue;  // not an audio frame
             }
             if (got < frame.size()) {
-                ++count.frames;
-                count.samples += SamplesPerFrame(h);
+                countFrame(h);
                 break;
             }
         } else {
             firstFrame = false;
-            in.SeekForward(body);
+            skip(body);
         }
-        ++count.frames;
-        count.samples += SamplesPerFrame(h);
+        countFrame(h);
         word = 0;
         have = 0;
     }
     return count;
 }
 
+// Samples the library leaves out at the start of a stream whose LAME tag states the encoder
+// delay (gapless decoding): the delay and the decoder's own delay of 529 samples.
+std::int64_t GaplessTrim(const StreamCount& count) {
+    return count.encoderDelay >= 0 ? count.encoderDelay + 529 : 0;
+}
+
+// The library reads the file through the platform's file, so that a failing read is told
+// from the end of the file (the library ends the stream alike on both).
+struct FileReader {
+    static constexpr std::size_t kBufferSize = 64 * 1024;
+
+    CFile file;
+    std::int64_t position = 0;
+    std::int64_t size = 0;
+    bool failed = false;
+    std::string error;
+    // The library reads single bytes while it looks for the next frame: those come from here.
+    std::vector<unsigned char> buffer;
+    std::int64_t bufferStart = 0;
+
+    std::size_t ReadAt(void* out, std::size_t count) {
+        const std::size_t n = file.ReadAt(position, out, count);
+        if (n < count && file.ErrorCode() != 0) {
+            failed = true;
+            error = file.ErrorText();
+        }
+        return n;
+    }
+    static mpg123_ssize_t Read(void* handle, void* out, std::size_t count) {
+        auto* r = static_cast<FileReader*>(handle);
+        std::size_t n = 0;
+        const std::int64_t inBuffer = r->position - r->bufferStart;
+        if (inBuffer >= 0 && inBuffer < static_cast<std::int64_t>(r->buffer.size())) {
+            n = std::min(count, r->buffer.size() - static_cast<std::size_t>(inBuffer));
+            std::memcpy(out, r->buffer.data() + inBuffer, n);
+        } else if (count >= kBufferSize) {
+            n = r->ReadAt(out, count);
+        } else {
+            r->buffer.resize(kBufferSize);
+            r->bufferStart = r->position;
+            r->buffer.resize(r->ReadAt(r->buffer.data(), kBufferSize));
+            n = std::min(count, r->buffer.size());
+            std::memcpy(out, r->buffer.data(), n);
+        }
+        if (n == 0 && r->failed) {
+            return -1;
+        }
+        r->position += static_cast<std::int64_t>(n);
+        return static_cast<mpg123_ssize_t>(n);
+    }
+    static off_t Seek(void* handle, off_t offset, int whence) {
+        auto* r = static_cast<FileReader*>(handle);
+        std::int64_t to = offset;
+        if (whence == SEEK_CUR) {
+            to += r->position;
+        } else if (whence == SEEK_END) {
+            to += r->size;
+        }
+        if (to < 0) {
+            return -1;
+        }
+        r->position = to;
+        return static_cast<off_t>(to);
+    }
+};
+
 }  // namespace
 
 struct CMpegDecoder::Handle {
+    struct Part {
+        StreamPart frames;
+        double outStart = 0.0;     // output frame at which its first frame starts
+        double outPerFrame = 0.0;  // output frames one of its frames gives
+    };
+
+    std::unique_ptr<FileReader> reader;  // outlives the library handle that reads through it
     mpg123_handle* mh = nullptr;
-    ~Handle() {
+    long outRate = 0;
+    int channels = 0;
+    // One rate and frame size throughout: the library's own sample seek is exact.
+    bool uniform = true;
+    std::vector<Part> parts;
+
+    long nativeRate = 0;                        // the rate the library decodes at now
+    std::unique_ptr<CSincResampler> resampler;  // when that is not the output rate
+    std::vector<std::int16_t> native;           // one block as the library gives it
+    std::vector<std::int16_t> converted;        // that block at the output rate
+    std::vector<unsigned char> pending;         // output not yet handed out
+    std::size_t pendingAt = 0;
+    std::int64_t outFrames = 0;  // output frames handed out since the start
+    std::int64_t skip = 0;       // output frames still to drop after a seek
+    bool ended = false;
+    bool failed = false;
+
+    std::size_t FrameBytes() const { return static_cast<std::size_t>(channels) * 2; }
+
+    ~Handle() { Close(); }
+    void Close() {
         if (mh != nullptr) {
             mpg123_close(mh);
             mpg123_delete(mh);
+            mh = nullptr;
         }
     }
 };
@@ -236,26 +445,38 @@ CMpegDecoder::~CMpegDecoder() = default;
 
 namespace {
 
-// A library handle on the file with 16-bit output at the stream's own rate and channels, or
-// null when the library finds no format.
-mpg123_handle* OpenHandle(const std::string& path, long& rate) {
+// A library handle on the file with 16-bit output in the given channel count at the rate of
+// each frame, or null when the library finds no format. Damage is passed over as far as a
+// stream can start after an ID3 tag, so that the decoder reaches the frames the length scan
+// counted.
+mpg123_handle* OpenHandle(const std::string& path, int channels, long& rate,
+                          std::unique_ptr<FileReader>& reader) {
+    reader = std::make_unique<FileReader>();
+    if (!reader->file.Open(path, CFile::Mode::kRead)) {
+        return nullptr;
+    }
+    reader->size = reader->file.Size();
     int err = MPG123_OK;
     mpg123_handle* mh = mpg123_new(nullptr, &err);
     if (mh == nullptr) {
         return nullptr;
     }
     mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+    mpg123_param(mh, MPG123_RESYNC_LIMIT, static_cast<long>(kSearchWindow), 0.0);
     mpg123_format_none(mh);
     const long* rates = nullptr;
     std::size_t count = 0;
     mpg123_rates(&rates, &count);
     for (std::size_t i = 0; i < count; ++i) {
-        mpg123_format(mh, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
+        mpg123_format(mh, rates[i], channels == 2 ? MPG123_STEREO : MPG123_MONO,
+                      MPG123_ENC_SIGNED_16);
     }
-    int channels = 0;
+    int got = 0;
     int encoding = 0;
-    if (mpg123_open(mh, path.c_str()) != MPG123_OK ||
-        mpg123_getformat(mh, &rate, &channels, &encoding) != MPG123_OK || rate <= 0) {
+    if (mpg123_replace_reader_handle(mh, &FileReader::Read, &FileReader::Seek, nullptr) !=
+            MPG123_OK ||
+        mpg123_open_handle(mh, reader.get()) != MPG123_OK ||
+        mpg123_getformat(mh, &rate, &got, &encoding) != MPG123_OK || rate <= 0) {
         mpg123_close(mh);
         mpg123_delete(mh);
         return nullptr;
@@ -265,98 +486,311 @@ mpg123_handle* OpenHandle(const std::string& path, long& rate) {
 
 }  // namespace
 
-std::unique_ptr<CMpegDecoder> CMpegDecoder::Create(const std::string& path) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec) || !FindMpegFrameRun(path)) {
+std::unique_ptr<CMpegDecoder> CMpegDecoder::Create(const std::string& path, std::string* why) {
+    auto refuse = [why](const std::string& reason) {
+        if (why != nullptr) {
+            *why = reason;
+        }
         return nullptr;
+    };
+    {
+        CBinaryFile probe;
+        if (!probe.OpenRead(path)) {
+            return refuse(probe.ErrorText());
+        }
+    }
+    if (!FindMpegFrameRun(path)) {
+        return refuse("not MPEG audio");
     }
     InitLibrary();
-    long rate = 0;
-    auto handle = std::make_unique<Handle>();
-    handle->mh = OpenHandle(path, rate);
-    if (handle->mh == nullptr) {
-        return nullptr;
-    }
-    // The length is counted frame by frame, so that it is exact for a VBR file without a
-    // header and for a cut file whose header claims the full length. Where the file's own
-    // Xing/Info count agrees with the frames there, the library's length stands (it knows the
-    // encoder's delay and padding); otherwise the counted samples, less what the library trims
-    // at the start of a gapless stream. (The library's own scan gives the same figures but
-    // costs a tenth of a decode, and a scanned handle decodes a few samples differently.)
     const StreamCount counted = CountFrames(path);
-    std::int64_t samples = counted.samples;
-    if (counted.xingFrames >= 0 && counted.xingFrames == counted.frames) {
-        const off_t stated = mpg123_length(handle->mh);
-        if (stated > 0) {
-            samples = stated;
+    auto handle = std::make_unique<Handle>();
+    handle->channels = counted.twoChannels ? 2 : 1;
+    long rate = 0;
+    handle->mh = OpenHandle(path, handle->channels, rate, handle->reader);
+    if (handle->mh == nullptr) {
+        return refuse("not MPEG audio");
+    }
+    handle->outRate = counted.firstRate > 0 ? counted.firstRate : rate;
+    handle->native.resize(8192);
+    // Where each frame's output lies. Gapless decoding (a LAME tag) leaves out the encoder's
+    // delay at the start and its padding where the Xing/Info count says the first encoding
+    // ends, even when more frames follow (joined encodings); from there on the output is
+    // earlier by the padding.
+    const std::int64_t cutAt =
+        counted.encoderDelay >= 0 && counted.xingFrames > 0 && counted.xingFrames <= counted.frames
+            ? counted.xingFrames
+            : -1;
+    const double cut = std::max(0, counted.encoderPadding - 529);
+    double at = -static_cast<double>(GaplessTrim(counted));
+    const double outRate = static_cast<double>(handle->outRate);
+    double lastScale = 0.0;  // output frames per native frame of the piece before
+    for (const StreamPart& part : counted.parts) {
+        std::vector<StreamPart> pieces = {part};
+        if (cutAt > part.firstFrame && cutAt < part.firstFrame + part.frames) {
+            pieces = {part, part};
+            pieces[0].frames = cutAt - part.firstFrame;
+            pieces[1].firstFrame = cutAt;
+            pieces[1].frames = part.frames - pieces[0].frames;
         }
-    } else if (counted.encoderDelay >= 0) {
-        samples = std::max<std::int64_t>(0, samples - counted.encoderDelay - 529);
+        for (const StreamPart& piece : pieces) {
+            if (piece.firstFrame == cutAt) {
+                at -= cut * lastScale;
+            }
+            Handle::Part p;
+            p.frames = piece;
+            p.outStart = at;
+            p.outPerFrame = static_cast<double>(piece.samplesPerFrame) * outRate / piece.rate;
+            at += p.outPerFrame * static_cast<double>(piece.frames);
+            lastScale = outRate / piece.rate;
+            handle->parts.push_back(p);
+        }
+    }
+    if (cutAt == counted.frames) {
+        at -= cut * lastScale;
+    }
+    // The library's own sample seek is exact where sample positions run straight through.
+    handle->uniform = counted.parts.size() <= 1 && (cutAt < 0 || cutAt == counted.frames);
+    double outSamples = std::max(0.0, at);
+    if (counted.xingFrames >= 0 && counted.xingFrames == counted.frames) {
+        // The file's own count agrees with the frames there: the library's length stands.
+        // (The frames are counted rather than taken from the library's scan, so that the
+        // length is exact for a VBR file without a header and for a cut file whose header
+        // claims the full length; that scan also costs a tenth of a decode, and a scanned
+        // handle decodes a few samples differently.)
+        const off_t stated = mpg123_length(handle->mh);
+        if (stated > 0 && handle->uniform) {
+            outSamples = static_cast<double>(stated);
+        }
     }
     std::unique_ptr<CMpegDecoder> decoder(new CMpegDecoder(std::move(handle), path));
-    decoder->m_Duration = samples > 0 ? static_cast<double>(samples) * 1000.0 / rate : 0.0;
+    decoder->m_Info.sampleRate = static_cast<std::uint32_t>(decoder->m_Handle->outRate);
+    decoder->m_Info.twoChannels = decoder->m_Handle->channels == 2;
+    decoder->m_Duration = outSamples * 1000.0 / static_cast<double>(decoder->m_Handle->outRate);
+    decoder->Reset(rate);
     return decoder;
 }
 
+void CMpegDecoder::Reset(long nativeRate) {
+    Handle& h = *m_Handle;
+    h.pending.clear();
+    h.pendingAt = 0;
+    h.skip = 0;
+    h.ended = false;
+    h.failed = false;
+    m_Error.clear();
+    h.nativeRate = nativeRate;
+    h.resampler.reset();
+    if (nativeRate != h.outRate) {
+        h.resampler = std::make_unique<CSincResampler>();
+        h.resampler->Init(static_cast<std::uint32_t>(nativeRate),
+                          static_cast<std::uint32_t>(h.outRate), h.channels);
+    }
+}
+
+// Queues output frames, first dropping those a seek asked to skip.
+void CMpegDecoder::Push(const void* data, std::size_t frames) {
+    Handle& h = *m_Handle;
+    const auto drop =
+        static_cast<std::size_t>(std::min<std::int64_t>(h.skip, static_cast<std::int64_t>(frames)));
+    h.skip -= static_cast<std::int64_t>(drop);
+    const auto* bytes = static_cast<const unsigned char*>(data) + drop * h.FrameBytes();
+    h.pending.insert(h.pending.end(), bytes, bytes + (frames - drop) * h.FrameBytes());
+}
+
+// The library moved to another rate: what the resampler holds of the old part comes out,
+// and the new part is converted when its rate is not the output rate.
+void CMpegDecoder::FollowFormat() {
+    Handle& h = *m_Handle;
+    long rate = 0;
+    int channels = 0;
+    int encoding = 0;
+    if (mpg123_getformat(h.mh, &rate, &channels, &encoding) != MPG123_OK || rate <= 0 ||
+        rate == h.nativeRate) {
+        return;
+    }
+    if (h.resampler) {
+        h.converted.clear();
+        h.resampler->Flush(h.converted);
+        Push(h.converted.data(), h.converted.size() / static_cast<std::size_t>(h.channels));
+    }
+    const std::vector<unsigned char> keep = std::move(h.pending);
+    const std::size_t keepAt = h.pendingAt;
+    const std::int64_t skip = h.skip;
+    Reset(rate);
+    h.pending = keep;
+    h.pendingAt = keepAt;
+    h.skip = skip;
+}
+
+void CMpegDecoder::EndOfStream() {
+    Handle& h = *m_Handle;
+    if (h.resampler) {
+        h.converted.clear();
+        h.resampler->Flush(h.converted);
+        Push(h.converted.data(), h.converted.size() / static_cast<std::size_t>(h.channels));
+        h.resampler.reset();
+    }
+    h.ended = true;
+}
+
 int CMpegDecoder::Decode(void* buffer, std::size_t size) {
-    mpg123_handle* mh = m_Handle->mh;
+    Handle& h = *m_Handle;
+    const std::size_t frameBytes = h.FrameBytes();
+    const std::size_t room = std::min<std::size_t>(size, 0x7FFFFFFF) / frameBytes * frameBytes;
+    if (room == 0) {
+        return 0;
+    }
+    int idle = 0;
     for (;;) {
+        if (h.pendingAt < h.pending.size()) {
+            const std::size_t n = std::min(room, h.pending.size() - h.pendingAt);
+            std::memcpy(buffer, h.pending.data() + h.pendingAt, n);
+            h.pendingAt += n;
+            h.outFrames += static_cast<std::int64_t>(n / frameBytes);
+            return static_cast<int>(n);
+        }
+        h.pending.clear();
+        h.pendingAt = 0;
+        if (h.failed) {
+            return -1;
+        }
+        if (h.ended) {
+            return 0;
+        }
         std::size_t done = 0;
-        const int rc = mpg123_read(mh, static_cast<unsigned char*>(buffer), size, &done);
-        if (done > 0) {
-            return static_cast<int>(done);
+        const int rc = mpg123_read(h.mh, reinterpret_cast<unsigned char*>(h.native.data()),
+                                   h.native.size() * sizeof(std::int16_t), &done);
+        // Bytes that come with a format change are still in the old format.
+        const std::size_t frames = done / frameBytes;
+        if (frames > 0) {
+            if (h.resampler) {
+                h.converted.clear();
+                h.resampler->Process(h.native.data(), frames, h.converted);
+                Push(h.converted.data(), h.converted.size() / static_cast<std::size_t>(h.channels));
+            } else {
+                Push(h.native.data(), frames);
+            }
+        }
+        if (rc == MPG123_OK) {
+            if (done == 0 && ++idle > 64) {
+                EndOfStream();  // the library makes no progress: take it as the end
+            }
+            continue;
         }
         if (rc == MPG123_NEW_FORMAT) {
-            continue;  // the next block carries the new format
+            FollowFormat();
+            continue;
         }
-        return 0;  // the end, or an error the stream cannot get past
+        // The library ends the stream on a failed read of the file too.
+        if (rc == MPG123_DONE && !h.reader->failed) {
+            EndOfStream();
+            continue;
+        }
+        // Junk after the last frame ends the stream as well; only audio beyond the point
+        // where the library gave up makes this an error.
+        if (!h.reader->failed && mpg123_errcode(h.mh) == MPG123_RESYNC_FAIL &&
+            !FrameRunAfter(m_Path, static_cast<std::int64_t>(mpg123_tell_stream(h.mh)))) {
+            EndOfStream();
+            continue;
+        }
+        char at[32];
+        std::snprintf(at, sizeof at, "%.1f s", static_cast<double>(h.outFrames) / h.outRate);
+        const char* text = mpg123_strerror(h.mh);
+        m_Error = std::string("decoding failed at ") + at + ": " +
+                  (h.reader->failed                   ? "read error: " + h.reader->error
+                   : text != nullptr && *text != '\0' ? std::string(text)
+                                                      : std::string("unknown decoder error"));
+        h.failed = true;
     }
 }
 
 std::int32_t CMpegDecoder::CurrentTime() {
+    const Handle& h = *m_Handle;
+    return static_cast<std::int32_t>(static_cast<double>(h.outFrames) * 1000.0 / h.outRate);
+}
+
+// Back to the start on a fresh handle: the library's seek to sample 0 leaves some decoder
+// state behind, and the first seconds would then differ in the last bit from a plain decode.
+bool CMpegDecoder::Reopen() {
+    Handle& h = *m_Handle;
     long rate = 0;
-    int channels = 0;
-    int encoding = 0;
-    if (mpg123_getformat(m_Handle->mh, &rate, &channels, &encoding) != MPG123_OK || rate <= 0) {
-        return 0;
+    std::unique_ptr<FileReader> reader;
+    mpg123_handle* fresh = OpenHandle(m_Path, h.channels, rate, reader);
+    if (fresh == nullptr) {
+        return false;
     }
-    const off_t sample = mpg123_tell(m_Handle->mh);
-    return sample > 0 ? static_cast<std::int32_t>(static_cast<double>(sample) * 1000.0 / rate) : 0;
+    h.Close();
+    h.mh = fresh;
+    h.reader = std::move(reader);
+    Reset(rate);
+    h.outFrames = 0;
+    return true;
 }
 
 bool CMpegDecoder::Seek(std::int32_t milliseconds) {
-    if (milliseconds <= 0) {
-        // Back to the start on a fresh handle: the library's seek to sample 0 leaves some
-        // decoder state behind, and the first seconds would then differ in the last bit from
-        // a plain decode.
-        long rate = 0;
-        if (mpg123_handle* fresh = OpenHandle(m_Path, rate)) {
-            mpg123_close(m_Handle->mh);
-            mpg123_delete(m_Handle->mh);
-            m_Handle->mh = fresh;
-            return true;
-        }
+    Handle& h = *m_Handle;
+    const auto target = static_cast<std::int64_t>(static_cast<double>(std::max(0, milliseconds)) *
+                                                  h.outRate / 1000.0);
+    if (target == 0 && Reopen()) {
+        return true;
     }
-    long rate = 0;
-    int channels = 0;
-    int encoding = 0;
-    if (mpg123_getformat(m_Handle->mh, &rate, &channels, &encoding) != MPG123_OK || rate <= 0) {
+    if (!h.uniform) {
+        return SeekInParts(target);
+    }
+    const off_t at = mpg123_seek(h.mh, static_cast<off_t>(target), SEEK_SET);
+    if (at < 0) {
         return false;
     }
-    const auto sample = static_cast<off_t>(static_cast<double>(std::max(0, milliseconds)) * rate / 1000.0);
-    return mpg123_seek(m_Handle->mh, sample, SEEK_SET) >= 0;
+    Reset(h.nativeRate);
+    h.outFrames = static_cast<std::int64_t>(at);
+    return true;
 }
 
-MpegStreamInfo CMpegDecoder::StreamInfo() {
-    long rate = 0;
-    int channels = 0;
-    int encoding = 0;
-    MpegStreamInfo info;
-    if (mpg123_getformat(m_Handle->mh, &rate, &channels, &encoding) == MPG123_OK) {
-        info.sampleRate = static_cast<std::uint32_t>(rate);
-        info.twoChannels = channels == 2;
+// A stream whose parts differ in rate or frame size: the library's sample positions do not
+// map to time across the parts, so the seek goes to the frame that holds the time and the
+// output before it is dropped.
+bool CMpegDecoder::SeekInParts(std::int64_t target) {
+    Handle& h = *m_Handle;
+    if (h.parts.empty()) {
+        return false;
     }
-    return info;
+    const double t = static_cast<double>(target);
+    std::size_t p = 0;
+    while (p + 1 < h.parts.size() && h.parts[p + 1].outStart <= t) {
+        ++p;
+    }
+    const Handle::Part& part = h.parts[p];
+    auto inPart = static_cast<std::int64_t>(std::floor((t - part.outStart) / part.outPerFrame));
+    inPart = std::clamp<std::int64_t>(inPart, 0, std::max<std::int64_t>(0, part.frames.frames - 1));
+    // A converted part is entered only where a frame starts on a whole output sample (every
+    // fifth frame from 48000 to 44100 Hz), so that the converter's phase is the one the
+    // plain decode has there.
+    const std::int64_t perFrame =
+        static_cast<std::int64_t>(part.frames.samplesPerFrame) * h.outRate;
+    const std::int64_t period =
+        part.frames.rate / std::gcd(perFrame, static_cast<std::int64_t>(part.frames.rate));
+    if (period > 1 && period <= 16) {
+        inPart -= inPart % period;
+    }
+    const double frameStart = part.outStart + static_cast<double>(inPart) * part.outPerFrame;
+    if (frameStart < 0.0) {
+        // Within the frames that gapless decoding trims at the start.
+        if (!Reopen()) {
+            return false;
+        }
+        h.skip = target;
+        h.outFrames = target;
+        return true;
+    }
+    if (mpg123_seek_frame(h.mh, static_cast<off_t>(part.frames.firstFrame + inPart), SEEK_SET) <
+        0) {
+        return false;
+    }
+    Reset(part.frames.rate);
+    h.skip = std::max<std::int64_t>(0, static_cast<std::int64_t>(std::llround(t - frameStart)));
+    h.outFrames = target;
+    return true;
 }
 
 }  // namespace sonvara

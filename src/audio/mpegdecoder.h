@@ -13,34 +13,53 @@ struct MpegStreamInfo {
 };
 
 // The MPEG audio decoder layer: seven operations over libmpg123. Output is 16-bit signed
-// interleaved PCM at the stream's own rate and channel count; a change of either inside the
-// stream starts a new block.
+// interleaved PCM in ONE format for the whole stream, whatever its frames do part-way: two
+// channels when any frame has two (single-channel parts then come as two equal channels), and
+// the rate of the first frame (parts at another rate are converted to it). The whole stream
+// is walked frame header by frame header at creation, so the format and the length are known
+// before the first block is decoded.
 class CMpegDecoder {
 public:
-    // A decoder for the file, or null when it is not MPEG audio: the file must hold a run of
-    // consistent frames near its start (after an ID3 version 2 tag), not just a stray sync.
-    static std::unique_ptr<CMpegDecoder> Create(const std::string& path);
+    // A decoder for the file, or null when it cannot be decoded; then *why (when given) says
+    // why: the system's reason when the file cannot be opened, "not MPEG audio" when it does
+    // not hold a run of consistent frames near its start (after an ID3 version 2 tag).
+    static std::unique_ptr<CMpegDecoder> Create(const std::string& path,
+                                                std::string* why = nullptr);
     ~CMpegDecoder();
     CMpegDecoder(const CMpegDecoder&) = delete;
     CMpegDecoder& operator=(const CMpegDecoder&) = delete;
 
-    // Decodes the next block of up to size bytes; the byte count, 0 at the end of the stream.
+    // Decodes the next block of up to size bytes (whole sample frames); the byte count, 0 at
+    // the end of the stream, -1 when decoding failed before the end (Error says why; every
+    // later call gives -1 too, until a Seek).
     int Decode(void* buffer, std::size_t size);
+    // Why the last Decode gave -1.
+    const std::string& Error() const { return m_Error; }
     // Milliseconds of the decoding position.
     std::int32_t CurrentTime();
     // Total playing time in milliseconds, exact (the whole stream is scanned at creation).
     double Duration() const { return m_Duration; }
     // The next decoded block starts at this time (within one frame, usually to the sample).
     bool Seek(std::int32_t milliseconds);
-    MpegStreamInfo StreamInfo();
+    // The output format: the same for every block.
+    MpegStreamInfo StreamInfo() const { return m_Info; }
 
 private:
     struct Handle;
-    explicit CMpegDecoder(std::unique_ptr<Handle> handle, std::string path);
+    CMpegDecoder(std::unique_ptr<Handle> handle, std::string path);
+
+    void Reset(long nativeRate);
+    void Push(const void* data, std::size_t frames);
+    void FollowFormat();
+    void EndOfStream();
+    bool Reopen();
+    bool SeekInParts(std::int64_t target);
 
     std::unique_ptr<Handle> m_Handle;
     std::string m_Path;
     double m_Duration = 0.0;
+    MpegStreamInfo m_Info;
+    std::string m_Error;
 };
 
 // True when the file holds a run of consistent MPEG audio frames within its first megabyte

@@ -14,15 +14,17 @@
 #include <vector>
 
 #include "audio/fileexception.h"
+#include "platform/atomicfile.h"
 #include "platform/file.h"
 #include "platform/fileinfo.h"
-#include "platform/fileops.h"
 
 namespace sonvara {
 
 namespace {
 
-std::string Utf8(const TagLib::String& s) { return s.to8Bit(true); }
+std::string Utf8(const TagLib::String& s) {
+    return s.to8Bit(true);
+}
 
 std::string FrameText(TagLib::ID3v2::Tag* tag, const char* id) {
     if (tag == nullptr) {
@@ -83,8 +85,9 @@ MpegTagTexts ReadMpegTags(const std::string& path) {
         }
     }
     texts.album = FrameText(v2, "TALB");
-    for (TagLib::Tag* other : {static_cast<TagLib::Tag*>(file.hasID3v1Tag() ? file.ID3v1Tag() : nullptr),
-                               static_cast<TagLib::Tag*>(file.hasAPETag() ? file.APETag() : nullptr)}) {
+    for (TagLib::Tag* other :
+         {static_cast<TagLib::Tag*>(file.hasID3v1Tag() ? file.ID3v1Tag() : nullptr),
+          static_cast<TagLib::Tag*>(file.hasAPETag() ? file.APETag() : nullptr)}) {
         if (other == nullptr) {
             continue;
         }
@@ -148,7 +151,8 @@ void SaveMpegTags(const std::string& path, const MpegTagTexts& texts) {
             // and becomes 2.4.
             const bool v23 = v2->header()->majorVersion() == 3;
             version = v23 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4;
-            const TagLib::String::Type encoding = v23 ? TagLib::String::UTF16 : TagLib::String::UTF8;
+            const TagLib::String::Type encoding =
+                v23 ? TagLib::String::UTF16 : TagLib::String::UTF8;
             if (!texts.title.empty()) {
                 SetTextFrame(v2, "TIT2", texts.title, encoding);
             }
@@ -165,15 +169,12 @@ void SaveMpegTags(const std::string& path, const MpegTagTexts& texts) {
         }
     }
     const TagLib::ByteVector* result = stream.data();
-    const std::string temp = TempSiblingName(path);
+    // A new file takes the old one's place (its mode kept); a link is replaced, never written
+    // through, and nothing is left behind when writing fails.
     FileOpError error;
-    if (!WriteNewFile(temp, result->data(), result->size(), error)) {
+    if (!WriteFileAtomically(path, result->data(), result->size(), error)) {
         Fail(error.diskFull ? CFileException::diskFull : CFileException::genericException, path,
              error.text);
-    }
-    if (!ReplaceFile(temp, path, error)) {
-        std::filesystem::remove(temp, ec);
-        Fail(CFileException::genericException, path, error.text);
     }
 }
 

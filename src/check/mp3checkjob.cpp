@@ -26,8 +26,9 @@ bool CMP3CheckJob::Run(IProgressSink* sink) {
 
     if (m_pSink != nullptr) {
         m_pSink->SetProgress(0);
+        return m_pSink->IsAborted();
     }
-    return intact;
+    return false;
 }
 
 }  // namespace sonvara

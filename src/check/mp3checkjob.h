@@ -12,8 +12,8 @@ class IProgressSink;
 // What the last check found, beyond the verdict.
 struct MP3CheckOutcome {
     bool intact = false;
-    bool openFailed = false;     // the file could not be opened (failureText says why)
-    bool readFailed = false;     // a read error cut the walk short
+    bool openFailed = false;  // the file could not be opened (failureText says why)
+    bool readFailed = false;  // a read error cut the walk short
     std::string failureText;
     std::int64_t framesFound = 0;  // 0: no MPEG audio frame anywhere in the file
     std::int64_t goodFrames = 0;
@@ -24,11 +24,14 @@ struct MP3CheckOutcome {
 class CMP3CheckJob : public CAudioJob {
 public:
     void Close() override {}
-    bool Execute() override { return false; }
+    bool Execute() override { return Run(nullptr); }
 
-    // Checks the file; true when it is intact.
+    // Checks the file; true when the sink stopped it (the verdict is then that of the part
+    // walked). The verdict: IsIntact and GetOutcome.
     virtual bool Run(IProgressSink* sink);
-    virtual void SetPath(const std::string& path) { m_Path = path; }
+    virtual void Setup(const std::string& source) { m_Path = source; }
+    void SetPath(const std::string& path) { Setup(path); }
+    bool IsIntact() const { return m_Outcome.intact; }
 
     const std::string& GetPath() const { return m_Path; }
     const MP3CheckOutcome& GetOutcome() const { return m_Outcome; }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <unordered_map>
 
@@ -9,13 +10,14 @@
 #include "cli/console.h"
 #include "cli/options.h"
 #include "cli/terminalhost.h"
+#include "jobs/strings.h"
+#include "platform/paths.h"
 #include "profile/qtprofilestore.h"
 #include "runs/analysisrun.h"
 #include "runs/movecorrupt.h"
 #include "runs/runhelpers.h"
 #include "tracks/settings.h"
 #include "tracks/tracklist.h"
-#include "platform/paths.h"
 
 namespace sonvara::cli {
 
@@ -43,10 +45,13 @@ const char* const kAnalyzeHelp =
     "  OK<TAB>path\n"
     "  Corrupt<TAB>path\n"
     "  Error<TAB>path<TAB>reason   the file cannot be read, or holds no MPEG audio frame\n"
+    "In a path or reason, a tab, line feed, carriage return and backslash are written as\n"
+    "\\t, \\n, \\r and \\\\ (other control bytes as \\xNN), so each file is one line.\n"
     "A summary line goes to standard error, and a progress line when it is a terminal.\n"
     "\n"
     "Exit status: 0 when every file is OK, 1 when any is corrupt or cannot be checked,\n"
-    "2 for a usage error, 130 when interrupted (Ctrl+C).\n";
+    "2 for a usage error, 128 + the signal when stopped by Ctrl+C (130), SIGHUP (129) or\n"
+    "SIGTERM (143).\n";
 
 namespace {
 
@@ -62,7 +67,8 @@ public:
           m_Items(items),
           m_Records(std::move(records)),
           m_ItemOfRecord(std::move(itemOfRecord)),
-          verdicts(items.size(), Verdict::kNone) {
+          verdicts(items.size(), Verdict::kNone),
+          reasons(items.size()) {
         for (std::size_t r = 0; r < m_Records.size(); ++r) {
             m_RecordOfPath.emplace(m_Records[r]->path, r);
         }
@@ -119,11 +125,12 @@ private:
     }
     void Line(std::size_t item, Verdict kind, const std::string& reason) {
         verdicts[item] = kind;
+        reasons[item] = reason;
         const std::string& path = m_Items[item].path;
         switch (kind) {
-            case Verdict::kOk: m_Console.PrintLine("OK\t" + path); break;
-            case Verdict::kCorrupt: m_Console.PrintLine("Corrupt\t" + path); break;
-            default: m_Console.PrintLine("Error\t" + path + "\t" + reason); break;
+            case Verdict::kOk: m_Console.PrintFields({"OK", path}); break;
+            case Verdict::kCorrupt: m_Console.PrintFields({"Corrupt", path}); break;
+            default: m_Console.PrintFields({"Error", path, reason}); break;
         }
     }
 
@@ -136,7 +143,19 @@ private:
     std::size_t m_Done = 0;
 
 public:
-    std::vector<Verdict> verdicts;  // per item
+    std::vector<Verdict> verdicts;     // per item
+    std::vector<std::string> reasons;  // per item: why it could not be checked
+};
+
+// Moving corrupt files on a terminal: each file that stays where it was is named, with the
+// reason, on standard error.
+class CMoveHost : public CTerminalHost {
+public:
+    using CTerminalHost::CTerminalHost;
+    void ReportError(const std::string& path, const std::string& reason) override {
+        ++failures;
+        m_Console.Message("not moved: " + EscapeField(path) + ": " + EscapeField(reason));
+    }
 };
 
 }  // namespace
@@ -184,8 +203,24 @@ int RunAnalyze(const std::vector<std::string>& arguments) {
     }
 
     InstallInterruptHandler();
-    const std::vector<CollectedPath> items = CollectPaths(paths, ".MP3", recursive);
     CConsole console;
+    CTerminalQuestions questions(console, policy);
+    // An existing report is replaced only when the user agrees (--yes), asked before the
+    // analysis so that a long run does not end at a question.
+    std::error_code ec;
+    if (!reportFile.empty() &&
+        std::filesystem::exists(std::filesystem::symlink_status(reportFile, ec))) {
+        if (questions.Ask(Text(StringId::kAskOverwrite, reportFile)) != 0) {
+            console.Message("sonvara-cli analyze: " + EscapeField(reportFile) +
+                            " exists and is kept; nothing was checked (--yes replaces it)");
+            return 1;
+        }
+    }
+    std::vector<std::string> duplicates;
+    const std::vector<CollectedPath> items = CollectPaths(paths, ".MP3", recursive, &duplicates);
+    for (const std::string& warning : duplicates) {
+        console.Message("sonvara-cli: warning: " + EscapeField(warning));
+    }
     // The files to check as bare records (no tags read): the run itself gives the verdicts.
     std::vector<std::unique_ptr<TrackRecord>> owned;
     std::vector<TrackRecord*> records;
@@ -207,11 +242,11 @@ int RunAnalyze(const std::vector<std::string>& arguments) {
 
     std::fflush(stdout);
     console.Message(std::to_string(ok + corrupt + errors) + " of " + std::to_string(items.size()) +
-                    " files checked: " + std::to_string(ok) + " OK, " +
-                    std::to_string(corrupt) + " corrupt, " + std::to_string(errors) +
-                    " could not be checked" + (Interrupted() ? " (interrupted)" : ""));
+                    " files checked: " + std::to_string(ok) + " OK, " + std::to_string(corrupt) +
+                    " corrupt, " + std::to_string(errors) + " could not be checked" +
+                    (Interrupted() ? " (interrupted)" : ""));
     if (Interrupted()) {
-        return 130;
+        return InterruptedExitStatus();
     }
     bool afterwardsFailed = false;
     if (!reportFile.empty() || !moveFolder.empty()) {
@@ -224,12 +259,17 @@ int RunAnalyze(const std::vector<std::string>& arguments) {
         for (std::size_t i = 0; i < items.size(); ++i) {
             if (verdicts[i] == Verdict::kOk || verdicts[i] == Verdict::kCorrupt) {
                 checked.push_back(items[i].path);
+            } else if (!reportFile.empty()) {
+                // Named, with the reason, so that the report's silence is never taken as OK.
+                console.Message("not in the report: " + EscapeField(items[i].path) + ": " +
+                                EscapeField(host.reasons[i]));
             }
         }
         CTrackList list;
         for (const AddResult& r : list.AddTracks(checked, add)) {
             if (r.outcome == AddOutcome::kUnreadable) {
-                console.Message("not in the report: " + r.path + ": " + r.reason);
+                console.Message("not in the report: " + EscapeField(r.path) + ": " +
+                                EscapeField(r.reason));
             }
         }
         for (std::size_t i = 0, r = 0; i < items.size() && r < list.GetTrackCount(); ++i) {
@@ -246,8 +286,7 @@ int RunAnalyze(const std::vector<std::string>& arguments) {
             }
         }
         if (!moveFolder.empty()) {
-            CTerminalQuestions questions(console, policy);
-            CTerminalHost moveHost(console, questions);
+            CMoveHost moveHost(console, questions);
             const std::size_t moved = MoveCorruptFiles(list, moveFolder, moveHost);
             console.Message(std::to_string(moved) + " corrupt files moved to " + moveFolder);
             afterwardsFailed = afterwardsFailed || moveHost.failures > 0;

@@ -3,26 +3,76 @@
 #include <csignal>
 
 #include "platform/fileinfo.h"
+#include "platform/text.h"
 
 namespace sonvara::cli {
 
 namespace {
-volatile std::sig_atomic_t g_Interrupted = 0;
+volatile std::sig_atomic_t g_Signal = 0;
 
-extern "C" void OnInterrupt(int) { g_Interrupted = 1; }
+extern "C" void OnInterrupt(int signal) {
+    if (g_Signal != 0) {
+        // The second request: no more waiting for a clean stop.
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+        return;
+    }
+    g_Signal = signal;
+}
 }  // namespace
 
-void InstallInterruptHandler() { std::signal(SIGINT, OnInterrupt); }
-bool Interrupted() { return g_Interrupted != 0; }
+void InstallInterruptHandler() {
+#ifdef _WIN32
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
+#else
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;  // no restart: a question waiting for input returns at once
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        sigaction(signal, &action, nullptr);
+    }
+#endif
+}
+
+bool Interrupted() {
+    return g_Signal != 0;
+}
+int InterruptSignal() {
+    return static_cast<int>(g_Signal);
+}
+int InterruptedExitStatus() {
+    return 128 + InterruptSignal();
+}
+
+std::string EscapeField(std::string_view text) {
+    return EscapeControls(text, true);
+}
 
 CConsole::CConsole() : m_ProgressOn(IsTerminal(stderr)) {}
 
-CConsole::~CConsole() { ClearProgress(); }
+CConsole::~CConsole() {
+    ClearProgress();
+}
 
 void CConsole::PrintLine(const std::string& line) {
     ClearProgress();
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fputc('\n', stdout);
+}
+
+void CConsole::PrintFields(std::initializer_list<std::string_view> fields) {
+    std::string line;
+    bool first = true;
+    for (const std::string_view field : fields) {
+        if (!first) {
+            line += '\t';
+        }
+        first = false;
+        line += EscapeField(field);
+    }
+    PrintLine(line);
 }
 
 void CConsole::Message(const std::string& line) {

@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "profile/qtprofilestore.h"
 #include "cli/collect.h"
 #include "cli/console.h"
 #include "cli/options.h"
 #include "cli/terminalhost.h"
 #include "platform/paths.h"
+#include "profile/qtprofilestore.h"
 #include "tracks/settings.h"
 #include "tracks/tracklist.h"
 
@@ -39,9 +39,12 @@ const char* const kConversionHelp =
     "  -h, --help               show this text\n"
     "\n"
     "Settings come from the user's profile, or the INI file named by SONVARA_CONFIG.\n"
-    "The result lines of the run go to standard output, a summary to standard error.\n"
+    "The result lines of the run go to standard output, a summary to standard error. In\n"
+    "paths and reasons a tab, line feed, carriage return and backslash are written as \\t,\n"
+    "\\n, \\r and \\\\ (other control bytes as \\xNN), so every line is one result.\n"
     "Exit status: 0 when every track taken was converted, 1 when any failed, was skipped or\n"
-    "could not be read, 2 for a usage error, 130 when interrupted (Ctrl+C).\n";
+    "could not be read, 2 for a usage error, 128 + the signal when stopped by Ctrl+C (130),\n"
+    "SIGHUP (129) or SIGTERM (143); a stopped track's partial output is removed.\n";
 
 int BitRateIndex(const std::string& kbps) {
     const char* rates[] = {"64", "96", "128", "160", "192", "256", "320"};
@@ -89,6 +92,10 @@ int RunConversionCommand(ConversionMode mode, const std::string& command,
             if (!options.TakeValue(value)) {
                 return UsageError(options.Error(), command);
             }
+            if (value.empty()) {
+                // Never taken as the root folder.
+                return UsageError("--track-dir needs a folder", command);
+            }
             settings.trackDir = value;
         } else if (options.Is(nullptr, "--bitrate")) {
             if (!options.TakeValue(value) || BitRateIndex(value) < 0) {
@@ -96,7 +103,8 @@ int RunConversionCommand(ConversionMode mode, const std::string& command,
             }
             settings.encoder.bitRateIndex = BitRateIndex(value);
         } else if (options.Is(nullptr, "--quality")) {
-            if (!options.TakeValue(value) || (value != "normal" && value != "low" && value != "high")) {
+            if (!options.TakeValue(value) ||
+                (value != "normal" && value != "low" && value != "high")) {
                 return UsageError("--quality takes normal, low or high", command);
             }
             settings.encoder.qualityIndex = value == "normal" ? 0 : value == "low" ? 1 : 2;
@@ -125,20 +133,24 @@ int RunConversionCommand(ConversionMode mode, const std::string& command,
     const std::string extension = mode == ConversionMode::kWavToMp3 ? ".WAV" : ".MP3";
     std::size_t errors = 0;
     std::vector<std::string> readable;
-    for (const CollectedPath& item : CollectPaths(paths, extension, recursive)) {
+    std::vector<std::string> duplicates;
+    for (const CollectedPath& item : CollectPaths(paths, extension, recursive, &duplicates)) {
         if (!item.error.empty()) {
-            console.PrintLine("Error\t" + item.path + "\t" + item.error);
+            console.PrintFields({"Error", item.path, item.error});
             ++errors;
         } else {
             readable.push_back(item.path);
         }
+    }
+    for (const std::string& warning : duplicates) {
+        console.Message("sonvara-cli: warning: " + EscapeField(warning));
     }
     CTrackList list;
     AddOptions add;
     add.readTags = readTags;
     for (const AddResult& r : list.AddTracks(readable, add)) {
         if (r.outcome != AddOutcome::kAdded) {
-            console.PrintLine("Error\t" + r.path + "\t" + r.reason);
+            console.PrintFields({"Error", r.path, r.reason});
             ++errors;
         }
     }
@@ -146,6 +158,10 @@ int RunConversionCommand(ConversionMode mode, const std::string& command,
     CTerminalQuestions questions(console, policy);
     const std::vector<TrackRecord*> records = list.Records();
     CTerminalHost host(console, questions, records);
+    host.sameFolderText = "sonvara-cli " + command + ": the track directory " +
+                          (settings.trackDir.empty() ? std::string("/") : settings.trackDir) +
+                          " is the folder of a source file; the outputs would replace the "
+                          "originals. Give another folder with --track-dir.";
     CConversionRun run(mode, host);
     if (!run.Start(settings, records)) {
         return 1;
@@ -162,12 +178,12 @@ int RunConversionCommand(ConversionMode mode, const std::string& command,
     }
     const std::size_t notReached = records.size() - run.Outcomes().size();
     console.Message(std::to_string(converted) + " converted, " + std::to_string(failed) +
-                    " failed, " + std::to_string(skipped) + " skipped, " +
-                    std::to_string(errors) + " could not be read" +
+                    " failed, " + std::to_string(skipped) + " skipped, " + std::to_string(errors) +
+                    " could not be read" +
                     (notReached > 0 ? ", " + std::to_string(notReached) + " not reached" : "") +
                     (Interrupted() ? " (interrupted)" : ""));
     if (Interrupted()) {
-        return 130;
+        return InterruptedExitStatus();
     }
     return failed == 0 && skipped == 0 && errors == 0 && notReached == 0 ? 0 : 1;
 }

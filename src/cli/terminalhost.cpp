@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "cli/console.h"
+#include "jobs/strings.h"
 #include "platform/fileinfo.h"
 #include "runs/runhelpers.h"
 
@@ -27,9 +28,12 @@ int CTerminalQuestions::Ask(const std::string& question) {
         }
         if (!answer.empty()) {
             switch (answer[0]) {
-                case 'y': case 'Y': return 0;
-                case 'n': case 'N': return 1;
-                case 'c': case 'C': return 2;
+                case 'y':
+                case 'Y': return 0;
+                case 'n':
+                case 'N': return 1;
+                case 'c':
+                case 'C': return 2;
                 default: break;
             }
         }
@@ -43,7 +47,9 @@ CTerminalHost::CTerminalHost(CConsole& console, CTerminalQuestions& questions,
       m_Tracks(std::move(tracks)),
       m_Colour(IsTerminal(stdout)) {}
 
-bool CTerminalHost::IsAborted() { return Interrupted(); }
+bool CTerminalHost::IsAborted() {
+    return Interrupted();
+}
 
 void CTerminalHost::SetCurrentFile(const std::string& path) {
     if (!path.empty()) {
@@ -52,10 +58,11 @@ void CTerminalHost::SetCurrentFile(const std::string& path) {
 }
 
 void CTerminalHost::AddResult(const std::string& text, std::uint32_t colour) {
+    // One line per result, whatever the path holds.
     if (m_Colour && colour == kColourRed) {
-        m_Console.PrintLine("\033[31m" + text + "\033[0m");
+        m_Console.PrintLine("\033[31m" + EscapeField(text) + "\033[0m");
     } else {
-        m_Console.PrintLine(text);
+        m_Console.PrintLine(EscapeField(text));
     }
 }
 
@@ -69,6 +76,10 @@ Answer CTerminalHost::AskOverwrite(const std::string& question) {
 
 void CTerminalHost::ShowMessage(const std::string& text, MessageIcon) {
     ++failures;
+    if (!sameFolderText.empty() && text == Text(StringId::kSameFolder)) {
+        m_Console.Message(sameFolderText);
+        return;
+    }
     m_Console.Message(text);
 }
 
@@ -77,6 +88,8 @@ void CTerminalHost::ReportError(const std::string& path, const std::string& reas
     m_Console.Message(path + ": " + reason);
 }
 
-void CTerminalHost::UpdateTrack(const TrackUpdate& update) { ApplyTrackUpdate(m_Tracks, update); }
+void CTerminalHost::UpdateTrack(const TrackUpdate& update) {
+    ApplyTrackUpdate(m_Tracks, update);
+}
 
 }  // namespace sonvara::cli

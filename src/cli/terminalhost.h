@@ -49,6 +49,8 @@ public:
 
     // Messages shown and errors reported so far.
     int failures = 0;
+    // Said instead of the window's words when a run refuses to convert into a source's folder.
+    std::string sameFolderText;
 
 protected:
     CConsole& m_Console;

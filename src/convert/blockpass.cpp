@@ -1,6 +1,7 @@
 #include "convert/blockpass.h"
 
 #include "audio/disctrack.h"
+#include "audio/fileexception.h"
 #include "jobs/jobstop.h"
 #include "jobs/progresssink.h"
 
@@ -18,7 +19,16 @@ bool RunBlockPass(IDiscTrack& track, IProgressSink* sink, std::int32_t length75,
             return true;
         }
         const int n = track.Read(kBlockBytes, 1, buffer.data(), kBlockBytes);
-        if (n <= 0) {
+        if (n < 0) {
+            const std::string why = track.UnreadableReason();
+            const auto* disc = dynamic_cast<const CDiscAudioTrack*>(&track);
+            throw CFileException(CFileException::genericException, 0,
+                                 disc != nullptr && disc->GetFile() != nullptr
+                                     ? disc->GetFile()->GetFileName()
+                                     : std::string(),
+                                 why.empty() ? "read error" : why);
+        }
+        if (n == 0) {
             return false;
         }
         block(static_cast<std::size_t>(n));

@@ -1,5 +1,7 @@
 #include "convert/conversionloop.h"
 
+#include "audio/fileexception.h"
+
 namespace sonvara {
 
 CConversionLoop::CConversionLoop()
@@ -13,6 +15,12 @@ bool CConversionLoop::Run(CAudioFile& source, IProgressSink* sink, bool untilSho
     int n = 0;
     do {
         n = source.Read(2048, 16, m_Read.data(), kReadBytes);
+        if (n < 0) {
+            // A read or decoder error is not the end of the source: the track fails with it.
+            const std::string why = source.UnreadableReason();
+            throw CFileException(CFileException::genericException, 0, source.GetFileName(),
+                                 why.empty() ? "read error" : why);
+        }
         const std::size_t bytes = n > 0 ? static_cast<std::size_t>(n) : 0;
         const std::uint32_t rate = source.GetDeliveredSampleRate();
         const int channels = source.GetDeliveredChannels();
@@ -47,7 +55,7 @@ bool CConversionLoop::Run(CAudioFile& source, IProgressSink* sink, bool untilSho
             sink->SetProgress(length > 0 ? static_cast<int>(position * 100 / length) : 0);
         }
         if (untilShortBlock ? n != static_cast<int>(kReadBytes) : n <= 0) {
-            break;  // the end of the source (a failed read ends it too)
+            break;  // the end of the source
         }
     } while (!aborted());
     return aborted();

@@ -3,6 +3,7 @@
 #include "audio/audiowavefile.h"
 #include "audio/fileexception.h"
 #include "convert/jobtables.h"
+#include "platform/scopeguard.h"
 
 namespace sonvara {
 
@@ -18,21 +19,21 @@ std::unique_ptr<CAudioFile> CEncodingJob::NewSource() const {
 void CEncodingJob::OpenSource(CAudioFile& file, const std::string& path) const {
     file.SetFileName(path);
     if (!file.IsValid()) {
+        std::string why = file.UnreadableReason();
         file.CloseStream();
-        throw CFileException(CFileException::genericException, 0, path,
-                             m_WavSource ? "not a readable WAV file" : "not MPEG audio");
+        if (why.empty()) {
+            why = m_WavSource ? "not a readable WAV file" : "not MPEG audio";
+        }
+        throw CFileException(CFileException::genericException, 0, path, why);
     }
     file.OpenStream();
-    if (auto* wave = dynamic_cast<CAudioWaveFile*>(&file); wave != nullptr) {
-        if (!wave->UnreadableReason().empty()) {
-            const std::string why = wave->UnreadableReason();
-            file.CloseStream();
-            throw CFileException(CFileException::genericException, 0, path, why);
-        }
+    if (const std::string why = file.UnreadableReason(); !why.empty()) {
+        file.CloseStream();
+        throw CFileException(CFileException::genericException, 0, path, why);
     }
 }
 
-void CEncodingJob::Setup(const std::string& output, const std::string& source, int bitRateIndex,
+void CEncodingJob::Setup(const std::string& source, const std::string& output, int bitRateIndex,
                          int qualityIndex, bool vbr) {
     m_Open = false;
     {
@@ -59,12 +60,8 @@ void CEncodingJob::Setup(const std::string& output, const std::string& source, i
     OpenSource(*m_pSource, source);
     const std::int32_t length = m_pSource->GetLength();
     const auto samples = static_cast<std::uint64_t>(static_cast<double>(length) * 44.1);
-    try {
-        m_Encoder.CreateOutput(output, m_Settings, samples);
-    } catch (...) {
-        m_pSource->CloseStream();
-        throw;
-    }
+    auto closeSource = OnFailure([this] { m_pSource->CloseStream(); });
+    m_Encoder.CreateOutput(output, m_Settings, samples);
     m_OutputPath = m_Encoder.GetFileName();
     m_Open = true;
 }
@@ -84,13 +81,8 @@ void CEncodingJob::Close() {
         return;
     }
     m_Open = false;
-    try {
-        m_Encoder.Finish();
-    } catch (...) {
-        m_pSource->CloseStream();
-        throw;
-    }
-    m_pSource->CloseStream();
+    CScopeGuard closeSource([this] { m_pSource->CloseStream(); });
+    m_Encoder.Finish();
 }
 
 }  // namespace sonvara

@@ -5,8 +5,8 @@
 
 #include "audio/audiompegfile.h"
 #include "audio/mp3encoder.h"
-#include "jobs/audiojob.h"
 #include "convert/conversionloop.h"
+#include "jobs/audiojob.h"
 
 namespace sonvara {
 
@@ -18,11 +18,11 @@ public:
     // Finishes the output and closes the source; throws CFileException when the output
     // cannot be completed.
     void Close() override;
-    bool Execute() override { return true; }
+    bool Execute() override { return Run(nullptr); }
 
     // Binds source and output and opens the encoder. Throws CFileException for an unreadable
     // source, an illegal bit rate or quality, or an output that cannot be created.
-    virtual void Setup(const std::string& output, const std::string& source, int bitRateIndex,
+    virtual void Setup(const std::string& source, const std::string& output, int bitRateIndex,
                        int qualityIndex, bool vbr);
     // True when stopped by the sink, false when the source was read to its end.
     virtual bool Run(IProgressSink* sink);

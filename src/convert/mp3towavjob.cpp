@@ -2,6 +2,7 @@
 
 #include "audio/fileexception.h"
 #include "convert/jobtables.h"
+#include "platform/scopeguard.h"
 
 namespace sonvara {
 
@@ -12,7 +13,9 @@ void CMp3ToWavJob::Setup(const std::string& source, const std::string& destinati
         CAudioMpegFile tags;
         tags.SetFileName(source);
         if (!tags.IsValid()) {
-            throw CFileException(CFileException::genericException, 0, source, "not MPEG audio");
+            const std::string why = tags.UnreadableReason();
+            throw CFileException(CFileException::genericException, 0, source,
+                                 why.empty() ? "not MPEG audio" : why);
         }
         m_SourcePath = source;
         m_Destination = destination;
@@ -27,14 +30,12 @@ void CMp3ToWavJob::Setup(const std::string& source, const std::string& destinati
     m_Source.SetFileName(source);
     m_Source.OpenStream();
     if (!m_Source.IsOpen()) {
-        throw CFileException(CFileException::genericException, 0, source, "not MPEG audio");
+        const std::string why = m_Source.UnreadableReason();
+        throw CFileException(CFileException::genericException, 0, source,
+                             why.empty() ? "not MPEG audio" : why);
     }
-    try {
-        m_Writer.CreateOutput(destination, m_Format);
-    } catch (...) {
-        m_Source.CloseStream();
-        throw;
-    }
+    auto closeSource = OnFailure([this] { m_Source.CloseStream(); });
+    m_Writer.CreateOutput(destination, m_Format);
     m_Destination = m_Writer.GetFileName();
     m_Open = true;
 }
@@ -54,14 +55,9 @@ void CMp3ToWavJob::Close() {
         return;
     }
     m_Open = false;
-    try {
-        m_Writer.Finish();
-        m_Writer.SaveTags();
-    } catch (...) {
-        m_Source.CloseStream();
-        throw;
-    }
-    m_Source.CloseStream();
+    CScopeGuard closeSource([this] { m_Source.CloseStream(); });
+    m_Writer.Finish();
+    m_Writer.SaveTags();
 }
 
 }  // namespace sonvara

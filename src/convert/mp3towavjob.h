@@ -6,8 +6,8 @@
 #include "audio/audiompegfile.h"
 #include "audio/audiowavefile.h"
 #include "audio/wavecodec/waveformat.h"
-#include "jobs/audiojob.h"
 #include "convert/conversionloop.h"
+#include "jobs/audiojob.h"
 
 namespace sonvara {
 
@@ -18,7 +18,7 @@ class CMp3ToWavJob : public CAudioJob {
 public:
     // Finishes the WAV file, writes its tags and closes the source; throws CFileException.
     void Close() override;
-    bool Execute() override { return true; }
+    bool Execute() override { return Run(nullptr); }
 
     // Format type 0 or 2: PCM; 1: IMA ADPCM. Throws CFileException for a source that is not
     // MPEG audio or an output that cannot be created.

@@ -6,6 +6,7 @@
 #include "convert/jobtables.h"
 #include "convert/peakscanjob.h"
 #include "jobs/progresssink.h"
+#include "platform/scopeguard.h"
 
 namespace sonvara {
 
@@ -13,8 +14,9 @@ std::vector<std::int16_t> CNormalizeJob::MakeGainTable(std::int16_t gain) {
     std::vector<std::int16_t> table(65536);
     for (std::int32_t i = -32768; i <= 32767; ++i) {
         const std::int32_t j = i * gain / 100;
-        table[static_cast<std::size_t>(i + 32768)] =
-            static_cast<std::int16_t>(j > 32767 ? 32767 : j < -32768 ? -32768 : j);
+        table[static_cast<std::size_t>(i + 32768)] = static_cast<std::int16_t>(j > 32767    ? 32767
+                                                                               : j < -32768 ? -32768
+                                                                                            : j);
     }
     return table;
 }
@@ -38,11 +40,9 @@ bool CNormalizeJob::Execute() {
     {
         CPeakScanJob scan;
         scan.Setup(m_pTrack, m_pSink);
-        try {
+        {
+            auto closeOnFailure = OnFailure([&scan] { scan.Close(); });
             scan.Execute();
-        } catch (...) {
-            scan.Close();
-            throw;
         }
         scan.Close();
         m_Gain = scan.GetGain();

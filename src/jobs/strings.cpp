@@ -32,8 +32,7 @@ const char* EnglishText(StringId id) {
         case StringId::kLineUnreadable: return "        ===> NOT CHECKED: %s";
         case StringId::kAskOverwrite: return "The file \n%s\nalready exists, should it overwrite ?";
         case StringId::kNotEnoughSpace: return "Not enough disk free space";
-        case StringId::kFreeSpaceUnknown:
-            return "The free disk space of %s cannot be measured: %s";
+        case StringId::kFreeSpaceUnknown: return "The free disk space of %s cannot be measured: %s";
         case StringId::kSameFolder:
             return "ATTENTION: The track directory for your original files AND\n"
                    "the directory for your output files are the same. If you\n"
@@ -46,6 +45,10 @@ const char* EnglishText(StringId id) {
             return "The track directory %s cannot be created: %s";
         case StringId::kMoveFailed: return "%s cannot be moved: %s";
         case StringId::kReportCannotWrite: return "%s: cannot write the report";
+        case StringId::kMoveFolderCannotBeCreated: return "The folder %s cannot be created: %s";
+        case StringId::kMoveKeptSameName:
+            return "%s holds a file of the same name moved there a moment ago; this one stays "
+                   "where it is";
         case StringId::kTrackColumn: return "Track;";
         case StringId::kListColumns: return "File;Check;Convert;Title;Artist;Album;Length;Path;";
         case StringId::kReportTitle: return "Analysis Results";

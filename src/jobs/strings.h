@@ -19,12 +19,12 @@ enum class StringId : int {
     kStageAnalyzing,
     kStageConverting,
     kStageNormalizing,
-    kLineOk,           // "        ===> File OK! %s"
-    kLineCorrupt,      // "        ===> FILE CORRUPT!!! %s Please convert."
+    kLineOk,       // "        ===> File OK! %s"
+    kLineCorrupt,  // "        ===> FILE CORRUPT!!! %s Please convert."
     kLineAborted,
-    kLineFailed,       // a track that could not be converted, with its reason
-    kLineUnreadable,   // a track that could not be checked, with its reason
-    kAskOverwrite,     // "The file \n%s\nalready exists, should it overwrite ?"
+    kLineFailed,      // a track that could not be converted, with its reason
+    kLineUnreadable,  // a track that could not be checked, with its reason
+    kAskOverwrite,    // "The file \n%s\nalready exists, should it overwrite ?"
     kNotEnoughSpace,
     kFreeSpaceUnknown,
     kSameFolder,
@@ -32,9 +32,11 @@ enum class StringId : int {
     kTrackDirCannotBeCreated,
     kMoveFailed,
     kReportCannotWrite,
-    kTrackColumn = 61447,    // "Track;"
-    kListColumns = 61448,    // "File;Check;Convert;Title;Artist;Album;Length;Path;"
-    kReportTitle = 61452,    // "Analysis Results"
+    kMoveFolderCannotBeCreated,  // "The folder %s cannot be created: %s"
+    kMoveKeptSameName,           // "%s holds a file moved there a moment ago; ..."
+    kTrackColumn = 61447,        // "Track;"
+    kListColumns = 61448,        // "File;Check;Convert;Title;Artist;Album;Length;Path;"
+    kReportTitle = 61452,        // "Analysis Results"
 };
 
 // The built-in English text of an id ("" for an unknown id).

@@ -13,7 +13,10 @@ namespace sonvara {
 class CBinaryFile {
 public:
     bool OpenRead(const std::string& path);
-    void Close() { m_File.Close(); m_Size = 0; }
+    void Close() {
+        m_File.Close();
+        m_Size = 0;
+    }
     bool IsOpen() const { return m_File.IsOpen(); }
 
     // Size of the file when it was opened.

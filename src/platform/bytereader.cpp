@@ -41,8 +41,7 @@ std::size_t CByteReader::ReadBlock(void* out, std::size_t count) {
         if (m_Cur == m_End && !Fill()) {
             break;
         }
-        const std::size_t take =
-            std::min(count - done, static_cast<std::size_t>(m_End - m_Cur));
+        const std::size_t take = std::min(count - done, static_cast<std::size_t>(m_End - m_Cur));
         std::memcpy(dest + done, m_Cur, take);
         m_Cur += take;
         done += take;

@@ -34,7 +34,9 @@
 
 namespace sonvara {
 
-CFile::~CFile() { Close(); }
+CFile::~CFile() {
+    Close();
+}
 
 std::string CFile::ErrorText() const {
     if (m_ErrorText != nullptr) {

@@ -57,7 +57,9 @@ std::string UpperAscii(std::string_view text) {
     return out;
 }
 
-std::string UpperExtension(std::string_view path) { return UpperAscii(Extension(path)); }
+std::string UpperExtension(std::string_view path) {
+    return UpperAscii(Extension(path));
+}
 
 std::size_t Utf8CutLength(std::string_view text, std::size_t maxBytes) {
     if (text.size() <= maxBytes) {
@@ -121,7 +123,8 @@ std::string MusicFolder() {
     const std::string home = HomeFolder();
     std::error_code ec;
 #ifndef _WIN32
-    if (std::string xdg = XdgMusicDir(home); !xdg.empty() && std::filesystem::is_directory(xdg, ec)) {
+    if (std::string xdg = XdgMusicDir(home);
+        !xdg.empty() && std::filesystem::is_directory(xdg, ec)) {
         return xdg;
     }
 #endif

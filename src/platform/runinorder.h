@@ -12,15 +12,15 @@
 
 namespace sonvara {
 
-// Works on items 0..count-1 (tracks, files) with up to `threads` workers and hands each result to `deliver` on
-// the calling thread, strictly in item order. `idle` runs on the calling thread while it waits
-// (progress display). When `stop` turns true no further item is started; the items already
+// Works on items 0..count-1 (tracks, files) with up to `threads` workers and hands each result to
+// `deliver` on the calling thread, strictly in item order. `idle` runs on the calling thread while
+// it waits (progress display). When `stop` turns true no further item is started; the items already
 // started are finished and delivered. Returns how many items were delivered.
 template <class Result>
 std::size_t RunTracksInOrder(std::size_t count, unsigned threads,
-                       const std::function<Result(std::size_t)>& work,
-                       const std::function<void(std::size_t, Result&)>& deliver,
-                       const std::function<void()>& idle, const std::function<bool()>& stop) {
+                             const std::function<Result(std::size_t)>& work,
+                             const std::function<void(std::size_t, Result&)>& deliver,
+                             const std::function<void()>& idle, const std::function<bool()>& stop) {
     std::vector<std::optional<Result>> results(count);
     std::mutex mutex;
     std::condition_variable ready;
@@ -46,7 +46,8 @@ std::size_t RunTracksInOrder(std::size_t count, unsigned threads,
         }
     };
 
-    threads = static_cast<unsigned>(std::clamp<std::size_t>(threads, 1, std::max<std::size_t>(count, 1)));
+    threads =
+        static_cast<unsigned>(std::clamp<std::size_t>(threads, 1, std::max<std::size_t>(count, 1)));
     std::vector<std::thread> pool;
     pool.reserve(threads);
     for (unsigned i = 0; i < threads; ++i) {

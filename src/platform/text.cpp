@@ -64,4 +64,29 @@ std::string TextFromFile(std::string_view bytes) {
     return IsValidUtf8(bytes) ? std::string(bytes) : Latin1ToUtf8(bytes);
 }
 
+std::string EscapeControls(std::string_view text, bool escapeBackslash) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        switch (c) {
+            case '\t': out += "\\t"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\\': out += escapeBackslash ? "\\\\" : "\\"; break;
+            default:
+                if (byte < 0x20 || byte == 0x7F) {
+                    static const char kHex[] = "0123456789abcdef";
+                    out += "\\x";
+                    out += kHex[byte >> 4];
+                    out += kHex[byte & 0x0F];
+                } else {
+                    out += c;
+                }
+                break;
+        }
+    }
+    return out;
+}
+
 }  // namespace sonvara

@@ -11,7 +11,8 @@ namespace sonvara {
 CheckVerdict CheckMp3File(const std::string& path, IProgressSink* sink) {
     CMP3CheckJob job;
     job.SetPath(path);
-    const bool intact = job.Run(sink);
+    job.Run(sink);
+    const bool intact = job.IsIntact();
     job.Close();
     const MP3CheckOutcome& outcome = job.GetOutcome();
     if (outcome.openFailed) {

@@ -1,17 +1,25 @@
 #include "runs/conversionrun.h"
 
+#include <atomic>
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <set>
 
 #include "audio/fileexception.h"
+#include "audio/makevalidfilename.h"
 #include "check/mp3checkjob.h"
 #include "convert/encodingjob.h"
 #include "convert/mp3towavjob.h"
 #include "convert/normalize.h"
 #include "jobs/runhost.h"
 #include "jobs/strings.h"
-#include "platform/runinorder.h"
+#include "platform/atomicfile.h"
+#include "platform/fileinfo.h"
 #include "platform/paths.h"
+#include "platform/runinorder.h"
+#include "platform/scopeguard.h"
 #include "tracks/tracklist.h"
 
 namespace sonvara {
@@ -28,6 +36,62 @@ ConversionSettings ReadConversionSettings(CSettings& settings) {
     return s;
 }
 
+struct CConversionRun::Planned {
+    std::size_t index = 0;     // into the run's list
+    std::string output;        // the final output name
+    std::string collidesWith;  // an earlier source of this run with the same output, or ""
+    bool mayReplace = false;   // the user agreed to replace what was at the output
+};
+
+// The outputs this run has put in place (by file identity), shared by the workers.
+struct CConversionRun::Written {
+    std::mutex mutex;
+    std::set<FileId> files;
+    std::atomic<bool> spaceUnknownShown{false};
+};
+
+CConversionRun::CConversionRun(ConversionMode mode, IRunHost& host)
+    : m_Mode(mode), m_Host(host), m_Written(std::make_unique<Written>()) {}
+
+CConversionRun::~CConversionRun() = default;
+
+namespace {
+
+std::string SystemText(const std::error_code& ec) {
+    return std::error_code(ec.value(), std::generic_category()).message();
+}
+
+// The reason of a job's error, named after the final output rather than its temporary file.
+std::string ReasonOf(const CFileException& e, const std::string& temp, const std::string& output) {
+    const std::string what = e.what();
+    const std::string prefix = temp + ": ";
+    return what.rfind(prefix, 0) == 0 ? output + ": " + what.substr(prefix.size()) : what;
+}
+
+// The file could not be written (created, written, completed), as opposed to a source that
+// could not be read or encoded.
+bool IsWriteFailure(const CFileException& e, const std::string& temp) {
+    return e.m_strFileName == temp && (e.m_cause == CFileException::diskFull || e.m_lOsError != 0);
+}
+
+// Two names of one folder, as the file system sees them; a folder that does not exist yet is
+// compared by its full path with ".." and "." resolved and links followed as far as it exists.
+bool SameFolder(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    if (fs::exists(a, ec) && fs::exists(b, ec)) {
+        return fs::equivalent(a, b, ec) && !ec;
+    }
+    auto resolved = [&ec](const std::string& folder) {
+        fs::path p = fs::weakly_canonical(fs::absolute(folder, ec), ec).lexically_normal();
+        return p.has_filename() ? p : p.parent_path();  // "/x/in/" and "/x/in" alike
+    };
+    const fs::path ra = resolved(a);
+    const fs::path rb = resolved(b);
+    return !ec && ra == rb;
+}
+
+}  // namespace
+
 bool CConversionRun::TakesPath(const std::string& path) const {
     const std::string ext = UpperExtension(path);
     return m_Mode == ConversionMode::kWavToMp3 ? ext == ".WAV" : ext == ".MP3";
@@ -38,8 +102,9 @@ std::string CConversionRun::OutputName(const std::string& source) const {
     if (const std::size_t dot = name.rfind('.'); dot != std::string::npos) {
         name.resize(dot);
     }
-    return m_Settings.trackDir + PreferredSeparator() + name +
-           (m_Mode == ConversionMode::kMp3ToWav ? ".wav" : ".mp3");
+    return MakeValidFileName(m_Settings.trackDir + PreferredSeparator() + name +
+                                 (m_Mode == ConversionMode::kMp3ToWav ? ".wav" : ".mp3"),
+                             true);
 }
 
 std::string CConversionRun::TrackDirectory() const {
@@ -51,53 +116,66 @@ bool CConversionRun::Start(const ConversionSettings& settings,
                            const std::vector<TrackRecord*>& tracks) {
     m_Settings = settings;
     m_Outcomes.clear();
+    m_Written = std::make_unique<Written>();
     std::string& dir = m_Settings.trackDir;
     if (!dir.empty() && IsPathSeparator(dir.back())) {
         dir.pop_back();  // "/out/" and "/out" name the same outputs
     }
-    // A track directory that does not exist yet is made, with its parents.
-    std::error_code ec;
     const std::string where = TrackDirectory();
-    if (!fs::is_directory(where, ec)) {
-        fs::create_directories(where, ec);
-        if (ec || !fs::is_directory(where)) {
-            m_Host.ShowMessage(
-                Text(StringId::kTrackDirCannotBeCreated, where,
-                     std::error_code(ec.value(), std::generic_category()).message()),
-                MessageIcon::kStop);
-            return false;
-        }
-    }
+    // MP3 -> MP3 into a source's own folder would replace the originals. Folders are compared
+    // as the file system sees them (exact names here, links and ".." resolved), and before the
+    // track directory is made, so that a refused run leaves nothing behind.
     if (m_Mode == ConversionMode::kMp3ToMp3) {
         for (const TrackRecord* record : tracks) {
             if (!CTrackList::IsMp3Path(record->path)) {
                 continue;
             }
-            const std::string sameName =
-                dir + record->path.substr(LastSeparator(record->path) == std::string::npos
-                                              ? 0
-                                              : LastSeparator(record->path));
             const std::string folder(DirectoryPart(record->path));
-            const bool sameText = UpperAscii(sameName) == UpperAscii(record->path);
-            const bool sameFolder = fs::equivalent(where, folder.empty() ? "." : folder, ec);
-            if (sameText || sameFolder) {
+            if (SameFolder(where, folder.empty() ? "." : folder)) {
                 m_Host.ShowMessage(Text(StringId::kSameFolder), MessageIcon::kExclamation);
                 return false;
             }
         }
     }
+    // A track directory that does not exist yet is made, with its parents.
+    std::error_code ec;
+    if (!fs::is_directory(where, ec)) {
+        fs::create_directories(where, ec);
+        if (ec || !fs::is_directory(where)) {
+            m_Host.ShowMessage(Text(StringId::kTrackDirCannotBeCreated, where, SystemText(ec)),
+                               MessageIcon::kStop);
+            return false;
+        }
+    }
+    // What an earlier run left when it was killed goes now; it never blocks a track anyway.
+    RemoveStrayTemps(where);
     return true;
 }
 
-bool CConversionRun::EnoughSpace(const std::string& source, IRunHost& host) {
+CConversionRun::Space CConversionRun::CheckSpace(const std::string& source, IRunHost& host) {
     const std::string where = TrackDirectory();
-    double free = 0;
+    std::optional<double> free;
+    std::string why;
     if (freeSpace) {
         free = freeSpace(where);
     } else {
         std::error_code ec;
         const fs::space_info info = fs::space(where, ec);
-        free = ec ? 0.0 : static_cast<double>(info.available);
+        if (ec) {
+            why = SystemText(ec);
+        } else {
+            free = static_cast<double>(info.available);
+        }
+    }
+    if (!free) {
+        // Not knowing is not "not enough": said once, and the run goes on (a write that finds
+        // the disk full still fails cleanly).
+        if (!m_Written->spaceUnknownShown.exchange(true)) {
+            host.ShowMessage(
+                Text(StringId::kFreeSpaceUnknown, where, why.empty() ? "unknown" : why),
+                MessageIcon::kInformation);
+        }
+        return Space::kUnknown;
     }
     std::error_code ec;
     const double size = static_cast<double>(fs::file_size(source, ec));
@@ -107,24 +185,54 @@ bool CConversionRun::EnoughSpace(const std::string& source, IRunHost& host) {
         case ConversionMode::kWavToMp3: factor = 0.1; break;
         case ConversionMode::kMp3ToMp3: factor = 1.0; break;
     }
-    if (free > (ec ? 0.0 : size) * factor) {
-        return true;
+    if (*free > (ec ? 0.0 : size) * factor) {
+        return Space::kEnough;
     }
     host.ShowMessage(Text(StringId::kNotEnoughSpace), MessageIcon::kStop);
-    return false;
+    return Space::kShort;
 }
 
-bool CConversionRun::MayWrite(const std::string& source, const std::string& output) {
+std::vector<CConversionRun::Planned> CConversionRun::Plan(
+    const std::vector<TrackRecord*>& tracks) const {
+    // Collisions are found here, before anything is written: a later track whose output is an
+    // earlier track's output is not converted.
+    std::vector<Planned> plan;
+    std::map<std::string, std::string> firstSource;
+    for (std::size_t index = 0; index < tracks.size(); ++index) {
+        const std::string& path = tracks[index]->path;
+        if (!TakesPath(path)) {
+            continue;
+        }
+        Planned p;
+        p.index = index;
+        p.output = OutputName(path);
+        const auto [it, fresh] = firstSource.emplace(p.output, path);
+        if (!fresh) {
+            p.collidesWith = it->second;
+        }
+        plan.push_back(std::move(p));
+    }
+    return plan;
+}
+
+CConversionRun::Decision CConversionRun::Decide(Planned& track, const std::string& source) {
     std::error_code ec;
-    if (!fs::exists(fs::symlink_status(output, ec))) {
-        return true;
+    track.mayReplace = false;
+    if (!fs::exists(fs::symlink_status(track.output, ec))) {
+        return Decision::kGo;
     }
     // Whatever the answer, an output never overwrites its own source.
-    if (output == source || fs::equivalent(output, source, ec)) {
-        m_Host.ShowMessage(Text(StringId::kOutputIsSource, output), MessageIcon::kExclamation);
-        return false;
+    if (track.output == source || fs::equivalent(track.output, source, ec)) {
+        m_Host.ShowMessage(Text(StringId::kOutputIsSource, track.output),
+                           MessageIcon::kExclamation);
+        return Decision::kSkip;
     }
-    return m_Host.AskOverwrite(Text(StringId::kAskOverwrite, output)) == Answer::kYes;
+    switch (m_Host.AskOverwrite(Text(StringId::kAskOverwrite, track.output))) {
+        case Answer::kYes: track.mayReplace = true; return Decision::kGo;
+        case Answer::kNo: return Decision::kSkip;
+        case Answer::kCancel: break;
+    }
+    return Decision::kCancel;
 }
 
 void CConversionRun::AddAbortLine(IRunHost& host) {
@@ -135,33 +243,39 @@ void CConversionRun::AddAbortLine(IRunHost& host) {
 
 void CConversionRun::Walk(const std::vector<TrackRecord*>& tracks, unsigned threads) {
     m_Host.ClearResults();
+    if (!m_Written) {
+        m_Written = std::make_unique<Written>();
+    }
+    std::vector<Planned> plan = Plan(tracks);
     if (threads > 1) {
-        WalkInParallel(tracks, threads);
+        WalkInParallel(tracks, plan, threads);
     } else {
-        WalkInOrder(tracks);
+        WalkInOrder(tracks, plan);
     }
     m_Host.SetCurrentFile("");
     m_Host.SetProgress(0);
     m_Host.RunEnded();
 }
 
-void CConversionRun::WalkInOrder(const std::vector<TrackRecord*>& tracks) {
-    for (std::size_t index = 0; index < tracks.size(); ++index) {
-        const TrackRecord* record = tracks[index];
-        if (!TakesPath(record->path)) {
+void CConversionRun::WalkInOrder(const std::vector<TrackRecord*>& tracks,
+                                 std::vector<Planned>& plan) {
+    for (Planned& track : plan) {
+        const TrackRecord& record = *tracks[track.index];
+        m_Host.SetCurrentFile(record.path);
+        if (!track.collidesWith.empty()) {
+            m_Outcomes.push_back(Collision(track, record, m_Host).outcome);
             continue;
         }
-        m_Host.SetCurrentFile(record->path);
-        const std::string output = OutputName(record->path);
-        if (!MayWrite(record->path, output)) {
-            m_Outcomes.push_back({TrackOutcome::kSkipped, record, output});
+        const Decision decision = Decide(track, record.path);
+        if (decision == Decision::kSkip) {
+            m_Outcomes.push_back({TrackOutcome::kSkipped, &record, track.output});
             continue;
         }
-        if (m_Host.IsAborted()) {
+        if (decision == Decision::kCancel || m_Host.IsAborted()) {
             AddAbortLine(m_Host);
             return;
         }
-        const TrackResult result = ProcessTrack(index, *record, m_Host);
+        const TrackResult result = ProcessTrack(track, record, m_Host);
         m_Outcomes.push_back(result.outcome);
         if (!result.goOn) {
             return;
@@ -227,20 +341,28 @@ private:
 
 }  // namespace
 
-void CConversionRun::WalkInParallel(const std::vector<TrackRecord*>& tracks, unsigned threads) {
-    // The questions first, in list order, so that the workers never wait for an answer.
-    std::vector<std::size_t> taken;
-    for (std::size_t index = 0; index < tracks.size(); ++index) {
-        const TrackRecord* record = tracks[index];
-        if (!TakesPath(record->path)) {
+void CConversionRun::WalkInParallel(const std::vector<TrackRecord*>& tracks,
+                                    std::vector<Planned>& plan, unsigned threads) {
+    // The questions first, in list order, so that the workers never wait for an answer. A
+    // Cancel ends the asking: only the tracks before it are converted.
+    std::vector<Planned*> taken;
+    bool cancelled = false;
+    for (Planned& track : plan) {
+        const TrackRecord& record = *tracks[track.index];
+        if (!track.collidesWith.empty()) {
+            taken.push_back(&track);
             continue;
         }
-        m_Host.SetCurrentFile(record->path);
-        const std::string output = OutputName(record->path);
-        if (MayWrite(record->path, output)) {
-            taken.push_back(index);
+        m_Host.SetCurrentFile(record.path);
+        const Decision decision = Decide(track, record.path);
+        if (decision == Decision::kCancel) {
+            cancelled = true;
+            break;
+        }
+        if (decision == Decision::kGo) {
+            taken.push_back(&track);
         } else {
-            m_Outcomes.push_back({TrackOutcome::kSkipped, record, output});
+            m_Outcomes.push_back({TrackOutcome::kSkipped, &record, track.output});
         }
     }
     struct Work {
@@ -251,176 +373,244 @@ void CConversionRun::WalkInParallel(const std::vector<TrackRecord*>& tracks, uns
     const std::size_t delivered = RunTracksInOrder<Work>(
         taken.size(), threads,
         [&](std::size_t i) {
+            const Planned& track = *taken[i];
             auto shown = std::make_shared<CDeferredHost>(m_Host);
-            Work w{ProcessTrack(taken[i], *tracks[taken[i]], *shown), shown};
+            const TrackRecord& record = *tracks[track.index];
+            Work w{track.collidesWith.empty() ? ProcessTrack(track, record, *shown)
+                                              : Collision(track, record, *shown),
+                   shown};
             return w;
         },
         [&](std::size_t i, Work& w) {
-            m_Host.SetCurrentFile(tracks[taken[i]]->path);
+            m_Host.SetCurrentFile(tracks[taken[i]->index]->path);
             w.shown->Replay(m_Host);
             m_Host.SetProgress(static_cast<int>((i + 1) * 100 / taken.size()));
             m_Outcomes.push_back(w.result.outcome);
             ended = ended || !w.result.goOn;
         },
         nullptr, [&] { return ended || m_Host.IsAborted(); });
-    if (!ended && delivered < taken.size() && m_Host.IsAborted()) {
+    if (cancelled || (!ended && delivered < taken.size() && m_Host.IsAborted())) {
         AddAbortLine(m_Host);
     }
 }
 
-CConversionRun::TrackResult CConversionRun::ProcessTrack(std::size_t index,
-                                                        const TrackRecord& record,
-                                                        IRunHost& host) {
-    // The record is only read here; its new states go to the host.
-    TrackUpdate state{index, record.checkState, record.convertState};
-    return m_Mode == ConversionMode::kMp3ToWav ? ProcessMp3ToWav(record, state, host)
-                                               : ProcessEncoding(record, state, host);
+CConversionRun::TrackResult CConversionRun::Collision(const Planned& track,
+                                                      const TrackRecord& record, IRunHost& host) {
+    const std::string why = track.output + " is also the output of " + track.collidesWith;
+    host.AddResult(record.path, kColourRed);
+    host.AddResult(Text(StringId::kLineFailed, why), kColourRed);
+    host.ScrollToEnd();
+    TrackResult result;
+    result.outcome = {TrackOutcome::kSkipped, &record, why};
+    return result;
 }
 
-// Returns false to end the walk.
-bool CConversionRun::ConvertToWav(const TrackRecord& record, TrackUpdate& state, IRunHost& host,
-                                  TrackOutcome& outcome) {
-    const int format = m_Settings.uncompressed ? 0 : 1;
-    const std::string output = OutputName(record.path);
-    bool decoded = false;
-    std::string error;
-    host.SetStage(Text(StringId::kStageConverting));
-    try {
-        CMp3ToWavJob job;
-        job.Setup(record.path, output, format);
-        try {
-            job.Run(&host);
-        } catch (...) {
-            try {
-                job.Close();
-            } catch (...) {
-            }
-            throw;
+bool CConversionRun::PutInPlace(CAtomicFile& file, const Planned& track, std::string& reason) {
+    Written& written = *m_Written;
+    FileOpError error;
+    bool ok = false;
+    {
+        std::lock_guard lock(written.mutex);
+        FileId there;
+        if (track.mayReplace && GetFileId(track.output, there) && written.files.count(there) != 0) {
+            // Agreed or not, an output this run has just written is never replaced.
+            reason = track.output + " was written by this run a moment ago; it is kept";
+            return false;
         }
-        job.Close();
-        decoded = true;
-    } catch (const CFileException& e) {
-        error = e.what();
+        ok = file.Commit(error, track.mayReplace);
+        FileId id;
+        if (ok && GetFileId(track.output, id)) {
+            written.files.insert(id);
+        }
     }
-    host.SetStage("");
-    if (!decoded) {
-        state.convertState = CannotConvert;
-        host.UpdateTrack(state);
-        outcome = {TrackOutcome::kFailed, &record, error};
-        return true;
-    }
-    state.convertState = ConvertedMp3ToWav;
-    host.UpdateTrack(state);
-    if (host.IsAborted()) {
-        outcome = {TrackOutcome::kFailed, &record, "stopped"};
-        host.AddResult(Text(StringId::kLineAborted), kColourRed);
-        return false;
-    }
-    outcome = {TrackOutcome::kConverted, &record, output};
-    if (!m_Settings.normalize) {
-        return true;
-    }
-    std::string normalizeError;
-    const bool ok = NormalizeFile(
-        output, TrackDirectory(), format, &host,
-        [&host](const std::string& word) { host.SetStage(word); }, &normalizeError);
-    host.SetStage("");
     if (!ok) {
-        if (!normalizeError.empty()) {
-            host.ShowMessage(normalizeError, MessageIcon::kInformation);
-        }
-        outcome = {TrackOutcome::kFailed, &record,
-                   normalizeError.empty() ? "stopped while normalizing" : normalizeError};
-        return false;
+        reason = error.code == EEXIST || error.text == "the target exists"
+                     ? track.output + " appeared while converting; it is kept"
+                     : track.output + ": " + error.text;
     }
-    return true;
+    return ok;
 }
 
-CConversionRun::TrackResult CConversionRun::ProcessMp3ToWav(const TrackRecord& record,
+CConversionRun::TrackResult CConversionRun::ProcessTrack(const Planned& track,
+                                                         const TrackRecord& record,
+                                                         IRunHost& host) {
+    // The record is only read here; its new states go to the host.
+    TrackUpdate state{track.index, record.checkState, record.convertState};
+    return m_Mode == ConversionMode::kMp3ToWav ? ProcessMp3ToWav(track, record, state, host)
+                                               : ProcessEncoding(track, record, state, host);
+}
+
+CConversionRun::TrackResult CConversionRun::ProcessMp3ToWav(const Planned& track,
+                                                            const TrackRecord& record,
                                                             TrackUpdate& state, IRunHost& host) {
     TrackResult result;
     result.outcome = {TrackOutcome::kFailed, &record, "not converted"};
     CMP3CheckJob check;
     host.SetStage(Text(StringId::kStageAnalyzing));
-    check.SetPath(record.path);
-    const bool intact = check.Run(&host);
+    check.Setup(record.path);
+    check.Run(&host);
+    check.Close();
+    const bool intact = check.IsIntact();
     state.checkState = intact ? AnalysedOk : AnalysedCorrupt;
     host.UpdateTrack(state);
-    if (!EnoughSpace(record.path, host)) {
-        check.Close();
+    if (CheckSpace(record.path, host) == Space::kShort) {
         result.outcome.detail = "not enough disk free space";
         result.goOn = false;
         return result;
     }
-    if (intact || m_Settings.convertCorrupt) {
-        if (!ConvertToWav(record, state, host, result.outcome)) {
-            result.goOn = false;
-            return result;
-        }
-    } else {
-        result.outcome.detail = "corrupt, not converted";
-    }
     const std::uint32_t colour = intact ? kColourDefault : kColourRed;
+    if (!intact && !m_Settings.convertCorrupt) {
+        result.outcome.detail = "corrupt, not converted";
+        host.AddResult(record.path, colour);
+        host.AddResult(Text(StringId::kLineCorrupt, ""), colour);
+        host.ScrollToEnd();
+        return result;
+    }
+
+    // Decode into a temporary file beside the output, normalise it there, and only then give
+    // it the output's name.
+    const int format = m_Settings.uncompressed ? 0 : 1;
+    CAtomicFile output(track.output);
+    std::string reason;
+    bool writeFailure = true;
+    bool diskFull = false;
+    bool stopped = false;
+    FileOpError createError;
+    host.SetStage(Text(StringId::kStageConverting));
+    if (!output.Create(createError)) {
+        reason = track.output + ": " + createError.text;
+        diskFull = createError.diskFull;
+    } else {
+        try {
+            CMp3ToWavJob job;
+            job.Setup(record.path, output.TempPath(), format);
+            {
+                auto closeOnFailure = OnFailure([&job] { job.Close(); });
+                stopped = job.Run(&host);
+            }
+            job.Close();
+        } catch (const CFileException& e) {
+            reason = ReasonOf(e, output.TempPath(), track.output);
+            writeFailure = IsWriteFailure(e, output.TempPath());
+            diskFull = e.m_cause == CFileException::diskFull;
+        }
+    }
+    host.SetStage("");
+    if (reason.empty() && !stopped && m_Settings.normalize) {
+        std::string normalizeError;
+        const bool ok = NormalizeFile(
+            output.TempPath(), format, &host,
+            [&host](const std::string& word) { host.SetStage(word); }, &normalizeError);
+        host.SetStage("");
+        if (!ok && normalizeError.empty()) {
+            stopped = true;
+        } else if (!ok) {
+            reason = normalizeError;
+        }
+    }
+    if (stopped) {
+        // The partial output goes with `output`; the track keeps its conversion state.
+        result.outcome.detail = "stopped";
+        host.AddResult(Text(StringId::kLineAborted), kColourRed);
+        result.goOn = false;
+        return result;
+    }
+    if (reason.empty() && !PutInPlace(output, track, reason)) {
+        writeFailure = true;
+    }
+    if (!reason.empty()) {
+        // Never "File OK!" for an output that is not there: the reason instead.
+        state.convertState = CannotConvert;
+        host.UpdateTrack(state);
+        host.AddResult(record.path, kColourRed);
+        host.AddResult(Text(StringId::kLineFailed, reason), kColourRed);
+        host.ScrollToEnd();
+        result.outcome = {TrackOutcome::kFailed, &record, reason};
+        if (writeFailure && diskFull) {
+            host.ShowMessage(Text(StringId::kNotEnoughSpace), MessageIcon::kStop);
+            result.goOn = false;
+        }
+        return result;
+    }
+    state.convertState = ConvertedMp3ToWav;
+    host.UpdateTrack(state);
+    result.outcome = {TrackOutcome::kConverted, &record, track.output};
     host.AddResult(record.path, colour);
     host.AddResult(Text(intact ? StringId::kLineOk : StringId::kLineCorrupt, ""), colour);
     host.ScrollToEnd();
-    check.Close();
+    if (host.IsAborted()) {
+        // Done, but the stop request came meanwhile: the run ends here.
+        host.AddResult(Text(StringId::kLineAborted), kColourRed);
+        result.goOn = false;
+    }
     return result;
 }
 
-// True when the track was encoded to its end; error holds the reason otherwise.
-bool CConversionRun::Encode(const TrackRecord& record, IRunHost& host, std::string& error) {
-    const std::string output = OutputName(record.path);
-    host.AddResult(output, kColourDefault);
-    bool aborted = false;
-    try {
-        std::unique_ptr<CEncodingJob> job;
-        if (m_Mode == ConversionMode::kWavToMp3) {
-            job = std::make_unique<CWavToMp3Job>();
-        } else {
-            job = std::make_unique<CMp3ToMp3Job>();
-        }
-        const EncoderProperties& e = m_Settings.encoder;
-        job->Setup(output, record.path, e.bitRateIndex, e.qualityIndex, e.vbr);
-        try {
-            aborted = job->Run(&host);
-        } catch (...) {
-            try {
-                job->Close();
-            } catch (...) {
-            }
-            throw;
-        }
-        job->Close();
-    } catch (const CFileException& e) {
-        // An error is a failure, not a success: the user sees the system's words.
-        error = e.what();
-        host.ShowMessage(error, MessageIcon::kInformation);
-        return false;
-    }
-    if (aborted) {
-        error = "stopped";
-        return false;
-    }
-    return true;
-}
-
-CConversionRun::TrackResult CConversionRun::ProcessEncoding(const TrackRecord& record,
+CConversionRun::TrackResult CConversionRun::ProcessEncoding(const Planned& track,
+                                                            const TrackRecord& record,
                                                             TrackUpdate& state, IRunHost& host) {
     TrackResult result;
-    if (!EnoughSpace(record.path, host)) {
+    if (CheckSpace(record.path, host) == Space::kShort) {
         result.outcome = {TrackOutcome::kFailed, &record, "not enough disk free space"};
         result.goOn = false;
         return result;
     }
-    std::string error;
-    if (!Encode(record, host, error)) {
-        state.convertState = CannotConvert;
-        state.checkState = AnalysedCorrupt;
-        host.UpdateTrack(state);
-        host.AddResult(Text(StringId::kLineCorrupt, ""), kColourRed);
-        result.outcome = {TrackOutcome::kFailed, &record, error};
+    host.AddResult(track.output, kColourDefault);
+    CAtomicFile output(track.output);
+    std::string reason;
+    bool writeFailure = true;
+    bool diskFull = false;
+    bool stopped = false;
+    FileOpError createError;
+    if (!output.Create(createError)) {
+        reason = track.output + ": " + createError.text;
+        diskFull = createError.diskFull;
+    } else {
+        try {
+            std::unique_ptr<CEncodingJob> job;
+            if (m_Mode == ConversionMode::kWavToMp3) {
+                job = std::make_unique<CWavToMp3Job>();
+            } else {
+                job = std::make_unique<CMp3ToMp3Job>();
+            }
+            const EncoderProperties& e = m_Settings.encoder;
+            job->Setup(record.path, output.TempPath(), e.bitRateIndex, e.qualityIndex, e.vbr);
+            {
+                auto closeOnFailure = OnFailure([&job] { job->Close(); });
+                stopped = job->Run(&host);
+            }
+            job->Close();
+        } catch (const CFileException& e) {
+            reason = ReasonOf(e, output.TempPath(), track.output);
+            writeFailure = IsWriteFailure(e, output.TempPath());
+            diskFull = e.m_cause == CFileException::diskFull;
+        }
+    }
+    if (stopped) {
+        // The partial output goes with `output`; the track keeps its states.
+        host.AddResult(Text(StringId::kLineAborted), kColourDefault);
+        result.outcome = {TrackOutcome::kFailed, &record, "stopped"};
         result.goOn = false;
+        return result;
+    }
+    if (reason.empty() && !PutInPlace(output, track, reason)) {
+        writeFailure = true;
+    }
+    if (!reason.empty()) {
+        state.convertState = CannotConvert;
+        if (!writeFailure) {
+            // The source could not be read or encoded: the corrupt verdict, with the reason.
+            state.checkState = AnalysedCorrupt;
+            host.AddResult(Text(StringId::kLineCorrupt, ""), kColourRed);
+        }
+        host.UpdateTrack(state);
+        host.AddResult(Text(StringId::kLineFailed, reason), kColourRed);
+        host.ScrollToEnd();
+        result.outcome = {TrackOutcome::kFailed, &record, reason};
+        if (writeFailure && diskFull) {
+            host.ShowMessage(Text(StringId::kNotEnoughSpace), MessageIcon::kStop);
+            result.goOn = false;
+        }
         return result;
     }
     state.convertState = m_Mode == ConversionMode::kWavToMp3 ? ConvertedWavToMp3 : ReencodedMp3;
@@ -428,7 +618,7 @@ CConversionRun::TrackResult CConversionRun::ProcessEncoding(const TrackRecord& r
     host.UpdateTrack(state);
     host.AddResult(Text(StringId::kLineOk, ""), kColourDefault);
     host.ScrollToEnd();
-    result.outcome = {TrackOutcome::kConverted, &record, OutputName(record.path)};
+    result.outcome = {TrackOutcome::kConverted, &record, track.output};
     return result;
 }
 

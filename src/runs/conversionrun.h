@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,7 @@
 
 namespace sonvara {
 
+class CAtomicFile;
 struct TrackRecord;
 
 enum class ConversionMode { kMp3ToWav, kWavToMp3, kMp3ToMp3 };
@@ -33,27 +36,39 @@ struct TrackOutcome {
 };
 
 // One conversion run over a list: Start checks the settings and the folders, Walk converts
-// the tracks of the mode's source type in list order, writing verdicts into the records and
-// result lines to the host.
+// the tracks of the mode's source type in list order, reporting verdicts and result lines to
+// the host.
+//
+// What a run promises: every output is written under a temporary name beside its final name
+// and renamed into place only when complete (a stop, an error or a kill never leaves a cut
+// file under a final name); two tracks of one run never write the same output (the later one
+// is skipped with a line that says why, found before the first file is written); a file is
+// replaced only when the user agreed to replace it, and never when this run wrote it; a link
+// is replaced, never written through; one failed track does not end the walk (only a full
+// disk, a Cancel at the overwrite question and a stop request do).
 class CConversionRun {
 public:
-    CConversionRun(ConversionMode mode, IRunHost& host) : m_Mode(mode), m_Host(host) {}
+    CConversionRun(ConversionMode mode, IRunHost& host);
+    ~CConversionRun();
 
-    // False, with a message to the host, when the run must not start: the track directory
-    // cannot be created, or (MP3 -> MP3) it is the folder of a source.
+    // False, with a message to the host, when the run must not start: (MP3 -> MP3) the track
+    // directory is the folder of a source, as the file system sees it, or the track directory
+    // cannot be created. The folder test comes first, so a refused run makes nothing.
     bool Start(const ConversionSettings& settings, const std::vector<TrackRecord*>& tracks);
     // threads > 1 converts that many tracks at once (one job each); the overwrite questions
     // are asked first, in list order, and the result lines and states come in list order.
     void Walk(const std::vector<TrackRecord*>& tracks, unsigned threads = 1);
 
     // The output file of a source: the track directory, the source's name without its last
-    // extension, and ".wav" or ".mp3".
+    // extension, and ".wav" or ".mp3", made a valid file name.
     std::string OutputName(const std::string& source) const;
-    // Free bytes where the outputs go; replaceable for tests.
-    std::function<double(const std::string& directory)> freeSpace;
+    // Free bytes where the outputs go (nothing: they cannot be measured); replaceable for tests.
+    std::function<std::optional<double>(const std::string& directory)> freeSpace;
 
     const std::vector<TrackOutcome>& Outcomes() const { return m_Outcomes; }
     const ConversionSettings& Settings() const { return m_Settings; }
+
+    struct Planned;  // one track the run takes (conversionrun.cpp)
 
 private:
     // What converting one track did; goOn false ends the run.
@@ -61,27 +76,35 @@ private:
         TrackOutcome outcome;
         bool goOn = true;
     };
+    enum class Space { kEnough, kShort, kUnknown };
+    enum class Decision { kGo, kSkip, kCancel };
+    struct Written;  // the outputs this run has put in place
 
     bool TakesPath(const std::string& path) const;
     // The track directory as a folder to use (the root when the setting was "/").
     std::string TrackDirectory() const;
-    bool EnoughSpace(const std::string& source, IRunHost& host);
-    // False: the track is skipped (the answer was No or Cancel, or the output is the source).
-    bool MayWrite(const std::string& source, const std::string& output);
-    TrackResult ProcessTrack(std::size_t index, const TrackRecord& record, IRunHost& host);
-    TrackResult ProcessMp3ToWav(const TrackRecord& record, TrackUpdate& state, IRunHost& host);
-    TrackResult ProcessEncoding(const TrackRecord& record, TrackUpdate& state, IRunHost& host);
-    bool ConvertToWav(const TrackRecord& record, TrackUpdate& state, IRunHost& host,
-                      TrackOutcome& outcome);
-    bool Encode(const TrackRecord& record, IRunHost& host, std::string& error);
-    void WalkInOrder(const std::vector<TrackRecord*>& tracks);
-    void WalkInParallel(const std::vector<TrackRecord*>& tracks, unsigned threads);
+    Space CheckSpace(const std::string& source, IRunHost& host);
+    std::vector<Planned> Plan(const std::vector<TrackRecord*>& tracks) const;
+    // The overwrite question and the refusal to write over a source.
+    Decision Decide(Planned& track, const std::string& source);
+    TrackResult Collision(const Planned& track, const TrackRecord& record, IRunHost& host);
+    TrackResult ProcessTrack(const Planned& track, const TrackRecord& record, IRunHost& host);
+    TrackResult ProcessMp3ToWav(const Planned& track, const TrackRecord& record, TrackUpdate& state,
+                                IRunHost& host);
+    TrackResult ProcessEncoding(const Planned& track, const TrackRecord& record, TrackUpdate& state,
+                                IRunHost& host);
+    // Puts a complete temporary output in place; false with the reason.
+    bool PutInPlace(CAtomicFile& file, const Planned& track, std::string& reason);
+    void WalkInOrder(const std::vector<TrackRecord*>& tracks, std::vector<Planned>& plan);
+    void WalkInParallel(const std::vector<TrackRecord*>& tracks, std::vector<Planned>& plan,
+                        unsigned threads);
     void AddAbortLine(IRunHost& host);
 
     ConversionMode m_Mode;
     IRunHost& m_Host;
     ConversionSettings m_Settings;
     std::vector<TrackOutcome> m_Outcomes;
+    std::unique_ptr<Written> m_Written;
 };
 
 }  // namespace sonvara

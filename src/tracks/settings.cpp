@@ -23,13 +23,13 @@ std::string CSettings::GetTrackDir() {
     if (!dir.empty()) {
         return dir;
     }
+    // Healed in memory only: reading a setting never writes the profile (only the options
+    // sheet does), so a run cannot change the stored settings.
 #ifdef _WIN32
-    const std::string healed = "C:";
+    return "C:";
 #else
-    const std::string healed = DefaultTrackDir();
+    return DefaultTrackDir();
 #endif
-    SetTrackDir(healed);
-    return healed;
 }
 
 void CSettings::SetTrackDir(const std::string& dir) { m_Store.SetString(kGeneral, "TrackDir", dir); }

@@ -20,8 +20,8 @@ class CSettings {
 public:
     explicit CSettings(IProfileStore& store) : m_Store(store) {}
 
-    // The folder that receives converted files. Absent: the default (the user's Music folder
-    // on Linux, "c:" on Windows); stored empty: the default is written back and returned.
+    // The folder that receives converted files. Absent or stored empty: the default (the
+    // user's Music folder on Linux, "c:" on Windows), returned without writing anything.
     std::string GetTrackDir();
     void SetTrackDir(const std::string& dir);
     // 0: PCM; anything else: IMA ADPCM.

@@ -2,15 +2,16 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 #include <unordered_map>
 #include <unordered_set>
 
 #include "audio/audiotrack.h"
 #include "jobs/strings.h"
+#include "platform/atomicfile.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
+#include "platform/text.h"
 
 namespace sonvara {
 
@@ -23,7 +24,11 @@ TrackInfo ReadTrackInfo(const std::string& path) {
     info.artist = file->GetArtist();
     info.album = file->GetAlbum();
     if (info.lengthMs <= 0) {
-        info.error = UpperExtension(path) == ".MP3" ? "no MPEG audio frames" : "not a readable WAV file";
+        info.error = file->UnreadableReason();  // the real reason, where the file knows it
+        if (info.error.empty()) {
+            info.error =
+                UpperExtension(path) == ".MP3" ? "no MPEG audio frames" : "not a readable WAV file";
+        }
     }
     return info;
 }
@@ -215,17 +220,20 @@ std::vector<std::string> ColumnTitles() {
 }
 
 std::string CTrackList::ReportText() const {
+    // A tag or path holding line breaks (or other control characters) stays inside its own
+    // line, so that every track is exactly seven lines.
+    auto value = [](const std::string& text) { return EscapeControls(text, false); };
     std::vector<std::string> labels = ColumnTitles();
     labels.resize(std::max<std::size_t>(labels.size(), 7));
     std::string out = Text(StringId::kReportTitle) + ":\n\n";
     for (const auto& r : m_Tracks) {
-        out += labels[0] + ": " + r->path + "\n";
+        out += labels[0] + ": " + value(r->path) + "\n";
         out += labels[1] + ": " + CheckStateText(r->checkState) + "\n";
         out += labels[2] + ": " + ConvertStateText(r->convertState) + "\n";
-        out += labels[3] + ": " + r->title + "\n";
-        out += labels[4] + ": " + r->artist + "\n";
-        out += labels[5] + ": " + r->album + "\n";
-        out += labels[6] + ": " + r->lengthText + "\n\n";
+        out += labels[3] + ": " + value(r->title) + "\n";
+        out += labels[4] + ": " + value(r->artist) + "\n";
+        out += labels[5] + ": " + value(r->album) + "\n";
+        out += labels[6] + ": " + value(r->lengthText) + "\n\n";
     }
     return out;
 }
@@ -237,16 +245,25 @@ bool CTrackList::WriteReport(const std::string& file, std::string* error) const 
     if (UpperExtension(file) != ".TXT") {
         return false;
     }
-    // Text mode: each line break is the platform's line end.
-    std::ofstream out(file, std::ios::out | std::ios::trunc);
-    if (out) {
-        const std::string text = ReportText();
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.flush();
+    std::string text = ReportText();
+#ifdef _WIN32
+    // The platform's line ends, as a text-mode file has them.
+    std::string crlf;
+    crlf.reserve(text.size() + text.size() / 8);
+    for (const char c : text) {
+        if (c == '\n') {
+            crlf += '\r';
+        }
+        crlf += c;
     }
-    if (!out) {
+    text.swap(crlf);
+#endif
+    // The report appears complete or not at all; an earlier file of that name is replaced
+    // only by a complete one, and a link of that name is replaced, never written through.
+    FileOpError failure;
+    if (!WriteFileAtomically(file, text.data(), text.size(), failure)) {
         if (error != nullptr) {
-            *error = Text(StringId::kReportCannotWrite, file);
+            *error = Text(StringId::kReportCannotWrite, file) + ": " + failure.text;
         }
         return false;
     }

@@ -114,13 +114,16 @@ TEST_F(EncodedFiles, CutOrInsertedBytesInsideTheStreamMakeItCorrupt) {
     WriteFile(m_Dir.File("tail.mp3"), tail);
 
     CMP3CheckJob job;
-    job.SetPath(m_Dir.File("cut.mp3"));
-    EXPECT_FALSE(job.Run(nullptr));
-    job.SetPath(m_Dir.File("inserted.mp3"));
-    EXPECT_FALSE(job.Run(nullptr));
+    job.Setup(m_Dir.File("cut.mp3"));
+    EXPECT_FALSE(job.Run(nullptr));  // not stopped
+    EXPECT_FALSE(job.IsIntact());
+    job.Setup(m_Dir.File("inserted.mp3"));
+    EXPECT_FALSE(job.Execute());
+    EXPECT_FALSE(job.IsIntact());
     EXPECT_GE(job.GetOutcome().errors, 1);
-    job.SetPath(m_Dir.File("tail.mp3"));
-    EXPECT_TRUE(job.Run(nullptr));
+    job.Setup(m_Dir.File("tail.mp3"));
+    EXPECT_FALSE(job.Run(nullptr));
+    EXPECT_TRUE(job.IsIntact());
     EXPECT_GT(job.GetOutcome().framesFound, 200);
 }
 

@@ -13,7 +13,9 @@ namespace {
 
 const std::string kCli = SONVARA_CLI_PATH;
 
-CommandResult Analyze(const std::string& args) { return RunCommand(kCli + " analyze " + args); }
+CommandResult Analyze(const std::string& args) {
+    return RunCommand(kCli + " analyze " + args);
+}
 
 class AnalyzeCli : public ::testing::Test {
 protected:
@@ -37,9 +39,8 @@ protected:
 TEST_F(AnalyzeCli, OneLinePerFileInSortedOrderWithVerdictsAndReasons) {
     const CommandResult r = Analyze(ShellQuote(m_Dir.Path()));
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.out, "Corrupt\t" + P("a.MP3") + "\n" +
-                         "OK\t" + P("b.mp3") + "\n" +
-                         "Error\t" + P("c.mp3") + "\tno MPEG audio frames\n");
+    EXPECT_EQ(r.out, "Corrupt\t" + P("a.MP3") + "\n" + "OK\t" + P("b.mp3") + "\n" + "Error\t" +
+                         P("c.mp3") + "\tno MPEG audio frames\n");
     EXPECT_NE(r.err.find("3 of 3 files checked: 1 OK, 1 corrupt, 1 could not be checked"),
               std::string::npos)
         << r.err;
@@ -68,9 +69,9 @@ TEST_F(AnalyzeCli, UnreadableAndForeignPathsAreErrorsNotCorrupt) {
                 ShellQuote(P("missing.mp3")) + " " + ShellQuote(P("notes.txt")));
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, "Error\t" + P("dangling.mp3") + "\tcannot open: No such file or directory\n" +
-                         "Error\t" + P("missing.mp3") + "\tno such file or folder\n" +
-                         "Error\t" + P("notes.txt") + "\textension is not .MP3\n" +
-                         "Error\t" + P("pipe.mp3") + "\tcannot open: not a regular file\n");
+                         "Error\t" + P("missing.mp3") + "\tno such file or folder\n" + "Error\t" +
+                         P("notes.txt") + "\textension is not .MP3\n" + "Error\t" + P("pipe.mp3") +
+                         "\tcannot open: not a regular file\n");
 }
 
 TEST_F(AnalyzeCli, UsageErrorsAndHelp) {
@@ -87,9 +88,8 @@ TEST_F(AnalyzeCli, UsageErrorsAndHelp) {
 TEST_F(AnalyzeCli, WithoutPathsTheMusicFolderIsChecked) {
     std::filesystem::create_directories(P("home/Music"));
     WriteFile(P("home/Music/song.mp3"), MakeStream(FrameShape{}, 3));
-    const CommandResult r = RunCommand("HOME=" + ShellQuote(P("home")) +
-                                       " XDG_CONFIG_HOME=" + ShellQuote(P("home/.config")) +
-                                       " " + kCli + " analyze");
+    const CommandResult r = RunCommand("HOME=" + ShellQuote(P("home")) + " XDG_CONFIG_HOME=" +
+                                       ShellQuote(P("home/.config")) + " " + kCli + " analyze");
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "OK\t" + P("home/Music/song.mp3") + "\n");
 }

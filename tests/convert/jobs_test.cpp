@@ -58,7 +58,7 @@ protected:
 TEST_F(ConversionJobs, A44100StereoSourcePassesToTheEncoderByteForByte) {
     const std::string wav = SoxWav("cd.wav", "-r 44100 -c 2 -e signed -b 16", 3.3);
     CWavToMp3Job job;
-    job.Setup(m_Dir.File("job.mp3"), wav, 2, 0, false);
+    job.Setup(wav, m_Dir.File("job.mp3"), 2, 0, false);
     EXPECT_FALSE(job.Run(nullptr));
     job.Close();
 
@@ -102,7 +102,7 @@ TEST_F(ConversionJobs, EveryWavFormatRoundTripsThroughMp3WithItsLengthAndTags) {
         }
         const std::string mp3 = m_Dir.File(name + ".mp3");
         CWavToMp3Job toMp3;
-        toMp3.Setup(mp3, wav, 2, 0, false);
+        toMp3.Setup(wav, mp3, 2, 0, false);
         EXPECT_FALSE(toMp3.Run(nullptr));
         toMp3.Close();
         EXPECT_NEAR(Mpg123Seconds(mp3), SoxSeconds(wav), 0.06) << name;
@@ -159,7 +159,7 @@ TEST_F(ConversionJobs, Mp3ToMp3ReencodesAtTheNewRateAndVbrCarriesTheRate) {
     const std::string wav = SoxWav("src.wav", "-r 44100 -c 2 -e signed -b 16", 4.0);
     const std::string mp3 = LameEncode(wav, m_Dir.File("src.mp3"), "-b 256 --tt Song");
     CMp3ToMp3Job job;
-    job.Setup(m_Dir.File("out.mp3"), mp3, 0, 1, false);  // 64 kbit/s, quality 9
+    job.Setup(mp3, m_Dir.File("out.mp3"), 0, 1, false);  // 64 kbit/s, quality 9
     EXPECT_EQ(job.GetSettings().bitRate, 64);
     EXPECT_EQ(job.GetSettings().quality, 9);
     EXPECT_EQ(job.GetSettings().title, "Song");
@@ -169,21 +169,21 @@ TEST_F(ConversionJobs, Mp3ToMp3ReencodesAtTheNewRateAndVbrCarriesTheRate) {
     EXPECT_NEAR(Mpg123Seconds(m_Dir.File("out.mp3")), 4.0, 0.06);
 
     CMp3ToMp3Job vbr;
-    vbr.Setup(m_Dir.File("vbr.mp3"), mp3, 4, 2, true);
+    vbr.Setup(mp3, m_Dir.File("vbr.mp3"), 4, 2, true);
     EXPECT_EQ(vbr.GetSettings().bitRate, 192);
     EXPECT_TRUE(vbr.GetSettings().vbr);
     vbr.Close();
 
     // Bit-rate indexes 7 and 8 name rates MPEG-1 Layer III does not have: an error, no file.
     CMp3ToMp3Job illegal;
-    EXPECT_THROW(illegal.Setup(m_Dir.File("bad.mp3"), mp3, 7, 0, false), CFileException);
+    EXPECT_THROW(illegal.Setup(mp3, m_Dir.File("bad.mp3"), 7, 0, false), CFileException);
 }
 
 TEST_F(ConversionJobs, AnExactMultipleOfTheBlockEndsWithAnEmptyBlockAndZeroLengthGivesProgressZero) {
     // 3 blocks of 32768 bytes exactly: the fourth read delivers 0 bytes and still counts.
     WriteFile(m_Dir.File("exact.wav"), MakePcmWav(std::vector<std::int16_t>(3 * 16384, 100)));
     CWavToMp3Job job;
-    job.Setup(m_Dir.File("exact.mp3"), m_Dir.File("exact.wav"), 2, 0, false);
+    job.Setup(m_Dir.File("exact.wav"), m_Dir.File("exact.mp3"), 2, 0, false);
     CStopAfter sink;
     EXPECT_FALSE(job.Run(&sink));
     job.Close();
@@ -191,7 +191,7 @@ TEST_F(ConversionJobs, AnExactMultipleOfTheBlockEndsWithAnEmptyBlockAndZeroLengt
     // 300 ms is shorter than the 400 ms the length leaves out: length 0, progress 0.
     WriteFile(m_Dir.File("short.wav"), MakePcmWav(Sine(13230, 2, 440, 44100)));
     CWavToMp3Job shortJob;
-    shortJob.Setup(m_Dir.File("short.mp3"), m_Dir.File("short.wav"), 2, 0, false);
+    shortJob.Setup(m_Dir.File("short.wav"), m_Dir.File("short.mp3"), 2, 0, false);
     CStopAfter shortSink;
     EXPECT_FALSE(shortJob.Run(&shortSink));
     shortJob.Close();
@@ -207,7 +207,7 @@ TEST_F(ConversionJobs, StopRequestsAtTheFirstAMiddleAndTheLastBlock) {
     for (int stopAt : {1, blocks / 2, blocks}) {
         CStopAfter sink(stopAt);
         CWavToMp3Job job;
-        job.Setup(m_Dir.File("o.mp3"), wav, 2, 0, false);
+        job.Setup(wav, m_Dir.File("o.mp3"), 2, 0, false);
         EXPECT_TRUE(job.Run(&sink)) << stopAt;
         EXPECT_EQ(sink.reports, stopAt);
         job.Close();
@@ -229,11 +229,11 @@ TEST_F(ConversionJobs, StopRequestsAtTheFirstAMiddleAndTheLastBlock) {
 TEST_F(ConversionJobs, UnreadableSourcesAreErrorsNotEmptyOutputs) {
     WriteFile(m_Dir.File("notes.wav"), {'h', 'e', 'l', 'l', 'o'});
     CWavToMp3Job job;
-    EXPECT_THROW(job.Setup(m_Dir.File("o.mp3"), m_Dir.File("notes.wav"), 2, 0, false), CFileException);
+    EXPECT_THROW(job.Setup(m_Dir.File("notes.wav"), m_Dir.File("o.mp3"), 2, 0, false), CFileException);
     EXPECT_FALSE(std::filesystem::exists(m_Dir.File("o.mp3")));
     WriteFile(m_Dir.File("mpeg.wav"),
               MakeRiff({{"fmt ", FmtData(0x55, 2, 44100, 8)}, {"data", Bytes(1000, 0)}}));
-    EXPECT_THROW(job.Setup(m_Dir.File("o.mp3"), m_Dir.File("mpeg.wav"), 2, 0, false), CFileException);
+    EXPECT_THROW(job.Setup(m_Dir.File("mpeg.wav"), m_Dir.File("o.mp3"), 2, 0, false), CFileException);
     WriteFile(m_Dir.File("fake.mp3"), Bytes(4000, 0x11));
     CMp3ToWavJob toWav;
     EXPECT_THROW(toWav.Setup(m_Dir.File("fake.mp3"), m_Dir.File("o.wav"), 0), CFileException);
@@ -256,7 +256,7 @@ TEST_F(ConversionJobs, AFullDiskDuringEncodingOrDecodingReachesTheCaller) {
     EXPECT_EQ(InChildProcess([&] {
                   return expectDiskFull([&] {
                       CWavToMp3Job job;
-                      job.Setup(m_Dir.File("full.mp3"), wav, 6, 0, false);
+                      job.Setup(wav, m_Dir.File("full.mp3"), 6, 0, false);
                       job.Run(nullptr);
                       job.Close();
                   });

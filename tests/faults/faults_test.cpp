@@ -110,7 +110,7 @@ TEST_F(Faults, ASourceThatShrinksWhileItIsReadGivesAShortResult) {
         CShrinker sink(work);
         if (source == wav) {
             CWavToMp3Job job;
-            job.Setup(m_Dir.File("o.mp3"), work, 2, 0, false);
+            job.Setup(work, m_Dir.File("o.mp3"), 2, 0, false);
             EXPECT_FALSE(job.Run(&sink));
             job.Close();
         } else {
@@ -139,7 +139,7 @@ TEST_F(Faults, ASourceThatShrinksWhileItIsReadGivesAShortResult) {
     const std::string gone = m_Dir.File("gone.wav");
     fs::copy_file(wav, gone);
     CWavToMp3Job job;
-    job.Setup(m_Dir.File("g.mp3"), gone, 2, 0, false);
+    job.Setup(gone, m_Dir.File("g.mp3"), 2, 0, false);
     fs::remove(gone);
     EXPECT_FALSE(job.Run(nullptr));
     job.Close();

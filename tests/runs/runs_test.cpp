@@ -4,10 +4,10 @@
 
 #include <filesystem>
 
+#include "jobs/runhost.h"
 #include "runs/addtracks.h"
 #include "runs/analysisrun.h"
 #include "runs/conversionrun.h"
-#include "jobs/runhost.h"
 #include "support/encoders.h"
 #include "support/mpegframes.h"
 #include "support/recordinghost.h"
@@ -176,7 +176,7 @@ TEST_F(Runs, OverwriteNoLeavesEverythingAndDiskSpaceFactorsHold) {
     }
 }
 
-TEST_F(Runs, AnEncodingErrorIsAFailureThatEndsTheRun) {
+TEST_F(Runs, AnEncodingErrorKeepsTheCorruptVerdictGivesTheReasonAndTheRunGoesOn) {
     WriteFile(m_Dir.File("mpeg.wav"),
               MakeRiff({{"fmt ", FmtData(0x55, 2, 44100, 8)}, {"data", Bytes(1000, 0)}}));
     const std::string good = SynthWav(m_Dir.File("good.wav"), "-r 44100 -c 2", "1 sine 440");
@@ -190,11 +190,14 @@ TEST_F(Runs, AnEncodingErrorIsAFailureThatEndsTheRun) {
     run.Walk(Pointers(records));
     EXPECT_EQ(records[0].convertState, CannotConvert);
     EXPECT_EQ(records[0].checkState, AnalysedCorrupt);
-    EXPECT_EQ(records[1].convertState, NotConverted);  // the run ended
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_NE(host.messages[0].find("unsupported WAV format"), std::string::npos);
-    ASSERT_EQ(host.lines.size(), 2u);
-    EXPECT_EQ(host.lines[1], std::make_pair(std::string("        ===> FILE CORRUPT!!!  Please convert."), 255u));
+    EXPECT_EQ(records[1].convertState, ConvertedWavToMp3);  // one bad track ends nothing
+    EXPECT_TRUE(host.messages.empty());
+    ASSERT_EQ(host.lines.size(), 5u);
+    EXPECT_EQ(host.lines[1],
+              std::make_pair(std::string("        ===> FILE CORRUPT!!!  Please convert."), 255u));
+    EXPECT_EQ(host.lines[2].first.rfind("        ===> NOT CONVERTED: ", 0), 0u);
+    EXPECT_NE(host.lines[2].first.find("unsupported WAV format"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(m_Dir.File("out/mpeg.mp3")));
 }
 
 TEST_F(Runs, Mp3ToWavAnalysesConvertsAndNormalises) {
@@ -282,8 +285,8 @@ TEST_F(Runs, ThreadedRunsGiveTheSameResultsInListOrder) {
     // unanalysed; nothing else is reported.
     ASSERT_EQ(serial->errors.size(), 3u);
     EXPECT_EQ(serial->errors[0].first, m_Dir.File("folder.mp3"));
-    EXPECT_EQ(serial->errors[1], std::make_pair(m_Dir.File("text.mp3"),
-                                                std::string("no MPEG audio frames")));
+    EXPECT_EQ(serial->errors[1],
+              std::make_pair(m_Dir.File("text.mp3"), std::string("no MPEG audio frames")));
     EXPECT_NE(serial->errors[2].second.find("No such file"), std::string::npos);
     for (int i : {2, 4, 5, 7}) {
         EXPECT_EQ(one[i].checkState, NotAnalysed) << paths[i];
@@ -298,7 +301,8 @@ TEST_F(Runs, ThreadedRunsGiveTheSameResultsInListOrder) {
 
 // A run only reads the records it is given: their new states reach them through the host.
 TEST_F(Runs, RunsLeaveTheRecordsToTheHost) {
-    std::vector<TrackRecord> records = {Record(m_Dir.File("g1.mp3")), Record(m_Dir.File("bad.Mp3"))};
+    std::vector<TrackRecord> records = {Record(m_Dir.File("g1.mp3")),
+                                        Record(m_Dir.File("bad.Mp3"))};
     CRecordingHost host;  // applies nothing
     RunAnalysis(Pointers(records), host, 2);
     EXPECT_EQ(records[0].checkState, NotAnalysed);
