@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # One entry point for set-up, building, running and testing.
-#   ./build.sh run [FOLDER...]   install packages, build, analyse FOLDER (default: your Music folder)
+#   ./build.sh run               install packages, build, start the window program
 #   ./build.sh test              install packages, build, run every test (plain and sanitizer builds)
 #   ./build.sh build             install packages and build the release configuration only
 #   ./build.sh bench             install packages, build, run the benchmarks under bench/
@@ -24,8 +24,8 @@ configure_and_build() { # dir, extra cmake args...
 release() { configure_and_build build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo; }
 asan() { configure_and_build build/asan -DCMAKE_BUILD_TYPE=Debug -DSONVARA_SANITIZE=address; }
 # The threaded code and its tests, run under ThreadSanitizer.
-tsan_targets="cli_tests platform_tests runs_tests tracks_tests sonvara-cli"
-tsan_tests='AnalyzeCli|ConvertCli|RunInOrder|Runs\.|ThreadedRuns|AddingTracks'
+tsan_targets="cli_tests platform_tests runs_tests tracks_tests ui_tests sonvara-cli"
+tsan_tests='AnalyzeCli|ConvertCli|RunInOrder|Runs\.|ThreadedRuns|AddingTracks|Document\.|Folders\.'
 tsan() { # only what crosses threads
   if [ ! -f build/tsan/build.ninja ]; then
     cmake -S . -B build/tsan -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -40,10 +40,7 @@ case "$cmd" in
   run)
     scripts/install-deps.sh
     release
-    if [ $# -eq 0 ]; then
-      exec build/release/sonvara-cli analyze -r
-    fi
-    exec build/release/sonvara-cli analyze -r "$@"
+    exec build/release/sonvara "$@"
     ;;
   build)
     scripts/install-deps.sh

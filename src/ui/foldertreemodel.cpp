@@ -105,10 +105,8 @@ QVariant CFolderTreeModel::data(const QModelIndex& index, int role) const {
                        : node->text;
         case Qt::DecorationRole:
             return node->placeholder ? QVariant() : QVariant(CFileIconCache::Instance().Folder());
-        case Qt::ToolTipRole:
-            return node->placeholder ? QVariant() : QVariant(FullPath(index));
-        default:
-            return {};
+        case Qt::ToolTipRole: return node->placeholder ? QVariant() : QVariant(FullPath(index));
+        default: return {};
     }
 }
 

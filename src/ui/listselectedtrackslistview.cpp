@@ -218,21 +218,11 @@ void CListSelectedTracksListView::dropEvent(QDropEvent* event) {
 bool CListSelectedTracksListView::QueryCommand(int id, bool& enabled) {
     const bool selected = selectionModel() != nullptr && selectionModel()->hasSelection();
     switch (id) {
-        case cmd::kEditTags:
-            enabled = selected && m_Doc.CanEdit();
-            return true;
-        case cmd::kRemoveTracks:
-            enabled = selected;
-            return true;
-        case cmd::kPlayTrack:
-            enabled = static_cast<bool>(m_Player.play);
-            return true;
-        case cmd::kStopPlaying:
-            enabled = static_cast<bool>(m_Player.pause);
-            return true;
-        case cmd::kAnalyzeSelected:
-            enabled = selected && m_Doc.HasJobRunner();
-            return true;
+        case cmd::kEditTags: enabled = selected && m_Doc.CanEdit(); return true;
+        case cmd::kRemoveTracks: enabled = selected; return true;
+        case cmd::kPlayTrack: enabled = static_cast<bool>(m_Player.play); return true;
+        case cmd::kStopPlaying: enabled = static_cast<bool>(m_Player.pause); return true;
+        case cmd::kAnalyzeSelected: enabled = selected && m_Doc.HasJobRunner(); return true;
         case cmd::kMp3ToWavSelected:
             enabled = selected && m_Doc.CanRun(CSonvaraDoc::Job::kMp3ToWav);
             return true;
@@ -242,8 +232,7 @@ bool CListSelectedTracksListView::QueryCommand(int id, bool& enabled) {
         case cmd::kMp3ToMp3Selected:
             enabled = selected && m_Doc.CanRun(CSonvaraDoc::Job::kMp3ToMp3);
             return true;
-        default:
-            return false;
+        default: return false;
     }
 }
 
@@ -260,12 +249,8 @@ void CListSelectedTracksListView::ExecuteCommand(int id) {
         }
     };
     switch (id) {
-        case cmd::kEditTags:
-            EditSelected();
-            break;
-        case cmd::kRemoveTracks:
-            RemoveSelected();
-            break;
+        case cmd::kEditTags: EditSelected(); break;
+        case cmd::kRemoveTracks: RemoveSelected(); break;
         case cmd::kPlayTrack: {
             const std::vector<std::size_t> selected = SelectedIndices();
             const TrackRecord* record =
@@ -275,23 +260,12 @@ void CListSelectedTracksListView::ExecuteCommand(int id) {
             }
             break;
         }
-        case cmd::kStopPlaying:
-            m_Player.pause();
-            break;
-        case cmd::kAnalyzeSelected:
-            runSelected(CSonvaraDoc::Job::kAnalyze);
-            break;
-        case cmd::kMp3ToWavSelected:
-            runSelected(CSonvaraDoc::Job::kMp3ToWav);
-            break;
-        case cmd::kWavToMp3Selected:
-            runSelected(CSonvaraDoc::Job::kWavToMp3);
-            break;
-        case cmd::kMp3ToMp3Selected:
-            runSelected(CSonvaraDoc::Job::kMp3ToMp3);
-            break;
-        default:
-            break;
+        case cmd::kStopPlaying: m_Player.pause(); break;
+        case cmd::kAnalyzeSelected: runSelected(CSonvaraDoc::Job::kAnalyze); break;
+        case cmd::kMp3ToWavSelected: runSelected(CSonvaraDoc::Job::kMp3ToWav); break;
+        case cmd::kWavToMp3Selected: runSelected(CSonvaraDoc::Job::kWavToMp3); break;
+        case cmd::kMp3ToMp3Selected: runSelected(CSonvaraDoc::Job::kMp3ToMp3); break;
+        default: break;
     }
 }
 

@@ -31,14 +31,10 @@ QVariant CFileListModel::data(const QModelIndex& index, int role) const {
     const QString& path = m_Paths.at(index.row());
     switch (role) {
         case Qt::DisplayRole:
-        case Qt::AccessibleTextRole:
-            return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-        case Qt::ToolTipRole:
-            return path;
-        case Qt::DecorationRole:
-            return CFileIconCache::Instance().ForFile(path);
-        default:
-            return {};
+        case Qt::AccessibleTextRole: return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+        case Qt::ToolTipRole: return path;
+        case Qt::DecorationRole: return CFileIconCache::Instance().ForFile(path);
+        default: return {};
     }
 }
 
@@ -153,13 +149,26 @@ void CListTracksView::keyReleaseEvent(QKeyEvent* event) {
     }
 }
 
+void CListTracksView::mousePressEvent(QMouseEvent* event) {
+    const QModelIndex index = indexAt(event->position().toPoint());
+    m_PressSelection = index.isValid() && selectionModel()->isSelected(index)
+                           ? selectionModel()->selection()
+                           : QItemSelection();
+    QTreeView::mousePressEvent(event);
+}
+
 void CListTracksView::mouseDoubleClickEvent(QMouseEvent* event) {
+    QTreeView::mouseDoubleClickEvent(event);
     if (event->button() != Qt::LeftButton) {
-        QTreeView::mouseDoubleClickEvent(event);
         return;
     }
-    // Every selected row is added, not only the clicked one.
-    QTreeView::mouseDoubleClickEvent(event);
+    // A double click on one of several selected rows adds them all: the first click of it
+    // does not narrow the selection to the clicked row.
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid() && m_PressSelection.contains(index)) {
+        selectionModel()->select(m_PressSelection, QItemSelectionModel::ClearAndSelect);
+    }
+    m_PressSelection = QItemSelection();
     AddSelectedFiles();
 }
 

@@ -61,6 +61,7 @@ signals:
 
 protected:
     void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
@@ -71,6 +72,7 @@ private:
     QMenu* m_ContextMenu = nullptr;
     std::unique_ptr<COffThreadGuard> m_Lister;
     quint64 m_Generation = 0;
+    QItemSelection m_PressSelection;  // the selection when a selected row was pressed
 };
 
 }  // namespace sonvara

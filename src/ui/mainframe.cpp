@@ -19,6 +19,11 @@
 #include "ui/sonvaradoc.h"
 #include "ui/treeview1.h"
 
+// The command pictures live in a resource of this static library.
+static void InitIconResource() {
+    Q_INIT_RESOURCE(icons);
+}
+
 namespace sonvara {
 
 namespace {
@@ -47,6 +52,7 @@ int FourDigits(const std::string& text, std::size_t at) {
 
 CMainFrame::CMainFrame(CSonvaraDoc& doc, IProfileStore& profile, QWidget* parent)
     : QMainWindow(parent), m_Doc(doc), m_Profile(profile) {
+    InitIconResource();
     setObjectName("MainFrame");
     setWindowTitle(tr("Velmora Sonvara 2.0"));
     setAccessibleName(tr("Velmora Sonvara 2.0"));
@@ -344,27 +350,17 @@ bool CMainFrame::QueryCommand(int id, bool& enabled) {
     switch (id) {
         case cmd::kViewToolbar:
         case cmd::kViewStatusBar:
-        case cmd::kExit:
-            enabled = true;
-            return true;
-        default:
-            return false;
+        case cmd::kExit: enabled = true; return true;
+        default: return false;
     }
 }
 
 void CMainFrame::ExecuteCommand(int id) {
     switch (id) {
-        case cmd::kViewToolbar:
-            m_ToolBar->setVisible(!m_ToolBar->isVisible());
-            break;
-        case cmd::kViewStatusBar:
-            statusBar()->setVisible(!statusBar()->isVisible());
-            break;
-        case cmd::kExit:
-            close();
-            break;
-        default:
-            break;
+        case cmd::kViewToolbar: m_ToolBar->setVisible(!m_ToolBar->isVisible()); break;
+        case cmd::kViewStatusBar: statusBar()->setVisible(!statusBar()->isVisible()); break;
+        case cmd::kExit: close(); break;
+        default: break;
     }
 }
 

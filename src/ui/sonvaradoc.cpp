@@ -44,7 +44,7 @@ void CSonvaraDoc::SetCurrentFolder(const std::string& folder) {
 }
 
 std::vector<ReadTrack> CSonvaraDoc::ReadWithDialog(const std::vector<std::string>& paths,
-                                                       bool tags) {
+                                                   bool tags) {
     CDlgReadFilesInfo dialog(paths, tags, m_DialogParent);
     dialog.exec();
     return dialog.TakeResults();
@@ -208,26 +208,13 @@ void CSonvaraDoc::MoveCorruptFiles() {
 
 bool CSonvaraDoc::QueryCommand(int id, bool& enabled) {
     switch (id) {
-        case cmd::kAnalyze:
-            enabled = CanRun(Job::kAnalyze);
-            return true;
-        case cmd::kMp3ToWav:
-            enabled = CanRun(Job::kMp3ToWav);
-            return true;
-        case cmd::kWavToMp3:
-            enabled = CanRun(Job::kWavToMp3);
-            return true;
-        case cmd::kMp3ToMp3:
-            enabled = CanRun(Job::kMp3ToMp3);
-            return true;
-        case cmd::kSaveResults:
-            enabled = GetTrackCount() > 0;
-            return true;
-        case cmd::kMoveCorrupt:
-            enabled = HasCorruptTracks();
-            return true;
-        default:
-            return false;
+        case cmd::kAnalyze: enabled = CanRun(Job::kAnalyze); return true;
+        case cmd::kMp3ToWav: enabled = CanRun(Job::kMp3ToWav); return true;
+        case cmd::kWavToMp3: enabled = CanRun(Job::kWavToMp3); return true;
+        case cmd::kMp3ToMp3: enabled = CanRun(Job::kMp3ToMp3); return true;
+        case cmd::kSaveResults: enabled = GetTrackCount() > 0; return true;
+        case cmd::kMoveCorrupt: enabled = HasCorruptTracks(); return true;
+        default: return false;
     }
 }
 
@@ -237,26 +224,13 @@ void CSonvaraDoc::ExecuteCommand(int id) {
         return;
     }
     switch (id) {
-        case cmd::kAnalyze:
-            RunJob(Job::kAnalyze);
-            break;
-        case cmd::kMp3ToWav:
-            RunJob(Job::kMp3ToWav);
-            break;
-        case cmd::kWavToMp3:
-            RunJob(Job::kWavToMp3);
-            break;
-        case cmd::kMp3ToMp3:
-            RunJob(Job::kMp3ToMp3);
-            break;
-        case cmd::kSaveResults:
-            SaveAnalysisResults();
-            break;
-        case cmd::kMoveCorrupt:
-            MoveCorruptFiles();
-            break;
-        default:
-            break;
+        case cmd::kAnalyze: RunJob(Job::kAnalyze); break;
+        case cmd::kMp3ToWav: RunJob(Job::kMp3ToWav); break;
+        case cmd::kWavToMp3: RunJob(Job::kWavToMp3); break;
+        case cmd::kMp3ToMp3: RunJob(Job::kMp3ToMp3); break;
+        case cmd::kSaveResults: SaveAnalysisResults(); break;
+        case cmd::kMoveCorrupt: MoveCorruptFiles(); break;
+        default: break;
     }
 }
 

@@ -20,7 +20,7 @@ int CTrackListModel::columnCount(const QModelIndex& parent) const {
 }
 
 QString CTrackListModel::ColumnTitle(int column) {
-    static const std::vector<std::string> titles = ColumnTitles();
+    const std::vector<std::string> titles = ColumnTitles();
     return column >= 0 && static_cast<std::size_t>(column) < titles.size()
                ? QString::fromStdString(titles[static_cast<std::size_t>(column)])
                : QString();
@@ -28,24 +28,15 @@ QString CTrackListModel::ColumnTitle(int column) {
 
 QString CTrackListModel::CellText(const TrackRecord& record, int column) const {
     switch (column) {
-        case kFile:
-            return QString::fromStdString(std::string(FileNamePart(record.path)));
-        case kCheck:
-            return QString::fromStdString(CheckStateText(record.checkState));
-        case kConvert:
-            return QString::fromStdString(ConvertStateText(record.convertState));
-        case kTitle:
-            return QString::fromStdString(record.title);
-        case kArtist:
-            return QString::fromStdString(record.artist);
-        case kAlbum:
-            return QString::fromStdString(record.album);
-        case kLength:
-            return QString::fromStdString(record.lengthText);
-        case kPath:
-            return QString::fromStdString(record.path);
-        default:
-            return {};
+        case kFile: return QString::fromStdString(std::string(FileNamePart(record.path)));
+        case kCheck: return QString::fromStdString(CheckStateText(record.checkState));
+        case kConvert: return QString::fromStdString(ConvertStateText(record.convertState));
+        case kTitle: return QString::fromStdString(record.title);
+        case kArtist: return QString::fromStdString(record.artist);
+        case kAlbum: return QString::fromStdString(record.album);
+        case kLength: return QString::fromStdString(record.lengthText);
+        case kPath: return QString::fromStdString(record.path);
+        default: return {};
     }
 }
 
@@ -71,8 +62,7 @@ QVariant CTrackListModel::data(const QModelIndex& index, int role) const {
         case Qt::TextAlignmentRole:
             return index.column() == kLength ? QVariant(int(Qt::AlignHCenter | Qt::AlignVCenter))
                                              : QVariant(int(Qt::AlignLeft | Qt::AlignVCenter));
-        default:
-            return {};
+        default: return {};
     }
 }
 

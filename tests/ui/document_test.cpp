@@ -1,0 +1,332 @@
+// The document: its commands and their enabling, adding through the read-files dialog, the
+// report through the file dialog, and moving the corrupt files with the overwrite question.
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "runs/analysisrun.h"
+#include "support/recordinghost.h"
+#include "support/testfiles.h"
+#include "tracks/profilestore.h"
+#include "tracks/settings.h"
+#include "ui/commandids.h"
+#include "ui/dlgreadfilesinfo.h"
+#include "ui/listselectedtrackslistview.h"
+#include "ui/sonvaradoc.h"
+#include "ui/tracklistmodel.h"
+#include "uitestsupport.h"
+
+namespace sonvara {
+namespace {
+
+using test::CModalAnswerer;
+using test::CTempDir;
+namespace fs = std::filesystem;
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class Document : public ::testing::Test {
+protected:
+    void SetUp() override { m_Doc = std::make_unique<CSonvaraDoc>(m_Settings); }
+
+    // The analysis run, synchronously, applying the verdicts as a run dialog's host does.
+    void UseAnalysisRunner() {
+        m_Doc->SetJobRunner([this](CSonvaraDoc::Job job, const std::vector<TrackRecord*>& tracks) {
+            m_Jobs.push_back(job);
+            m_JobPaths.clear();
+            for (const TrackRecord* r : tracks) {
+                m_JobPaths.push_back(r->path);
+            }
+            if (job == CSonvaraDoc::Job::kAnalyze) {
+                test::CRecordingHost host(tracks);
+                RunAnalysis(tracks, host);
+            }
+        });
+    }
+
+    std::vector<std::string> Files(std::initializer_list<const char*> names,
+                                   const std::vector<std::uint8_t>& bytes) {
+        std::vector<std::string> out;
+        for (const char* name : names) {
+            out.push_back(m_Dir.File(name));
+            test::WriteFile(out.back(), bytes);
+        }
+        return out;
+    }
+
+    bool Enabled(int id) {
+        bool enabled = false;
+        return m_Doc->QueryCommand(id, enabled) && enabled;
+    }
+
+    CTempDir m_Dir;
+    CMemoryProfileStore m_Profile;
+    CSettings m_Settings{m_Profile};
+    std::unique_ptr<CSonvaraDoc> m_Doc;
+    std::vector<CSonvaraDoc::Job> m_Jobs;
+    std::vector<std::string> m_JobPaths;
+};
+
+TEST_F(Document, AddingReadsThroughTheDialogSkipsListedPathsAndCountsTypes) {
+    const auto paths = Files({"a.mp3", "b.Mp3", "c.wav", "d.ogg"}, test::GoodMp3());
+    QSignalSpy changed(m_Doc.get(), &CSonvaraDoc::tracksChanged);
+    m_Doc->AddTracks({paths[0], paths[1]});
+    EXPECT_EQ(m_Doc->GetTrackCount(), 2);
+    EXPECT_EQ(m_Doc->GetMp3Count(), 2);
+    EXPECT_GE(changed.count(), 1);
+    // Already listed: unchanged; the same path in another letter case is another track.
+    m_Doc->AddTracks({paths[0]});
+    EXPECT_EQ(m_Doc->GetTrackCount(), 2);
+    const std::string upper = m_Dir.File("A.mp3");
+    test::WriteFile(upper, test::GoodMp3());
+    m_Doc->AddTracks({upper, paths[0]});
+    EXPECT_EQ(m_Doc->GetTrackCount(), 3);
+    // A .wav that is not a WAV file cannot be read and is left out.
+    m_Doc->AddTracks({paths[2]});
+    EXPECT_EQ(m_Doc->GetTrackCount(), 3);
+    EXPECT_EQ(m_Doc->Tracks().At(0).lengthText, "0:01");
+}
+
+TEST_F(Document, TwentyFiveNewFilesMoveTheBarAtZeroTenAndTwenty) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < 25; ++i) {
+        paths.push_back(m_Dir.File("t" + std::to_string(100 + i) + ".mp3"));
+        test::WriteFile(paths.back(), test::GoodMp3(8));
+    }
+    std::vector<int> steps;
+    QString caption;
+    CModalAnswerer watcher([&](QWidget* w) {
+        auto* dialog = qobject_cast<CDlgReadFilesInfo*>(w);
+        if (dialog == nullptr) {
+            return false;
+        }
+        caption = dialog->windowTitle();
+        return true;
+    });
+    // The first step may come before a poll sees the dialog: a dialog of our own, opened the
+    // way the document opens it, reports every step.
+    CDlgReadFilesInfo dialog(paths, true);
+    QObject::connect(&dialog, &CDlgReadFilesInfo::progressSet,
+                     [&](int percent) { steps.push_back(percent); });
+    dialog.exec();
+    EXPECT_EQ(steps, (std::vector<int>{0, 40, 80}));
+    EXPECT_EQ(caption, "Read Files Information");
+    EXPECT_EQ(dialog.TakeResults().size(), 25u);
+}
+
+TEST_F(Document, CancelStopsReadingAndKeepsWhatWasRead) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < 400; ++i) {
+        paths.push_back(m_Dir.File("t" + std::to_string(1000 + i) + ".mp3"));
+        test::WriteFile(paths.back(), test::GoodMp3(8));
+    }
+    CModalAnswerer cancel([&](QWidget* w) {
+        auto* dialog = qobject_cast<CDlgReadFilesInfo*>(w);
+        if (dialog == nullptr) {
+            return false;
+        }
+        for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+            if (button->text() == "&Cancel") {
+                QTest::mouseClick(button, Qt::LeftButton);
+                return true;
+            }
+        }
+        return false;
+    });
+    m_Doc->AddTracks(paths);
+    EXPECT_TRUE(cancel.Answered());
+    EXPECT_LT(m_Doc->GetTrackCount(), 400);
+    for (std::size_t i = 0; i < m_Doc->Tracks().GetTrackCount(); ++i) {
+        EXPECT_EQ(m_Doc->Tracks().At(i).path, paths[i]);  // the first ones, in order
+    }
+}
+
+TEST_F(Document, CommandsAreEnabledByTheirRules) {
+    const auto mp3s = Files({"a.mp3", "bad.mp3"}, test::GoodMp3());
+    test::WriteFile(mp3s[1], test::CorruptMp3());
+    for (int id : {cmd::kAnalyze, cmd::kMp3ToWav, cmd::kWavToMp3, cmd::kMp3ToMp3, cmd::kSaveResults,
+                   cmd::kMoveCorrupt}) {
+        bool enabled = true;
+        EXPECT_TRUE(m_Doc->QueryCommand(id, enabled)) << id;
+        EXPECT_FALSE(enabled) << id;  // empty list
+    }
+    bool enabled = false;
+    EXPECT_FALSE(m_Doc->QueryCommand(cmd::kAddTracks, enabled));  // not the document's
+    UseAnalysisRunner();
+    m_Doc->AddTracks(mp3s);
+    EXPECT_TRUE(Enabled(cmd::kAnalyze));
+    EXPECT_TRUE(Enabled(cmd::kMp3ToWav));
+    EXPECT_TRUE(Enabled(cmd::kMp3ToMp3));
+    EXPECT_FALSE(Enabled(cmd::kWavToMp3));  // no WAV listed
+    EXPECT_TRUE(Enabled(cmd::kSaveResults));
+    EXPECT_FALSE(Enabled(cmd::kMoveCorrupt));
+    int stops = 0;
+    m_Doc->SetStopPlayback([&] { ++stops; });
+    m_Doc->ExecuteCommand(cmd::kAnalyze);
+    EXPECT_EQ(stops, 1);  // every job stops playback first
+    EXPECT_EQ(m_Doc->Tracks().At(0).checkState, AnalysedOk);
+    EXPECT_EQ(m_Doc->Tracks().At(1).checkState, AnalysedCorrupt);
+    EXPECT_TRUE(Enabled(cmd::kMoveCorrupt));
+}
+
+TEST_F(Document, OnlySelectedRunsTakeTheRecordsInIndexOrder) {
+    UseAnalysisRunner();
+    m_Doc->AddTracks(Files({"1.mp3", "2.mp3", "3.mp3", "4.mp3"}, test::GoodMp3()));
+    m_Doc->RunJobOnSelected(CSonvaraDoc::Job::kMp3ToWav, {0, 2, 3});
+    ASSERT_EQ(m_Jobs.size(), 1u);
+    EXPECT_EQ(m_Jobs[0], CSonvaraDoc::Job::kMp3ToWav);
+    EXPECT_EQ(m_JobPaths, (std::vector<std::string>{m_Dir.File("1.mp3"), m_Dir.File("3.mp3"),
+                                                    m_Dir.File("4.mp3")}));
+    EXPECT_EQ(m_Doc->GetTrackCount(), 4);  // the records stay the document's
+}
+
+TEST_F(Document, RemovingIndicesOneAndThreeOfFiveRemovesTheSecondAndFourth) {
+    const auto paths = Files({"1.mp3", "2.mp3", "3.mp3", "4.mp3", "5.mp3"}, test::GoodMp3());
+    m_Doc->AddTracks(paths);
+    m_Doc->RemoveTracksAt({1, 3});
+    ASSERT_EQ(m_Doc->GetTrackCount(), 3);
+    EXPECT_EQ(m_Doc->Tracks().At(1).path, paths[2]);
+    EXPECT_EQ(m_Doc->GetMp3Count(), 3);
+}
+
+// Answers the save dialog: checks what it proposes, then types the name and accepts.
+bool AnswerSaveDialog(QWidget* w, const std::string& file, QString* proposed, QString* filter) {
+    auto* dialog = qobject_cast<QFileDialog*>(w);
+    if (dialog == nullptr) {
+        return false;
+    }
+    if (auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit")) {
+        *proposed = edit->text();
+    }
+    *filter = dialog->selectedNameFilter();
+    dialog->selectFile(QString::fromStdString(file));
+    static_cast<QDialog*>(dialog)->accept();
+    return true;
+}
+
+TEST_F(Document, TheReportFollowsTheViewsOrderAfterSortingByLength) {
+    const std::string longer = m_Dir.File("long.mp3");
+    const std::string shorter = m_Dir.File("short.mp3");
+    test::WriteFile(longer, test::GoodMp3(200));
+    test::WriteFile(shorter, test::GoodMp3(40));
+    CListSelectedTracksListView view(*m_Doc);
+    m_Doc->AddTracks({longer, shorter});
+    view.SortColumn(CTrackListModel::kLength, false);          // descending: long first
+    view.SortColumn(CTrackListModel::kLength, false);          // ascending: short first
+    m_Doc->ReorderByPaths(view.TrackModel()->PathsInOrder());  // as the header click does
+    QString proposed;
+    QString filter;
+    const std::string report = m_Dir.File("results.txt");
+    CModalAnswerer save(
+        [&](QWidget* w) { return AnswerSaveDialog(w, report, &proposed, &filter); });
+    m_Doc->ExecuteCommand(cmd::kSaveResults);
+    ASSERT_TRUE(save.Answered());
+    EXPECT_EQ(proposed, "Analysis Results");
+    EXPECT_EQ(filter, "Plain text file (*.txt)");
+    const std::string text = Slurp(report);
+    ASSERT_NE(text.find("Analysis Results:\n\nFile: " + shorter), std::string::npos) << text;
+    EXPECT_LT(text.find(shorter), text.find(longer));
+}
+
+TEST_F(Document, AReportNameThatIsNotTxtWritesNothingAndSaysSo) {
+    m_Doc->AddTracks(Files({"a.mp3"}, test::GoodMp3()));
+    QString proposed;
+    QString filter;
+    const std::string log = m_Dir.File("results.log");
+    CModalAnswerer save([&](QWidget* w) { return AnswerSaveDialog(w, log, &proposed, &filter); });
+    QString told;
+    CModalAnswerer note([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        if (box == nullptr) {
+            return false;
+        }
+        told = box->text();
+        box->accept();
+        return true;
+    });
+    m_Doc->SaveAnalysisResults();
+    EXPECT_FALSE(fs::exists(log));
+    EXPECT_FALSE(fs::exists(log + ".txt"));
+    EXPECT_TRUE(told.contains(".txt"));
+}
+
+TEST_F(Document, MovingAsksOncePerExistingFileAndNoKeepsTheTrack) {
+    UseAnalysisRunner();
+    const auto bad = Files({"bad1.mp3", "bad2.mp3"}, test::CorruptMp3());
+    const auto good = Files({"good.mp3"}, test::GoodMp3());
+    m_Doc->AddTracks({bad[0], good[0], bad[1]});
+    m_Doc->RunJob(CSonvaraDoc::Job::kAnalyze);
+    ASSERT_TRUE(Enabled(cmd::kMoveCorrupt));
+    const std::string target = m_Dir.File("corrupt");
+    fs::create_directory(target);
+    test::WriteFile(target + "/bad1.mp3", {1, 2, 3});  // already there
+    m_Doc->moveFolderAsker = [&] { return target; };
+    std::vector<QString> questions;
+    CModalAnswerer no([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        if (box == nullptr) {
+            return false;
+        }
+        questions.push_back(box->text());
+        box->button(QMessageBox::No)->click();
+        return true;
+    });
+    no.SetRepeat(true);
+    m_Doc->ExecuteCommand(cmd::kMoveCorrupt);
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_EQ(questions[0].toStdString(),
+              "The file \n" + target + "/bad1.mp3\nalready exists, should it overwrite ?");
+    EXPECT_TRUE(fs::exists(bad[0]));  // No: stays, listed
+    EXPECT_FALSE(fs::exists(bad[1]));
+    EXPECT_TRUE(fs::exists(target + "/bad2.mp3"));
+    ASSERT_EQ(m_Doc->GetTrackCount(), 2);
+    EXPECT_EQ(m_Doc->Tracks().At(0).path, bad[0]);
+    EXPECT_EQ(m_Doc->Tracks().At(1).path, good[0]);
+    EXPECT_EQ(m_Doc->GetMp3Count(), 2);
+}
+
+TEST_F(Document, MovingToAFolderChosenInThePicker) {
+    UseAnalysisRunner();
+    const auto bad = Files({"bad.mp3"}, test::CorruptMp3());
+    m_Doc->AddTracks(bad);
+    m_Doc->RunJob(CSonvaraDoc::Job::kAnalyze);
+    const std::string target = m_Dir.File("picked");
+    fs::create_directory(target);
+    CModalAnswerer pick([&](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        if (dialog == nullptr) {
+            return false;
+        }
+        auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
+        if (edit == nullptr) {
+            return false;
+        }
+        edit->setText(QString::fromStdString(target));  // typed as a user would
+        static_cast<QDialog*>(dialog)->accept();
+        return true;
+    });
+    m_Doc->MoveCorruptFiles();
+    EXPECT_TRUE(pick.Answered());
+    EXPECT_TRUE(fs::exists(target + "/bad.mp3"));
+    EXPECT_EQ(m_Doc->GetTrackCount(), 0);
+}
+
+}  // namespace
+}  // namespace sonvara

@@ -1,0 +1,261 @@
+// The working list: the model over the records, the sortable list rules, the column widths,
+// and the selected-track view's keys, counters and selection.
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QHeaderView>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTest>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "support/testfiles.h"
+#include "tracks/profilestore.h"
+#include "tracks/settings.h"
+#include "ui/listselectedtrackslistview.h"
+#include "ui/sonvaradoc.h"
+#include "ui/tracklistmodel.h"
+#include "uitestsupport.h"
+
+namespace sonvara {
+namespace {
+
+using test::CTempDir;
+
+struct Row {
+    const char* path;
+    const char* title;
+    const char* artist;
+    int ms;
+};
+
+class WorkingList : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_Doc = std::make_unique<CSonvaraDoc>(m_Settings);
+        m_View = std::make_unique<CListSelectedTracksListView>(*m_Doc);
+        m_View->SetProfile(&m_Profile);
+        m_View->resize(800, 400);
+        m_View->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(m_View.get()));
+        m_Tester = std::make_unique<QAbstractItemModelTester>(
+            m_View->TrackModel(), QAbstractItemModelTester::FailureReportingMode::Warning);
+    }
+
+    void Fill(const std::vector<Row>& rows) {
+        emit m_Doc->tracksAboutToChange();
+        for (const Row& row : rows) {
+            auto record = std::make_unique<TrackRecord>();
+            record->path = row.path;
+            record->SetTitle(row.title);
+            record->SetArtist(row.artist);
+            record->SetLength(row.ms);
+            m_Doc->Tracks().Append(std::move(record));
+        }
+        m_Doc->Tracks().RecountTypes();
+        m_Doc->UpdateViews();
+    }
+
+    std::vector<std::string> Column(int column) const {
+        std::vector<std::string> out;
+        auto* model = m_View->TrackModel();
+        for (int r = 0; r < model->rowCount(); ++r) {
+            out.push_back(model->index(r, column).data().toString().toStdString());
+        }
+        return out;
+    }
+
+    std::vector<std::string> ListPaths() const {
+        std::vector<std::string> out;
+        for (std::size_t i = 0; i < m_Doc->Tracks().GetTrackCount(); ++i) {
+            out.push_back(m_Doc->Tracks().At(i).path);
+        }
+        return out;
+    }
+
+    // A click on a column header as the user does it: left button, Ctrl held or not.
+    void ClickHeader(int column, Qt::KeyboardModifiers mods = Qt::NoModifier,
+                     Qt::MouseButton button = Qt::LeftButton) {
+        QHeaderView* header = m_View->horizontalHeader();
+        const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
+        QTest::mouseClick(header->viewport(), button, mods, QPoint(x, header->height() / 2));
+    }
+
+    CMemoryProfileStore m_Profile;
+    CSettings m_Settings{m_Profile};
+    std::unique_ptr<CSonvaraDoc> m_Doc;
+    std::unique_ptr<CListSelectedTracksListView> m_View;
+    std::unique_ptr<QAbstractItemModelTester> m_Tester;
+};
+
+TEST(SortKeys, TimesAndNumbersReadLikeTheCRuntime) {
+    EXPECT_GT(CSortableTableModel::NumericKey(u"10:05"), CSortableTableModel::NumericKey(u"9:59"));
+    EXPECT_EQ(CSortableTableModel::NumericKey(u"10:05"), 605);
+    EXPECT_EQ(CSortableTableModel::NumericKey(u"75"), 75);
+    EXPECT_EQ(CSortableTableModel::NumericKey(u" 12abc"), 12);
+    EXPECT_EQ(CSortableTableModel::NumericKey(u"abc"), 0);
+    EXPECT_EQ(CSortableTableModel::NumericKey(u"1:2:3"), 62);  // the part after the first ':'
+}
+
+TEST_F(WorkingList, ShowsEightColumnsWithVerdictTexts) {
+    Fill({{"/m/a.mp3", "T", "A", 61000}, {"/m/b.WAV", "", "", 5000}});
+    m_Doc->Tracks().At(0).checkState = AnalysedCorrupt;
+    m_Doc->Tracks().At(1).convertState = ConvertedWavToMp3;
+    m_Doc->UpdateViews();
+    auto* model = m_View->TrackModel();
+    ASSERT_EQ(model->columnCount(), 8);
+    const char* titles[] = {"File",   "Check", "Convert", "Title",
+                            "Artist", "Album", "Length",  "Path"};
+    for (int c = 0; c < 8; ++c) {
+        EXPECT_EQ(model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(), titles[c]);
+    }
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"a.mp3", "b.WAV"}));
+    EXPECT_EQ(Column(1), (std::vector<std::string>{"Corrupt", "no"}));
+    EXPECT_EQ(Column(2), (std::vector<std::string>{"no", "WAV -> MP3"}));
+    EXPECT_EQ(Column(6), (std::vector<std::string>{"1:01", "0:05"}));
+    EXPECT_EQ(model->index(0, 6).data(Qt::TextAlignmentRole).toInt() & Qt::AlignHCenter,
+              Qt::AlignHCenter);
+}
+
+TEST_F(WorkingList, PlainClicksSortDescendingThenAlternateAndWriteTheOrderBack) {
+    Fill({{"/m/b.mp3", "", "", 1000}, {"/m/c.mp3", "", "", 1000}, {"/m/a.mp3", "", "", 1000}});
+    ClickHeader(0);
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"c.mp3", "b.mp3", "a.mp3"}));
+    EXPECT_EQ(ListPaths(), (std::vector<std::string>{"/m/c.mp3", "/m/b.mp3", "/m/a.mp3"}));
+    EXPECT_EQ(m_View->SortHeader()->Arrow(0), 0);
+    ClickHeader(0);
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"a.mp3", "b.mp3", "c.mp3"}));
+    EXPECT_EQ(m_View->SortHeader()->Arrow(0), 1);
+    ClickHeader(0);
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"c.mp3", "b.mp3", "a.mp3"}));
+    ClickHeader(0, Qt::NoModifier, Qt::RightButton);  // a right click does not sort
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"c.mp3", "b.mp3", "a.mp3"}));
+}
+
+TEST_F(WorkingList, TimeColumnSortsByMinutesAndSeconds) {
+    m_View->OnInitialUpdate();  // registers the time column, as the frame does
+    Fill({{"/m/a.mp3", "", "", 605000}, {"/m/b.mp3", "", "", 599000}, {"/m/c.mp3", "", "", 75000}});
+    ClickHeader(CTrackListModel::kLength);  // descending
+    ClickHeader(CTrackListModel::kLength);  // ascending
+    EXPECT_EQ(Column(CTrackListModel::kLength),
+              (std::vector<std::string>{"1:15", "9:59", "10:05"}));
+}
+
+TEST_F(WorkingList, LetterCaseDoesNotSeparateTextKeysAndEqualRowsKeepTheirOrder) {
+    Fill({{"/m/1.mp3", "beta", "", 1000},
+          {"/m/2.mp3", "Alpha", "", 1000},
+          {"/m/3.mp3", "ALPHA", "", 1000},
+          {"/m/4.mp3", "alpha", "", 1000}});
+    ClickHeader(CTrackListModel::kTitle);  // descending: beta first, the alphas as they were
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"1.mp3", "2.mp3", "3.mp3", "4.mp3"}));
+    ClickHeader(CTrackListModel::kTitle);  // ascending
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"2.mp3", "3.mp3", "4.mp3", "1.mp3"}));
+}
+
+TEST_F(WorkingList, CtrlClickAddsKeysAndMovesARepeatedKeyToTheEnd) {
+    Fill({{"/m/1.mp3", "x", "B", 1000},
+          {"/m/2.mp3", "y", "A", 1000},
+          {"/m/3.mp3", "x", "A", 1000},
+          {"/m/4.mp3", "y", "B", 1000}});
+    const int title = CTrackListModel::kTitle;
+    const int artist = CTrackListModel::kArtist;
+    ClickHeader(title);  // title descending: y y x x
+    EXPECT_EQ(m_View->SortKeys(), (std::vector<int>{title}));
+    ClickHeader(artist, Qt::ControlModifier);  // then artist (descending) within each title
+    EXPECT_EQ(m_View->SortKeys(), (std::vector<int>{title, artist}));
+    EXPECT_EQ(Column(3), (std::vector<std::string>{"y", "y", "x", "x"}));
+    EXPECT_EQ(Column(4), (std::vector<std::string>{"B", "A", "B", "A"}));
+    EXPECT_EQ(m_View->SortHeader()->Arrow(title), 0);  // the first key keeps its arrow
+    EXPECT_EQ(m_View->SortHeader()->Arrow(artist), 0);
+    ClickHeader(title, Qt::ControlModifier);  // title becomes the last key (ascending now)
+    EXPECT_EQ(m_View->SortKeys(), (std::vector<int>{artist, title}));
+    EXPECT_EQ(Column(4), (std::vector<std::string>{"B", "B", "A", "A"}));
+    EXPECT_EQ(Column(3), (std::vector<std::string>{"x", "y", "x", "y"}));
+    EXPECT_EQ(ListPaths(),
+              (std::vector<std::string>{"/m/1.mp3", "/m/4.mp3", "/m/3.mp3", "/m/2.mp3"}));
+}
+
+TEST_F(WorkingList, ColumnWidthsAreStoredAsACommaListAndShortOrMissingFieldsAutoSize) {
+    m_Profile.SetString("ColumnWidths", "LISTSELECTEDTRACK", "176,50,");
+    m_View->OnInitialUpdate();
+    EXPECT_EQ(m_View->columnWidth(0), 176);
+    for (int c = 1; c < 8; ++c) {
+        EXPECT_GE(m_View->columnWidth(c), 70) << c;  // 50 and the missing fields: auto size
+    }
+    m_View->setColumnWidth(2, 123);
+    m_View->SaveColumnWidths();
+    const std::string stored = m_Profile.GetString("ColumnWidths", "LISTSELECTEDTRACK", "");
+    EXPECT_EQ(std::count(stored.begin(), stored.end(), ','), 8);
+    EXPECT_EQ(stored.back(), ',');
+    EXPECT_EQ(stored.rfind("176,", 0), 0u);
+    EXPECT_NE(stored.find(",123,"), std::string::npos);
+}
+
+TEST_F(WorkingList, RepeatedInitialUpdateKeepsEightColumns) {
+    Fill({{"/m/a.mp3", "", "", 1000}});
+    m_View->OnInitialUpdate();
+    m_View->OnInitialUpdate();
+    EXPECT_EQ(m_View->GetColumnCount(), 8);
+    EXPECT_EQ(m_View->TrackModel()->rowCount(), 1);
+}
+
+TEST_F(WorkingList, DeleteRemovesTheSelectedRowsAndSelectsTheFirstRemovedPosition) {
+    Fill({{"/m/1.mp3", "", "", 1000},
+          {"/m/2.mp3", "", "", 1000},
+          {"/m/3.wav", "", "", 1000},
+          {"/m/4.mp3", "", "", 1000},
+          {"/m/5.mp3", "", "", 1000}});
+    QSignalSpy counters(m_View.get(), &CListSelectedTracksListView::countersChanged);
+    QTest::keyClick(m_View.get(), Qt::Key_Delete);  // nothing selected: nothing changes
+    EXPECT_EQ(m_Doc->GetTrackCount(), 5);
+    auto* selection = m_View->selectionModel();
+    auto* model = m_View->TrackModel();
+    selection->select(model->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    selection->select(model->index(3, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QTest::keyClick(m_View.get(), Qt::Key_Delete);
+    EXPECT_EQ(ListPaths(), (std::vector<std::string>{"/m/1.mp3", "/m/3.wav", "/m/5.mp3"}));
+    EXPECT_EQ(m_View->SelectedIndices(), (std::vector<std::size_t>{1}));
+    ASSERT_FALSE(counters.isEmpty());
+    EXPECT_EQ(counters.last(), (QList<QVariant>{3, 2, 1}));
+    QTest::keyClick(m_View.get(), Qt::Key_A);  // A selects every row
+    EXPECT_EQ(m_View->SelectedIndices().size(), 3u);
+}
+
+TEST_F(WorkingList, DroppedFilesAndFoldersAreAdded) {
+    CTempDir dir;
+    test::WriteFile(dir.File("one.mp3"), test::GoodMp3());
+    test::WriteFile(dir.File("notes.txt"), {1, 2, 3});
+    std::filesystem::create_directory(dir.File("album"));
+    test::WriteFile(dir.File("album/two.MP3"), test::GoodMp3());
+    test::WriteFile(dir.File("album/three.mp3"), test::GoodMp3());
+    m_Doc->SetReadRunner([](const std::vector<std::string>& paths, bool) {
+        std::vector<ReadTrack> read;
+        for (const std::string& path : paths) {
+            ReadTrack track;
+            track.path = path;
+            track.info.lengthMs = 1000;
+            read.push_back(track);
+        }
+        return read;
+    });
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(dir.File("one.mp3"))),
+                  QUrl::fromLocalFile(QString::fromStdString(dir.File("notes.txt"))),
+                  QUrl::fromLocalFile(QString::fromStdString(dir.File("album")))});
+    m_View->show();
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(m_View->viewport(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(m_View->viewport(), &drop);
+    ASSERT_TRUE(test::WaitFor([&] { return m_Doc->GetTrackCount() == 3; }));
+    EXPECT_EQ(ListPaths(),
+              (std::vector<std::string>{dir.File("one.mp3"), dir.File("album/three.mp3"),
+                                        dir.File("album/two.MP3")}));
+}
+
+}  // namespace
+}  // namespace sonvara
