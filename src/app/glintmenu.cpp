@@ -135,7 +135,7 @@ GlintColours GlintColoursFor(const QPalette& palette) {
         // Dark palette: the menu colour itself, a strip a little lighter than it, and the
         // highlight moved towards the background instead of towards white.
         c.background = menu;
-        c.strip = menu.lighter(135);
+        c.strip = QColor(menu.lighter(135).rgb());  // 8 bits a channel, as drawn
         c.selection = MoveTowards(c.highlight, menu, 0.45);
         c.greyText = grey;
         c.checkedBox = MoveTowards(c.highlight, menu, 0.6);
@@ -143,6 +143,36 @@ GlintColours GlintColoursFor(const QPalette& palette) {
     }
     c.greyTextSelected = grey;
     return c;
+}
+
+QPalette DarkPalette() {
+    QPalette p;
+    const QColor window(53, 53, 56);
+    const QColor base(36, 36, 38);
+    const QColor text(232, 232, 232);
+    p.setColor(QPalette::Window, window);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Base, base);
+    p.setColor(QPalette::AlternateBase, window);
+    p.setColor(QPalette::ToolTipBase, window);
+    p.setColor(QPalette::ToolTipText, text);
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Button, window);
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::BrightText, QColor(255, 80, 80));
+    p.setColor(QPalette::Link, QColor(110, 170, 255));
+    p.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::Light, QColor(80, 80, 84));
+    p.setColor(QPalette::Midlight, QColor(66, 66, 70));
+    p.setColor(QPalette::Mid, QColor(44, 44, 46));
+    p.setColor(QPalette::Dark, QColor(25, 25, 27));
+    p.setColor(QPalette::Shadow, QColor(10, 10, 10));
+    const QColor grey(130, 130, 130);
+    p.setColor(QPalette::Disabled, QPalette::WindowText, grey);
+    p.setColor(QPalette::Disabled, QPalette::Text, grey);
+    p.setColor(QPalette::Disabled, QPalette::ButtonText, grey);
+    return p;
 }
 
 const std::vector<int>& GlintMenu::ToolbarCommands() {

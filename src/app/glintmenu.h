@@ -43,6 +43,9 @@ struct GlintColours {
 };
 GlintColours GlintColoursFor(const QPalette& palette);
 
+// A dark palette for the whole program (SONVARA_PALETTE=dark), as dark desktops set one.
+QPalette DarkPalette();
+
 // One command's picture in the 16 x 15 cell and the three pictures derived from it; in each
 // derived picture only the picture's own pixels (not the transparent background) change.
 struct GlintPictures {

@@ -9,6 +9,9 @@ int main(int argc, char** argv) {
     // The flat menus over a pinned Fusion: the same look on every desktop.
     QApplication::setStyle(new sonvara::CGlintMenuStyle);
     QApplication app(argc, argv);
+    if (qEnvironmentVariable("SONVARA_PALETTE") == QLatin1String("dark")) {
+        QApplication::setPalette(sonvara::DarkPalette());  // the dark look on any desktop
+    }
     sonvara::StartOptions options;
     options.files = QCoreApplication::arguments().mid(1);
     sonvara::CSonvaraInstance instance(std::move(options));

@@ -203,6 +203,22 @@ TEST_F(GlintMenuTest, MenuCharacterRunsTheFirstItemHoldingAmpersandAndTheKey) {
     menu.close();
 }
 
+TEST_F(GlintMenuTest, OnADarkPaletteTheMenuIsDarkWithItsStripFromThePalette) {
+    QMenu menu(&m_Owner);
+    menu.setPalette(DarkPalette());
+    QAction* analyze = AddCommand(menu, "&Analyze...", cmd::kAnalyze);
+    const QImage image = Render(menu);
+    menu.close();
+    const GlintColours colours = GlintColoursFor(DarkPalette());
+    const QRect item = menu.actionGeometry(analyze);
+    EXPECT_EQ(image.pixelColor(item.left() + 1, item.center().y()), colours.strip);
+    EXPECT_EQ(image.pixelColor(item.right() - 2, item.top() + 1), colours.background);
+    EXPECT_LT(colours.background.lightness(), 100);
+    for (const QColor& fill : {colours.background, colours.strip, colours.selection}) {
+        EXPECT_GT(colours.text.lightness() - fill.lightness(), 90) << fill.name().toStdString();
+    }
+}
+
 TEST(GlintColours, DarkPaletteTakesItsFillsFromThePalette) {
     QPalette dark;
     dark.setColor(QPalette::Window, QColor(45, 45, 48));
