@@ -27,7 +27,15 @@ for palette in light dark; do
   "$build/sonvara" &
   pid=$!
   shot "splash-$palette" 0.4
-  win=$(xdotool search --sync --onlyvisible --name '^Velmora Sonvara 2.0$' | head -1)
+  win=
+  for _ in $(seq 100); do  # the main window, not the splash that carries the same name
+    for id in $(xdotool search --onlyvisible --name '^Velmora Sonvara 2.0$' 2>/dev/null); do
+      w=$(xdotool getwindowgeometry "$id" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
+      [ "${w:-0}" -gt 600 ] && win=$id
+    done
+    [ -n "$win" ] && break
+    sleep 0.1
+  done
   xdotool windowmove "$win" 20 20 windowsize "$win" 1000 680
   xdotool mousemove 500 400
   xdotool windowfocus --sync "$win" || true
@@ -40,10 +48,10 @@ for palette in light dark; do
   help=$(xdotool search --onlyvisible --name 'Help' | head -1)
   if [ -n "$help" ]; then xdotool windowfocus --sync "$help" key Escape || true; fi
   xdotool windowfocus --sync "$win" || true
-  xdotool key alt+h a; shot "about-$palette"
+  xdotool key --delay 300 alt+h a; shot "about-$palette"
   xdotool key Return
   xdotool windowfocus --sync "$win" || true
-  xdotool key alt+o s; shot "options-$palette"
+  xdotool key --delay 300 alt+o s; shot "options-$palette"
   xdotool key Escape
   sleep 0.3
   kill "$pid" 2>/dev/null || true

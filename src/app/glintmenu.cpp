@@ -314,8 +314,11 @@ QSize CGlintMenuStyle::sizeFromContents(ContentsType type, const QStyleOption* o
         }
         // Text + picture + padding + gap, and one picture width at the right for the
         // accelerator's end (or a submenu's arrow).
-        const int width = size.width() + GlintMenu::kPictureWidth + GlintMenu::kPadding +
-                          GlintMenu::kTextGap + GlintMenu::kPictureWidth;
+        int width = size.width() + GlintMenu::kPictureWidth + GlintMenu::kPadding +
+                    GlintMenu::kTextGap + GlintMenu::kPictureWidth;
+        if (item->text.contains(QLatin1Char('\t'))) {
+            width += 2 * GlintMenu::kTextGap;  // room between the text and its accelerator
+        }
         const int height = std::max(option->fontMetrics.height() + 6,
                                     GlintMenu::kPictureHeight + GlintMenu::kPadding);
         return {width, height};
