@@ -24,8 +24,8 @@ configure_and_build() { # dir, extra cmake args...
 release() { configure_and_build build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo; }
 asan() { configure_and_build build/asan -DCMAKE_BUILD_TYPE=Debug -DSONVARA_SANITIZE=address; }
 # The threaded code and its tests, run under ThreadSanitizer.
-tsan_targets="cli_tests platform_tests runs_tests tracks_tests ui_tests sonvara-cli"
-tsan_tests='AnalyzeCli|ConvertCli|RunInOrder|Runs\.|ThreadedRuns|AddingTracks|Document\.|Folders\.'
+tsan_targets="cli_tests platform_tests runs_tests tracks_tests ui_tests window_tests sonvara-cli"
+tsan_tests='AnalyzeCli|ConvertCli|RunInOrder|Runs\.|ThreadedRuns|AddingTracks|QtRunHost|AnalysisDialog|ConversionDialog|Document\.|Folders\.'
 tsan() { # only what crosses threads
   if [ ! -f build/tsan/build.ninja ]; then
     cmake -S . -B build/tsan -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "app/glintmenu.h"
+#include "app/rundialogs.h"
 #include "app/sonvaraapp.h"
 #include "app/splash.h"
 #include "profile/qtprofilestore.h"
@@ -94,6 +95,8 @@ bool CSonvaraInstance::InitInstance() {
     m_Frame = std::make_unique<CMainFrame>(*m_Doc, *m_Profile);
     m_App = new CSonvaraApp(*m_Frame, *m_Doc, *m_Settings);
     m_Frame->SetAppTarget(m_App);
+    InstallRunDialogs(*m_Doc, *m_Settings, m_Frame.get());
+    m_Frame->UpdateCommandUI();
     m_HelpKeys = std::make_unique<CHelpKeyFilter>();
     m_HelpKeys->SetFallbackParent(m_Frame.get());
     qApp->installEventFilter(m_HelpKeys.get());

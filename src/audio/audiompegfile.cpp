@@ -48,6 +48,8 @@ std::int32_t CAudioMpegFile::GetPosition() {
 }
 
 void CAudioMpegFile::Seek(std::int32_t milliseconds) {
+    // What was decoded before the jump must not come out after it.
+    m_Carried = 0;
     if (m_pDecoder) {
         m_pDecoder->Seek(milliseconds);
         m_Unreadable.clear();

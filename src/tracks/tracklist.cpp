@@ -181,6 +181,34 @@ void CTrackList::ReorderByPaths(const std::vector<std::string>& paths) {
     RecountTypes();
 }
 
+void CTrackList::ReorderByRecords(const std::vector<const TrackRecord*>& order) {
+    std::unordered_map<const TrackRecord*, std::size_t> where;
+    where.reserve(m_Tracks.size());
+    for (std::size_t i = 0; i < m_Tracks.size(); ++i) {
+        where.emplace(m_Tracks[i].get(), i);
+    }
+    std::vector<std::unique_ptr<TrackRecord>> ordered;
+    ordered.reserve(order.size());
+    for (const TrackRecord* record : order) {
+        const auto it = where.find(record);
+        if (it != where.end() && m_Tracks[it->second]) {
+            ordered.push_back(std::move(m_Tracks[it->second]));
+        }
+    }
+    if (ordered.size() != m_Tracks.size()) {
+        for (const auto& left : m_Tracks) {
+            if (left) {
+                m_Paths.erase(left->path);  // dropped out
+            }
+        }
+    }
+    const bool dropped = ordered.size() != m_Tracks.size();
+    m_Tracks = std::move(ordered);
+    if (dropped) {
+        RecountTypes();
+    }
+}
+
 void CTrackList::RecountTypes() {
     m_Mp3Count = 0;
     m_WavCount = 0;

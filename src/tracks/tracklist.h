@@ -75,6 +75,10 @@ public:
     void RemoveTracksAt(const std::vector<std::size_t>& ascending);
     // The list in the order of the paths given; records not named drop out.
     void ReorderByPaths(const std::vector<std::string>& paths);
+    // The same by the records themselves (a view that holds them, after it sorted its rows):
+    // no path is hashed or copied. Records not named drop out; pointers not in the list are
+    // ignored.
+    void ReorderByRecords(const std::vector<const TrackRecord*>& order);
     void RecountTypes();
     // Appends a record whose path is not listed yet; false (and nothing changes) otherwise.
     bool Append(std::unique_ptr<TrackRecord> record);

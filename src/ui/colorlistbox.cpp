@@ -16,12 +16,9 @@ QVariant CColorListModel::data(const QModelIndex& index, int role) const {
     const Line& line = m_Lines[static_cast<std::size_t>(index.row())];
     switch (role) {
         case Qt::DisplayRole:
-        case Qt::AccessibleTextRole:
-            return line.text;
-        case kColourRole:
-            return static_cast<unsigned>(line.colour);
-        default:
-            return {};
+        case Qt::AccessibleTextRole: return line.text;
+        case kColourRole: return static_cast<unsigned>(line.colour);
+        default: return {};
     }
 }
 

@@ -95,7 +95,8 @@ std::vector<std::size_t> CListSelectedTracksListView::SelectedIndices() const {
 
 void CListSelectedTracksListView::OnHeaderClicked(int column, bool ctrl) {
     SortColumn(column, ctrl);
-    m_Doc.ReorderByPaths(m_Model->PathsInOrder());
+    // The document follows the view's order (every listed record, so none drops out).
+    m_Doc.ReorderByRecords(m_Model->RecordsInOrder());
     emit sorted();
 }
 

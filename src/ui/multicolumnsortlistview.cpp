@@ -191,6 +191,9 @@ void CMultiColumnSortListView::LoadColumnWidths() {
     if (m_Profile != nullptr && !m_UniqueName.empty()) {
         stored = m_Profile->GetString(kWidthSection, m_UniqueName, "");
     }
+    if (stored.empty()) {
+        return;  // first start: the columns keep the widths they were created with
+    }
     std::vector<std::string> fields;
     std::size_t start = 0;
     while (start <= stored.size()) {

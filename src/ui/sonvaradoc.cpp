@@ -76,6 +76,10 @@ void CSonvaraDoc::ReorderByPaths(const std::vector<std::string>& paths) {
     m_Tracks.ReorderByPaths(paths);
 }
 
+void CSonvaraDoc::ReorderByRecords(const std::vector<const TrackRecord*>& order) {
+    m_Tracks.ReorderByRecords(order);
+}
+
 void CSonvaraDoc::EditTracks(const std::vector<std::size_t>& indices) {
     if (!m_EditRunner || indices.empty()) {
         return;

@@ -55,6 +55,8 @@ public:
     void AddTracks(const std::vector<std::string>& paths);
     void RemoveTracksAt(const std::vector<std::size_t>& ascending);
     void ReorderByPaths(const std::vector<std::string>& paths);
+    // The order of a view that holds the records (no refresh, no recount).
+    void ReorderByRecords(const std::vector<const TrackRecord*>& order);
     void EditTracks(const std::vector<std::size_t>& indices);
     bool CanEdit() const { return static_cast<bool>(m_EditRunner); }
     // The refresh of every view but the track-file list.

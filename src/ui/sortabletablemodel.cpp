@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <numeric>
+#include <optional>
+#include <thread>
 
 namespace sonvara {
 
@@ -71,14 +73,34 @@ void CSortableTableModel::SortRows(int column, bool ascending, bool numeric) {
             return ascending ? keys[a] < keys[b] : keys[b] < keys[a];
         });
     } else {
-        const QCollator collator = TextCollator();
-        std::vector<QCollatorSortKey> keys;
-        keys.reserve(order.size());
+        // The texts are read here (the model is not thread-safe); the collation keys, the
+        // costly part, are made on every core, each thread with a collator of its own.
+        QStringList texts;
+        texts.reserve(n);
         for (int r = 0; r < n; ++r) {
-            keys.push_back(collator.sortKey(SortText(r, column)));
+            texts.append(SortText(r, column));
+        }
+        std::vector<std::optional<QCollatorSortKey>> keys(order.size());
+        const unsigned cores = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
+        const unsigned parts = n >= 20000 ? cores : 1;
+        const auto makeKeys = [&](std::size_t from, std::size_t to) {
+            const QCollator collator = TextCollator();
+            for (std::size_t r = from; r < to; ++r) {
+                keys[r].emplace(collator.sortKey(texts[static_cast<qsizetype>(r)]));
+            }
+        };
+        std::vector<std::thread> workers;
+        const std::size_t chunk = (order.size() + parts - 1) / parts;
+        for (unsigned p = 1; p < parts; ++p) {
+            const std::size_t from = std::min(order.size(), p * chunk);
+            workers.emplace_back(makeKeys, from, std::min(order.size(), from + chunk));
+        }
+        makeKeys(0, std::min(order.size(), chunk));
+        for (std::thread& worker : workers) {
+            worker.join();
         }
         std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-            return ascending ? keys[a].compare(keys[b]) < 0 : keys[b].compare(keys[a]) < 0;
+            return ascending ? keys[a]->compare(*keys[b]) < 0 : keys[b]->compare(*keys[a]) < 0;
         });
     }
 

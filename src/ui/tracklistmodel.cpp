@@ -122,6 +122,10 @@ std::vector<std::string> CTrackListModel::PathsInOrder() const {
     return paths;
 }
 
+std::vector<const TrackRecord*> CTrackListModel::RecordsInOrder() const {
+    return {m_Rows.begin(), m_Rows.end()};
+}
+
 QString CTrackListModel::SortText(int row, int column) const {
     return CellText(*m_Rows[static_cast<std::size_t>(row)], column);
 }

@@ -35,6 +35,7 @@ public:
 
     const TrackRecord* RecordAt(int row) const;
     std::vector<std::string> PathsInOrder() const;
+    std::vector<const TrackRecord*> RecordsInOrder() const;
 
     static QString ColumnTitle(int column);
 

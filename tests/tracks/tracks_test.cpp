@@ -309,5 +309,23 @@ TEST(Strings, ALookupHookTranslatesTheCoresTexts) {
               "The file \n/x.wav\nalready exists, should it overwrite ?");
 }
 
+TEST(TrackList, ReorderingByRecordsFollowsAViewsOrder) {
+    CTrackList list;
+    for (const char* path : {"/a.mp3", "/b.wav", "/c.mp3"}) {
+        auto record = std::make_unique<TrackRecord>();
+        record->path = path;
+        list.Append(std::move(record));
+    }
+    const TrackRecord* a = &list.At(0);
+    const TrackRecord* c = &list.At(2);
+    TrackRecord stranger;
+    list.ReorderByRecords({c, &stranger, a});  // b is not named: it drops out
+    ASSERT_EQ(list.GetTrackCount(), 2u);
+    EXPECT_EQ(&list.At(0), c);
+    EXPECT_EQ(&list.At(1), a);
+    EXPECT_FALSE(list.ContainsPath("/b.wav"));
+    EXPECT_TRUE(list.ContainsPath("/a.mp3"));
+}
+
 }  // namespace
 }  // namespace sonvara::test

@@ -228,9 +228,9 @@ TEST_F(Document, TheReportFollowsTheViewsOrderAfterSortingByLength) {
     test::WriteFile(shorter, test::GoodMp3(40));
     CListSelectedTracksListView view(*m_Doc);
     m_Doc->AddTracks({longer, shorter});
-    view.SortColumn(CTrackListModel::kLength, false);          // descending: long first
-    view.SortColumn(CTrackListModel::kLength, false);          // ascending: short first
-    m_Doc->ReorderByPaths(view.TrackModel()->PathsInOrder());  // as the header click does
+    view.SortColumn(CTrackListModel::kLength, false);              // descending: long first
+    view.SortColumn(CTrackListModel::kLength, false);              // ascending: short first
+    m_Doc->ReorderByRecords(view.TrackModel()->RecordsInOrder());  // as the header click does
     QString proposed;
     QString filter;
     const std::string report = m_Dir.File("results.txt");

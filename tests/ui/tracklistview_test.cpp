@@ -194,6 +194,14 @@ TEST_F(WorkingList, ColumnWidthsAreStoredAsACommaListAndShortOrMissingFieldsAuto
     EXPECT_NE(stored.find(",123,"), std::string::npos);
 }
 
+TEST_F(WorkingList, WithoutStoredWidthsTheColumnsKeepTheirInitialWidths) {
+    m_View->OnInitialUpdate();
+    const int initial[] = {176, 59, 70, 99, 76, 70, 51, 149};
+    for (int c = 0; c < 8; ++c) {
+        EXPECT_EQ(m_View->columnWidth(c), initial[c]) << c;
+    }
+}
+
 TEST_F(WorkingList, RepeatedInitialUpdateKeepsEightColumns) {
     Fill({{"/m/a.mp3", "", "", 1000}});
     m_View->OnInitialUpdate();

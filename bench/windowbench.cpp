@@ -1,0 +1,207 @@
+// The window at scale, offscreen: the working list with N records (rebuild, a sort by each
+// column, a three-key sort, scrolling, memory per track), and adding the files of a folder
+// through the read-files dialog. Prints one line per figure; bench/window_scale.sh runs it.
+//   sonvara-windowbench list [N]          (default 100000)
+//   sonvara-windowbench add FOLDER        (every *.mp3 in FOLDER, sorted)
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QScrollBar>
+
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "tracks/profilestore.h"
+#include "tracks/settings.h"
+#include "ui/listselectedtrackslistview.h"
+#include "ui/sonvaradoc.h"
+#include "ui/tracklistmodel.h"
+
+namespace {
+
+using namespace sonvara;
+
+long ResidentKiB() {
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    while (status >> key) {
+        if (key == "VmRSS:") {
+            long kib = 0;
+            status >> kib;
+            return kib;
+        }
+        status.ignore(1 << 20, '\n');
+    }
+    return 0;
+}
+
+std::string Word(std::mt19937& rng, int minLength, int maxLength) {
+    static const char* letters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ ";
+    std::uniform_int_distribution<int> length(minLength, maxLength);
+    std::uniform_int_distribution<int> pick(0, 52);
+    std::string out;
+    const int n = length(rng);
+    for (int i = 0; i < n; ++i) {
+        out += letters[pick(rng)];
+    }
+    return out;
+}
+
+// The machine is shared: the figures are the CPU time of this thread (what the window would
+// take on an idle machine); wall time is printed beside them where it matters.
+class CCpuTimer {
+public:
+    CCpuTimer() { restart(); }
+    void start() { restart(); }
+    void restart() {
+        m_Cpu = Now(CLOCK_THREAD_CPUTIME_ID);
+        m_Wall = Now(CLOCK_MONOTONIC);
+    }
+    double CpuMs() const { return (Now(CLOCK_THREAD_CPUTIME_ID) - m_Cpu) / 1e6; }
+    double WallMs() const { return (Now(CLOCK_MONOTONIC) - m_Wall) / 1e6; }
+
+private:
+    static double Now(clockid_t clock) {
+        timespec ts{};
+        clock_gettime(clock, &ts);
+        return ts.tv_sec * 1e9 + ts.tv_nsec;
+    }
+    double m_Cpu = 0;
+    double m_Wall = 0;
+};
+
+double Ms(const CCpuTimer& t) {
+    return t.CpuMs();
+}
+
+double ProcessCpuMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
+
+int ListBench(int n) {
+    CMemoryProfileStore profile;
+    CSettings settings(profile);
+    CSonvaraDoc doc(settings);
+    CListSelectedTracksListView view(doc);
+    view.resize(1000, 700);
+    view.OnInitialUpdate();
+    view.show();
+    QApplication::processEvents();
+    const long before = ResidentKiB();
+
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<int> ms(20000, 900000);
+    std::uniform_int_distribution<int> state(0, 2);
+    std::vector<ReadTrack> read;
+    read.reserve(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        ReadTrack entry;
+        const std::string artist = Word(rng, 5, 20);
+        const std::string album = Word(rng, 5, 25);
+        const std::string title = Word(rng, 5, 30);
+        entry.path = "/home/user/Music/" + artist + "/" + album + "/" + std::to_string(i % 20 + 1) +
+                     " " + title + (i % 7 ? ".mp3" : ".wav");
+        entry.info.title = title;
+        entry.info.artist = artist;
+        entry.info.album = album;
+        entry.info.lengthMs = ms(rng);
+        read.push_back(std::move(entry));
+    }
+    emit doc.tracksAboutToChange();
+    doc.Tracks().AppendRead(std::move(read), true);
+    for (int i = 0; i < n; ++i) {
+        doc.Tracks().At(static_cast<std::size_t>(i)).checkState = state(rng);
+    }
+
+    CCpuTimer t;
+    t.start();
+    doc.UpdateViews();
+    view.repaint();
+    std::printf("rebuild of %d rows (reset + first paint): %.1f ms\n", n, Ms(t));
+    const long after = ResidentKiB();
+    std::printf("memory: %.0f bytes per track (resident, list and view)\n",
+                (after - before) * 1024.0 / n);
+
+    for (int column = 0; column < CTrackListModel::kColumnCount; ++column) {
+        t.restart();
+        view.SortColumn(column, false);
+        const double rowsMs = Ms(t);
+        doc.ReorderByRecords(view.TrackModel()->RecordsInOrder());
+        const double backMs = Ms(t) - rowsMs;
+        view.repaint();
+        const double sortMs = Ms(t);
+        std::printf("sort by %-8s %.1f ms (rows %.1f, order written back %.1f, paint %.1f)\n",
+                    CTrackListModel::ColumnTitle(column).toStdString().c_str(), sortMs, rowsMs,
+                    backMs, sortMs - rowsMs - backMs);
+    }
+    t.restart();
+    view.SortColumn(CTrackListModel::kArtist, false);
+    view.SortColumn(CTrackListModel::kAlbum, true);
+    view.SortColumn(CTrackListModel::kLength, true);
+    doc.ReorderByRecords(view.TrackModel()->RecordsInOrder());
+    view.repaint();
+    std::printf("three-key sort (Artist, Ctrl Album, Ctrl Length): %.1f ms\n", Ms(t));
+
+    // Scrolling: a page at a time through the whole list, each step painted.
+    QScrollBar* bar = view.verticalScrollBar();
+    double worst = 0;
+    int steps = 0;
+    CCpuTimer total;
+    total.start();
+    for (int value = 0; value <= bar->maximum() && steps < 2000; value += bar->pageStep() * 25) {
+        t.restart();
+        bar->setValue(value);
+        view.viewport()->repaint();
+        worst = std::max(worst, Ms(t));
+        ++steps;
+    }
+    std::printf("scrolling: %d page jumps, slowest paint %.1f ms, mean %.2f ms\n", steps, worst,
+                Ms(total) / steps);
+    return 0;
+}
+
+int AddBench(const QString& folder) {
+    CMemoryProfileStore profile;
+    CSettings settings(profile);
+    CSonvaraDoc doc(settings);
+    QStringList names = QDir(folder).entryList({"*.mp3"}, QDir::Files, QDir::Name);
+    std::vector<std::string> paths;
+    for (const QString& name : names) {
+        paths.push_back(QDir(folder).filePath(name).toStdString());
+    }
+    CCpuTimer t;
+    const double cpu0 = ProcessCpuMs();
+    t.start();
+    doc.AddTracks(paths);  // the read-files dialog, modal, closing by its timer
+    const double ms = Ms(t);
+    std::printf("added %d of %zu files through the read-files dialog: %.2f s (%.2f ms per file)\n",
+                doc.GetTrackCount(), paths.size(), t.WallMs() / 1000.0, t.WallMs() / paths.size());
+    std::printf("process CPU %.2f s (UI thread %.2f s)\n", (ProcessCpuMs() - cpu0) / 1000.0,
+                ms / 1000.0);
+    if (doc.GetTrackCount() > 0) {
+        const TrackRecord& r = doc.Tracks().At(0);
+        std::printf("first: %s | %s | %s | %s\n", r.lengthText.c_str(), r.title.c_str(),
+                    r.artist.c_str(), r.album.c_str());
+    }
+    return doc.GetTrackCount() == static_cast<int>(paths.size()) ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    const std::string mode = argc > 1 ? argv[1] : "list";
+    if (mode == "add" && argc > 2) {
+        return AddBench(QString::fromLocal8Bit(argv[2]));
+    }
+    return ListBench(argc > 2 ? std::atoi(argv[2]) : 100000);
+}

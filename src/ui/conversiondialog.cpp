@@ -1,0 +1,96 @@
+#include "ui/conversiondialog.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QTimer>
+
+#include "ui/colorlistbox.h"
+#include "ui/configsheet.h"
+
+namespace sonvara {
+
+CConversionDialog::CConversionDialog(ConversionMode mode, int helpContext, const QString& caption,
+                                     CSettings& settings, QWidget* parent)
+    : CRunDialog(helpContext, caption, parent),
+      m_Mode(mode),
+      m_Settings(settings),
+      m_Start(new QPushButton(tr("&Start"), this)),
+      m_SettingsButton(new QPushButton(tr("S&ettings..."), this)) {
+    m_Start->setObjectName(QStringLiteral("start"));              // 1018
+    m_SettingsButton->setObjectName(QStringLiteral("settings"));  // 1019
+    m_Start->setAutoDefault(false);
+    m_SettingsButton->setAutoDefault(false);
+    ButtonRow()->insertWidget(1, m_Start);
+    ButtonRow()->insertWidget(2, m_SettingsButton);
+    setTabOrder(Results(), m_Start);
+    setTabOrder(m_Start, m_SettingsButton);
+    setTabOrder(m_SettingsButton, CancelButton());
+    connect(m_Start, &QPushButton::clicked, this, &CConversionDialog::OnStart);
+    connect(m_SettingsButton, &QPushButton::clicked, this, &CConversionDialog::OnSettings);
+}
+
+CConversionDialog::~CConversionDialog() {
+    StopWorker();
+}
+
+int CConversionDialog::RunOnTracks(const std::vector<TrackRecord*>& tracks) {
+    Tracks() = tracks;
+    return exec();
+}
+
+void CConversionDialog::OnStart() {
+    if (m_Running || m_Closing) {
+        return;
+    }
+    m_RunSettings = ReadConversionSettings(m_Settings);
+    m_Running = true;
+    m_Start->setEnabled(false);
+    m_SettingsButton->setEnabled(false);
+    StartWorker();
+}
+
+void CConversionDialog::Work() {
+    CConversionRun run(m_Mode, Host());
+    if (!run.Start(m_RunSettings, Tracks())) {
+        return;  // refused, with a message: the dialog stays open
+    }
+    run.Walk(Tracks(), 1);
+}
+
+void CConversionDialog::WorkerFinished(bool ended) {
+    m_Running = false;
+    if (ended || Host().IsAborted()) {
+        CloseAfterPause();
+        return;
+    }
+    m_Start->setEnabled(true);
+    m_SettingsButton->setEnabled(true);
+}
+
+void CConversionDialog::OnCancel() {
+    CRunDialog::OnCancel();
+    if (!m_Running) {
+        CloseAfterPause();
+    }
+}
+
+void CConversionDialog::CloseAfterPause() {
+    if (m_Closing) {
+        return;
+    }
+    m_Closing = true;
+    // Start and Settings stay off during the pause: a run started now would be cut short.
+    m_Start->setEnabled(false);
+    m_SettingsButton->setEnabled(false);
+    QTimer::singleShot(kClosePauseMs, this, [this] { done(QDialog::Rejected); });
+}
+
+void CConversionDialog::OnSettings() {
+    if (m_Running) {
+        return;
+    }
+    CConfigSheet sheet(m_Settings, this);
+    sheet.exec();
+}
+
+}  // namespace sonvara

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <vector>
+
+#include "ui/rundialog.h"
+
+namespace sonvara {
+
+class CSettings;
+
+// "Analyze MP3 Files": checks every MP3 track of the list not analysed yet, frame by frame,
+// on its worker; starts at once and closes itself when the walk ends.
+class CDlgMP3Analyzing : public CRunDialog {
+    Q_OBJECT
+public:
+    explicit CDlgMP3Analyzing(CSettings& settings, QWidget* parent = nullptr);
+    ~CDlgMP3Analyzing() override;
+
+    // Runs the dialog modally over the records; returns when it has closed.
+    int RunOnTracks(const std::vector<TrackRecord*>& tracks);
+
+protected:
+    void Work() override;
+    void WorkerFinished(bool ended) override;
+};
+
+}  // namespace sonvara

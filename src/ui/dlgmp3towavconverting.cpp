@@ -1,0 +1,14 @@
+#include "ui/dlgmp3towavconverting.h"
+
+#include "ui/dialogunits.h"
+
+namespace sonvara {
+
+CDlgMP3TOWAVConverting::CDlgMP3TOWAVConverting(CSettings& settings, QWidget* parent)
+    : CConversionDialog(ConversionMode::kMp3ToWav, kHelpMp3ToWav, tr("Convert MP3 -> WAV"),
+                        settings, parent) {
+    setObjectName(QStringLiteral("mp3ToWavDialog"));
+    resize(DialogUnits(this, 318, 161));
+}
+
+}  // namespace sonvara

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "ui/conversiondialog.h"
+
+namespace sonvara {
+
+// "Convert WAV -> MP3"
+class CDlgWAVTOMP3Converting : public CConversionDialog {
+    Q_OBJECT
+public:
+    explicit CDlgWAVTOMP3Converting(CSettings& settings, QWidget* parent = nullptr);
+};
+
+}  // namespace sonvara

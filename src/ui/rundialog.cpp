@@ -1,0 +1,149 @@
+#include "ui/rundialog.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <exception>
+
+#include "runs/runhelpers.h"
+#include "ui/colorlistbox.h"
+#include "ui/pathlabel.h"
+
+namespace sonvara {
+
+CRunDialog::CRunDialog(int helpContext, const QString& caption, QWidget* parent)
+    : QDialog(parent),
+      m_Help(helpContext),
+      m_Results(new CColorListBox(this)),
+      m_CurrentFile(new CPathLabel(this)),
+      m_Stage(new QGroupBox(this)),
+      m_Progress(new QProgressBar(m_Stage)),
+      m_Cancel(new QPushButton(tr("&Cancel"), this)),
+      m_ButtonRow(new QHBoxLayout),
+      m_Host(*this) {
+    setWindowTitle(caption);
+    setModal(true);
+    auto* resultsLabel = new QLabel(tr("Results:"), this);
+    resultsLabel->setBuddy(m_Results);
+    m_Results->setObjectName(QStringLiteral("results"));  // 1010 / 1017
+    m_Results->setAccessibleName(tr("Results"));
+    auto* fileLabel = new QLabel(tr("Current File:"), this);
+    m_CurrentFile->setObjectName(QStringLiteral("currentFile"));  // 1006
+    m_CurrentFile->setAccessibleName(tr("Current File"));
+    m_Stage->setObjectName(QStringLiteral("stage"));        // 1022
+    m_Progress->setObjectName(QStringLiteral("progress"));  // 1020
+    m_Progress->setRange(0, 100);
+    m_Progress->setValue(0);
+    m_Progress->setTextVisible(false);
+    m_Progress->setAccessibleName(tr("Progress"));
+    m_Cancel->setObjectName(QStringLiteral("cancel"));  // 2
+    m_Cancel->setAutoDefault(false);
+
+    auto* stageBox = new QVBoxLayout(m_Stage);
+    stageBox->addWidget(m_Progress);
+    m_ButtonRow->addStretch(1);
+    m_ButtonRow->addWidget(m_Cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(resultsLabel);
+    layout->addWidget(m_Results, 1);
+    layout->addWidget(fileLabel);
+    layout->addWidget(m_CurrentFile);
+    layout->addWidget(m_Stage);
+    layout->addLayout(m_ButtonRow);
+
+    connect(m_Cancel, &QPushButton::clicked, this, &CRunDialog::reject);
+}
+
+CRunDialog::~CRunDialog() {
+    StopWorker();
+}
+
+void CRunDialog::StopWorker() {
+    if (!m_Worker.joinable()) {
+        return;
+    }
+    m_Host.Detach();
+    m_Worker.join();
+}
+
+void CRunDialog::StartWorker() {
+    m_RunEnded = false;
+    m_Worker = std::thread([this] {
+        try {
+            Work();
+        } catch (const std::exception& e) {
+            m_Host.ShowMessage(e.what(), MessageIcon::kStop);
+        }
+        // The last thing the worker does: tell the dialog, which then joins it.
+        QMetaObject::invokeMethod(this, &CRunDialog::OnWorkerFinished, Qt::QueuedConnection);
+    });
+}
+
+void CRunDialog::OnWorkerFinished() {
+    if (m_Worker.joinable()) {
+        m_Worker.join();  // has nothing left to do but return: does not wait for long
+    }
+    // Everything the run reported before it ended is shown (and applied) first.
+    m_Host.Flush();
+    WorkerFinished(m_RunEnded);
+}
+
+void CRunDialog::OnCancel() {
+    m_Host.Abort();
+}
+
+void CRunDialog::reject() {
+    OnCancel();
+}
+
+void CRunDialog::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    OnCancel();
+}
+
+void CRunDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();  // no default button: Enter never ends the dialog
+        return;
+    }
+    QDialog::keyPressEvent(event);  // Escape: reject(), which only asks the run to stop
+}
+
+void CRunDialog::ShowCurrentFile(const QString& path) {
+    m_CurrentFile->SetPath(path);
+}
+
+void CRunDialog::ShowStage(const QString& word) {
+    m_Stage->setTitle(word);
+}
+
+void CRunDialog::ClearResults() {
+    m_Results->ResetContent();
+}
+
+void CRunDialog::AddResults(std::vector<std::pair<QString, std::uint32_t>>&& lines) {
+    m_Results->AddColoredStrings(std::move(lines));
+}
+
+void CRunDialog::ScrollResultsToEnd() {
+    m_Results->SetTopIndex(m_Results->GetCount() - 1);
+}
+
+void CRunDialog::ShowProgress(int percent) {
+    m_Progress->setValue(percent);
+}
+
+void CRunDialog::ApplyUpdate(const TrackUpdate& update) {
+    ApplyTrackUpdate(m_Tracks, update);
+}
+
+void CRunDialog::OnRunEnded() {
+    m_RunEnded = true;
+}
+
+}  // namespace sonvara

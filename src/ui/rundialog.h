@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "ui/helpcontext.h"
+#include "ui/qtrunhost.h"
+
+class QGroupBox;
+class QHBoxLayout;
+class QProgressBar;
+class QPushButton;
+
+namespace sonvara {
+
+class CColorListBox;
+class CPathLabel;
+struct TrackRecord;
+
+// What the four run dialogs share: the results list, the current file, the stage box with the
+// progress bar, Cancel, the run host and the worker thread.
+// - Cancel, Escape and the close box never close the dialog while a run works: they only ask
+//   the run to stop. Enter does nothing.
+// - The records' new states are applied on the UI thread as the run reports them.
+// - The dialog ends only after its worker has finished; it never waits for the worker on the
+//   UI thread while the worker may wait for an answer.
+class CRunDialog : public QDialog, protected IRunView {
+    Q_OBJECT
+public:
+    ~CRunDialog() override;
+
+    CColorListBox* Results() const { return m_Results; }
+    CPathLabel* CurrentFile() const { return m_CurrentFile; }
+    QGroupBox* StageBox() const { return m_Stage; }
+    QProgressBar* Progress() const { return m_Progress; }
+    QPushButton* CancelButton() const { return m_Cancel; }
+    CQtRunHost& Host() { return m_Host; }
+    bool IsWorking() const { return m_Worker.joinable(); }
+
+public slots:
+    void reject() override;
+
+protected:
+    CRunDialog(int helpContext, const QString& caption, QWidget* parent);
+
+    // Runs on the worker thread.
+    virtual void Work() = 0;
+    // On the UI thread once the worker has finished; ended: the run reported its end.
+    virtual void WorkerFinished(bool ended) = 0;
+    // Cancel, Escape or the close box.
+    virtual void OnCancel();
+
+    void StartWorker();
+    // Stops and joins a worker that still runs (the dialog is being destroyed): every
+    // question is answered at once from now on, so the join cannot wait for an answer. Each
+    // class whose Work() uses its members calls it in its destructor.
+    void StopWorker();
+    QHBoxLayout* ButtonRow() const { return m_ButtonRow; }
+    std::vector<TrackRecord*>& Tracks() { return m_Tracks; }
+
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+    // IRunView
+    void ShowCurrentFile(const QString& path) override;
+    void ShowStage(const QString& word) override;
+    void ClearResults() override;
+    void AddResults(std::vector<std::pair<QString, std::uint32_t>>&& lines) override;
+    void ScrollResultsToEnd() override;
+    void ShowProgress(int percent) override;
+    void ApplyUpdate(const TrackUpdate& update) override;
+    void OnRunEnded() override;
+    QWidget* MessageParent() override { return this; }
+
+private:
+    void OnWorkerFinished();
+
+    CHelpContextScope m_Help;
+    std::vector<TrackRecord*> m_Tracks;
+    CColorListBox* m_Results;
+    CPathLabel* m_CurrentFile;
+    QGroupBox* m_Stage;
+    QProgressBar* m_Progress;
+    QPushButton* m_Cancel;
+    QHBoxLayout* m_ButtonRow;
+    CQtRunHost m_Host;
+    std::thread m_Worker;
+    bool m_RunEnded = false;
+};
+
+}  // namespace sonvara
