@@ -2,6 +2,105 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
     <context>
+        <name>CAudioElementSheet</name>
+        <message>
+            <source>Album</source>
+            <translation>Album</translation>
+        </message>
+        <message>
+            <source>Album:</source>
+            <translation>Album:</translation>
+        </message>
+        <message>
+            <source>Artist</source>
+            <translation>Interpret</translation>
+        </message>
+        <message>
+            <source>Artist:</source>
+            <translation>Interpret:</translation>
+        </message>
+        <message>
+            <source>Change &amp;&amp; next</source>
+            <translation>Ändern &amp;&amp; weiter</translation>
+        </message>
+        <message>
+            <source>Change &amp;&amp; previous</source>
+            <translation>Ändern &amp;&amp; zurück</translation>
+        </message>
+        <message>
+            <source>File</source>
+            <translation>Datei</translation>
+        </message>
+        <message>
+            <source>File:</source>
+            <translation>Datei:</translation>
+        </message>
+        <message>
+            <source>Format</source>
+            <translation>Format</translation>
+        </message>
+        <message>
+            <source>Format:</source>
+            <translation>Format:</translation>
+        </message>
+        <message>
+            <source>Length</source>
+            <translation>Länge</translation>
+        </message>
+        <message>
+            <source>Length:</source>
+            <translation>Länge:</translation>
+        </message>
+        <message>
+            <source>Play</source>
+            <translation>Abspielen</translation>
+        </message>
+        <message>
+            <source>Position</source>
+            <translation>Position</translation>
+        </message>
+        <message>
+            <source>Position:</source>
+            <translation>Position:</translation>
+        </message>
+        <message>
+            <source>Properties</source>
+            <translation>Eigenschaften</translation>
+        </message>
+        <message>
+            <source>Properties of: %1</source>
+            <translation>Eigenschaften von: %1</translation>
+        </message>
+        <message>
+            <source>Sampling Rate</source>
+            <translation>Abtastrate</translation>
+        </message>
+        <message>
+            <source>Sampling Rate:</source>
+            <translation>Abtastrate:</translation>
+        </message>
+        <message>
+            <source>Stop</source>
+            <translation>Stopp</translation>
+        </message>
+        <message>
+            <source>The tags could not be saved.
+
+%1</source>
+            <translation>Die Tags konnten nicht gespeichert werden.
+
+%1</translation>
+        </message>
+        <message>
+            <source>Title</source>
+            <translation>Titel</translation>
+        </message>
+        <message>
+            <source>Title:</source>
+            <translation>Titel:</translation>
+        </message>
+    </context>
+    <context>
         <name>CoreStrings</name>
         <message>
             <source>no</source>
@@ -194,6 +293,38 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
         </message>
     </context>
     <context>
+        <name>sonvara::CConversionDialog</name>
+        <message>
+            <source>&amp;Start</source>
+            <translation>&amp;Starten</translation>
+        </message>
+        <message>
+            <source>S&amp;ettings...</source>
+            <translation>&amp;Einstellungen...</translation>
+        </message>
+    </context>
+    <context>
+        <name>sonvara::CDlgMP3Analyzing</name>
+        <message>
+            <source>Analyze MP3 Files</source>
+            <translation>MP3-Dateien analysieren</translation>
+        </message>
+    </context>
+    <context>
+        <name>sonvara::CDlgMP3TOMP3Converting</name>
+        <message>
+            <source>Convert MP3 -&gt; MP3</source>
+            <translation>MP3 -&gt; MP3 konvertieren</translation>
+        </message>
+    </context>
+    <context>
+        <name>sonvara::CDlgMP3TOWAVConverting</name>
+        <message>
+            <source>Convert MP3 -&gt; WAV</source>
+            <translation>MP3 -&gt; WAV konvertieren</translation>
+        </message>
+    </context>
+    <context>
         <name>sonvara::CDlgReadFilesInfo</name>
         <message>
             <source>Read Files Information</source>
@@ -218,6 +349,13 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
         <message>
             <source>Cancel</source>
             <translation>Abbrechen</translation>
+        </message>
+    </context>
+    <context>
+        <name>sonvara::CDlgWAVTOMP3Converting</name>
+        <message>
+            <source>Convert WAV -&gt; MP3</source>
+            <translation>WAV -&gt; MP3 konvertieren</translation>
         </message>
     </context>
     <context>
@@ -609,6 +747,33 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
         <message>
             <source>WAVs: %1</source>
             <translation>WAVs: %1</translation>
+        </message>
+    </context>
+    <context>
+        <name>sonvara::CRunDialog</name>
+        <message>
+            <source>&amp;Cancel</source>
+            <translation>&amp;Abbrechen</translation>
+        </message>
+        <message>
+            <source>Results:</source>
+            <translation>Ergebnisse:</translation>
+        </message>
+        <message>
+            <source>Results</source>
+            <translation>Ergebnisse</translation>
+        </message>
+        <message>
+            <source>Current File:</source>
+            <translation>Aktuelle Datei:</translation>
+        </message>
+        <message>
+            <source>Current File</source>
+            <translation>Aktuelle Datei</translation>
+        </message>
+        <message>
+            <source>Progress</source>
+            <translation>Fortschritt</translation>
         </message>
     </context>
     <context>

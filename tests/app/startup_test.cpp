@@ -29,8 +29,13 @@
 #include "support/testfiles.h"
 #include "support/wavbuilder.h"
 #include "tracks/profilestore.h"
+#include "tracks/settings.h"
 #include "ui/commandids.h"
 #include "ui/configsheet.h"
+#include "ui/dlgmp3analyzing.h"
+#include "ui/dlgmp3tomp3converting.h"
+#include "ui/dlgmp3towavconverting.h"
+#include "ui/dlgwavtomp3converting.h"
 #include "ui/helpbrowser.h"
 #include "ui/helpcontext.h"
 #include "ui/listselectedtrackslistview.h"
@@ -309,6 +314,39 @@ TEST_F(StartupTest, F1InTheOptionsSheetOpensTheConfigurationTopicAboveTheSheet) 
     EXPECT_EQ(sheet.Answered(), 1);
     EXPECT_EQ(topic, "Configuration.htm");
     EXPECT_TRUE(aboveSheet);
+    EXPECT_EQ(CHelpContext::Get(), kHelpMain);
+}
+
+TEST_F(StartupTest, F1InEachRunDialogOpensItsTopicAndTheNumberComesBackAfterwards) {
+    auto instance = Start();
+    CSettings& settings = *instance->Settings();
+    const auto f1 = [](QDialog& dialog) {
+        dialog.show();
+        QTest::keyClick(&dialog, Qt::Key_F1);
+        CHelpBrowser* browser = CHelpBrowser::Instance();
+        const QString topic = browser != nullptr ? browser->CurrentTopic() : QString();
+        if (browser != nullptr) {
+            browser->close();
+        }
+        dialog.hide();
+        return topic;
+    };
+    {
+        CDlgMP3Analyzing dialog(settings, instance->Frame());
+        EXPECT_EQ(f1(dialog), "Analyzingtracks.htm");
+    }
+    {
+        CDlgMP3TOWAVConverting dialog(settings, instance->Frame());
+        EXPECT_EQ(f1(dialog), "Converting_MP3_Files.htm");
+    }
+    {
+        CDlgWAVTOMP3Converting dialog(settings, instance->Frame());
+        EXPECT_EQ(f1(dialog), "Converting_WAV_Files.htm");
+    }
+    {
+        CDlgMP3TOMP3Converting dialog(settings, instance->Frame());
+        EXPECT_EQ(f1(dialog), "Converting_MP3_to_MP3_Files.htm");
+    }
     EXPECT_EQ(CHelpContext::Get(), kHelpMain);
 }
 
