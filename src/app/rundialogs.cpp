@@ -1,27 +1,17 @@
 #include "app/rundialogs.h"
 
-#include "ui/sonvaradoc.h"
-
-#if __has_include("ui/dlgmp3analyzing.h")
-#define SONVARA_RUN_DIALOGS 1
+#include "playback/trackplayback.h"
+#include "ui/audioelementsheet.h"
 #include "ui/dlgmp3analyzing.h"
 #include "ui/dlgmp3tomp3converting.h"
 #include "ui/dlgmp3towavconverting.h"
 #include "ui/dlgwavtomp3converting.h"
-#endif
+#include "ui/listselectedtrackslistview.h"
+#include "ui/sonvaradoc.h"
 
 namespace sonvara {
 
-bool HaveRunDialogs() {
-#ifdef SONVARA_RUN_DIALOGS
-    return true;
-#else
-    return false;
-#endif
-}
-
 void InstallRunDialogs(CSonvaraDoc& doc, CSettings& settings, QWidget* parent) {
-#ifdef SONVARA_RUN_DIALOGS
     doc.SetJobRunner(
         [&settings, parent](CSonvaraDoc::Job job, const std::vector<TrackRecord*>& tracks) {
             switch (job) {
@@ -47,11 +37,23 @@ void InstallRunDialogs(CSonvaraDoc& doc, CSettings& settings, QWidget* parent) {
                 }
             }
         });
-#else
-    (void)doc;
-    (void)settings;
-    (void)parent;
-#endif
+    doc.SetEditRunner([parent](const std::vector<TrackRecord*>& records) {
+        if (records.size() == 1) {
+            CAudioElementSheet sheet(*records.front(), parent);
+            return sheet.exec() == QDialog::Accepted;  // the single form refreshes on OK only
+        }
+        CAudioElementSheet sheet(records, parent);
+        sheet.exec();
+        return true;
+    });
+}
+
+void InstallPlayback(CListSelectedTracksListView& view, CTrackPlayback& playback) {
+    CListSelectedTracksListView::PlayerHooks hooks;
+    hooks.play = [&playback](const std::string& path) { playback.Play(path); };
+    hooks.pause = [&playback] { playback.Pause(); };
+    hooks.stop = [&playback] { playback.StopPlaying(); };
+    view.SetPlayerHooks(std::move(hooks));
 }
 
 }  // namespace sonvara

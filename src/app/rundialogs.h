@@ -4,13 +4,18 @@ class QWidget;
 
 namespace sonvara {
 
+class CListSelectedTracksListView;
 class CSettings;
 class CSonvaraDoc;
+class CTrackPlayback;
 
-// Gives the document the four run dialogs (analysis and the three conversions): each job opens
-// its dialog modally over the records and returns when the dialog has closed.
+// Gives the document the four run dialogs (analysis and the three conversions: each job opens
+// its dialog modally over the records and returns when it has closed) and the track properties
+// sheet behind "&Edit ID3-Tags".
 void InstallRunDialogs(CSonvaraDoc& doc, CSettings& settings, QWidget* parent);
-// Whether this build has them (the jobs are disabled without).
-bool HaveRunDialogs();
+
+// Gives the working list its playback: "&Play Track", "&Stop Playing" and the stop that every
+// job does first.
+void InstallPlayback(CListSelectedTracksListView& view, CTrackPlayback& playback);
 
 }  // namespace sonvara

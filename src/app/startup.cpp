@@ -11,6 +11,7 @@
 #include "app/rundialogs.h"
 #include "app/sonvaraapp.h"
 #include "app/splash.h"
+#include "playback/trackplayback.h"
 #include "profile/qtprofilestore.h"
 #include "tracks/settings.h"
 #include "ui/commandids.h"
@@ -46,7 +47,8 @@ CSonvaraInstance::~CSonvaraInstance() {
     if (m_HelpKeys) {
         qApp->removeEventFilter(m_HelpKeys.get());
     }
-    m_Frame.reset();  // stores placement and pane sizes
+    m_Playback.reset();  // playback ends before the window goes, as in a plain main()
+    m_Frame.reset();     // stores placement and pane sizes
     m_Doc.reset();
     m_Language.Unload();
 }
@@ -96,6 +98,8 @@ bool CSonvaraInstance::InitInstance() {
     m_App = new CSonvaraApp(*m_Frame, *m_Doc, *m_Settings);
     m_Frame->SetAppTarget(m_App);
     InstallRunDialogs(*m_Doc, *m_Settings, m_Frame.get());
+    m_Playback = std::make_unique<CTrackPlayback>();
+    InstallPlayback(*m_Frame->GetSelectedTracksView(), *m_Playback);
     m_Frame->UpdateCommandUI();
     m_HelpKeys = std::make_unique<CHelpKeyFilter>();
     m_HelpKeys->SetFallbackParent(m_Frame.get());

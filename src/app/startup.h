@@ -16,6 +16,7 @@ class CMainFrame;
 class CSettings;
 class CSonvaraApp;
 class CSonvaraDoc;
+class CTrackPlayback;
 class IProfileStore;
 
 // Where the program looks for its files, and what it was given.
@@ -66,6 +67,7 @@ private:
     std::unique_ptr<CSettings> m_Settings;
     std::unique_ptr<CSonvaraDoc> m_Doc;
     std::unique_ptr<CMainFrame> m_Frame;
+    std::unique_ptr<CTrackPlayback> m_Playback;
     CSonvaraApp* m_App = nullptr;  // owned by the frame
     std::unique_ptr<CHelpKeyFilter> m_HelpKeys;
     QPointer<CSplashWnd> m_Splash;

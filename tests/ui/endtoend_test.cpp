@@ -33,13 +33,6 @@
 #include "ui/treeview1.h"
 #include "uitestsupport.h"
 
-#if !__has_include("ui/dlgmp3analyzing.h")
-// FALLBACK until the run dialogs are in this branch: the analysis run, synchronously, with a
-// recording host. Remove with the merge that brings the dialogs.
-#include "runs/analysisrun.h"
-#include "support/recordinghost.h"
-#endif
-
 namespace sonvara {
 namespace {
 
@@ -103,16 +96,7 @@ TEST_F(EndToEnd, FromAFolderToAReportAndTheCorruptFilesMoved) {
     m_Frame = std::make_unique<CMainFrame>(*m_Doc, m_Profile);
     CSonvaraApp app(*m_Frame, *m_Doc, m_Settings);
     m_Frame->SetAppTarget(&app);
-#if __has_include("ui/dlgmp3analyzing.h")
     InstallRunDialogs(*m_Doc, m_Settings, m_Frame.get());
-#else
-    m_Doc->SetJobRunner([](CSonvaraDoc::Job job, const std::vector<TrackRecord*>& tracks) {
-        if (job == CSonvaraDoc::Job::kAnalyze) {
-            test::CRecordingHost host(tracks);
-            RunAnalysis(tracks, host);
-        }
-    });
-#endif
     m_Frame->resize(1100, 700);
     m_Frame->ShowAtStart();
     m_Frame->activateWindow();
