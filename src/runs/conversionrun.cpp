@@ -448,8 +448,16 @@ CConversionRun::TrackResult CConversionRun::ProcessMp3ToWav(const Planned& track
     CMP3CheckJob check;
     host.SetStage(Text(StringId::kStageAnalyzing));
     check.Setup(record.path);
-    check.Run(&host);
+    const bool checkStopped = check.Run(&host);
     check.Close();
+    if (checkStopped) {
+        // A verdict of half a file is no verdict: the track keeps its states.
+        host.SetStage("");
+        host.AddResult(Text(StringId::kLineAborted), kColourRed);
+        result.outcome.detail = "stopped";
+        result.goOn = false;
+        return result;
+    }
     const bool intact = check.IsIntact();
     state.checkState = intact ? AnalysedOk : AnalysedCorrupt;
     host.UpdateTrack(state);
