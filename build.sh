@@ -10,8 +10,10 @@ cd "$top"
 jobs=$(nproc 2>/dev/null || echo 2)
 
 # ccache keeps rebuilds of unchanged files cheap across configurations and clean clones.
+# With paths taken relative to the checkout, a fresh clone elsewhere reuses the cache too.
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+export CCACHE_BASEDIR="$top"
 
 configure_and_build() { # dir, extra cmake args...
   local dir=$1; shift

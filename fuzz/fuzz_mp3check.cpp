@@ -2,8 +2,8 @@
 #include <cstdint>
 
 #include "check/mp3check.h"
-#include "jobs/progresssink.h"
 #include "fuzzfile.h"
+#include "jobs/progresssink.h"
 
 namespace {
 class CQuietSink : public sonvara::IProgressSink {
@@ -25,9 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (size >= 4) {
         sonvara::MP3FrameHeader h;
-        sonvara::CMP3Check::DecodeHeader(static_cast<std::uint32_t>(data[0]) << 24 |
-                                             data[1] << 16 | data[2] << 8 | data[3],
-                                         h);
+        sonvara::CMP3Check::DecodeHeader(
+            static_cast<std::uint32_t>(data[0]) << 24 | data[1] << 16 | data[2] << 8 | data[3], h);
     }
     return 0;
 }

@@ -11,10 +11,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 12) {
         return 0;
     }
-    static const std::uint16_t kTags[] = {WAVE_FORMAT_PCM,   WAVE_FORMAT_IEEE_FLOAT,
-                                          WAVE_FORMAT_ALAW,  WAVE_FORMAT_MULAW,
-                                          WAVE_FORMAT_IMA_ADPCM, WAVE_FORMAT_ADPCM,
-                                          WAVE_FORMAT_EXTENSIBLE, 0x55};
+    static const std::uint16_t kTags[] = {
+        WAVE_FORMAT_PCM,       WAVE_FORMAT_IEEE_FLOAT, WAVE_FORMAT_ALAW,       WAVE_FORMAT_MULAW,
+        WAVE_FORMAT_IMA_ADPCM, WAVE_FORMAT_ADPCM,      WAVE_FORMAT_EXTENSIBLE, 0x55};
     WaveFormat f;
     f.formatTag = kTags[data[0] % 8];
     f.channels = static_cast<std::uint16_t>(1 + data[1] % 3);
@@ -30,8 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool encode = (data[8] & 1) != 0;
 
     CWaveConverter c;
-    const bool open = encode ? c.Open(MakeCdFormat(), MakeImaAdpcmCdFormat())
-                             : c.Open(f, MakeCdFormat());
+    const bool open =
+        encode ? c.Open(MakeCdFormat(), MakeImaAdpcmCdFormat()) : c.Open(f, MakeCdFormat());
     if (!open) {
         return 0;
     }

@@ -2,32 +2,21 @@
 // its jobs, in one window.
 #include <QApplication>
 
-#include "app/rundialogs.h"
-#include "app/sonvaraapp.h"
-#include "playback/trackplayback.h"
-#include "profile/qtprofilestore.h"
-#include "tracks/settings.h"
-#include "ui/listselectedtrackslistview.h"
-#include "ui/mainframe.h"
-#include "ui/sonvaradoc.h"
+#include "app/glintmenu.h"
+#include "app/startup.h"
 
 int main(int argc, char** argv) {
+    // The flat menus over a pinned Fusion: the same look on every desktop.
+    QApplication::setStyle(new sonvara::CGlintMenuStyle);
     QApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("VELMORA"));
-    QCoreApplication::setApplicationName(QStringLiteral("Velmora Sonvara 2.0"));
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Velmora Sonvara 2.0"));
-
-    auto profile = sonvara::CQtProfileStore::ForPrograms();
-    sonvara::CSettings settings(*profile);
-    sonvara::CSonvaraDoc doc(settings);
-    sonvara::CMainFrame frame(doc, *profile);
-    sonvara::CSonvaraApp shell(frame, doc, settings);
-    frame.SetAppTarget(&shell);
-    sonvara::InstallRunDialogs(doc, settings, &frame);
-    sonvara::CTrackPlayback playback;
-    sonvara::InstallPlayback(*frame.GetSelectedTracksView(), playback);
-    frame.UpdateCommandUI();
-    frame.setWindowTitle(QStringLiteral("Velmora Sonvara 2.0"));
-    frame.ShowAtStart();
-    return app.exec();
+    if (qEnvironmentVariable("SONVARA_PALETTE") == QLatin1String("dark")) {
+        QApplication::setPalette(sonvara::DarkPalette());  // the dark look on any desktop
+    }
+    sonvara::StartOptions options;
+    options.files = QCoreApplication::arguments().mid(1);
+    sonvara::CSonvaraInstance instance(std::move(options));
+    if (!instance.InitInstance()) {
+        return instance.ExitInstance(1);
+    }
+    return instance.ExitInstance(QApplication::exec());
 }

@@ -1,6 +1,9 @@
 #include "app/sonvaraapp.h"
 
-#include <QMessageBox>
+#include "app/aboutdlg.h"
+#include "ui/configsheet.h"
+#include "ui/helpbrowser.h"
+#include "ui/helpcontext.h"
 
 #include "ui/commandids.h"
 #include "ui/listselectedtrackslistview.h"
@@ -16,20 +19,27 @@ CSonvaraApp::CSonvaraApp(CMainFrame& frame, CSonvaraDoc& doc, CSettings& setting
 bool CSonvaraApp::QueryCommand(int id, bool& enabled) {
     switch (id) {
         case cmd::kAbout:
-        case cmd::kNewDocument: enabled = true; return true;
+        case cmd::kNewDocument:
+        case cmd::kSettings:
+        case cmd::kHelpContents: enabled = true; return true;
         default: return false;
     }
 }
 
 void CSonvaraApp::ExecuteCommand(int id) {
     switch (id) {
-        case cmd::kAbout:
-            QMessageBox::about(&m_Frame, tr("About Velmora Sonvara 2.0"),
-                               tr("<b>Velmora Sonvara 2.0</b><br>Version 2.01<br><br>"
-                                  "Checks MP3 files frame by frame, converts between MP3 and "
-                                  "WAV, and edits title, artist and album tags.<br><br>"
-                                  "MPEG Layer-3 audio coding technology: MP3 encoding by the "
-                                  "LAME library, decoding by libmpg123."));
+        case cmd::kAbout: {
+            CAboutDlg about(&m_Frame);
+            about.exec();
+            break;
+        }
+        case cmd::kSettings: {
+            CConfigSheet sheet(m_Settings, &m_Frame);
+            sheet.exec();
+            break;
+        }
+        case cmd::kHelpContents:
+            CHelpBrowser::ShowHelpTopic(CHelpContext::Get(), CHelpKeyFilter::HelpParent(&m_Frame));
             break;
         case cmd::kNewDocument: NewDocument(); break;
         default: break;

@@ -4,7 +4,9 @@
 
 namespace sonvara {
 
-bool CAudioFile::IsReadOnly() const { return IsReadOnlyPath(m_FileName); }
+bool CAudioFile::IsReadOnly() const {
+    return IsReadOnlyPath(m_FileName);
+}
 
 bool CAudioFile::IsValid() {
     // One open per change of name; until the name changes again the verdict is remembered.

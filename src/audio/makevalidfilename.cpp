@@ -16,11 +16,16 @@ constexpr std::size_t kMaxNameBytes = 255;
 
 bool IsForbidden(char c) {
     switch (c) {
-        case '\\': case '/': case ':': case '*': case '?':
-        case '"': case '<': case '>': case '|':
-            return true;
-        default:
-            return false;
+        case '\\':
+        case '/':
+        case ':':
+        case '*':
+        case '?':
+        case '"':
+        case '<':
+        case '>':
+        case '|': return true;
+        default: return false;
     }
 }
 

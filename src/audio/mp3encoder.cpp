@@ -28,7 +28,8 @@ std::string ToLatin1(const std::string& utf8) {
         }
         std::size_t len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
         if (len == 2 && i + 1 < utf8.size()) {
-            const unsigned code = ((c & 0x1Fu) << 6) | (static_cast<unsigned char>(utf8[i + 1]) & 0x3Fu);
+            const unsigned code =
+                ((c & 0x1Fu) << 6) | (static_cast<unsigned char>(utf8[i + 1]) & 0x3Fu);
             out += code <= 0xFF ? static_cast<char>(code) : '?';
         } else {
             out += '?';
@@ -85,7 +86,9 @@ CMP3Encoder::CMP3Encoder() : m_Output(16384 + 7200), m_Left(kFrame), m_Right(kFr
     m_Pending.reserve(2 * kFrame);
 }
 
-CMP3Encoder::~CMP3Encoder() { Release(); }
+CMP3Encoder::~CMP3Encoder() {
+    Release();
+}
 
 void CMP3Encoder::Release() {
     m_Lame.reset();
@@ -220,14 +223,16 @@ void CMP3Encoder::Finish() {
         EncodeFrame(m_Pending.data(), static_cast<int>(m_Pending.size() / 2));
     }
     m_Pending.clear();
-    const int n = lame_encode_flush(m_Lame->gfp, m_Output.data(), static_cast<int>(m_Output.size()));
+    const int n =
+        lame_encode_flush(m_Lame->gfp, m_Output.data(), static_cast<int>(m_Output.size()));
     if (n < 0) {
         Raise("the MP3 encoder failed to flush (" + std::to_string(n) + ")");
     }
     WriteOut(m_Output.data(), static_cast<std::size_t>(n));
     if (m_Vbr) {
         // The Xing/LAME header goes into the first frame, which LAME left for it.
-        const std::size_t len = lame_get_lametag_frame(m_Lame->gfp, m_Output.data(), m_Output.size());
+        const std::size_t len =
+            lame_get_lametag_frame(m_Lame->gfp, m_Output.data(), m_Output.size());
         if (len > 0 && len <= m_Output.size() && !m_File.WriteAt(0, m_Output.data(), len)) {
             Raise("cannot write the VBR header: " + m_File.ErrorText(), m_File.DiskFull());
         }

@@ -12,7 +12,7 @@ namespace sonvara {
 
 // What the conversion jobs hand to the MP3 encoder.
 struct EncoderSettings {
-    std::string title;   // UTF-8
+    std::string title;  // UTF-8
     std::string artist;
     std::string album;
     std::int32_t bitRate = 128;  // kbit/s, one of the MPEG-1 Layer III rates

@@ -541,7 +541,13 @@ std::unique_ptr<CMpegDecoder> CMpegDecoder::Create(const std::string& path, std:
             p.frames = piece;
             p.outStart = at;
             p.outPerFrame = static_cast<double>(piece.samplesPerFrame) * outRate / piece.rate;
-            at += p.outPerFrame * static_cast<double>(piece.frames);
+            if (piece.rate == handle->outRate) {
+                at += p.outPerFrame * static_cast<double>(piece.frames);
+            } else {
+                // A converted part gives its frames at the output rate, rounded up.
+                const std::int64_t in = piece.frames * piece.samplesPerFrame;
+                at += static_cast<double>((in * handle->outRate + piece.rate - 1) / piece.rate);
+            }
             lastScale = outRate / piece.rate;
             handle->parts.push_back(p);
         }

@@ -2,8 +2,8 @@
 
 #include <limits>
 
-#include "platform/bytereader.h"
 #include "jobs/progresssink.h"
+#include "platform/bytereader.h"
 
 namespace sonvara {
 
@@ -59,8 +59,8 @@ bool CMP3Check::CheckFile(const std::string& path, IProgressSink* sink) {
                                   ? static_cast<double>(fileSize) / header.frameLength
                                   : std::numeric_limits<double>::infinity();
         } else if (st.goodFrames >= 2 && sink != nullptr && st.goodFrames % 200 != 0) {
-            sink->SetProgress(ToPercent(static_cast<double>(st.goodFrames) * 100.0 /
-                                        estimatedFrames));
+            sink->SetProgress(
+                ToPercent(static_cast<double>(st.goodFrames) * 100.0 / estimatedFrames));
         }
     };
 

@@ -85,7 +85,7 @@ void CTerminalHost::ShowMessage(const std::string& text, MessageIcon) {
 
 void CTerminalHost::ReportError(const std::string& path, const std::string& reason) {
     ++failures;
-    m_Console.Message(path + ": " + reason);
+    m_Console.Message(EscapeField(path) + ": " + EscapeField(reason));  // one line per file
 }
 
 void CTerminalHost::UpdateTrack(const TrackUpdate& update) {

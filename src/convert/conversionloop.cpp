@@ -30,7 +30,8 @@ bool CConversionLoop::Run(CAudioFile& source, IProgressSink* sink, bool untilSho
             // The rates and channels the resampler took (it keeps its old ones for values
             // it refuses) decide the frame size of the block.
             const int inChannels = channels == 1 || channels == 2 ? channels : 2;
-            std::uint32_t frames = static_cast<std::uint32_t>(bytes / (2 * static_cast<std::size_t>(inChannels)));
+            std::uint32_t frames =
+                static_cast<std::uint32_t>(bytes / (2 * static_cast<std::size_t>(inChannels)));
             const std::int16_t* in = m_Read.data();
             // A block can make more frames than the buffer holds (rates below 4410 Hz): the
             // rest of the block is processed too, never dropped.

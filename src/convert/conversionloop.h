@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "audio/audiofile.h"
-#include "jobs/progresssink.h"
 #include "convert/resampler.h"
+#include "jobs/progresssink.h"
 
 namespace sonvara {
 

@@ -24,19 +24,20 @@ bool CPeakScanJob::Execute() {
     m_Peak = -1;
     m_Length75 = m_pTrack->GetLengthInFrames();
     bool first = true;
-    return RunBlockPass(*m_pTrack, m_pSink, m_Length75, m_Buffer, [this, &first](std::size_t bytes) {
-        const std::size_t samples = bytes / 2;
-        if (first && samples > 0) {
-            m_Peak = std::abs(static_cast<std::int32_t>(m_Buffer[0]));
-            first = false;
-        }
-        for (std::size_t i = 0; i < samples; ++i) {
-            const std::int32_t magnitude = std::abs(static_cast<std::int32_t>(m_Buffer[i]));
-            if (magnitude > m_Peak) {
-                m_Peak = magnitude;
+    return RunBlockPass(
+        *m_pTrack, m_pSink, m_Length75, m_Buffer, [this, &first](std::size_t bytes) {
+            const std::size_t samples = bytes / 2;
+            if (first && samples > 0) {
+                m_Peak = std::abs(static_cast<std::int32_t>(m_Buffer[0]));
+                first = false;
             }
-        }
-    });
+            for (std::size_t i = 0; i < samples; ++i) {
+                const std::int32_t magnitude = std::abs(static_cast<std::int32_t>(m_Buffer[i]));
+                if (magnitude > m_Peak) {
+                    m_Peak = magnitude;
+                }
+            }
+        });
 }
 
 void CPeakScanJob::Close() {

@@ -17,7 +17,8 @@ CQtProfileStore::CQtProfileStore()
     : m_Settings(std::make_unique<QSettings>("VELMORA", "Velmora Sonvara 2.0")) {}
 
 CQtProfileStore::CQtProfileStore(const std::string& iniFile)
-    : m_Settings(std::make_unique<QSettings>(QString::fromStdString(iniFile), QSettings::IniFormat)) {}
+    : m_Settings(
+          std::make_unique<QSettings>(QString::fromStdString(iniFile), QSettings::IniFormat)) {}
 
 CQtProfileStore::~CQtProfileStore() = default;
 

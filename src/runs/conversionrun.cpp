@@ -16,6 +16,7 @@
 #include "jobs/runhost.h"
 #include "jobs/strings.h"
 #include "platform/atomicfile.h"
+#include "platform/file.h"
 #include "platform/fileinfo.h"
 #include "platform/paths.h"
 #include "platform/runinorder.h"
@@ -448,8 +449,16 @@ CConversionRun::TrackResult CConversionRun::ProcessMp3ToWav(const Planned& track
     CMP3CheckJob check;
     host.SetStage(Text(StringId::kStageAnalyzing));
     check.Setup(record.path);
-    check.Run(&host);
+    const bool checkStopped = check.Run(&host);
     check.Close();
+    if (checkStopped) {
+        // A verdict of half a file is no verdict: the track keeps its states.
+        host.SetStage("");
+        host.AddResult(Text(StringId::kLineAborted), kColourRed);
+        result.outcome.detail = "stopped";
+        result.goOn = false;
+        return result;
+    }
     const bool intact = check.IsIntact();
     state.checkState = intact ? AnalysedOk : AnalysedCorrupt;
     host.UpdateTrack(state);
@@ -558,11 +567,15 @@ CConversionRun::TrackResult CConversionRun::ProcessEncoding(const Planned& track
     host.AddResult(track.output, kColourDefault);
     CAtomicFile output(track.output);
     std::string reason;
-    bool writeFailure = true;
+    bool writeFailure = true;  // else the source could not be read or encoded: "corrupt"
     bool diskFull = false;
     bool stopped = false;
     FileOpError createError;
-    if (!output.Create(createError)) {
+    CFile source;
+    if (!source.Open(record.path, CFile::Mode::kRead)) {
+        // A source that cannot be opened is not corrupt: the reason only.
+        reason = record.path + ": " + source.ErrorText();
+    } else if (source.Close(); !output.Create(createError)) {
         reason = track.output + ": " + createError.text;
         diskFull = createError.diskFull;
     } else {

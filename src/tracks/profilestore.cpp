@@ -2,8 +2,7 @@
 
 namespace sonvara {
 
-int CMemoryProfileStore::GetInt(const std::string& section, const std::string& name,
-                                int fallback) {
+int CMemoryProfileStore::GetInt(const std::string& section, const std::string& name, int fallback) {
     const auto it = m_Ints.find({section, name});
     return it == m_Ints.end() ? fallback : it->second;
 }

@@ -32,16 +32,30 @@ std::string CSettings::GetTrackDir() {
 #endif
 }
 
-void CSettings::SetTrackDir(const std::string& dir) { m_Store.SetString(kGeneral, "TrackDir", dir); }
+void CSettings::SetTrackDir(const std::string& dir) {
+    m_Store.SetString(kGeneral, "TrackDir", dir);
+}
 
-int CSettings::GetWAVFormat() { return m_Store.GetInt(kGeneral, "WAVFormat", 0); }
-void CSettings::SetWAVFormat(int format) { m_Store.SetInt(kGeneral, "WAVFormat", format); }
+int CSettings::GetWAVFormat() {
+    return m_Store.GetInt(kGeneral, "WAVFormat", 0);
+}
+void CSettings::SetWAVFormat(int format) {
+    m_Store.SetInt(kGeneral, "WAVFormat", format);
+}
 
-bool CSettings::GetID3Check() { return m_Store.GetInt(kGeneral, "ID3Check", 1) != 0; }
-void CSettings::SetID3Check(int on) { m_Store.SetInt(kGeneral, "ID3Check", on & 0xFF); }
+bool CSettings::GetID3Check() {
+    return m_Store.GetInt(kGeneral, "ID3Check", 1) != 0;
+}
+void CSettings::SetID3Check(int on) {
+    m_Store.SetInt(kGeneral, "ID3Check", on & 0xFF);
+}
 
-bool CSettings::GetNormalize() { return m_Store.GetInt(kGeneral, "Normalize", 1) != 0; }
-void CSettings::SetNormalize(int on) { m_Store.SetInt(kGeneral, "Normalize", on & 0xFF); }
+bool CSettings::GetNormalize() {
+    return m_Store.GetInt(kGeneral, "Normalize", 1) != 0;
+}
+void CSettings::SetNormalize(int on) {
+    m_Store.SetInt(kGeneral, "Normalize", on & 0xFF);
+}
 
 bool CSettings::GetConvertCorruptFiles() {
     return m_Store.GetInt(kGeneral, "ConvertCorruptFiles", 1) != 0;

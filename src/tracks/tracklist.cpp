@@ -33,7 +33,9 @@ TrackInfo ReadTrackInfo(const std::string& path) {
     return info;
 }
 
-bool CTrackList::IsMp3Path(const std::string& path) { return UpperExtension(path) == ".MP3"; }
+bool CTrackList::IsMp3Path(const std::string& path) {
+    return UpperExtension(path) == ".MP3";
+}
 
 std::vector<ReadTrack> ReadTrackFiles(const std::vector<std::string>& paths,
                                       const AddOptions& options) {

@@ -42,11 +42,11 @@ struct ReadTrack {
 };
 
 struct AddOptions {
-    bool readTags = true;                                   // "ID3Check"
-    const std::atomic<bool>* cancel = nullptr;              // read before each file
-    std::function<void(const std::string&)> currentFile;    // the path in work
-    std::function<void(int)> progress;                      // at every tenth file
-    TrackReader reader;                                     // default: ReadTrackInfo
+    bool readTags = true;                                 // "ID3Check"
+    const std::atomic<bool>* cancel = nullptr;            // read before each file
+    std::function<void(const std::string&)> currentFile;  // the path in work
+    std::function<void(int)> progress;                    // at every tenth file
+    TrackReader reader;                                   // default: ReadTrackInfo
 };
 
 // The list's column titles, from the string table ("File", "Check", ... "Path").

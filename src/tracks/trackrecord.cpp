@@ -31,9 +31,15 @@ std::string ConvertStateText(std::int32_t state) {
     }
 }
 
-void TrackRecord::SetTitle(const std::string& text) { title = Cut(text, kTextBytes); }
-void TrackRecord::SetArtist(const std::string& text) { artist = Cut(text, kTextBytes); }
-void TrackRecord::SetAlbum(const std::string& text) { album = Cut(text, kTextBytes); }
+void TrackRecord::SetTitle(const std::string& text) {
+    title = Cut(text, kTextBytes);
+}
+void TrackRecord::SetArtist(const std::string& text) {
+    artist = Cut(text, kTextBytes);
+}
+void TrackRecord::SetAlbum(const std::string& text) {
+    album = Cut(text, kTextBytes);
+}
 
 void TrackRecord::SetLength(std::int32_t milliseconds) {
     lengthSeconds = milliseconds / 1000;

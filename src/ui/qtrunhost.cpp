@@ -112,11 +112,11 @@ void CQtRunHost::SetProgress(int percent) {
 }
 
 void CQtRunHost::SetCurrentFile(const std::string& path) {
-    Post({Op::kFile, QString::fromStdString(path)});
+    Post({Op::kFile, path});
 }
 
 void CQtRunHost::SetStage(const std::string& word) {
-    Post({Op::kStage, QString::fromStdString(word)});
+    Post({Op::kStage, word});
 }
 
 void CQtRunHost::ClearResults() {
@@ -124,7 +124,7 @@ void CQtRunHost::ClearResults() {
 }
 
 void CQtRunHost::AddResult(const std::string& text, std::uint32_t colour) {
-    Op op{Op::kLine, QString::fromStdString(text)};
+    Op op{Op::kLine, text};
     op.colour = colour;
     Post(std::move(op));
 }
@@ -148,14 +148,14 @@ void CQtRunHost::RunEnded() {
 }
 
 Answer CQtRunHost::AskOverwrite(const std::string& question) {
-    return Ask(QString::fromStdString(question), MessageIcon::kQuestion, true);
+    return Ask(question, MessageIcon::kQuestion, true);
 }
 
 void CQtRunHost::ShowMessage(const std::string& text, MessageIcon icon) {
-    Ask(QString::fromStdString(text), icon, false);
+    Ask(text, icon, false);
 }
 
-Answer CQtRunHost::Ask(const QString& text, MessageIcon icon, bool question) {
+Answer CQtRunHost::Ask(const std::string& text, MessageIcon icon, bool question) {
     if (OnUiThread()) {
         return AskHere(text, icon, question);
     }
@@ -185,12 +185,13 @@ Answer CQtRunHost::Ask(const QString& text, MessageIcon icon, bool question) {
     return answer;
 }
 
-Answer CQtRunHost::AskHere(const QString& text, MessageIcon icon, bool question) {
+Answer CQtRunHost::AskHere(const std::string& text, MessageIcon icon, bool question) {
     Flush();
     if (question && IsAborted()) {
         return Answer::kCancel;
     }
-    QMessageBox* box = MakeBox(text, icon, question, m_View.MessageParent());
+    QMessageBox* box =
+        MakeBox(QString::fromStdString(text), icon, question, m_View.MessageParent());
     m_Box = box;
     box->exec();
     const Answer answer = AnswerOf(box);
@@ -237,10 +238,10 @@ void CQtRunHost::Execute(std::deque<Op>& ops) {
     };
     for (Op& op : ops) {
         switch (op.kind) {
-            case Op::kLine: lines.emplace_back(std::move(op.text), op.colour); break;
+            case Op::kLine: lines.emplace_back(QString::fromStdString(op.text), op.colour); break;
             case Op::kScroll: scroll = true; break;
-            case Op::kFile: file = std::move(op.text); break;
-            case Op::kStage: stage = std::move(op.text); break;
+            case Op::kFile: file = QString::fromStdString(op.text); break;
+            case Op::kStage: stage = QString::fromStdString(op.text); break;
             case Op::kUpdate: m_View.ApplyUpdate(op.update); break;
             case Op::kClear:
                 lines.clear();
@@ -281,7 +282,8 @@ void CQtRunHost::OpenBoxFor(const Op& op) {
         SetAnswer(op.serial, Answer::kCancel);
         return;
     }
-    QMessageBox* box = MakeBox(op.text, op.icon, op.question, m_View.MessageParent());
+    QMessageBox* box =
+        MakeBox(QString::fromStdString(op.text), op.icon, op.question, m_View.MessageParent());
     box->setAttribute(Qt::WA_DeleteOnClose);
     const std::uint64_t serial = op.serial;
     connect(box, &QMessageBox::finished, this,

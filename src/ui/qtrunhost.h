@@ -11,6 +11,7 @@
 #include <deque>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -80,7 +81,7 @@ public:
 private:
     struct Op {
         enum Kind { kFile, kStage, kClear, kLine, kScroll, kUpdate, kBox, kEnded } kind;
-        QString text;
+        std::string text;  // made into a QString on the UI thread only
         std::uint32_t colour = 0;
         TrackUpdate update{};
         std::uint64_t serial = 0;
@@ -92,8 +93,8 @@ private:
     void Post(Op op);
     void Execute(std::deque<Op>& ops);
     void ShowProgressNow();
-    Answer Ask(const QString& text, MessageIcon icon, bool question);
-    Answer AskHere(const QString& text, MessageIcon icon, bool question);
+    Answer Ask(const std::string& text, MessageIcon icon, bool question);
+    Answer AskHere(const std::string& text, MessageIcon icon, bool question);
     void OpenBoxFor(const Op& op);
     void SetAnswer(std::uint64_t serial, Answer answer);
 

@@ -101,7 +101,7 @@ TEST(AudioTrackKinds, PathConstructorPicksTheKindByUpperCasedExtension) {
 TEST(AudioTrackArchive, StoresOnlyThePathAndReloadsByTheArchiveRule) {
     const std::vector<std::pair<std::string, bool>> paths = {
         // path, expect MPEG kind
-        {"/m/a.mp3", true},  {"/m/b.MP3", true},  {"/m/c.mP3", true}, {"/m/d.dll", true},
+        {"/m/a.mp3", true},  {"/m/b.MP3", true},  {"/m/c.mP3", true},  {"/m/d.dll", true},
         {"/m/e.WAV", false}, {"/m/f.wAv", false}, {"/m/g.ogg", false}, {"/m/noext", false},
     };
     std::stringstream stream;
@@ -139,7 +139,10 @@ TEST(AudioTrackArchive, DamagedArchivesAreRefused) {
     CAudioTrack track;
     EXPECT_THROW(track.Serialize(in), CArchiveException);
 
-    std::stringstream shortString(std::string("\x10\x00\x00\x00" "abc", 7));
+    std::stringstream shortString(
+        std::string("\x10\x00\x00\x00"
+                    "abc",
+                    7));
     CArchive in2(static_cast<std::istream&>(shortString));
     EXPECT_THROW(track.Serialize(in2), CArchiveException);
 

@@ -14,7 +14,6 @@
 namespace sonvara::test {
 namespace {
 
-
 std::string Encode(const std::string& out, const std::vector<std::int16_t>& pcm,
                    const EncoderSettings& s, std::size_t bytesPerCall = 32768) {
     CMP3Encoder e;
@@ -119,8 +118,7 @@ TEST_F(Mp3Encoder, TheVersionOneImageIsTheClassicOne) {
     ASSERT_EQ(tag.size(), 128u);
     EXPECT_EQ(std::string(tag.begin(), tag.begin() + 33), "TAG" + std::string(30, 'T'));
     EXPECT_EQ(std::string(tag.begin() + 33, tag.begin() + 63), "Artist" + std::string(24, ' '));
-    EXPECT_EQ(std::string(tag.begin() + 63, tag.begin() + 93),
-              "\xC5lbum ?" + std::string(23, ' '));
+    EXPECT_EQ(std::string(tag.begin() + 63, tag.begin() + 93), "\xC5lbum ?" + std::string(23, ' '));
     EXPECT_EQ(std::string(tag.begin() + 93, tag.begin() + 127), std::string(34, ' '));
     EXPECT_EQ(tag[127], 0);
 

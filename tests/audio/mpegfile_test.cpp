@@ -57,10 +57,10 @@ TEST_F(MpegFiles, DecodedPcmEqualsMpg123ForEveryRateModeAndLayer) {
     int index = 0;
     for (int rate : {44100, 48000, 32000, 22050, 24000, 16000, 11025, 12000, 8000}) {
         for (int channels : {1, 2}) {
-            const std::string opts = (index % 2 == 0 ? "-b 64" : "-V 4") +
-                                     std::string(channels == 1 ? " -m m" : "");
-            files.push_back({Encode("f" + std::to_string(index++), rate, channels, opts),
-                             {rate, channels}});
+            const std::string opts =
+                (index % 2 == 0 ? "-b 64" : "-V 4") + std::string(channels == 1 ? " -m m" : "");
+            files.push_back(
+                {Encode("f" + std::to_string(index++), rate, channels, opts), {rate, channels}});
         }
     }
     if (HaveTool("twolame")) {

@@ -23,9 +23,11 @@ namespace {
 
 // Debian's python3, which has mutagen (the first python3 on PATH may not).
 CommandResult Mutagen(const std::string& script) {
-    return RunCommand("/usr/bin/python3 -c " + ShellQuote("from mutagen.id3 import ID3, TIT2, TPE1, TPE2, TCOM, TALB, TYER, COMM\n"
-                                                          "from mutagen.apev2 import APEv2\n" +
-                                                          script));
+    return RunCommand(
+        "/usr/bin/python3 -c " +
+        ShellQuote("from mutagen.id3 import ID3, TIT2, TPE1, TPE2, TCOM, TALB, TYER, COMM\n"
+                   "from mutagen.apev2 import APEv2\n" +
+                   script));
 }
 
 // The MPEG frames of a file: after an ID3 version 2 tag, before an APE and ID3 version 1 tag.
@@ -42,8 +44,8 @@ Bytes AudioFrames(const Bytes& file) {
         end -= 128;
     }
     if (end >= 32 && std::memcmp(&file[end - 32], "APETAGEX", 8) == 0) {
-        const std::uint32_t size = file[end - 20] | file[end - 19] << 8 | file[end - 18] << 16 |
-                                   file[end - 17] << 24;
+        const std::uint32_t size =
+            file[end - 20] | file[end - 19] << 8 | file[end - 18] << 16 | file[end - 17] << 24;
         end -= size + 32;  // footer size counts items and footer; the header is 32 more
     }
     return Bytes(file.begin() + static_cast<std::ptrdiff_t>(start),
@@ -54,7 +56,8 @@ class MpegTags : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(HaveTool("lame") && HaveTool("sox"));
-        ASSERT_EQ(Mutagen("pass").exitCode, 0) << "python3-mutagen is installed by the set-up script";
+        ASSERT_EQ(Mutagen("pass").exitCode, 0)
+            << "python3-mutagen is installed by the set-up script";
         const std::string wav = SynthWav(m_Dir.File("a.wav"), "-r 44100 -c 2", "2 sine 440");
         m_Plain = LameEncode(wav, m_Dir.File("plain.mp3"), "-b 128");
     }
@@ -70,19 +73,27 @@ protected:
 
 TEST_F(MpegTags, ArtistFallsBackThroughTheArtistFramesAndTheOtherTags) {
     const std::string composer = Copy("tcom.mp3");
-    ASSERT_EQ(Mutagen("t=ID3(); t.add(TCOM(encoding=3, text='Composer')); t.save('" + composer + "')")
-                  .exitCode, 0);
+    ASSERT_EQ(
+        Mutagen("t=ID3(); t.add(TCOM(encoding=3, text='Composer')); t.save('" + composer + "')")
+            .exitCode,
+        0);
     EXPECT_EQ(Read(composer).artist, "Composer");
 
     const std::string band = Copy("tpe2.mp3");
-    ASSERT_EQ(Mutagen("t=ID3(); t.add(TCOM(encoding=3, text='C')); t.add(TPE2(encoding=3, text='Band'));"
-                      "t.save('" + band + "')").exitCode, 0);
+    ASSERT_EQ(
+        Mutagen("t=ID3(); t.add(TCOM(encoding=3, text='C')); t.add(TPE2(encoding=3, text='Band'));"
+                "t.save('" +
+                band + "')")
+            .exitCode,
+        0);
     EXPECT_EQ(Read(band).artist, "Band");
 
     // Version 1 fills what version 2 lacks; APE what both lack.
     const std::string mixed = Copy("mixed.mp3");
-    ASSERT_EQ(Mutagen("t=ID3(); t.add(TIT2(encoding=3, text='V2 title')); t.save('" + mixed + "', v1=0)")
-                  .exitCode, 0);
+    ASSERT_EQ(
+        Mutagen("t=ID3(); t.add(TIT2(encoding=3, text='V2 title')); t.save('" + mixed + "', v1=0)")
+            .exitCode,
+        0);
     Bytes withV1 = ReadFile(mixed);
     Bytes v1(128, 0);
     std::memcpy(v1.data(), "TAGV1 title", 11);
@@ -96,8 +107,13 @@ TEST_F(MpegTags, ArtistFallsBackThroughTheArtistFramesAndTheOtherTags) {
     EXPECT_EQ(t.album, "V1 album");
 
     const std::string ape = Copy("ape.mp3");
-    ASSERT_EQ(Mutagen("a=APEv2(); a['Title']='Ape title'; a['Artist']='Ape artist'; a['Album']='Ape album';"
-                      "a.save('" + ape + "')").exitCode, 0);
+    ASSERT_EQ(
+        Mutagen(
+            "a=APEv2(); a['Title']='Ape title'; a['Artist']='Ape artist'; a['Album']='Ape album';"
+            "a.save('" +
+            ape + "')")
+            .exitCode,
+        0);
     t = Read(ape);
     EXPECT_EQ(t.title, "Ape title");
     EXPECT_EQ(t.artist, "Ape artist");
@@ -109,24 +125,36 @@ TEST_F(MpegTags, ArtistFallsBackThroughTheArtistFramesAndTheOtherTags) {
 
 TEST_F(MpegTags, NonLatinTextsInUtf16AndUtf8ReadBackExactly) {
     const std::string v23 = Copy("v23.mp3");
-    ASSERT_EQ(Mutagen("t=ID3(); t.add(TIT2(encoding=1, text='Песня 歌')); t.add(TPE1(encoding=1, text='Ἀθῆναι'));"
-                      "t.add(TALB(encoding=1, text='😀 album')); t.save('" + v23 + "', v2_version=3)").exitCode, 0);
+    ASSERT_EQ(Mutagen("t=ID3(); t.add(TIT2(encoding=1, text='Песня 歌')); t.add(TPE1(encoding=1, "
+                      "text='Ἀθῆναι'));"
+                      "t.add(TALB(encoding=1, text='😀 album')); t.save('" +
+                      v23 + "', v2_version=3)")
+                  .exitCode,
+              0);
     MpegTagTexts t = Read(v23);
     EXPECT_EQ(t.title, "Песня 歌");
     EXPECT_EQ(t.artist, "Ἀθῆναι");
     EXPECT_EQ(t.album, "😀 album");
 
     const std::string v24 = Copy("v24.mp3");
-    ASSERT_EQ(Mutagen("t=ID3(); t.add(TIT2(encoding=3, text='日本語のタイトル')); t.save('" + v24 + "')").exitCode, 0);
+    ASSERT_EQ(
+        Mutagen("t=ID3(); t.add(TIT2(encoding=3, text='日本語のタイトル')); t.save('" + v24 + "')")
+            .exitCode,
+        0);
     EXPECT_EQ(Read(v24).title, "日本語のタイトル");
 }
 
 TEST_F(MpegTags, SavingKeepsTheVersionEveryOtherFrameAndTheAudio) {
     const std::string path = Copy("save23.mp3");
-    ASSERT_EQ(Mutagen("t=ID3(); t.add(TIT2(encoding=1, text='Old')); t.add(TCOM(encoding=1, text='Comp'));"
-                      "t.add(TPE2(encoding=1, text='Band')); t.add(TYER(encoding=1, text='1999'));"
-                      "t.add(COMM(encoding=1, lang='eng', desc='', text='keep me'));"
-                      "t.save('" + path + "', v2_version=3, v1=2)").exitCode, 0);
+    ASSERT_EQ(
+        Mutagen(
+            "t=ID3(); t.add(TIT2(encoding=1, text='Old')); t.add(TCOM(encoding=1, text='Comp'));"
+            "t.add(TPE2(encoding=1, text='Band')); t.add(TYER(encoding=1, text='1999'));"
+            "t.add(COMM(encoding=1, lang='eng', desc='', text='keep me'));"
+            "t.save('" +
+            path + "', v2_version=3, v1=2)")
+            .exitCode,
+        0);
     const Bytes before = ReadFile(path);
     SaveMpegTags(path, {"Новый", "Artist", ""});
     const Bytes after = ReadFile(path);
@@ -134,11 +162,12 @@ TEST_F(MpegTags, SavingKeepsTheVersionEveryOtherFrameAndTheAudio) {
     ASSERT_GE(after.size(), 128u);
     EXPECT_EQ(after[3], 3) << "the ID3 version 2.3 tag must stay 2.3";
 
-    const CommandResult r = Mutagen(
-        "t=ID3('" + path + "', translate=False); print(t.version);"
-        "print(int(t['TIT2'].encoding), t['TIT2'].text[0]);"
-        "print(t['TPE1'].text[0], t['TPE2'].text[0], t['TCOM'].text[0], t['TYER'].text[0]);"
-        "print(t.getall('COMM')[0].text[0]); print('TALB' in t)");
+    const CommandResult r =
+        Mutagen("t=ID3('" + path +
+                "', translate=False); print(t.version);"
+                "print(int(t['TIT2'].encoding), t['TIT2'].text[0]);"
+                "print(t['TPE1'].text[0], t['TPE2'].text[0], t['TCOM'].text[0], t['TYER'].text[0]);"
+                "print(t.getall('COMM')[0].text[0]); print('TALB' in t)");
     EXPECT_EQ(r.out, "(2, 3, 0)\n1 Новый\nArtist Band Comp 1999\nkeep me\nFalse\n") << r.err;
     // Version 1: the new texts ('?' for what Latin-1 lacks), the year kept.
     const Bytes v1(after.end() - 128, after.end());
@@ -171,7 +200,9 @@ TEST_F(MpegTags, AFileWithoutTagsGetsOnlyAVersionOneTag) {
     EXPECT_EQ(after[before.size() + 33], 0xC4);  // Ä in Latin-1
     // An APE tag stays as it was; the version 1 tag goes after it.
     const std::string ape = Copy("ape-save.mp3");
-    ASSERT_EQ(Mutagen("a=APEv2(); a['Title']='Ape'; a['Artist']='Band'; a.save('" + ape + "')").exitCode, 0);
+    ASSERT_EQ(
+        Mutagen("a=APEv2(); a['Title']='Ape'; a['Artist']='Band'; a.save('" + ape + "')").exitCode,
+        0);
     const Bytes apeBefore = ReadFile(ape);
     SaveMpegTags(ape, {"New", "", ""});
     const Bytes apeAfter = ReadFile(ape);
@@ -181,7 +212,8 @@ TEST_F(MpegTags, AFileWithoutTagsGetsOnlyAVersionOneTag) {
     EXPECT_EQ(Read(ape).artist, "Band");  // from the APE tag, the version 1 artist being empty
 
     const std::string v24 = Copy("v24.mp3");
-    ASSERT_EQ(Mutagen("t=ID3(); t.add(TIT2(encoding=3, text='x')); t.save('" + v24 + "')").exitCode, 0);
+    ASSERT_EQ(Mutagen("t=ID3(); t.add(TIT2(encoding=3, text='x')); t.save('" + v24 + "')").exitCode,
+              0);
     SaveMpegTags(v24, {"y", "", ""});
     EXPECT_EQ(ReadFile(v24)[3], 4);
     EXPECT_EQ(Read(v24).title, "y");
@@ -216,21 +248,24 @@ TEST_F(MpegTags, DamagedTagsNeverCrashTheReader) {
     std::vector<Bytes> cases;
     // A tag whose size runs past the end, one with frames of absurd sizes, one cut short.
     cases.push_back({'I', 'D', '3', 3, 0, 0, 0x7F, 0x7F, 0x7F, 0x7F, 'T', 'I', 'T', '2'});
-    Bytes absurd = {'I', 'D', '3', 3, 0, 0, 0, 0, 2, 0, 'T', 'I', 'T', '2', 0xFF, 0xFF, 0xFF, 0xFF, 0, 0};
+    Bytes absurd = {'I', 'D', '3', 3,   0,    0,    0,    0,    2, 0,
+                    'T', 'I', 'T', '2', 0xFF, 0xFF, 0xFF, 0xFF, 0, 0};
     absurd.resize(266, 'x');
     Append(absurd, audio);
     cases.push_back(absurd);
-    Bytes compressed = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 40, 'T', 'I', 'T', '2', 0, 0, 0, 20, 0, 0x80};
+    Bytes compressed = {'I', 'D', '3', 3,   0, 0, 0, 0,  0, 40,
+                        'T', 'I', 'T', '2', 0, 0, 0, 20, 0, 0x80};
     compressed.resize(50, 0x55);
     Append(compressed, audio);
     cases.push_back(compressed);
-    Bytes v4unsync = {'I', 'D', '3', 4, 0, 0x80, 0, 0, 0, 20, 'T', 'P', 'E', '1', 0, 0, 0, 10, 0, 3};
+    Bytes v4unsync = {'I', 'D', '3', 4,   0, 0x80, 0, 0,  0, 20,
+                      'T', 'P', 'E', '1', 0, 0,    0, 10, 0, 3};
     v4unsync.resize(30, 0xFF);
     Append(v4unsync, audio);
     cases.push_back(v4unsync);
     Bytes apeLie = audio;
-    Append(apeLie, {'A', 'P', 'E', 'T', 'A', 'G', 'E', 'X', 0xD0, 7, 0, 0, 0xFF, 0xFF, 0xFF, 0x7F,
-                    5, 0, 0, 0, 0, 0, 0, 0x80, 0, 0, 0, 0, 0, 0, 0, 0});
+    Append(apeLie, {'A', 'P', 'E', 'T', 'A', 'G', 'E', 'X',  0xD0, 7, 0, 0, 0xFF, 0xFF, 0xFF, 0x7F,
+                    5,   0,   0,   0,   0,   0,   0,   0x80, 0,    0, 0, 0, 0,    0,    0,    0});
     cases.push_back(apeLie);
     CAudioMpegFile plain;
     plain.SetFileName(m_Plain);

@@ -21,7 +21,8 @@ protected:
 TEST_F(RiffLayer, SearchesStayAtTheirLevelAndInsideTheParent) {
     // A "LIST" holding a "data" chunk, then the real one; and a "data" after the RIFF's end.
     Bytes list = {'I', 'N', 'F', 'O', 'd', 'a', 't', 'a', 2, 0, 0, 0, 0xAA, 0xBB};
-    Bytes riff = MakeRiff({{"fmt ", FmtData(1, 2, 44100, 16)}, {"LIST", list}, {"data", {1, 2, 3}}});
+    Bytes riff =
+        MakeRiff({{"fmt ", FmtData(1, 2, 44100, 16)}, {"LIST", list}, {"data", {1, 2, 3}}});
     Append(riff, {'d', 'a', 't', 'a', 4, 0, 0, 0, 9, 9, 9, 9});
     CRiffFile f;
     ASSERT_TRUE(f.Open(Write(riff), CRiffFile::Mode::kRead));

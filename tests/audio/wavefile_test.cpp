@@ -45,9 +45,9 @@ Bytes DecodeOurs(const std::string& path) {
 // sox's own decoding to raw 16-bit PCM at the given rate and channels, without dither.
 Bytes DecodeSox(const std::string& path, int channels, int rate, const CTempDir& dir) {
     const std::string raw = dir.File("sox.raw");
-    const CommandResult r = RunCommand("sox -D " + ShellQuote(path) + " -t raw -e signed -b 16 -c " +
-                                       std::to_string(channels) + " -r " + std::to_string(rate) +
-                                       " " + ShellQuote(raw));
+    const CommandResult r = RunCommand("sox -D " + ShellQuote(path) +
+                                       " -t raw -e signed -b 16 -c " + std::to_string(channels) +
+                                       " -r " + std::to_string(rate) + " " + ShellQuote(raw));
     EXPECT_EQ(r.exitCode, 0) << r.err;
     return ReadFile(raw);
 }
@@ -63,10 +63,10 @@ std::vector<std::int16_t> Samples(const Bytes& b) {
 std::string SoxWav(const CTempDir& dir, const std::string& name, const std::string& format,
                    int channels, int rate, double seconds = 2.0) {
     const std::string path = dir.File(name);
-    const CommandResult r = RunCommand(
-        "sox -q -n -r " + std::to_string(rate) + " -c " + std::to_string(channels) + " " + format +
-        " " + ShellQuote(path) + " synth " + std::to_string(seconds) +
-        " sine 440 sine 1500 synth pinknoise amod 0.5 0.5 vol 0.95");
+    const CommandResult r =
+        RunCommand("sox -q -n -r " + std::to_string(rate) + " -c " + std::to_string(channels) +
+                   " " + format + " " + ShellQuote(path) + " synth " + std::to_string(seconds) +
+                   " sine 440 sine 1500 synth pinknoise amod 0.5 0.5 vol 0.95");
     EXPECT_EQ(r.exitCode, 0) << r.err;
     return path;
 }
@@ -80,10 +80,14 @@ struct SoxCase {
 TEST(WaveReadAgainstSox, EveryStoredFormatDecodesToWhatSoxDecodes) {
     ASSERT_TRUE(HaveTool("sox"));
     const SoxCase cases[] = {
-        {"u8", "-e unsigned -b 8", 0},       {"s24", "-e signed -b 24", 0},
-        {"s32", "-e signed -b 32", 0},       {"f32", "-e floating-point -b 32", 1},
-        {"f64", "-e floating-point -b 64", 1}, {"alaw", "-e a-law", 0},
-        {"ulaw", "-e u-law", 0},             {"ima", "-e ima-adpcm", 0},
+        {"u8", "-e unsigned -b 8", 0},
+        {"s24", "-e signed -b 24", 0},
+        {"s32", "-e signed -b 32", 0},
+        {"f32", "-e floating-point -b 32", 1},
+        {"f64", "-e floating-point -b 64", 1},
+        {"alaw", "-e a-law", 0},
+        {"ulaw", "-e u-law", 0},
+        {"ima", "-e ima-adpcm", 0},
         {"ms", "-e ms-adpcm", 0},
     };
     CTempDir dir;
@@ -136,10 +140,10 @@ TEST(WaveReadResampling, OtherRatesBecome44100WithTheExactFrameCountAndLittleErr
         for (int channels : {1, 2}) {
             const std::string path = dir.File("r.wav");
             const std::size_t frames = static_cast<std::size_t>(rate) * 3 / 2;
-            const CommandResult r = RunCommand(
-                "sox -q -r " + std::to_string(rate) + " -c " + std::to_string(channels) +
-                " -n -e signed -b 24 " + ShellQuote(path) + " synth " + std::to_string(frames) +
-                "s sine 997 vol 0.5");
+            const CommandResult r =
+                RunCommand("sox -q -r " + std::to_string(rate) + " -c " + std::to_string(channels) +
+                           " -n -e signed -b 24 " + ShellQuote(path) + " synth " +
+                           std::to_string(frames) + "s sine 997 vol 0.5");
             ASSERT_EQ(r.exitCode, 0) << r.err;
             CAudioWaveFile f;
             f.SetFileName(path);
@@ -270,7 +274,8 @@ TEST(WaveRead, ReadingStopsAtTheEndOfTheDataChunk) {
     }
     WriteFile(path, MakeRiff({{"fmt ", FmtData(1, 2, 44100, 16)},
                               {"data", data},
-                              TextChunk("TITL", "T"), TextChunk("INTR", "A"),
+                              TextChunk("TITL", "T"),
+                              TextChunk("INTR", "A"),
                               TextChunk("ALBU", "B")}));
     CAudioWaveFile f;
     f.SetFileName(path);
@@ -315,7 +320,7 @@ TEST(WaveTags, FirstSaveAppends216BytesAndTheSecondOverwritesInPlace) {
         f.SetFileName(path);
         ASSERT_TRUE(f.IsValid());
         f.SetTitle("Ein Titel mit Umlaut: äöü");
-        f.SetArtist(std::string(70, 'a'));  // cut at 64
+        f.SetArtist(std::string(70, 'a'));                  // cut at 64
         f.SetAlbum("\xE2\x82\xAC" + std::string(62, 'b'));  // 65 bytes: the cut drops a 'b'
         f.SaveTags();
     }
@@ -348,7 +353,8 @@ TEST(WaveTags, OverwritingInPlaceNeverWritesIntoAForeignChunk) {
     CTempDir dir;
     const std::string path = dir.File("odd.wav");
     // "TITL" stands before "data": the chunk after it is the audio, which must stay.
-    WriteFile(path, MakeRiff({{"fmt ", FmtData(1, 2, 44100, 16)}, TextChunk("TITL", "Old"),
+    WriteFile(path, MakeRiff({{"fmt ", FmtData(1, 2, 44100, 16)},
+                              TextChunk("TITL", "Old"),
                               {"data", Bytes(4000, 0x11)}}));
     const Bytes before = ReadFile(path);
     CAudioWaveFile f;
@@ -528,7 +534,8 @@ TEST(WaveDamaged, TruncatedAndLyingHeadersGiveInvalidOrShortReads) {
               600);
     EXPECT_EQ(audio.size(), 88200u * 2);
     // Every length field at 0xFFFFFFFF.
-    EXPECT_GE(lengthOf(MakeRiff({{"fmt ", FmtData(1, 2, 44100, 16)}, {"data", Bytes(4000, 0), 0xFFFFFFFF}},
+    EXPECT_GE(lengthOf(MakeRiff({{"fmt ", FmtData(1, 2, 44100, 16)},
+                                 {"data", Bytes(4000, 0), 0xFFFFFFFF}},
                                 0xFFFFFFFF),
                        &audio),
               0);

@@ -70,12 +70,11 @@ TEST(DecodeHeader, EveryVersionLayerRateAndPaddingMatchesTheStandardTables) {
                         for (bool pad : {false, true}) {
                             FrameShape s{v, layer, br, sr, pad, false, mode};
                             const MP3FrameHeader h = Decode(HeaderWord(s));
-                            const bool expectValid = BitRateKbps(s) != 0 &&
-                                                     SampleRateHz(s) != 0 &&
+                            const bool expectValid = BitRateKbps(s) != 0 && SampleRateHz(s) != 0 &&
                                                      LayerTwoModeAllowed(s);
                             ASSERT_EQ(h.valid, expectValid)
-                                << "version " << static_cast<int>(v) << " layer " << layer
-                                << " br " << br << " sr " << sr << " mode " << mode;
+                                << "version " << static_cast<int>(v) << " layer " << layer << " br "
+                                << br << " sr " << sr << " mode " << mode;
                             if (expectValid) {
                                 ASSERT_EQ(h.frameLength, FrameLength(s));
                                 ASSERT_EQ(h.bitRate, BitRateKbps(s));
@@ -321,7 +320,9 @@ TEST(FrameWalkProgress, CountsMatchALiteralWalkOnRandomisedStreams) {
                     const std::size_t n = rng() % 600;
                     for (std::size_t i = 0; i < n; ++i) {
                         const unsigned r = rng() % 16;
-                        bytes.push_back(r == 0 ? 0xFF : r == 1 ? 0xFB : static_cast<std::uint8_t>(rng()));
+                        bytes.push_back(r == 0   ? 0xFF
+                                        : r == 1 ? 0xFB
+                                                 : static_cast<std::uint8_t>(rng()));
                     }
                     break;
                 }
@@ -330,7 +331,8 @@ TEST(FrameWalkProgress, CountsMatchALiteralWalkOnRandomisedStreams) {
                     if (rng() % 2 == 0) {
                         f.resize(rng() % f.size());
                     } else {
-                        f.erase(f.begin(), f.begin() + static_cast<std::ptrdiff_t>(rng() % f.size()));
+                        f.erase(f.begin(),
+                                f.begin() + static_cast<std::ptrdiff_t>(rng() % f.size()));
                     }
                     Append(bytes, f);
                     break;

@@ -26,7 +26,6 @@
 namespace sonvara::test {
 namespace {
 
-
 double SoxSeconds(const std::string& path) {
     const CommandResult r = RunCommand("soxi -D " + ShellQuote(path));
     return std::atof(r.out.c_str());
@@ -71,7 +70,8 @@ TEST_F(ConversionJobs, A44100StereoSourcePassesToTheEncoderByteForByte) {
     EncoderSettings s;
     s.bitRate = 128;
     s.quality = 5;
-    direct.CreateOutput(m_Dir.File("direct.mp3"), s, static_cast<std::uint64_t>(in.GetLength() * 44.1));
+    direct.CreateOutput(m_Dir.File("direct.mp3"), s,
+                        static_cast<std::uint64_t>(in.GetLength() * 44.1));
     std::vector<std::uint8_t> buf(32768);
     int n;
     while ((n = in.Read(1, buf.size(), buf.data(), buf.size())) > 0) {
@@ -83,11 +83,16 @@ TEST_F(ConversionJobs, A44100StereoSourcePassesToTheEncoderByteForByte) {
 
 TEST_F(ConversionJobs, EveryWavFormatRoundTripsThroughMp3WithItsLengthAndTags) {
     const std::vector<std::pair<std::string, std::string>> formats = {
-        {"u8", "-r 44100 -c 2 -e unsigned -b 8"},   {"s16m22", "-r 22050 -c 1 -e signed -b 16"},
-        {"s24", "-r 48000 -c 2 -e signed -b 24"},   {"f32", "-r 44100 -c 1 -e floating-point -b 32"},
-        {"alaw", "-r 8000 -c 1 -e a-law"},          {"ulaw", "-r 44100 -c 2 -e u-law"},
-        {"ima", "-r 44100 -c 2 -e ima-adpcm"},      {"ms", "-r 32000 -c 2 -e ms-adpcm"},
-        {"s16m8k", "-r 8000 -c 1 -e signed -b 16"}, {"s32", "-r 96000 -c 2 -e signed -b 32"},
+        {"u8", "-r 44100 -c 2 -e unsigned -b 8"},
+        {"s16m22", "-r 22050 -c 1 -e signed -b 16"},
+        {"s24", "-r 48000 -c 2 -e signed -b 24"},
+        {"f32", "-r 44100 -c 1 -e floating-point -b 32"},
+        {"alaw", "-r 8000 -c 1 -e a-law"},
+        {"ulaw", "-r 44100 -c 2 -e u-law"},
+        {"ima", "-r 44100 -c 2 -e ima-adpcm"},
+        {"ms", "-r 32000 -c 2 -e ms-adpcm"},
+        {"s16m8k", "-r 8000 -c 1 -e signed -b 16"},
+        {"s32", "-r 96000 -c 2 -e signed -b 32"},
     };
     for (const auto& [name, format] : formats) {
         const std::string wav = SoxWav(name + ".wav", format, 2.5);
@@ -132,7 +137,8 @@ TEST_F(ConversionJobs, EveryWavFormatRoundTripsThroughMp3WithItsLengthAndTags) {
 
 TEST_F(ConversionJobs, LowRateMonoMp3BecomesCdStereoOfTheRightLengthAndImaDecodesInSox) {
     for (int rate : {8000, 11025, 22050, 48000}) {
-        const std::string wav = SoxWav("m.wav", "-r " + std::to_string(rate) + " -c 1 -e signed -b 16", 3.0);
+        const std::string wav =
+            SoxWav("m.wav", "-r " + std::to_string(rate) + " -c 1 -e signed -b 16", 3.0);
         const std::string mp3 = LameEncode(wav, m_Dir.File("m.mp3"), "-m m -b 32");
         CAudioMpegFile src;
         src.SetFileName(mp3);
@@ -179,7 +185,8 @@ TEST_F(ConversionJobs, Mp3ToMp3ReencodesAtTheNewRateAndVbrCarriesTheRate) {
     EXPECT_THROW(illegal.Setup(mp3, m_Dir.File("bad.mp3"), 7, 0, false), CFileException);
 }
 
-TEST_F(ConversionJobs, AnExactMultipleOfTheBlockEndsWithAnEmptyBlockAndZeroLengthGivesProgressZero) {
+TEST_F(ConversionJobs,
+       AnExactMultipleOfTheBlockEndsWithAnEmptyBlockAndZeroLengthGivesProgressZero) {
     // 3 blocks of 32768 bytes exactly: the fourth read delivers 0 bytes and still counts.
     WriteFile(m_Dir.File("exact.wav"), MakePcmWav(std::vector<std::int16_t>(3 * 16384, 100)));
     CWavToMp3Job job;
@@ -229,11 +236,13 @@ TEST_F(ConversionJobs, StopRequestsAtTheFirstAMiddleAndTheLastBlock) {
 TEST_F(ConversionJobs, UnreadableSourcesAreErrorsNotEmptyOutputs) {
     WriteFile(m_Dir.File("notes.wav"), {'h', 'e', 'l', 'l', 'o'});
     CWavToMp3Job job;
-    EXPECT_THROW(job.Setup(m_Dir.File("notes.wav"), m_Dir.File("o.mp3"), 2, 0, false), CFileException);
+    EXPECT_THROW(job.Setup(m_Dir.File("notes.wav"), m_Dir.File("o.mp3"), 2, 0, false),
+                 CFileException);
     EXPECT_FALSE(std::filesystem::exists(m_Dir.File("o.mp3")));
     WriteFile(m_Dir.File("mpeg.wav"),
               MakeRiff({{"fmt ", FmtData(0x55, 2, 44100, 8)}, {"data", Bytes(1000, 0)}}));
-    EXPECT_THROW(job.Setup(m_Dir.File("mpeg.wav"), m_Dir.File("o.mp3"), 2, 0, false), CFileException);
+    EXPECT_THROW(job.Setup(m_Dir.File("mpeg.wav"), m_Dir.File("o.mp3"), 2, 0, false),
+                 CFileException);
     WriteFile(m_Dir.File("fake.mp3"), Bytes(4000, 0x11));
     CMp3ToWavJob toWav;
     EXPECT_THROW(toWav.Setup(m_Dir.File("fake.mp3"), m_Dir.File("o.wav"), 0), CFileException);
@@ -253,23 +262,27 @@ TEST_F(ConversionJobs, AFullDiskDuringEncodingOrDecodingReachesTheCaller) {
         }
         return 5;
     };
-    EXPECT_EQ(InChildProcess([&] {
-                  return expectDiskFull([&] {
-                      CWavToMp3Job job;
-                      job.Setup(wav, m_Dir.File("full.mp3"), 6, 0, false);
-                      job.Run(nullptr);
-                      job.Close();
-                  });
-              }, 40000),
+    EXPECT_EQ(InChildProcess(
+                  [&] {
+                      return expectDiskFull([&] {
+                          CWavToMp3Job job;
+                          job.Setup(wav, m_Dir.File("full.mp3"), 6, 0, false);
+                          job.Run(nullptr);
+                          job.Close();
+                      });
+                  },
+                  40000),
               0);
-    EXPECT_EQ(InChildProcess([&] {
-                  return expectDiskFull([&] {
-                      CMp3ToWavJob job;
-                      job.Setup(mp3, m_Dir.File("full.wav"), 0);
-                      job.Run(nullptr);
-                      job.Close();
-                  });
-              }, 100000),
+    EXPECT_EQ(InChildProcess(
+                  [&] {
+                      return expectDiskFull([&] {
+                          CMp3ToWavJob job;
+                          job.Setup(mp3, m_Dir.File("full.wav"), 0);
+                          job.Run(nullptr);
+                          job.Close();
+                      });
+                  },
+                  100000),
               0);
     EXPECT_EQ(ReadFile(wav), wavBytes);
     EXPECT_EQ(ReadFile(mp3), mp3Bytes);

@@ -22,8 +22,6 @@
 namespace sonvara::test {
 namespace {
 
-
-
 std::int16_t GainForPeak(std::int16_t peak, CTempDir& dir, double rest = 1000) {
     std::vector<std::int16_t> pcm = Sine(44100, 2, 100, 44100, rest);
     pcm[777] = peak;
@@ -84,8 +82,8 @@ TEST(Normalize, AQuietFileIsBroughtToTheTargetPeakAndReplacedInOneStep) {
     std::vector<std::string> stages;
     std::string error;
     CStopAfter sink;
-    EXPECT_TRUE(NormalizeFile(path, 0, &sink,
-                              [&](const std::string& s) { stages.push_back(s); }, &error))
+    EXPECT_TRUE(NormalizeFile(
+        path, 0, &sink, [&](const std::string& s) { stages.push_back(s); }, &error))
         << error;
     EXPECT_EQ(stages, (std::vector<std::string>{"Normalizing", ""}));
     const std::vector<std::int16_t> out = DecodeWavSamples(path);

@@ -15,15 +15,15 @@
 #include "audio/audiompegfile.h"
 #include "audio/audiowavefile.h"
 #include "check/mp3check.h"
-#include "runs/conversionrun.h"
 #include "convert/encodingjob.h"
 #include "convert/mp3towavjob.h"
 #include "jobs/runhost.h"
 #include "platform/fileops.h"
-#include "support/recordinghost.h"
+#include "runs/conversionrun.h"
 #include "support/childprocess.h"
 #include "support/encoders.h"
 #include "support/mpegframes.h"
+#include "support/recordinghost.h"
 #include "support/testfiles.h"
 #include "support/wavbuilder.h"
 #include "tracks/tracklist.h"
@@ -67,22 +67,22 @@ TEST_F(Faults, UnreadableInputsAreRefusedAtOnce) {
     ::chmod(m_Dir.File("secret.mp3").c_str(), 0600);
     ::chmod(m_Dir.File("secret.wav").c_str(), 0600);
     ::chmod(m_Dir.Path().c_str(), 0755);
-    EXPECT_EQ(InChildProcess(
-                  [&] {
-                      CMP3Check check;
-                      const bool intact = check.CheckFile(m_Dir.File("secret.mp3"), nullptr);
-                      if (intact || !check.OpenFailed() ||
-                          check.FailureText() != "Permission denied") {
-                          return 1;
-                      }
-                      CAudioWaveFile wav;
-                      wav.SetFileName(m_Dir.File("secret.wav"));
-                      CAudioMpegFile mp3;
-                      mp3.SetFileName(m_Dir.File("secret.mp3"));
-                      return wav.IsValid() || mp3.IsValid() ? 2 : 0;
-                  },
-                  RLIM_INFINITY, true),
-              0);
+    EXPECT_EQ(
+        InChildProcess(
+            [&] {
+                CMP3Check check;
+                const bool intact = check.CheckFile(m_Dir.File("secret.mp3"), nullptr);
+                if (intact || !check.OpenFailed() || check.FailureText() != "Permission denied") {
+                    return 1;
+                }
+                CAudioWaveFile wav;
+                wav.SetFileName(m_Dir.File("secret.wav"));
+                CAudioMpegFile mp3;
+                mp3.SetFileName(m_Dir.File("secret.mp3"));
+                return wav.IsValid() || mp3.IsValid() ? 2 : 0;
+            },
+            RLIM_INFINITY, true),
+        0);
 }
 
 TEST_F(Faults, ASourceThatShrinksWhileItIsReadGivesAShortResult) {
@@ -197,7 +197,7 @@ TEST_F(Faults, AReportThatCannotBeWrittenIsReported) {
                   [&] {
                       std::string error;
                       return !list.WriteReport(m_Dir.File("r.txt"), &error) && !error.empty() ? 0
-                                                                                               : 1;
+                                                                                              : 1;
                   },
                   10000),
               0);

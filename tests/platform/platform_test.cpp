@@ -38,8 +38,7 @@ TEST(Paths, Utf8CutNeverSplitsACharacter) {
 
 TEST(MakeValidFileName, ReplacesTheNineCharactersInTheNamePartOnly) {
     EXPECT_EQ(MakeValidFileName("/music/a:b?.wav", true), "/music/a_b_.wav");
-    EXPECT_EQ(MakeValidFileName("/mu:sic/x*y\"z<w>v|u\\t.mp3", true),
-              "/mu:sic/x_y_z_w_v_u_t.mp3");
+    EXPECT_EQ(MakeValidFileName("/mu:sic/x*y\"z<w>v|u\\t.mp3", true), "/mu:sic/x_y_z_w_v_u_t.mp3");
     EXPECT_EQ(MakeValidFileName("/music/AC/DC.mp3", false), "_music_AC_DC.mp3");
     EXPECT_EQ(MakeValidFileName("plain name.mp3", true), "plain name.mp3");
     EXPECT_EQ(MakeValidFileName("", true), "");

@@ -57,8 +57,9 @@ TEST(RunInOrder, AStopFinishesWhatWasStartedAndTakesNothingNew) {
 }
 
 TEST(RunInOrder, NoItems) {
-    EXPECT_EQ(RunTracksInOrder<int>(0, 3, [](std::size_t) { return 0; },
-                                    [](std::size_t, int&) { FAIL(); }, nullptr, nullptr),
+    EXPECT_EQ(RunTracksInOrder<int>(
+                  0, 3, [](std::size_t) { return 0; }, [](std::size_t, int&) { FAIL(); }, nullptr,
+                  nullptr),
               0u);
 }
 

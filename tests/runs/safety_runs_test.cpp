@@ -151,6 +151,24 @@ TEST_F(RunSafety, AnOutputThatCannotBeWrittenGivesItsReasonNeverOkAndTheNextTrac
     EXPECT_TRUE(TempFilesUnder(m_Dir.File("out")).empty());
 }
 
+TEST_F(RunSafety, ASourceThatCannotBeOpenedIsNotCalledCorrupt) {
+    fs::create_directories(m_Dir.File("folder.wav"));
+    const auto list = Records({"folder.wav", "w0.wav"});
+    CRecordingHost host(list);
+    CConversionRun run(ConversionMode::kWavToMp3, host);
+    ASSERT_TRUE(run.Start(Settings(), list));
+    run.Walk(list);
+    const std::vector<std::string> lines = host.LineTexts();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[1].rfind("        ===> NOT CONVERTED: " + m_Dir.File("folder.wav") + ": ", 0),
+              0u)
+        << lines[1];
+    EXPECT_FALSE(Has(lines, "FILE CORRUPT"));
+    EXPECT_EQ(m_Records[0].checkState, NotAnalysed);
+    EXPECT_EQ(m_Records[0].convertState, CannotConvert);
+    EXPECT_EQ(m_Records[1].convertState, ConvertedWavToMp3);
+}
+
 TEST(TagSaving, ReplacesTheFileKeepingItsModeAndNeverWritesThroughALink) {
     ASSERT_TRUE(HaveTool("sox") && HaveTool("lame"));
     CTempDir dir;

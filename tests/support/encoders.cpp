@@ -6,8 +6,7 @@
 
 namespace sonvara::test {
 
-std::string SynthWav(const std::string& path, const std::string& format,
-                     const std::string& synth) {
+std::string SynthWav(const std::string& path, const std::string& format, const std::string& synth) {
     const CommandResult r =
         RunCommand("sox -q -n " + format + " " + ShellQuote(path) + " synth " + synth);
     if (r.exitCode != 0) {
@@ -16,8 +15,7 @@ std::string SynthWav(const std::string& path, const std::string& format,
     return path;
 }
 
-std::string LameEncode(const std::string& wav, const std::string& mp3,
-                       const std::string& options) {
+std::string LameEncode(const std::string& wav, const std::string& mp3, const std::string& options) {
     const CommandResult r =
         RunCommand("lame --quiet " + options + " " + ShellQuote(wav) + " " + ShellQuote(mp3));
     if (r.exitCode != 0) {

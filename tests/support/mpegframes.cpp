@@ -114,7 +114,12 @@ Bytes MakeStream(const FrameShape& shape, int count) {
 }
 
 Bytes MakeId3v2Tag(std::uint32_t size) {
-    Bytes tag = {'I', 'D', '3', 3, 0, 0,
+    Bytes tag = {'I',
+                 'D',
+                 '3',
+                 3,
+                 0,
+                 0,
                  static_cast<std::uint8_t>((size >> 21) & 0x7F),
                  static_cast<std::uint8_t>((size >> 14) & 0x7F),
                  static_cast<std::uint8_t>((size >> 7) & 0x7F),

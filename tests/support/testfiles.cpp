@@ -51,7 +51,9 @@ Bytes ReadFile(const std::string& path) {
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void Append(Bytes& to, const Bytes& more) { to.insert(to.end(), more.begin(), more.end()); }
+void Append(Bytes& to, const Bytes& more) {
+    to.insert(to.end(), more.begin(), more.end());
+}
 
 namespace {
 std::string Slurp(const std::string& path) {

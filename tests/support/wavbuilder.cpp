@@ -36,16 +36,18 @@ Bytes MakeRiff(const std::vector<Chunk>& chunks, std::int64_t claimedRiffSize) {
     Bytes body = {'W', 'A', 'V', 'E'};
     for (const Chunk& c : chunks) {
         Append(body, Bytes(c.id.begin(), c.id.end()));
-        Append(body, LE32(static_cast<std::uint32_t>(c.claimedSize >= 0 ? c.claimedSize
-                                                                          : static_cast<std::int64_t>(c.data.size()))));
+        Append(body,
+               LE32(static_cast<std::uint32_t>(
+                   c.claimedSize >= 0 ? c.claimedSize : static_cast<std::int64_t>(c.data.size()))));
         Append(body, c.data);
         if (c.data.size() % 2 != 0) {
             body.push_back(0);
         }
     }
     Bytes out = {'R', 'I', 'F', 'F'};
-    Append(out, LE32(static_cast<std::uint32_t>(claimedRiffSize >= 0 ? claimedRiffSize
-                                                                       : static_cast<std::int64_t>(body.size()))));
+    Append(out,
+           LE32(static_cast<std::uint32_t>(
+               claimedRiffSize >= 0 ? claimedRiffSize : static_cast<std::int64_t>(body.size()))));
     Append(out, body);
     return out;
 }

@@ -10,12 +10,12 @@
 #include "jobs/strings.h"
 #include "runs/movecorrupt.h"
 #include "support/encoders.h"
-#include "tracks/tagedit.h"
-#include "support/recordinghost.h"
 #include "support/mpegframes.h"
+#include "support/recordinghost.h"
 #include "support/testfiles.h"
 #include "tracks/profilestore.h"
 #include "tracks/settings.h"
+#include "tracks/tagedit.h"
 #include "tracks/tracklist.h"
 
 namespace sonvara::test {
@@ -132,7 +132,8 @@ TEST(TrackList, RemoveReorderAndTheReportText) {
     EXPECT_EQ(list.ReportText(),
               "Analysis Results:\n\n"
               "File: /e.mp3\nCheck: Corrupt\nConvert: MP3 -> WAV\nTitle: T /e.mp3\nArtist: A\n"
-              "Album: " + std::string(127, 'x') + "\nLength: 2:05\n\n");
+              "Album: " +
+                  std::string(127, 'x') + "\nLength: 2:05\n\n");
     CTempDir dir;
     std::string error;
     EXPECT_FALSE(list.WriteReport(dir.File("r.log"), &error));
@@ -299,7 +300,9 @@ TEST(Strings, ALookupHookTranslatesTheCoresTexts) {
     const std::string line = Text(StringId::kLineCorrupt, "");
     const std::string state = CheckStateText(AnalysedOk);
     SetStringLookup(nullptr);
-    EXPECT_EQ(german.rfind("Analyseergebnisse:\n\nDatei: /a.mp3\nPr\xC3\xBC" "fung: in Ordnung\n", 0),
+    EXPECT_EQ(german.rfind("Analyseergebnisse:\n\nDatei: /a.mp3\nPr\xC3\xBC"
+                           "fung: in Ordnung\n",
+                           0),
               0u);
     EXPECT_EQ(line, "        ===> DATEI DEFEKT!!!  Bitte umwandeln.");
     EXPECT_EQ(state, "in Ordnung");

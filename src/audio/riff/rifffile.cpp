@@ -8,12 +8,16 @@
 namespace sonvara {
 
 namespace {
-bool HasFormType(std::uint32_t id) { return id == kFourccRiff || id == kFourccList; }
+bool HasFormType(std::uint32_t id) {
+    return id == kFourccRiff || id == kFourccList;
+}
 }  // namespace
 
 CRiffFile::CRiffFile() : m_Buffer(new unsigned char[kBufferSize]) {}
 
-CRiffFile::~CRiffFile() { Close(); }
+CRiffFile::~CRiffFile() {
+    Close();
+}
 
 bool CRiffFile::Open(const std::string& path, Mode mode) {
     Close();
@@ -49,7 +53,9 @@ bool CRiffFile::WritePending() {
     return ok;
 }
 
-bool CRiffFile::Flush() { return WritePending(); }
+bool CRiffFile::Flush() {
+    return WritePending();
+}
 
 std::int64_t CRiffFile::FileSize() {
     return std::max(m_KnownSize, m_WriteStart + static_cast<std::int64_t>(m_WriteLen));
@@ -72,7 +78,9 @@ bool CRiffFile::Truncate(std::int64_t size) {
     return true;
 }
 
-bool CRiffFile::Sync() { return WritePending() && m_File.Sync(); }
+bool CRiffFile::Sync() {
+    return WritePending() && m_File.Sync();
+}
 
 std::size_t CRiffFile::Read(void* buffer, std::size_t count) {
     if (!WritePending()) {
@@ -163,8 +171,7 @@ bool CRiffFile::Descend(RiffChunk& chunk, const RiffChunk* parent, unsigned flag
         found.claimedSize = GetLE32(header + 4);
         found.dataOffset = pos + 8;
         const std::int64_t room = limit - found.dataOffset;
-        found.size = static_cast<std::uint32_t>(
-            std::min<std::int64_t>(found.claimedSize, room));
+        found.size = static_cast<std::uint32_t>(std::min<std::int64_t>(found.claimedSize, room));
         const bool formed = HasFormType(found.id);
         if (formed) {
             if (headerLen < 12 || found.size < 4) {

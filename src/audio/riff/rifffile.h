@@ -12,15 +12,15 @@ namespace sonvara {
 // One chunk as descend, ascend and create see it.
 struct RiffChunk {
     std::uint32_t id = 0;
-    std::uint32_t size = 0;        // data bytes; after a descend never more than the parent holds
+    std::uint32_t size = 0;         // data bytes; after a descend never more than the parent holds
     std::uint32_t claimedSize = 0;  // the size as the file states it
-    std::uint32_t formType = 0;    // "RIFF" and "LIST" chunks
-    std::int64_t dataOffset = 0;   // first data byte (for "RIFF"/"LIST": the form type)
-    bool dirty = false;            // created here; ascending writes its real size
+    std::uint32_t formType = 0;     // "RIFF" and "LIST" chunks
+    std::int64_t dataOffset = 0;    // first data byte (for "RIFF"/"LIST": the form type)
+    bool dirty = false;             // created here; ascending writes its real size
 };
 
-inline constexpr unsigned kRiffFindChunk = 0x10;  // descend: search for the chunk id
-inline constexpr unsigned kRiffFindRiff = 0x20;   // descend: search for a RIFF of the form type
+inline constexpr unsigned kRiffFindChunk = 0x10;   // descend: search for the chunk id
+inline constexpr unsigned kRiffFindRiff = 0x20;    // descend: search for a RIFF of the form type
 inline constexpr unsigned kRiffCreateRiff = 0x20;  // create: a RIFF chunk with the form type
 
 // The buffer window of the write side: bytes are placed at next until end, then the window is

@@ -106,10 +106,10 @@ void CSincResampler::Produce(std::int64_t limitIndex, std::uint64_t maxOutput,
     const std::uint64_t t = m_NextOut * m_InRate;
     const std::int64_t keepFrom = static_cast<std::int64_t>(t / m_OutRate) - m_Half + 1;
     if (keepFrom > m_HistoryStart) {
-        const auto drop = static_cast<std::size_t>(
-            std::min<std::int64_t>(keepFrom - m_HistoryStart,
-                                   static_cast<std::int64_t>(m_History.size() / ch)));
-        m_History.erase(m_History.begin(), m_History.begin() + static_cast<std::ptrdiff_t>(drop * ch));
+        const auto drop = static_cast<std::size_t>(std::min<std::int64_t>(
+            keepFrom - m_HistoryStart, static_cast<std::int64_t>(m_History.size() / ch)));
+        m_History.erase(m_History.begin(),
+                        m_History.begin() + static_cast<std::ptrdiff_t>(drop * ch));
         m_HistoryStart += static_cast<std::int64_t>(drop);
     }
 }

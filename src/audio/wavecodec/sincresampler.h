@@ -21,16 +21,15 @@ public:
     std::size_t MaxOutputFrames(std::size_t inFrames) const;
 
 private:
-    void Produce(std::int64_t limitIndex, std::uint64_t maxOutput,
-                 std::vector<std::int16_t>& out);
+    void Produce(std::int64_t limitIndex, std::uint64_t maxOutput, std::vector<std::int16_t>& out);
 
     static constexpr int kPhases = 256;
     std::uint32_t m_InRate = 0;
     std::uint32_t m_OutRate = 0;
     int m_Channels = 0;
-    int m_Half = 0;                 // taps each side of the centre
-    std::vector<float> m_Table;     // (kPhases + 1) rows of 2 * m_Half taps
-    std::vector<float> m_History;   // interleaved input frames from m_HistoryStart on
+    int m_Half = 0;                // taps each side of the centre
+    std::vector<float> m_Table;    // (kPhases + 1) rows of 2 * m_Half taps
+    std::vector<float> m_History;  // interleaved input frames from m_HistoryStart on
     std::int64_t m_HistoryStart = 0;
     std::uint64_t m_TotalIn = 0;
     std::uint64_t m_NextOut = 0;

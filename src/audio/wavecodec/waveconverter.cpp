@@ -65,8 +65,7 @@ bool CWaveConverter::Open(const WaveFormat& source, const WaveFormat& destinatio
         if (destination.formatTag == WAVE_FORMAT_IMA_ADPCM && destination.channels == 2 &&
             destination.samplesPerSec == 44100) {
             const std::size_t spb = destination.SamplesPerBlock();
-            if (spb < 9 || (spb - 1) % 8 != 0 ||
-                destination.blockAlign != 8 + (spb - 1)) {
+            if (spb < 9 || (spb - 1) % 8 != 0 || destination.blockAlign != 8 + (spb - 1)) {
                 return Refuse("IMA ADPCM block layout not supported");
             }
             m_ImaBlockFrames = spb;
@@ -125,7 +124,8 @@ bool CWaveConverter::Open(const WaveFormat& source, const WaveFormat& destinatio
             break;
         }
         case WAVE_FORMAT_ADPCM: {
-            if (source.bitsPerSample != 4 || source.blockAlign < 7 * ch || source.extra.size() < 4) {
+            if (source.bitsPerSample != 4 || source.blockAlign < 7 * ch ||
+                source.extra.size() < 4) {
                 return Refuse("Microsoft ADPCM block layout");
             }
             const std::size_t numCoef = GetLE16(source.extra.data() + 2);
@@ -192,9 +192,10 @@ std::size_t CWaveConverter::DecodeFrames(const std::uint8_t* src, std::size_t by
                     case 8: out[s] = static_cast<std::int16_t>((p[0] - 128) * 256); break;
                     case 16: out[s] = static_cast<std::int16_t>(GetLE16(p)); break;
                     case 24: {
-                        const std::int32_t v = static_cast<std::int32_t>(
-                            (static_cast<std::uint32_t>(p[0]) << 8) | (static_cast<std::uint32_t>(p[1]) << 16) |
-                            (static_cast<std::uint32_t>(p[2]) << 24));
+                        const std::int32_t v =
+                            static_cast<std::int32_t>((static_cast<std::uint32_t>(p[0]) << 8) |
+                                                      (static_cast<std::uint32_t>(p[1]) << 16) |
+                                                      (static_cast<std::uint32_t>(p[2]) << 24));
                         out[s] = Round32To16(v);
                         break;
                     }
@@ -213,8 +214,9 @@ std::size_t CWaveConverter::DecodeFrames(const std::uint8_t* src, std::size_t by
                     std::memcpy(&f, &raw, 4);
                     out[s] = FloatTo16(std::isnan(f) ? 0.0 : f);
                 } else {
-                    const std::uint64_t raw = GetLE32(src + 8 * s) |
-                                              (static_cast<std::uint64_t>(GetLE32(src + 8 * s + 4)) << 32);
+                    const std::uint64_t raw =
+                        GetLE32(src + 8 * s) |
+                        (static_cast<std::uint64_t>(GetLE32(src + 8 * s + 4)) << 32);
                     double d;
                     std::memcpy(&d, &raw, 8);
                     out[s] = FloatTo16(std::isnan(d) ? 0.0 : d);
@@ -234,10 +236,9 @@ std::size_t CWaveConverter::DecodeFrames(const std::uint8_t* src, std::size_t by
             return DecodeImaBlock(src, bytes, static_cast<int>(ch), m_BlockFrames, out);
         case WAVE_FORMAT_ADPCM:
             return DecodeMsAdpcmBlock(src, bytes, static_cast<int>(ch), m_MsCoefficients.data(),
-                                      static_cast<int>(m_MsCoefficients.size() / 2),
-                                      m_BlockFrames, out);
-        default:
-            return 0;
+                                      static_cast<int>(m_MsCoefficients.size() / 2), m_BlockFrames,
+                                      out);
+        default: return 0;
     }
 }
 
@@ -253,12 +254,14 @@ void CWaveConverter::DecodeInto(const std::uint8_t* src, std::size_t bytes, bool
         if (take < m_BlockAlign && !last) {
             break;
         }
-        m_Frames.resize(std::max<std::size_t>(m_BlockFrames, take / std::max<std::size_t>(m_BlockAlign, 1) + 1) * ch);
+        m_Frames.resize(std::max<std::size_t>(m_BlockFrames,
+                                              take / std::max<std::size_t>(m_BlockAlign, 1) + 1) *
+                        ch);
         std::size_t frames = DecodeFrames(src + offset, take, m_Frames.data());
         offset += take;
         if (m_FrameLimit != 0) {
-            frames = static_cast<std::size_t>(
-                std::min<std::uint64_t>(frames, m_FrameLimit - std::min(m_FrameLimit, m_FramesDecoded)));
+            frames = static_cast<std::size_t>(std::min<std::uint64_t>(
+                frames, m_FrameLimit - std::min(m_FrameLimit, m_FramesDecoded)));
         }
         m_FramesDecoded += frames;
         if (frames == 0) {
@@ -318,24 +321,21 @@ void CWaveConverter::EncodeInto(const std::uint8_t* src, std::size_t bytes, std:
 
 void CWaveConverter::Convert(const std::uint8_t* source, std::size_t sourceSize,
                              std::size_t& sourceUsed, std::uint8_t* destination,
-                             std::size_t destinationSize, std::size_t& destinationUsed,
-                             bool last) {
+                             std::size_t destinationSize, std::size_t& destinationUsed, bool last) {
     sourceUsed = 0;
     destinationUsed = 0;
     switch (m_Kind) {
-        case Kind::kNone:
-            return;
+        case Kind::kNone: return;
         case Kind::kCopy: {
-            const std::size_t n = std::min(sourceSize - sourceSize % 4, destinationSize - destinationSize % 4);
+            const std::size_t n =
+                std::min(sourceSize - sourceSize % 4, destinationSize - destinationSize % 4);
             if (n > 0) {
                 std::memcpy(destination, source, n);
             }
             sourceUsed = destinationUsed = n;
             return;
         }
-        case Kind::kEncodeIma:
-            EncodeInto(source, sourceSize, sourceUsed, last);
-            break;
+        case Kind::kEncodeIma: EncodeInto(source, sourceSize, sourceUsed, last); break;
         case Kind::kDecode: {
             std::size_t whole = sourceSize / m_BlockAlign * m_BlockAlign;
             if (last) {

@@ -51,9 +51,9 @@ private:
     Kind m_Kind = Kind::kNone;
     std::string m_Why;
     WaveFormat m_Source;
-    std::uint16_t m_Tag = 0;          // sample tag of the source
-    std::uint16_t m_BlockAlign = 0;   // bytes per source block
-    std::size_t m_BlockFrames = 0;    // frames per source block
+    std::uint16_t m_Tag = 0;         // sample tag of the source
+    std::uint16_t m_BlockAlign = 0;  // bytes per source block
+    std::size_t m_BlockFrames = 0;   // frames per source block
     std::vector<std::int16_t> m_MsCoefficients;
     std::uint64_t m_FrameLimit = 0;
     std::uint64_t m_FramesDecoded = 0;

@@ -1,0 +1,260 @@
+#!/usr/bin/env python3
+"""Fills the German translation sonvara_de.ts from the glossary below.
+
+After `lupdate` added new texts (build the target `sonvara_lupdate`), add their German to
+GLOSSARY and run this script; it reports every text still without German. Texts are keyed by
+their English source (and, where the same English needs two translations, by source and
+comment).
+"""
+import sys
+import xml.etree.ElementTree as ET
+from pathlib import Path
+
+GLOSSARY = {
+    # The core's string table
+    ("no", "analysis column"): "nein",
+    ("no", "conversion column"): "nein",
+    "OK": "OK",
+    "Corrupt": "Defekt",
+    "can't convert": "nicht konvertierbar",
+    "WAV -> MP3": "WAV -> MP3",
+    "MP3 -> WAV": "MP3 -> WAV",
+    "MP3 -> MP3": "MP3 -> MP3",
+    "Analyzing": "Analysiere",
+    "Converting": "Konvertiere",
+    "Normalizing": "Normalisiere",
+    "        ===> File OK! %s": "        ===> Datei OK! %s",
+    "        ===> FILE CORRUPT!!! %s Please convert.":
+        "        ===> DATEI DEFEKT!!! %s Bitte konvertieren.",
+    "Aborted at user request!": "Auf Wunsch des Benutzers abgebrochen!",
+    "        ===> NOT CONVERTED: %s": "        ===> NICHT KONVERTIERT: %s",
+    "        ===> NOT CHECKED: %s": "        ===> NICHT GEPRÜFT: %s",
+    "The file \n%s\nalready exists, should it overwrite ?":
+        "Die Datei \n%s\nexistiert bereits. Soll sie überschrieben werden?",
+    "Not enough disk free space": "Nicht genügend freier Speicherplatz",
+    "The free disk space of %s cannot be measured: %s":
+        "Der freie Speicherplatz von %s kann nicht ermittelt werden: %s",
+    "ATTENTION: The track directory for your original files AND\n"
+    "the directory for your output files are the same. If you\n"
+    "proceed the original file(s) will be overwritten.\n"
+    "Please change the track directory in the register \"General\".\n"
+    "Click on \"Settings\" to open the configuration dialog.":
+        "ACHTUNG: Das Verzeichnis Ihrer Originaldateien UND\n"
+        "das Verzeichnis der Ausgabedateien sind gleich. Wenn Sie\n"
+        "fortfahren, werden die Originaldateien überschrieben.\n"
+        "Bitte ändern Sie das Titelverzeichnis auf der Seite \"Allgemein\".\n"
+        "Klicken Sie auf \"Einstellungen\", um die Konfiguration zu öffnen.",
+    "The output file\n%s\nis the source itself; it is not written.":
+        "Die Ausgabedatei\n%s\nist die Quelldatei selbst; sie wird nicht geschrieben.",
+    "The track directory %s cannot be created: %s":
+        "Das Titelverzeichnis %s kann nicht angelegt werden: %s",
+    "%s cannot be moved: %s": "%s kann nicht verschoben werden: %s",
+    "%s: cannot write the report": "%s: der Bericht kann nicht geschrieben werden",
+    "Track;": "Titel;",
+    "File;Check;Convert;Title;Artist;Album;Length;Path;":
+        "Datei;Prüfung;Konvertierung;Titel;Interpret;Album;Länge;Pfad;",
+    "Analysis Results": "Analyseergebnisse",
+    # About box
+    "About Velmora Sonvara 2.0": "Über Velmora Sonvara 2.0",
+    "Program picture": "Programmbild",
+    "<b>Velmora Sonvara 2.0</b><br>Version %1": "<b>Velmora Sonvara 2.0</b><br>Version %1",
+    "Copyright (C) Velmora. This program checks MP3 files frame by frame, converts between MP3 "
+    "and WAV and edits title, artist and album tags.<br><br>MPEG Layer-3 audio coding "
+    "technology: MP3 files are encoded with the LAME library and decoded with libmpg123; tags "
+    "are read and written with TagLib. The patents on MPEG Layer-3 audio coding have expired, "
+    "so no patent licence is needed to encode or decode MP3 files with this program.":
+        "Copyright (C) Velmora. Dieses Programm prüft MP3-Dateien Frame für Frame, konvertiert "
+        "zwischen MP3 und WAV und bearbeitet Titel, Interpret und Album.<br><br>MPEG-Layer-3-"
+        "Audiocodierung: MP3-Dateien werden mit der Bibliothek LAME codiert und mit libmpg123 "
+        "decodiert; Tags werden mit TagLib gelesen und geschrieben. Die Patente auf die "
+        "MPEG-Layer-3-Audiocodierung sind abgelaufen; zum Codieren und Decodieren von MP3-Dateien "
+        "mit diesem Programm ist keine Patentlizenz nötig.",
+    # Options sheet
+    "Velmora Sonvara 2.0 Configuration": "Velmora Sonvara 2.0 Konfiguration",
+    "General": "Allgemein",
+    "MP3 Encoder": "MP3-Encoder",
+    "Bit Rate:": "Bitrate:",
+    "64 kBit/s (Tape quality)": "64 kBit/s (Kassettenqualität)",
+    "96 kBit/s (Tape quality)": "96 kBit/s (Kassettenqualität)",
+    "128 kBit/s (HiFi quality)": "128 kBit/s (HiFi-Qualität)",
+    "160 kBit/s (HiFi quality)": "160 kBit/s (HiFi-Qualität)",
+    "192 kBit/s (CD quality)": "192 kBit/s (CD-Qualität)",
+    "256 kBit/s (Studio quality)": "256 kBit/s (Studioqualität)",
+    "320 kBit/s (Studio quality)": "320 kBit/s (Studioqualität)",
+    "Quality:": "Qualität:",
+    "Normal": "Normal",
+    "Low": "Niedrig",
+    "High": "Hoch",
+    "Encoding with": "Codierung mit",
+    "Variable Bit Rate (VBR)": "Variabler Bitrate (VBR)",
+    "Constant Bit Rate (CBR)": "Konstanter Bitrate (CBR)",
+    "Track Directory:": "Titelverzeichnis:",
+    "Track Directory": "Titelverzeichnis",
+    "...": "...",
+    "Choose the track directory": "Titelverzeichnis wählen",
+    "Read ID3 Tag": "ID3-Tag lesen",
+    "Normalize": "Normalisieren",
+    "WAV Format": "WAV-Format",
+    "WAV uncompressed (1:1)": "WAV unkomprimiert (1:1)",
+    "WAV compressed (1:4)": "WAV komprimiert (1:4)",
+    "Try to convert corrupt files": "Versuchen, defekte Dateien zu konvertieren",
+    "Select Path": "Pfad wählen",
+    # Run dialogs
+    "&Start": "&Starten",
+    "S&ettings...": "&Einstellungen...",
+    "Analyze MP3 Files": "MP3-Dateien analysieren",
+    "Convert MP3 -> MP3": "MP3 -> MP3 konvertieren",
+    "Convert MP3 -> WAV": "MP3 -> WAV konvertieren",
+    "Convert WAV -> MP3": "WAV -> MP3 konvertieren",
+    "Results:": "Ergebnisse:",
+    "Results": "Ergebnisse",
+    "Current File": "Aktuelle Datei",
+    # Track properties sheet
+    "Album:": "Album:",
+    "Album": "Album",
+    "Artist:": "Interpret:",
+    "Artist": "Interpret",
+    "Change && next": "Ändern && weiter",
+    "Change && previous": "Ändern && zurück",
+    "File:": "Datei:",
+    "File": "Datei",
+    "Format:": "Format:",
+    "Format": "Format",
+    "Length:": "Länge:",
+    "Length": "Länge",
+    "Play": "Abspielen",
+    "Position:": "Position:",
+    "Position": "Position",
+    "Properties of: %1": "Eigenschaften von: %1",
+    "Properties": "Eigenschaften",
+    "Sampling Rate:": "Abtastrate:",
+    "Sampling Rate": "Abtastrate",
+    "Stop": "Stopp",
+    "The tags could not be saved.\n\n%1": "Die Tags konnten nicht gespeichert werden.\n\n%1",
+    "Title:": "Titel:",
+    "Title": "Titel",
+    # Reading files
+    "Read Files Information": "Dateiinformationen lesen",
+    "Current File:": "Aktuelle Datei:",
+    "Current file": "Aktuelle Datei",
+    "Progress": "Fortschritt",
+    "&Cancel": "&Abbrechen",
+    "Cancel": "Abbrechen",
+    "Reading…": "Lese…",
+    # Lists and tree
+    "Track": "Titel",
+    "Folders": "Ordner",
+    "Selected tracks": "Ausgewählte Titel",
+    "Selected tracks menu": "Menü der ausgewählten Titel",
+    "&Remove": "&Entfernen",
+    "Analyze": "Analysieren",
+    "&Convert MP3 -> WAV": "MP3 -> WAV &konvertieren",
+    "C&onvert WAV -> MP3": "WAV -> MP3 k&onvertieren",
+    "C&onvert MP3 -> MP3": "MP3 -> MP3 ko&nvertieren",
+    "All...": "Alle...",
+    "Only selected...": "Nur ausgewählte...",
+    "Track files": "Titeldateien",
+    "Track files header": "Spaltenköpfe der Titeldateien",
+    "Track files menu": "Menü der Titeldateien",
+    "Column headers": "Spaltenköpfe",
+    "Folder tree": "Ordnerbaum",
+    " Drives": " Laufwerke",
+    "Folder tree menu": "Menü des Ordnerbaums",
+    # Help
+    "Velmora Sonvara 2.0 Help": "Velmora Sonvara 2.0 Hilfe",
+    "Help": "Hilfe",
+    "Help page": "Hilfeseite",
+    "&Back": "&Zurück",
+    "&Forward": "&Vorwärts",
+    "&Contents": "&Inhalt",
+    "Velmora Sonvara 2.0 Help - %1": "Velmora Sonvara 2.0 Hilfe - %1",
+    # Main window
+    "Velmora Sonvara 2.0": "Velmora Sonvara 2.0",
+    "Main splitter": "Hauptteiler",
+    "Left splitter": "Linker Teiler",
+    "&Save Analysis Results...": "Analyseergebnisse &speichern...",
+    "&Move && Save Corrupt Files...": "Defekte Dateien &verschieben && speichern...",
+    "E&xit": "&Beenden",
+    "&Analyze...": "&Analysieren...",
+    "&Convert MP3 -> WAV...": "MP3 -> WAV &konvertieren...",
+    "C&onvert WAV -> MP3...": "WAV -> MP3 k&onvertieren...",
+    "C&onvert MP3 -> MP3...": "MP3 -> MP3 ko&nvertieren...",
+    "&Edit ID3-Tags": "ID3-Tags &bearbeiten",
+    "Add &Tracks": "&Titel hinzufügen",
+    "&Remove Tracks": "Titel &entfernen",
+    "&Play Track": "Titel &abspielen",
+    "&Stop Playing": "Wiedergabe &stoppen",
+    "&Settings": "&Einstellungen",
+    "&Toolbar": "&Werkzeugleiste",
+    "&Status Bar": "&Statusleiste",
+    "&About...": "Ü&ber...",
+    "New": "Neu",
+    "Menu bar": "Menüleiste",
+    "&File": "&Datei",
+    "&Sonvara": "&Sonvara",
+    "&Edit": "&Bearbeiten",
+    "&Options": "&Optionen",
+    "&View": "&Ansicht",
+    "&Help": "&Hilfe",
+    "Toolbar": "Werkzeugleiste",
+    "Status bar": "Statusleiste",
+    "Tracks: 0       ": "Titel: 0       ",
+    "Tracks": "Titel",
+    "WAVs: 0       ": "WAVs: 0       ",
+    "WAVs": "WAVs",
+    "MP3s: 0        ": "MP3s: 0        ",
+    "MP3s": "MP3s",
+    "Tracks: %1": "Titel: %1",
+    "MP3s: %1": "MP3s: %1",
+    "WAVs: %1": "WAVs: %1",
+    "Save Analysis Results": "Analyseergebnisse speichern",
+    "Plain text file (*.txt)": "Textdatei (*.txt)",
+    "Move All Corrupt Files": "Alle defekten Dateien verschieben",
+    "&Move": "&Verschieben",
+    "The analysis results are saved only as a plain text file (.txt); nothing was written.":
+        "Die Analyseergebnisse werden nur als Textdatei (.txt) gespeichert; es wurde nichts "
+        "geschrieben.",
+    "Move & Save Corrupt Files": "Defekte Dateien verschieben & speichern",
+}
+
+
+def main():
+    args = sys.argv[1:]
+    check = "--check" in args  # only report, write nothing
+    args = [a for a in args if a != "--check"]
+    path = Path(args[0] if args else Path(__file__).with_name("sonvara_de.ts"))
+    tree = ET.parse(path)
+    missing = []
+    for context in tree.getroot().iter("context"):
+        for message in context.iter("message"):
+            source = message.findtext("source")
+            comment = message.findtext("comment")
+            german = GLOSSARY.get((source, comment), GLOSSARY.get(source))
+            translation = message.find("translation")
+            if check:
+                if translation.get("type") in ("unfinished", "vanished", "obsolete") or \
+                        not translation.text:
+                    missing.append(source)
+                continue
+            if german is None:
+                if translation.get("type") == "unfinished" or not translation.text:
+                    missing.append(source)
+                continue
+            translation.text = german
+            translation.attrib.pop("type", None)
+    if check:
+        for source in missing:
+            print("no German for:", repr(source))
+        return 1 if missing else 0
+    ET.indent(tree, space="    ")
+    with open(path, "wb") as out:
+        out.write(b'<?xml version="1.0" encoding="utf-8"?>\n<!DOCTYPE TS>\n')
+        tree.write(out, encoding="utf-8", xml_declaration=False)
+        out.write(b"\n")
+    for source in missing:
+        print("no German for:", repr(source))
+    return 1 if missing else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

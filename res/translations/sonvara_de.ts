@@ -1,0 +1,843 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+    <context>
+        <name>CAudioElementSheet</name>
+        <message>
+            <source>Album</source>
+            <translation>Album</translation>
+        </message>
+        <message>
+            <source>Album:</source>
+            <translation>Album:</translation>
+        </message>
+        <message>
+            <source>Artist</source>
+            <translation>Interpret</translation>
+        </message>
+        <message>
+            <source>Artist:</source>
+            <translation>Interpret:</translation>
+        </message>
+        <message>
+            <source>Change &amp;&amp; next</source>
+            <translation>Ändern &amp;&amp; weiter</translation>
+        </message>
+        <message>
+            <source>Change &amp;&amp; previous</source>
+            <translation>Ändern &amp;&amp; zurück</translation>
+        </message>
+        <message>
+            <source>File</source>
+            <translation>Datei</translation>
+        </message>
+        <message>
+            <source>File:</source>
+            <translation>Datei:</translation>
+        </message>
+        <message>
+            <source>Format</source>
+            <translation>Format</translation>
+        </message>
+        <message>
+            <source>Format:</source>
+            <translation>Format:</translation>
+        </message>
+        <message>
+            <source>Length</source>
+            <translation>Länge</translation>
+        </message>
+        <message>
+            <source>Length:</source>
+            <translation>Länge:</translation>
+        </message>
+        <message>
+            <source>Play</source>
+            <translation>Abspielen</translation>
+        </message>
+        <message>
+            <source>Position</source>
+            <translation>Position</translation>
+        </message>
+        <message>
+            <source>Position:</source>
+            <translation>Position:</translation>
+        </message>
+        <message>
+            <source>Properties</source>
+            <translation>Eigenschaften</translation>
+        </message>
+        <message>
+            <source>Properties of: %1</source>
+            <translation>Eigenschaften von: %1</translation>
+        </message>
+        <message>
+            <source>Sampling Rate</source>
+            <translation>Abtastrate</translation>
+        </message>
+        <message>
+            <source>Sampling Rate:</source>
+            <translation>Abtastrate:</translation>
+        </message>
+        <message>
+            <source>Stop</source>
+            <translation>Stopp</translation>
+        </message>
+        <message>
+            <source>The tags could not be saved.
+
+%1</source>
+            <translation>Die Tags konnten nicht gespeichert werden.
+
+%1</translation>
+        </message>
+        <message>
+            <source>Title</source>
+            <translation>Titel</translation>
+        </message>
+        <message>
+            <source>Title:</source>
+            <translation>Titel:</translation>
+        </message>
+    </context>
+    <context>
+        <name>CoreStrings</name>
+        <message>
+            <source>no</source>
+            <comment>analysis column</comment>
+            <translation>nein</translation>
+        </message>
+        <message>
+            <source>OK</source>
+            <comment>analysis column</comment>
+            <translation>OK</translation>
+        </message>
+        <message>
+            <source>Corrupt</source>
+            <comment>analysis column</comment>
+            <translation>Defekt</translation>
+        </message>
+        <message>
+            <source>no</source>
+            <comment>conversion column</comment>
+            <translation>nein</translation>
+        </message>
+        <message>
+            <source>can't convert</source>
+            <comment>conversion column</comment>
+            <translation>nicht konvertierbar</translation>
+        </message>
+        <message>
+            <source>WAV -&gt; MP3</source>
+            <comment>conversion column</comment>
+            <translation>WAV -&gt; MP3</translation>
+        </message>
+        <message>
+            <source>MP3 -&gt; WAV</source>
+            <comment>conversion column</comment>
+            <translation>MP3 -&gt; WAV</translation>
+        </message>
+        <message>
+            <source>MP3 -&gt; MP3</source>
+            <comment>conversion column</comment>
+            <translation>MP3 -&gt; MP3</translation>
+        </message>
+        <message>
+            <source>Analyzing</source>
+            <comment>stage</comment>
+            <translation>Analysiere</translation>
+        </message>
+        <message>
+            <source>Converting</source>
+            <comment>stage</comment>
+            <translation>Konvertiere</translation>
+        </message>
+        <message>
+            <source>Normalizing</source>
+            <comment>stage</comment>
+            <translation>Normalisiere</translation>
+        </message>
+        <message>
+            <source>        ===&gt; File OK! %s</source>
+            <comment>result line</comment>
+            <translation>        ===&gt; Datei OK! %s</translation>
+        </message>
+        <message>
+            <source>        ===&gt; FILE CORRUPT!!! %s Please convert.</source>
+            <comment>result line</comment>
+            <translation>        ===&gt; DATEI DEFEKT!!! %s Bitte konvertieren.</translation>
+        </message>
+        <message>
+            <source>Aborted at user request!</source>
+            <comment>result line</comment>
+            <translation>Auf Wunsch des Benutzers abgebrochen!</translation>
+        </message>
+        <message>
+            <source>        ===&gt; NOT CONVERTED: %s</source>
+            <comment>result line</comment>
+            <translation>        ===&gt; NICHT KONVERTIERT: %s</translation>
+        </message>
+        <message>
+            <source>        ===&gt; NOT CHECKED: %s</source>
+            <comment>result line</comment>
+            <translation>        ===&gt; NICHT GEPRÜFT: %s</translation>
+        </message>
+        <message>
+            <source>The file 
+%s
+already exists, should it overwrite ?</source>
+            <comment>question</comment>
+            <translation>Die Datei 
+%s
+existiert bereits. Soll sie überschrieben werden?</translation>
+        </message>
+        <message>
+            <source>Not enough disk free space</source>
+            <comment>message</comment>
+            <translation>Nicht genügend freier Speicherplatz</translation>
+        </message>
+        <message>
+            <source>The free disk space of %s cannot be measured: %s</source>
+            <comment>message</comment>
+            <translation>Der freie Speicherplatz von %s kann nicht ermittelt werden: %s</translation>
+        </message>
+        <message>
+            <source>ATTENTION: The track directory for your original files AND
+the directory for your output files are the same. If you
+proceed the original file(s) will be overwritten.
+Please change the track directory in the register "General".
+Click on "Settings" to open the configuration dialog.</source>
+            <comment>message</comment>
+            <translation>ACHTUNG: Das Verzeichnis Ihrer Originaldateien UND
+das Verzeichnis der Ausgabedateien sind gleich. Wenn Sie
+fortfahren, werden die Originaldateien überschrieben.
+Bitte ändern Sie das Titelverzeichnis auf der Seite "Allgemein".
+Klicken Sie auf "Einstellungen", um die Konfiguration zu öffnen.</translation>
+        </message>
+        <message>
+            <source>The output file
+%s
+is the source itself; it is not written.</source>
+            <comment>message</comment>
+            <translation>Die Ausgabedatei
+%s
+ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
+        </message>
+        <message>
+            <source>The track directory %s cannot be created: %s</source>
+            <comment>message</comment>
+            <translation>Das Titelverzeichnis %s kann nicht angelegt werden: %s</translation>
+        </message>
+        <message>
+            <source>%s cannot be moved: %s</source>
+            <comment>message</comment>
+            <translation>%s kann nicht verschoben werden: %s</translation>
+        </message>
+        <message>
+            <source>%s: cannot write the report</source>
+            <comment>message</comment>
+            <translation>%s: der Bericht kann nicht geschrieben werden</translation>
+        </message>
+        <message>
+            <source>Track;</source>
+            <comment>column titles</comment>
+            <translation>Titel;</translation>
+        </message>
+        <message>
+            <source>File;Check;Convert;Title;Artist;Album;Length;Path;</source>
+            <comment>column titles</comment>
+            <translation>Datei;Prüfung;Konvertierung;Titel;Interpret;Album;Länge;Pfad;</translation>
+        </message>
+        <message>
+            <source>Analysis Results</source>
+            <comment>report</comment>
+            <translation>Analyseergebnisse</translation>
+        </message>
+    </context>
+    <context>
+        <name>sonvara::CAboutDlg</name>
+        <message>
+            <source>About Velmora Sonvara 2.0</source>
+            <translation>Über Velmora Sonvara 2.0</translation>
+        </message>
+        <message>
+            <source>Program picture</source>
+            <translation>Programmbild</translation>
+        </message>
+        <message>
+            <source>&lt;b&gt;Velmora Sonvara 2.0&lt;/b&gt;&lt;br&gt;Version %1</source>
+            <translation>&lt;b&gt;Velmora Sonvara 2.0&lt;/b&gt;&lt;br&gt;Version %1</translation>
+        </message>
+        <message>
+            <source>Copyright (C) Velmora. This program checks MP3 files frame by frame, converts between MP3 and WAV and edits title, artist and album tags.&lt;br&gt;&lt;br&gt;MPEG Layer-3 audio coding technology: MP3 files are encoded with the LAME library and decoded with libmpg123; tags are read and written with TagLib. The patents on MPEG Layer-3 audio coding have expired, so no patent licence is needed to encode or decode MP3 files with this program.</source>
+            <translation>Copyright (C) Velmora. Dieses Programm prüft MP3-Dateien Frame für Frame, konvertiert zwischen MP3 und WAV und bearbeitet Titel, Interpret und Album.&lt;br&gt;&lt;br&gt;MPEG-Layer-3-Audiocodierung: MP3-Dateien werden mit der Bibliothek LAME codiert und mit libmpg123 decodiert; Tags werden mit TagLib gelesen und geschrieben. Die Patente auf die MPEG-Layer-3-Audiocodierung sind abgelaufen; zum Codieren und Decodieren von MP3-Dateien mit diesem Programm ist keine Patentlizenz nötig.</translation>
+        </message>
+        <message>
+            <source>OK</source>
+            <translation>OK</translation>
+        </message>
+    </context>
+    <context>
+        <name>sonvara::CConfigSheet</name>
+        <message>
+            <source>Velmora Sonvara 2.0 Configuration</source>
+            <translation>Velmora Sonvara 2.0 Konfiguration</translation>
+        </message>
+        <message>
+            <source>General</source>
+            <translation>Allgemein</translation>
+        </message>
+        <message>
+            <source>MP3 Encoder</source>
+            <translation>MP3-Encoder</translation>
+        </message>
+    </context>
+    <context>
+        <name>sonvara::CConversionDialog</name>
+        <message>
+            <source>&amp;Start</source>
+            <translation>&amp;Starten</translation>
+        </message>
+        <message>
+            <source>S&amp;ettings...</source>
+            <translation>&amp;Einstellungen...</translation>
+        </message>
+    </context>
+    <context>
+        <name>sonvara::CDlgMP3Analyzing</name>
+        <message>
+            <source>Analyze MP3 Files</source>
+            <translation>MP3-Dateien analysieren</translation>
+        </message>
+    </context>
+    <context>
+        <name>sonvara::CDlgMP3TOMP3Converting</name>
+        <message>
+            <source>Convert MP3 -&gt; MP3</source>
+            <translation>MP3 -&gt; MP3 konvertieren</translation>
+        </message>
+    </context>
+    <context>
+        <name>sonvara::CDlgMP3TOWAVConverting</name>
+        <message>
+            <source>Convert MP3 -&gt; WAV</source>
+            <translation>MP3 -&gt; WAV konvertieren</translation>
+        </message>
+    </context>
+    <context>
+        <name>sonvara::CDlgReadFilesInfo</name>
+        <message>
+            <source>Read Files Information</source>
+            <translation>Dateiinformationen lesen</translation>
+        </message>
+        <message>
+            <source>Current File:</source>
+            <translation>Aktuelle Datei:</translation>
+        </message>
+        <message>
+            <source>Current file</source>
+            <translation>Aktuelle Datei</translation>
+        </message>
+        <message>
+            <source>Progress</source>
+            <translation>Fortschritt</translation>
+        </message>
+        <message>
+            <source>&amp;Cancel</source>
+            <translation>&amp;Abbrechen</translation>
+        </message>
+        <message>
+            <source>Cancel</source>
+            <translation>Abbrechen</translation>
+        </message>
+    </context>
+    <context>
+        <name>sonvara::CDlgWAVTOMP3Converting</name>
+        <message>
+            <source>Convert WAV -&gt; MP3</source>
+            <translation>WAV -&gt; MP3 konvertieren</translation>
+        </message>
+    </context>
+    <context>
+        <name>sonvara::CEncoderPropPage</name>
+        <message>
+            <source>Bit Rate:</source>
+            <translation>Bitrate:</translation>
+        </message>
+        <message>
+            <source>64 kBit/s (Tape quality)</source>
+            <translation>64 kBit/s (Kassettenqualität)</translation>
+        </message>
+        <message>
+            <source>96 kBit/s (Tape quality)</source>
+            <translation>96 kBit/s (Kassettenqualität)</translation>
+        </message>
+        <message>
+            <source>128 kBit/s (HiFi quality)</source>
+            <translation>128 kBit/s (HiFi-Qualität)</translation>
+        </message>
+        <message>
+            <source>160 kBit/s (HiFi quality)</source>
+            <translation>160 kBit/s (HiFi-Qualität)</translation>
+        </message>
+        <message>
+            <source>192 kBit/s (CD quality)</source>
+            <translation>192 kBit/s (CD-Qualität)</translation>
+        </message>
+        <message>
+            <source>256 kBit/s (Studio quality)</source>
+            <translation>256 kBit/s (Studioqualität)</translation>
+        </message>
+        <message>
+            <source>320 kBit/s (Studio quality)</source>
+            <translation>320 kBit/s (Studioqualität)</translation>
+        </message>
+        <message>
+            <source>Quality:</source>
+            <translation>Qualität:</translation>
+        </message>
+        <message>
+            <source>Normal</source>
+            <translation>Normal</translation>
+        </message>
+        <message>
+            <source>Low</source>
+            <translation>Niedrig</translation>
+        </message>
+        <message>
+            <source>High</source>
+            <translation>Hoch</translation>
+        </message>
+        <message>
+            <source>Encoding with</source>
+            <translation>Codierung mit</translation>
+        </message>
+        <message>
+            <source>Variable Bit Rate (VBR)</source>
+            <translation>Variabler Bitrate (VBR)</translation>
+        </message>
+        <message>
+            <source>Constant Bit Rate (CBR)</source>
+            <translation>Konstanter Bitrate (CBR)</translation>
+        </message>
+    </context>
+    <context>
+        <name>sonvara::CFileListModel</name>
+        <message>
+            <source>Track</source>
+            <translation>Titel</translation>
+        </message>
+    </context>
+    <context>
+        <name>sonvara::CFolderTreeCtrl</name>
+        <message>
+            <source>Folders</source>
+            <translation>Ordner</translation>
+        </message>
+    </context>
+    <context>
+        <name>sonvara::CFolderTreeModel</name>
+        <message>
+            <source>Reading…</source>
+            <translation>Lese…</translation>
+        </message>
+    </context>
+    <context>
+        <name>sonvara::CGenPropPage</name>
+        <message>
+            <source>Track Directory:</source>
+            <translation>Titelverzeichnis:</translation>
+        </message>
+        <message>
+            <source>Track Directory</source>
+            <translation>Titelverzeichnis</translation>
+        </message>
+        <message>
+            <source>...</source>
+            <translation>...</translation>
+        </message>
+        <message>
+            <source>Choose the track directory</source>
+            <translation>Titelverzeichnis wählen</translation>
+        </message>
+        <message>
+            <source>Read ID3 Tag</source>
+            <translation>ID3-Tag lesen</translation>
+        </message>
+        <message>
+            <source>Normalize</source>
+            <translation>Normalisieren</translation>
+        </message>
+        <message>
+            <source>WAV Format</source>
+            <translation>WAV-Format</translation>
+        </message>
+        <message>
+            <source>WAV uncompressed (1:1)</source>
+            <translation>WAV unkomprimiert (1:1)</translation>
+        </message>
+        <message>
+            <source>WAV compressed (1:4)</source>
+            <translation>WAV komprimiert (1:4)</translation>
+        </message>
+        <message>
+            <source>Try to convert corrupt files</source>
+            <translation>Versuchen, defekte Dateien zu konvertieren</translation>
+        </message>
+        <message>
+            <source>Select Path</source>
+            <translation>Pfad wählen</translation>
+        </message>
+    </context>
+    <context>
+        <name>sonvara::CHelpBrowser</name>
+        <message>
+            <source>Velmora Sonvara 2.0 Help</source>
+            <translation>Velmora Sonvara 2.0 Hilfe</translation>
+        </message>
+        <message>
+            <source>Help</source>
+            <translation>Hilfe</translation>
+        </message>
+        <message>
+            <source>Help page</source>
+            <translation>Hilfeseite</translation>
+        </message>
+        <message>
+            <source>&amp;Back</source>
+            <translation>&amp;Zurück</translation>
+        </message>
+        <message>
+            <source>&amp;Forward</source>
+            <translation>&amp;Vorwärts</translation>
+        </message>
+        <message>
+            <source>&amp;Contents</source>
+            <translation>&amp;Inhalt</translation>
+        </message>
+        <message>
+            <source>Velmora Sonvara 2.0 Help - %1</source>
+            <translation>Velmora Sonvara 2.0 Hilfe - %1</translation>
+        </message>
+    </context>
+    <context>
+        <name>sonvara::CListSelectedTracksListView</name>
+        <message>
+            <source>Selected tracks</source>
+            <translation>Ausgewählte Titel</translation>
+        </message>
+        <message>
+            <source>Selected tracks menu</source>
+            <translation>Menü der ausgewählten Titel</translation>
+        </message>
+        <message>
+            <source>&amp;Edit ID3-Tags</source>
+            <translation>ID3-Tags &amp;bearbeiten</translation>
+        </message>
+        <message>
+            <source>&amp;Remove</source>
+            <translation>&amp;Entfernen</translation>
+        </message>
+        <message>
+            <source>&amp;Play Track</source>
+            <translation>Titel &amp;abspielen</translation>
+        </message>
+        <message>
+            <source>&amp;Stop Playing</source>
+            <translation>Wiedergabe &amp;stoppen</translation>
+        </message>
+        <message>
+            <source>Analyze</source>
+            <translation>Analysieren</translation>
+        </message>
+        <message>
+            <source>&amp;Convert MP3 -&gt; WAV</source>
+            <translation>MP3 -&gt; WAV &amp;konvertieren</translation>
+        </message>
+        <message>
+            <source>C&amp;onvert WAV -&gt; MP3</source>
+            <translation>WAV -&gt; MP3 k&amp;onvertieren</translation>
+        </message>
+        <message>
+            <source>C&amp;onvert MP3 -&gt; MP3</source>
+            <translation>MP3 -&gt; MP3 ko&amp;nvertieren</translation>
+        </message>
+        <message>
+            <source>All...</source>
+            <translation>Alle...</translation>
+        </message>
+        <message>
+            <source>Only selected...</source>
+            <translation>Nur ausgewählte...</translation>
+        </message>
+    </context>
+    <context>
+        <name>sonvara::CListTracksView</name>
+        <message>
+            <source>Track files</source>
+            <translation>Titeldateien</translation>
+        </message>
+        <message>
+            <source>Track files header</source>
+            <translation>Spaltenköpfe der Titeldateien</translation>
+        </message>
+        <message>
+            <source>Track files menu</source>
+            <translation>Menü der Titeldateien</translation>
+        </message>
+        <message>
+            <source>Add &amp;Tracks</source>
+            <translation>&amp;Titel hinzufügen</translation>
+        </message>
+    </context>
+    <context>
+        <name>sonvara::CMainFrame</name>
+        <message>
+            <source>Velmora Sonvara 2.0</source>
+            <translation>Velmora Sonvara 2.0</translation>
+        </message>
+        <message>
+            <source>Main splitter</source>
+            <translation>Hauptteiler</translation>
+        </message>
+        <message>
+            <source>Left splitter</source>
+            <translation>Linker Teiler</translation>
+        </message>
+        <message>
+            <source>&amp;Save Analysis Results...</source>
+            <translation>Analyseergebnisse &amp;speichern...</translation>
+        </message>
+        <message>
+            <source>&amp;Move &amp;&amp; Save Corrupt Files...</source>
+            <translation>Defekte Dateien &amp;verschieben &amp;&amp; speichern...</translation>
+        </message>
+        <message>
+            <source>E&amp;xit</source>
+            <translation>&amp;Beenden</translation>
+        </message>
+        <message>
+            <source>&amp;Analyze...</source>
+            <translation>&amp;Analysieren...</translation>
+        </message>
+        <message>
+            <source>&amp;Convert MP3 -&gt; WAV...</source>
+            <translation>MP3 -&gt; WAV &amp;konvertieren...</translation>
+        </message>
+        <message>
+            <source>C&amp;onvert WAV -&gt; MP3...</source>
+            <translation>WAV -&gt; MP3 k&amp;onvertieren...</translation>
+        </message>
+        <message>
+            <source>C&amp;onvert MP3 -&gt; MP3...</source>
+            <translation>MP3 -&gt; MP3 ko&amp;nvertieren...</translation>
+        </message>
+        <message>
+            <source>&amp;Edit ID3-Tags</source>
+            <translation>ID3-Tags &amp;bearbeiten</translation>
+        </message>
+        <message>
+            <source>Add &amp;Tracks</source>
+            <translation>&amp;Titel hinzufügen</translation>
+        </message>
+        <message>
+            <source>&amp;Remove Tracks</source>
+            <translation>Titel &amp;entfernen</translation>
+        </message>
+        <message>
+            <source>&amp;Play Track</source>
+            <translation>Titel &amp;abspielen</translation>
+        </message>
+        <message>
+            <source>&amp;Stop Playing</source>
+            <translation>Wiedergabe &amp;stoppen</translation>
+        </message>
+        <message>
+            <source>&amp;Settings</source>
+            <translation>&amp;Einstellungen</translation>
+        </message>
+        <message>
+            <source>&amp;Toolbar</source>
+            <translation>&amp;Werkzeugleiste</translation>
+        </message>
+        <message>
+            <source>&amp;Status Bar</source>
+            <translation>&amp;Statusleiste</translation>
+        </message>
+        <message>
+            <source>&amp;Contents</source>
+            <translation>&amp;Inhalt</translation>
+        </message>
+        <message>
+            <source>&amp;About...</source>
+            <translation>Ü&amp;ber...</translation>
+        </message>
+        <message>
+            <source>New</source>
+            <translation>Neu</translation>
+        </message>
+        <message>
+            <source>Menu bar</source>
+            <translation>Menüleiste</translation>
+        </message>
+        <message>
+            <source>&amp;File</source>
+            <translation>&amp;Datei</translation>
+        </message>
+        <message>
+            <source>&amp;Sonvara</source>
+            <translation>&amp;Sonvara</translation>
+        </message>
+        <message>
+            <source>&amp;Edit</source>
+            <translation>&amp;Bearbeiten</translation>
+        </message>
+        <message>
+            <source>&amp;Options</source>
+            <translation>&amp;Optionen</translation>
+        </message>
+        <message>
+            <source>&amp;View</source>
+            <translation>&amp;Ansicht</translation>
+        </message>
+        <message>
+            <source>&amp;Help</source>
+            <translation>&amp;Hilfe</translation>
+        </message>
+        <message>
+            <source>Toolbar</source>
+            <translation>Werkzeugleiste</translation>
+        </message>
+        <message>
+            <source>Status bar</source>
+            <translation>Statusleiste</translation>
+        </message>
+        <message>
+            <source>Tracks: 0       </source>
+            <translation>Titel: 0       </translation>
+        </message>
+        <message>
+            <source>Tracks</source>
+            <translation>Titel</translation>
+        </message>
+        <message>
+            <source>WAVs: 0       </source>
+            <translation>WAVs: 0       </translation>
+        </message>
+        <message>
+            <source>WAVs</source>
+            <translation>WAVs</translation>
+        </message>
+        <message>
+            <source>MP3s: 0        </source>
+            <translation>MP3s: 0        </translation>
+        </message>
+        <message>
+            <source>MP3s</source>
+            <translation>MP3s</translation>
+        </message>
+        <message>
+            <source>Tracks: %1</source>
+            <translation>Titel: %1</translation>
+        </message>
+        <message>
+            <source>MP3s: %1</source>
+            <translation>MP3s: %1</translation>
+        </message>
+        <message>
+            <source>WAVs: %1</source>
+            <translation>WAVs: %1</translation>
+        </message>
+    </context>
+    <context>
+        <name>sonvara::CRunDialog</name>
+        <message>
+            <source>&amp;Cancel</source>
+            <translation>&amp;Abbrechen</translation>
+        </message>
+        <message>
+            <source>Results:</source>
+            <translation>Ergebnisse:</translation>
+        </message>
+        <message>
+            <source>Results</source>
+            <translation>Ergebnisse</translation>
+        </message>
+        <message>
+            <source>Current File:</source>
+            <translation>Aktuelle Datei:</translation>
+        </message>
+        <message>
+            <source>Current File</source>
+            <translation>Aktuelle Datei</translation>
+        </message>
+        <message>
+            <source>Progress</source>
+            <translation>Fortschritt</translation>
+        </message>
+    </context>
+    <context>
+        <name>sonvara::CSonvaraDoc</name>
+        <message>
+            <source>Save Analysis Results</source>
+            <translation>Analyseergebnisse speichern</translation>
+        </message>
+        <message>
+            <source>Plain text file (*.txt)</source>
+            <translation>Textdatei (*.txt)</translation>
+        </message>
+        <message>
+            <source>Analysis Results</source>
+            <translation>Analyseergebnisse</translation>
+        </message>
+        <message>
+            <source>Move All Corrupt Files</source>
+            <translation>Alle defekten Dateien verschieben</translation>
+        </message>
+        <message>
+            <source>&amp;Move</source>
+            <translation>&amp;Verschieben</translation>
+        </message>
+        <message>
+            <source>The analysis results are saved only as a plain text file (.txt); nothing was written.</source>
+            <translation>Die Analyseergebnisse werden nur als Textdatei (.txt) gespeichert; es wurde nichts geschrieben.</translation>
+        </message>
+        <message>
+            <source>Move &amp; Save Corrupt Files</source>
+            <translation>Defekte Dateien verschieben &amp; speichern</translation>
+        </message>
+    </context>
+    <context>
+        <name>sonvara::CSortHeader</name>
+        <message>
+            <source>Column headers</source>
+            <translation>Spaltenköpfe</translation>
+        </message>
+    </context>
+    <context>
+        <name>sonvara::CSplashWnd</name>
+        <message>
+            <source>Velmora Sonvara 2.0</source>
+            <translation>Velmora Sonvara 2.0</translation>
+        </message>
+    </context>
+    <context>
+        <name>sonvara::CTreeView1</name>
+        <message>
+            <source>Folder tree</source>
+            <translation>Ordnerbaum</translation>
+        </message>
+        <message>
+            <source> Drives</source>
+            <translation> Laufwerke</translation>
+        </message>
+        <message>
+            <source>Folder tree menu</source>
+            <translation>Menü des Ordnerbaums</translation>
+        </message>
+        <message>
+            <source>Add &amp;Tracks</source>
+            <translation>&amp;Titel hinzufügen</translation>
+        </message>
+    </context>
+</TS>

@@ -1,0 +1,87 @@
+// The core's texts for the translation tools: each id of the core's string table with its
+// English text, in the context "CoreStrings"; the comment tells apart texts that are the same
+// in English.
+#include <QCoreApplication>
+
+#include "app/corestrings.h"
+#include "app/language.h"
+
+namespace sonvara {
+
+namespace {
+struct Entry {
+    StringId id;
+    struct {
+        const char* source;
+        const char* comment;
+    } text;
+};
+
+// clang-format off
+const Entry kEntries[] = {
+    {StringId::kCheckNo, QT_TRANSLATE_NOOP3("CoreStrings", "no", "analysis column")},
+    {StringId::kCheckOk, QT_TRANSLATE_NOOP3("CoreStrings", "OK", "analysis column")},
+    {StringId::kCheckCorrupt, QT_TRANSLATE_NOOP3("CoreStrings", "Corrupt", "analysis column")},
+    {StringId::kConvertNo, QT_TRANSLATE_NOOP3("CoreStrings", "no", "conversion column")},
+    {StringId::kConvertCannot, QT_TRANSLATE_NOOP3("CoreStrings", "can't convert", "conversion column")},
+    {StringId::kConvertWavToMp3, QT_TRANSLATE_NOOP3("CoreStrings", "WAV -> MP3", "conversion column")},
+    {StringId::kConvertMp3ToWav, QT_TRANSLATE_NOOP3("CoreStrings", "MP3 -> WAV", "conversion column")},
+    {StringId::kConvertMp3ToMp3, QT_TRANSLATE_NOOP3("CoreStrings", "MP3 -> MP3", "conversion column")},
+    {StringId::kStageAnalyzing, QT_TRANSLATE_NOOP3("CoreStrings", "Analyzing", "stage")},
+    {StringId::kStageConverting, QT_TRANSLATE_NOOP3("CoreStrings", "Converting", "stage")},
+    {StringId::kStageNormalizing, QT_TRANSLATE_NOOP3("CoreStrings", "Normalizing", "stage")},
+    {StringId::kLineOk, QT_TRANSLATE_NOOP3("CoreStrings", "        ===> File OK! %s", "result line")},
+    {StringId::kLineCorrupt, QT_TRANSLATE_NOOP3("CoreStrings", "        ===> FILE CORRUPT!!! %s Please convert.", "result line")},
+    {StringId::kLineAborted, QT_TRANSLATE_NOOP3("CoreStrings", "Aborted at user request!", "result line")},
+    {StringId::kLineFailed, QT_TRANSLATE_NOOP3("CoreStrings", "        ===> NOT CONVERTED: %s", "result line")},
+    {StringId::kLineUnreadable, QT_TRANSLATE_NOOP3("CoreStrings", "        ===> NOT CHECKED: %s", "result line")},
+    {StringId::kAskOverwrite, QT_TRANSLATE_NOOP3("CoreStrings", "The file \n%s\nalready exists, should it overwrite ?", "question")},
+    {StringId::kNotEnoughSpace, QT_TRANSLATE_NOOP3("CoreStrings", "Not enough disk free space", "message")},
+    {StringId::kFreeSpaceUnknown, QT_TRANSLATE_NOOP3("CoreStrings", "The free disk space of %s cannot be measured: %s", "message")},
+    {StringId::kSameFolder, QT_TRANSLATE_NOOP3("CoreStrings",
+        "ATTENTION: The track directory for your original files AND\n"
+        "the directory for your output files are the same. If you\n"
+        "proceed the original file(s) will be overwritten.\n"
+        "Please change the track directory in the register \"General\".\n"
+        "Click on \"Settings\" to open the configuration dialog.", "message")},
+    {StringId::kOutputIsSource, QT_TRANSLATE_NOOP3("CoreStrings", "The output file\n%s\nis the source itself; it is not written.", "message")},
+    {StringId::kTrackDirCannotBeCreated, QT_TRANSLATE_NOOP3("CoreStrings", "The track directory %s cannot be created: %s", "message")},
+    {StringId::kMoveFailed, QT_TRANSLATE_NOOP3("CoreStrings", "%s cannot be moved: %s", "message")},
+    {StringId::kReportCannotWrite, QT_TRANSLATE_NOOP3("CoreStrings", "%s: cannot write the report", "message")},
+    {StringId::kTrackColumn, QT_TRANSLATE_NOOP3("CoreStrings", "Track;", "column titles")},
+    {StringId::kListColumns, QT_TRANSLATE_NOOP3("CoreStrings", "File;Check;Convert;Title;Artist;Album;Length;Path;", "column titles")},
+    {StringId::kReportTitle, QT_TRANSLATE_NOOP3("CoreStrings", "Analysis Results", "report")},
+};
+// clang-format on
+}  // namespace
+
+std::vector<CoreString> CoreStrings() {
+    std::vector<CoreString> out;
+    for (const Entry& entry : kEntries) {
+        out.push_back({entry.id, entry.text.source, entry.text.comment});
+    }
+    return out;
+}
+
+const char* CoreStringComment(StringId id) {
+    for (const Entry& entry : kEntries) {
+        if (entry.id == id) {
+            return entry.text.comment;
+        }
+    }
+    return nullptr;
+}
+
+void HookCoreStrings(bool on) {
+    if (!on) {
+        SetStringLookup(nullptr);
+        return;
+    }
+    // QCoreApplication::translate may be called from any thread, as the hook must allow.
+    SetStringLookup([](StringId id, const char* english) {
+        return QCoreApplication::translate("CoreStrings", english, CoreStringComment(id))
+            .toStdString();
+    });
+}
+
+}  // namespace sonvara

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <vector>
+
+#include "jobs/strings.h"
+
+namespace sonvara {
+
+// The core's string table as the translation tools see it.
+struct CoreString {
+    StringId id;
+    const char* english;
+    const char* comment;  // the translation's disambiguation
+};
+std::vector<CoreString> CoreStrings();
+const char* CoreStringComment(StringId id);
+
+}  // namespace sonvara

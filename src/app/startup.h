@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+#include "app/language.h"
+#include "app/splash.h"
+
+namespace sonvara {
+
+class CHelpKeyFilter;
+class CMainFrame;
+class CSettings;
+class CSonvaraApp;
+class CSonvaraDoc;
+class CTrackPlayback;
+class IProfileStore;
+
+// Where the program looks for its files, and what it was given.
+struct StartOptions {
+    QString programDir;  // "SPLASH.BMP" and "lang.qm"; empty: the executable's folder
+    QString dataDir;     // the installed data folder; empty: <programDir>/../share/sonvara
+    QStringList files;   // files from the command line: added to the working list
+    // The profile store to use (tests); null: the programs' store (QSettings, SONVARA_CONFIG).
+    IProfileStore* profile = nullptr;
+};
+
+// The program's start-up and shutdown around the one QApplication.
+class CSonvaraInstance {
+public:
+    explicit CSonvaraInstance(StartOptions options = {});
+    ~CSonvaraInstance();
+    CSonvaraInstance(const CSonvaraInstance&) = delete;
+    CSonvaraInstance& operator=(const CSonvaraInstance&) = delete;
+
+    // In this order: the language file, the settings root, the splash picture, the document
+    // and the main window, the flat menus with their pictures, the title, the window shown
+    // as it was left, the splash closed. False ends the program.
+    bool InitInstance();
+    // The translators and the core's string hook are released; the exit code.
+    int ExitInstance(int code);
+
+    CMainFrame* Frame() const { return m_Frame.get(); }
+    CSonvaraDoc* Doc() const { return m_Doc.get(); }
+    CSonvaraApp* App() const { return m_App; }
+    CSettings* Settings() const { return m_Settings.get(); }
+    const CLanguage& Language() const { return m_Language; }
+    // The splash while it is up (null without a picture, and after it closed).
+    CSplashWnd* Splash() const { return m_Splash.data(); }
+    bool SplashWasShown() const { return m_SplashShown; }
+    const StartOptions& Options() const { return m_Options; }
+
+    // The commands that have a picture in the menus, and where each picture comes from.
+    static QString MenuPicture(int id);
+
+private:
+    void BuildMenus();
+    void AddCommandLineFiles();
+
+    StartOptions m_Options;
+    CLanguage m_Language;
+    std::unique_ptr<IProfileStore> m_OwnProfile;
+    IProfileStore* m_Profile = nullptr;
+    std::unique_ptr<CSettings> m_Settings;
+    std::unique_ptr<CSonvaraDoc> m_Doc;
+    std::unique_ptr<CMainFrame> m_Frame;
+    std::unique_ptr<CTrackPlayback> m_Playback;
+    CSonvaraApp* m_App = nullptr;  // owned by the frame
+    std::unique_ptr<CHelpKeyFilter> m_HelpKeys;
+    QPointer<CSplashWnd> m_Splash;
+    bool m_SplashShown = false;
+};
+
+}  // namespace sonvara
