@@ -54,6 +54,7 @@ case "$cmd" in
     (cd build/release && ctest --output-on-failure -j "$jobs")
     asan
     (cd build/asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+      LSAN_OPTIONS="suppressions=$top/scripts/lsan.supp:print_suppressions=0" \
       UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j "$jobs")
     tsan
     (cd build/tsan && TSAN_OPTIONS="halt_on_error=1 suppressions=$top/tests/tsan.supp" ctest --output-on-failure -j "$jobs" \
