@@ -64,8 +64,8 @@ CMainFrame::CMainFrame(CSonvaraDoc& doc, IProfileStore& profile, QWidget* parent
     m_Doc.SetDialogParent(this);
     m_Doc.SetStopPlayback([this] { m_SelectedView->StopPlaying(); });
     connect(&m_Doc, &CSonvaraDoc::tracksChanged, this, &CMainFrame::UpdateCommandUI);
-    connect(qApp, &QApplication::focusChanged, this,
-            [this](QWidget*, QWidget* now) { OnFocusChanged(now); });
+    m_FocusConnection = connect(qApp, &QApplication::focusChanged, this,
+                                [this](QWidget*, QWidget* now) { OnFocusChanged(now); });
     qApp->installEventFilter(this);
     m_ActivePane = m_SelectedView;
     m_SelectedView->OnInitialUpdate();
@@ -75,6 +75,7 @@ CMainFrame::CMainFrame(CSonvaraDoc& doc, IProfileStore& profile, QWidget* parent
 }
 
 CMainFrame::~CMainFrame() {
+    disconnect(m_FocusConnection);
     qApp->removeEventFilter(this);
     if (!m_Saved) {
         SaveLeftPaneSizes();

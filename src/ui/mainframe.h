@@ -100,6 +100,8 @@ private:
     QMap<int, int> m_ClashingKeys;  // accelerator key -> command, for keys a menu title also uses
     bool m_SizesApplied = false;
     bool m_Saved = false;
+    // Focus changes reach the frame only while it is whole (not from ~QWidget).
+    QMetaObject::Connection m_FocusConnection;
 };
 
 }  // namespace sonvara
