@@ -272,6 +272,32 @@ TEST_F(PlayerTest, ADeviceThatKeepsItsBuffersDoesNotHangTheWaits) {
     m_player.reset();
 }
 
+// A stream joined from a mono and a stereo encoding (and back) plays in the one format the
+// decoder delivers for the whole stream: two channels at the first frame's rate, every byte.
+TEST_F(PlayerTest, AJoinedMonoAndStereoStreamPlaysInOneFormat) {
+    const std::string mono = SynthWav(m_dir.File("m.wav"), "-r 44100 -c 1", "0.5 sine 300");
+    const std::string stereo = SynthWav(m_dir.File("s.wav"), "-r 44100 -c 2", "1 sine 500");
+    std::vector<std::uint8_t> joined;
+    for (const std::string& part :
+         {LameEncode(mono, m_dir.File("m.mp3"), "-b 64 -m m"),
+          LameEncode(stereo, m_dir.File("s.mp3"), "-b 128"), m_dir.File("m.mp3")}) {
+        const std::vector<std::uint8_t> bytes = ReadFile(part);
+        joined.insert(joined.end(), bytes.begin(), bytes.end());
+    }
+    const std::string path = m_dir.File("joined.mp3");
+    WriteFile(path, joined);
+    Start(path);
+    EXPECT_EQ(m_device->Format().sampleRate, 44100u);
+    EXPECT_EQ(m_device->Format().channels, 2);
+    m_player->Play();
+    ASSERT_TRUE(PlayToEnd());
+    const std::vector<std::uint8_t> decoded = AsBytes(DecodeTrack(path));
+    EXPECT_EQ(m_device->Played(), decoded);
+    // Two seconds of audio and each encoding's own padding (about 50 ms a part): the mono
+    // parts count whole, not as half as long as a stereo stream (which would give 1.5 s).
+    EXPECT_NEAR(static_cast<double>(decoded.size()) / 4 / 44100, 2.0, 0.2);
+}
+
 TEST_F(PlayerTest, CompressedWavPlaysInTheFormatReadDelivers) {
     const std::string path = m_dir.File("adpcm.wav");
     SynthWav(path, "-r 22050 -c 1 -e ima-adpcm", "1 sine 440");
