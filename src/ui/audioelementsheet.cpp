@@ -22,6 +22,7 @@
 #include "tracks/tagedit.h"
 #include "tracks/trackrecord.h"
 #include "ui/dialogunits.h"
+#include "ui/pagefocus.h"
 
 namespace sonvara {
 
@@ -438,6 +439,7 @@ void CAudioElementSheet::showEvent(QShowEvent* event) {
         return;
     }
     m_widened = true;
+    FocusFirstControl(m_tabs->currentWidget());  // typing goes into the title at once
     // 100 pixels wider than the pages, the strip at the right edge left empty; centred.
     QMargins margins = layout()->contentsMargins();
     margins.setRight(margins.right() + 100);

@@ -7,6 +7,7 @@
 
 #include "ui/encoderproppage.h"
 #include "ui/genproppage.h"
+#include "ui/pagefocus.h"
 
 namespace sonvara {
 
@@ -49,6 +50,7 @@ QPushButton* CConfigSheet::ApplyButton() const {
 void CConfigSheet::showEvent(QShowEvent* event) {
     OnPageShown(m_Tabs->currentIndex());
     QDialog::showEvent(event);
+    FocusFirstControl(m_Tabs->currentWidget());  // the keyboard starts in the page
 }
 
 void CConfigSheet::OnPageShown(int index) {

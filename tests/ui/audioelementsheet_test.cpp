@@ -191,6 +191,24 @@ TEST_F(SheetTest, SingleFormShowsTheTrackWithoutWalkingButtons) {
     EXPECT_EQ(sheet.windowTitle().toStdString(), "Properties of: " + untitled);
 }
 
+// A keyboard user: the sheet opens with the keyboard in the title (the file name above it
+// cannot be edited), so a new title is typed at once and Enter saves it.
+TEST_F(SheetTest, OpensWithTheKeyboardInTheTitle) {
+    const std::string mp3 = Mp3("typed.mp3", "Old Title");
+    TrackRecord record = RecordFor(mp3);
+    CAudioElementSheet sheet(record);
+    sheet.show();
+    sheet.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&sheet));
+    ASSERT_EQ(QApplication::focusWidget(), sheet.Page1()->m_titleEdit);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), "New Title");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);  // the default button: OK
+    EXPECT_EQ(sheet.result(), QDialog::Accepted);
+    EXPECT_EQ(TitleInFile(mp3), "New Title");
+    EXPECT_EQ(record.title, "New Title");
+}
+
 TEST_F(SheetTest, WalkingSavesEachTrackAndStopsAtBothEnds) {
     std::vector<TrackRecord> records;
     for (int i = 0; i < 3; ++i) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -168,6 +169,30 @@ TEST_F(ConfigSheet, ApplyWritesAndStaysOpen) {
     QTest::mouseClick(sheet.CancelButton(), Qt::LeftButton);
     EXPECT_EQ(store.GetInt(kGeneral, "ID3Check", -5), 0);
     EXPECT_EQ(store.GetInt(kGeneral, "ConvertCorruptFiles", -5), 1);
+}
+
+// A keyboard user: the sheet opens with the keyboard in the first control of its page, so the
+// folder can be typed at once, and Tab walks on through the page to "Normalize".
+TEST_F(ConfigSheet, OpensWithTheKeyboardInTheTrackDirectory) {
+    store.SetString(kGeneral, "TrackDir", "/srv/old");
+    store.SetInt(kGeneral, "Normalize", 0);
+    CConfigSheet sheet(settings);
+    ShowSheet(sheet);
+    sheet.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&sheet));
+    CGenPropPage* page = sheet.GeneralPage();
+    ASSERT_EQ(QApplication::focusWidget(), page->TrackDirEdit());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), "/srv/new");
+    for (int i = 0; i < 3; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    ASSERT_EQ(QApplication::focusWidget(), page->NormalizeCheck());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);  // the default button: OK
+    EXPECT_EQ(sheet.result(), QDialog::Accepted);
+    EXPECT_EQ(store.GetString(kGeneral, "TrackDir", ""), "/srv/new");
+    EXPECT_EQ(store.GetInt(kGeneral, "Normalize", -5), 1);
 }
 
 TEST_F(ConfigSheet, FolderPickerSetsTheFolderWithoutTrailingSeparator) {
