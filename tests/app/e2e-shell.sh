@@ -17,57 +17,10 @@ work=$(mktemp -d)
 pid=
 cleanup() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  import -window root "${SONVARA_E2E_SHOT:-/tmp/sonvara-e2e-failure.png}" 2>/dev/null || true
-  exit 1
-}
-
-# Waits up to ten seconds for a visible window whose name matches; prints its id.
-window() {
-  for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
-# Focuses the main window and types the keys until a window of that name shows (three tries:
-# the first keys may come before the window has the keyboard); prints its id.
-press_until() {
-  local main=$1 name=$2
-  shift 2
-  for _ in 1 2 3; do
-    xdotool windowfocus --sync "$main" 2>/dev/null || true
-    xdotool key --delay 300 "$@"
-    for _ in $(seq 30); do
-      id=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -1 || true)
-      [ -n "$id" ] && { echo "$id"; return 0; }
-      sleep 0.1
-    done
-    xdotool key Escape Escape
-  done
-  return 1
-}
-# The main window: of the visible windows with the program's name (the splash picture carries
-# it too while it is up), the one wider than 600 pixels.
-main_window() {
-  for _ in $(seq 100); do
-    for id in $(xdotool search --onlyvisible --name '^Velmora Sonvara 2.0$' 2>/dev/null); do
-      width=$(xdotool getwindowgeometry "$id" 2>/dev/null | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
-      if [ "${width:-0}" -gt 600 ]; then echo "$id"; return 0; fi
-    done
-    sleep 0.1
-  done
-  return 1
-}
-gone() {
-  for _ in $(seq 100); do
-    xdotool search --onlyvisible --name "$1" > /dev/null 2>&1 || return 0
-    sleep 0.1
-  done
-  return 1
-}
+# shellcheck disable=SC2034  # read by fail in the helpers
+shot=${SONVARA_E2E_SHOT:-/tmp/sonvara-e2e-failure.png}
+# shellcheck source=xdo-helpers.sh
+. "$(dirname "$0")/xdo-helpers.sh"
 
 run() {  # run LANGUAGE ABOUT_TITLE HELP_TITLE READING_TITLE ABOUT_KEY FILE_KEY EXIT_KEY
   local lang=$1 about=$2 help=$3 reading=$4 aboutKey=$5 fileKey=$6 exitKey=$7
