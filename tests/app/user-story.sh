@@ -27,10 +27,13 @@ pid=
 pulse_pid=
 reader_pid=
 cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null
-  exec 7>&- 2>/dev/null || true  # closing the server's command input ends it
-  [ -n "$pulse_pid" ] && { kill "$pulse_pid" 2>/dev/null; wait "$pulse_pid" 2>/dev/null; }
-  [ -n "$reader_pid" ] && kill "$reader_pid" 2>/dev/null
+  [ -z "$pid" ] || kill "$pid" 2>/dev/null || true
+  exec 7>&-  # closing the server's command input ends it
+  if [ -n "$pulse_pid" ]; then
+    kill "$pulse_pid" 2>/dev/null || true
+    wait "$pulse_pid" 2>/dev/null || true
+  fi
+  [ -z "$reader_pid" ] || kill "$reader_pid" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -345,7 +348,9 @@ xdotool key ctrl+a
 xdotool type --delay 10 "$report"
 press_till_gone '^Save Analysis Results' Return || die "the file dialog did not take the name"
 only_main
-[ -f "$report" ] || die "no report written"
+# Written once the dialog has closed.
+for _ in $(seq 100); do [ -f "$report" ] && break; sleep 0.1; done
+[ -f "$report" ] || die "no report written (text files: $(find "$work" -name '*.txt'))"
 # A title line and a blank line, then seven lines and a blank line for each of the five tracks.
 [ "$(head -1 "$report")" = "Analysis Results:" ] || die "the report's first line: $(head -1 "$report")"
 [ "$(wc -l < "$report")" -eq 42 ] || die "the report has $(wc -l < "$report") lines, not 42"
