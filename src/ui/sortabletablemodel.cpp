@@ -1,12 +1,12 @@
 #include "ui/sortabletablemodel.h"
 
+#include "ui/collationranks.h"
+
 #include <QHash>
 #include <QLocale>
 
 #include <algorithm>
 #include <numeric>
-#include <optional>
-#include <thread>
 
 namespace sonvara {
 
@@ -42,12 +42,16 @@ long long CSortableTableModel::NumericKey(QStringView text) {
     return AtoiLike(text.left(colon)) * 60 + AtoiLike(text.mid(colon + 1));
 }
 
-QCollator CSortableTableModel::TextCollator() {
+QLocale CSortableTableModel::CollationLocale() {
     QLocale locale;
     if (locale.language() == QLocale::C) {
         locale = QLocale(QLocale::English, QLocale::UnitedStates);
     }
-    QCollator collator(locale);
+    return locale;
+}
+
+QCollator CSortableTableModel::TextCollator() {
+    QCollator collator(CollationLocale());
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     collator.setNumericMode(false);
     return collator;
@@ -84,40 +88,7 @@ std::vector<long long> CSortableTableModel::TextRanks(int column) const {
             textOfRow[static_cast<std::size_t>(r)] = it.value();
         }
     }
-    // The collation keys, the costly part, are made on every core, each thread with a
-    // collator of its own.
-    const std::size_t count = static_cast<std::size_t>(texts.size());
-    std::vector<std::optional<QCollatorSortKey>> keys(count);
-    const unsigned cores = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
-    const unsigned parts = count >= 20000 ? cores : 1;
-    const auto makeKeys = [&](std::size_t from, std::size_t to) {
-        const QCollator collator = TextCollator();
-        for (std::size_t t = from; t < to; ++t) {
-            keys[t].emplace(collator.sortKey(texts[static_cast<qsizetype>(t)]));
-        }
-    };
-    std::vector<std::thread> workers;
-    const std::size_t chunk = (count + parts - 1) / parts;
-    for (unsigned p = 1; p < parts; ++p) {
-        const std::size_t from = std::min(count, p * chunk);
-        workers.emplace_back(makeKeys, from, std::min(count, from + chunk));
-    }
-    makeKeys(0, std::min(count, chunk));
-    for (std::thread& worker : workers) {
-        worker.join();
-    }
-    std::vector<int> byKey(count);
-    std::iota(byKey.begin(), byKey.end(), 0);
-    std::sort(byKey.begin(), byKey.end(),
-              [&](int a, int b) { return keys[a]->compare(*keys[b]) < 0; });
-    std::vector<long long> rankOfText(count);
-    long long rank = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (i > 0 && keys[byKey[i - 1]]->compare(*keys[byKey[i]]) != 0) {
-            ++rank;
-        }
-        rankOfText[static_cast<std::size_t>(byKey[i])] = rank;
-    }
+    const std::vector<long long> rankOfText = CollationRanks(texts, CollationLocale());
     std::vector<long long> ranks(static_cast<std::size_t>(n));
     for (std::size_t r = 0; r < ranks.size(); ++r) {
         ranks[r] = rankOfText[static_cast<std::size_t>(textOfRow[r])];

@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QCollator>
+#include <QLocale>
 #include <QString>
 
 #include <vector>
@@ -33,6 +34,7 @@ public:
     // The comparison of text keys: case-insensitive, in the user's language (English rules
     // under the C locale).
     static QCollator TextCollator();
+    static QLocale CollationLocale();
 
 protected:
     // The text the rows are sorted by (default: the display text).
@@ -42,7 +44,7 @@ protected:
 
 private:
     // Every row's place in one column's order: rows that compare equal share a rank, a lower
-    // rank sorts first. A text column makes the collation key of each distinct text once.
+    // rank sorts first. A text column ranks each distinct text once.
     std::vector<long long> TextRanks(int column) const;
     std::vector<long long> NumericRanks(int column) const;
 };
