@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <unordered_map>
 #include <unordered_set>
 
 #include "audio/audiotrack.h"
+#include "audio/mpegdecoder.h"
+#include "audio/mpegtags.h"
 #include "jobs/strings.h"
 #include "platform/atomicfile.h"
 #include "platform/fileops.h"
@@ -17,6 +20,18 @@ namespace sonvara {
 
 TrackInfo ReadTrackInfo(const std::string& path) {
     TrackInfo info;
+    if (UpperExtension(path) == ".MP3") {
+        // A file as its encoder wrote it states its length in its first frame; only other
+        // files have their frames counted.
+        if (const std::optional<double> stated = StatedMpegDuration(path)) {
+            info.lengthMs = static_cast<std::int32_t>(*stated);
+            const MpegTagTexts tags = ReadMpegTags(path);
+            info.title = tags.title;
+            info.artist = tags.artist;
+            info.album = tags.album;
+            return info;
+        }
+    }
     CAudioTrack track(path);  // throws for an extension of neither kind
     CAudioFile* file = track.GetFile();
     info.lengthMs = file->GetLength();
