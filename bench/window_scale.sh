@@ -31,9 +31,9 @@ if [ ! -f "$files/.complete" ]; then
   touch "$files/.complete"
 fi
 cat "$files"/*.mp3 > /dev/null  # warm cache
-python3 "$top/bench/mutagen_read.py" "$files" | tee "$out/mutagen.txt"
+/usr/bin/python3 "$top/bench/mutagen_read.py" "$files" | tee "$out/mutagen.txt"
 "$build/sonvara-windowbench" add "$files" 2>/dev/null | tee "$out/add.txt"
-python3 "$top/bench/mutagen_read.py" "$files" | tee -a "$out/mutagen.txt"
+/usr/bin/python3 "$top/bench/mutagen_read.py" "$files" | tee -a "$out/mutagen.txt"
 awk '/mutagen read/ { m = $5 } /added/ { a = $(NF-5) } END {
   if (a > 0) printf "adding 10 000 files: window %.2f s, mutagen %.2f s, ratio %.2f (goal <= 1)\n", a, m, a / m }' \
   "$out/mutagen.txt" "$out/add.txt" | tee -a "$out/add.txt"

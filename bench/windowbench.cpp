@@ -128,25 +128,34 @@ int ListBench(int n) {
     std::printf("memory: %.0f bytes per track (resident, list and view)\n",
                 (after - before) * 1024.0 / n);
 
+    // Sorts: wall time (the key making runs on every core), what the user waits for.
     for (int column = 0; column < CTrackListModel::kColumnCount; ++column) {
         t.restart();
         view.SortColumn(column, false);
-        const double rowsMs = Ms(t);
+        const double rowsMs = t.WallMs();
         doc.ReorderByRecords(view.TrackModel()->RecordsInOrder());
-        const double backMs = Ms(t) - rowsMs;
+        const double backMs = t.WallMs() - rowsMs;
         view.repaint();
-        const double sortMs = Ms(t);
+        const double sortMs = t.WallMs();
         std::printf("sort by %-8s %.1f ms (rows %.1f, order written back %.1f, paint %.1f)\n",
                     CTrackListModel::ColumnTitle(column).toStdString().c_str(), sortMs, rowsMs,
                     backMs, sortMs - rowsMs - backMs);
     }
+    view.SortColumn(CTrackListModel::kArtist, false);
+    view.SortColumn(CTrackListModel::kAlbum, true);
+    t.restart();
+    view.SortColumn(CTrackListModel::kLength, true);
+    doc.ReorderByRecords(view.TrackModel()->RecordsInOrder());
+    view.repaint();
+    std::printf("three-key sort (Artist, Album, then Ctrl+click on Length): %.1f ms\n", t.WallMs());
     t.restart();
     view.SortColumn(CTrackListModel::kArtist, false);
     view.SortColumn(CTrackListModel::kAlbum, true);
     view.SortColumn(CTrackListModel::kLength, true);
     doc.ReorderByRecords(view.TrackModel()->RecordsInOrder());
     view.repaint();
-    std::printf("three-key sort (Artist, Ctrl Album, Ctrl Length): %.1f ms\n", Ms(t));
+    std::printf("the three clicks that build it (Artist, Ctrl Album, Ctrl Length): %.1f ms\n",
+                t.WallMs());
 
     // Scrolling: a page at a time through the whole list, each step painted.
     QScrollBar* bar = view.verticalScrollBar();

@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
@@ -210,6 +211,10 @@ bool GlintMenu::IsMenu(const QWidget* widget) {
     return Owners().contains(parent) || IsMenu(parent);
 }
 
+bool GlintMenu::IsMenuBar(const QWidget* widget) {
+    return qobject_cast<const QMenuBar*>(widget) != nullptr && Owners().contains(widget);
+}
+
 void GlintMenu::LoadToolbar(const std::vector<int>& buttons,
                             const std::function<QIcon(int)>& iconFor) {
     for (int id : buttons) {
@@ -358,6 +363,18 @@ void CGlintMenuStyle::drawControl(ControlElement element, const QStyleOption* op
     if (element == CE_MenuEmptyArea && GlintMenu::IsMenu(widget)) {
         return;  // the panel already holds background and strip
     }
+    if (GlintMenu::IsMenuBar(widget)) {
+        if (element == CE_MenuBarItem) {
+            if (const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option)) {
+                DrawBarItem(item, painter, widget);
+                return;
+            }
+        }
+        if (element == CE_MenuBarEmptyArea) {
+            painter->fillRect(option->rect, option->palette.window());
+            return;
+        }
+    }
     QProxyStyle::drawControl(element, option, painter, widget);
 }
 
@@ -467,6 +484,35 @@ void CGlintMenuStyle::DrawItem(const QStyleOptionMenuItem* item, QPainter* paint
         arrow.palette.setColor(QPalette::WindowText, textColour);
         proxy()->drawPrimitive(PE_IndicatorArrowRight, &arrow, painter, widget);
     }
+    painter->restore();
+}
+
+void CGlintMenuStyle::DrawBarItem(const QStyleOptionMenuItem* item, QPainter* painter,
+                                  const QWidget* widget) const {
+    // A title of the menu bar: no picture strip; the bar's own colour, and while the pointer is
+    // on it or its menu is open the selection colour framed in the highlight, like a selected
+    // item of the menus below it.
+    const GlintColours colours = GlintColoursFor(item->palette);
+    const QRect r = item->rect;
+    const bool enabled = item->state & State_Enabled;
+    const bool active = enabled && (item->state & (State_Selected | State_Sunken));
+    painter->save();
+    painter->fillRect(r, item->palette.window());
+    if (active) {
+        const QRect box = r.adjusted(0, 1, 0, -1);
+        painter->fillRect(box, colours.selection);
+        painter->setPen(colours.highlight);
+        painter->drawRect(box.adjusted(0, 0, -1, -1));
+    }
+    painter->setPen(!enabled ? colours.greyText
+                    : active ? colours.text
+                             : item->palette.color(QPalette::WindowText));
+    painter->setFont(item->font);
+    const bool underline = proxy()->styleHint(SH_UnderlineShortcut, item, widget);
+    painter->drawText(r,
+                      Qt::AlignCenter | Qt::TextSingleLine |
+                          (underline ? Qt::TextShowMnemonic : Qt::TextHideMnemonic),
+                      item->text);
     painter->restore();
 }
 

@@ -74,6 +74,8 @@ public:
     static void AttachOwner(QWidget* owner);
     static void AttachMenu(QMenu* menu);
     static bool IsMenu(const QWidget* widget);
+    // A menu bar given to AttachOwner: its titles are drawn flat too.
+    static bool IsMenuBar(const QWidget* widget);
 
     // Gives each command of `buttons` the picture `iconFor` returns (a null icon: the command
     // keeps what it has). A second picture for a command replaces the first.
@@ -111,6 +113,8 @@ public:
 
 private:
     void DrawItem(const QStyleOptionMenuItem* item, QPainter* painter, const QWidget* widget) const;
+    void DrawBarItem(const QStyleOptionMenuItem* item, QPainter* painter,
+                     const QWidget* widget) const;
 };
 
 }  // namespace sonvara

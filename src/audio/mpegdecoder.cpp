@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <mutex>
 #include <numeric>
 #include <vector>
@@ -173,6 +174,50 @@ struct StreamCount {
     std::vector<StreamPart> parts;
 };
 
+// What a Xing/Info header in the body of a Layer III frame states.
+struct XingHeader {
+    std::int64_t frames = -1;  // audio frames after the header frame
+    std::int64_t bytes = -1;   // bytes of the stream, the header frame included
+    int encoderDelay = -1;     // from a LAME tag: samples the encoder put in front
+    int encoderPadding = -1;   // and after
+};
+
+// Reads the Xing/Info header from a frame's body (the bytes after its four header bytes);
+// false when the body holds none.
+bool ReadXingHeader(const MP3FrameHeader& h, const unsigned char* body, std::size_t size,
+                    XingHeader& xing) {
+    const std::size_t side = (h.mpeg1 ? (h.singleChannel ? 17 : 32) : (h.singleChannel ? 9 : 17)) +
+                             (h.crcProtected ? 2 : 0);
+    if (side + 8 > size || (!std::equal(body + side, body + side + 4, "Xing") &&
+                            !std::equal(body + side, body + side + 4, "Info"))) {
+        return false;
+    }
+    const auto word = [&](std::size_t at) {
+        return static_cast<std::uint32_t>(body[at]) << 24 | body[at + 1] << 16 | body[at + 2] << 8 |
+               body[at + 3];
+    };
+    std::size_t at = side + 4;
+    const std::uint32_t flags = word(at);
+    at += 4;
+    if ((flags & 1) != 0 && at + 4 <= size) {
+        xing.frames = word(at);
+        at += 4;
+    }
+    if ((flags & 2) != 0 && at + 4 <= size) {
+        xing.bytes = word(at);
+        at += 4;
+    }
+    at += (flags & 4) != 0 ? 100 : 0;
+    at += (flags & 8) != 0 ? 4 : 0;
+    // The LAME tag: encoder delay and padding, 12 bits each, 21 bytes in.
+    if (at + 24 <= size && std::equal(body + at, body + at + 4, "LAME")) {
+        const std::size_t d = at + 21;
+        xing.encoderDelay = body[d] << 4 | body[d + 1] >> 4;
+        xing.encoderPadding = (body[d + 1] & 0x0F) << 8 | body[d + 2];
+    }
+    return true;
+}
+
 // The frame's length as a decoder meets it: bytes after its four header bytes.
 std::int64_t BodyLength(const MP3FrameHeader& h) {
     return h.frameLength - 4;
@@ -287,32 +332,11 @@ StreamCount CountFrames(const std::string& path) {
             // A Xing/Info frame carries no audio: read its body to find the counts in it.
             frame.resize(static_cast<std::size_t>(body));
             const std::size_t got = readBlock(frame.data(), frame.size());
-            const std::size_t side =
-                (h.mpeg1 ? (h.singleChannel ? 17 : 32) : (h.singleChannel ? 9 : 17)) +
-                (h.crcProtected ? 2 : 0);
-            if (got == frame.size() && side + 8 <= got &&
-                (std::equal(frame.begin() + side, frame.begin() + side + 4, "Xing") ||
-                 std::equal(frame.begin() + side, frame.begin() + side + 4, "Info"))) {
-                std::size_t at = side + 4;
-                const std::uint32_t flags = static_cast<std::uint32_t>(frame[at]) << 24 |
-                                            frame[at + 1] << 16 | frame[at + 2] << 8 |
-                                            frame[at + 3];
-                at += 4;
-                if ((flags & 1) != 0 && at + 4 <= got) {
-                    count.xingFrames = static_cast<std::int64_t>(frame[at]) << 24 |
-                                       frame[at + 1] << 16 | frame[at + 2] << 8 | frame[at + 3];
-                    at += 4;
-                }
-                at += (flags & 2) != 0 ? 4 : 0;
-                at += (flags & 4) != 0 ? 100 : 0;
-                at += (flags & 8) != 0 ? 4 : 0;
-                // The LAME tag: encoder delay and padding, 12 bits each, 21 bytes in.
-                if (at + 24 <= got &&
-                    std::equal(frame.begin() + at, frame.begin() + at + 4, "LAME")) {
-                    const std::size_t d = at + 21;
-                    count.encoderDelay = frame[d] << 4 | frame[d + 1] >> 4;
-                    count.encoderPadding = (frame[d + 1] & 0x0F) << 8 | frame[d + 2];
-                }
+            XingHeader xing;
+            if (got == frame.size() && ReadXingHeader(h, frame.data(), got, xing)) {
+                count.xingFrames = xing.frames;
+                count.encoderDelay = xing.encoderDelay;
+                count.encoderPadding = xing.encoderPadding;
                 word = 0;
                 have = 0;
                 continue;  // not an audio frame
@@ -337,6 +361,61 @@ StreamCount CountFrames(const std::string& path) {
 std::int64_t GaplessTrim(const StreamCount& count) {
     return count.encoderDelay >= 0 ? count.encoderDelay + 529 : 0;
 }
+
+}  // namespace
+
+std::optional<double> StatedMpegDuration(const std::string& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        return std::nullopt;
+    }
+    CBinaryFile file;
+    if (!file.OpenRead(path)) {
+        return std::nullopt;
+    }
+    const std::int64_t start = StreamStart(file);
+    std::int64_t end = file.Size();
+    unsigned char tag[3] = {};
+    if (end - 128 >= start && file.Seek(end - 128) && file.Read(tag, 3) == 3 && tag[0] == 'T' &&
+        tag[1] == 'A' && tag[2] == 'G') {
+        end -= 128;
+    }
+    std::vector<unsigned char> d(4096);
+    if (!file.Seek(start)) {
+        return std::nullopt;
+    }
+    d.resize(file.Read(d.data(), d.size()));
+    const auto headerAt = [&](std::size_t at, MP3FrameHeader& h) {
+        return at + 4 <= d.size() &&
+               DecodeMpegHeader(static_cast<std::uint32_t>(d[at]) << 24 | d[at + 1] << 16 |
+                                    d[at + 2] << 8 | d[at + 3],
+                                h) &&
+               h.frameLength > 4;
+    };
+    MP3FrameHeader first;
+    MP3FrameHeader second;
+    XingHeader xing;
+    if (!headerAt(0, first) || !first.layer3 ||
+        !headerAt(static_cast<std::size_t>(first.frameLength), second) ||
+        !SameStream(first, second) ||
+        !ReadXingHeader(first, d.data() + 4, static_cast<std::size_t>(first.frameLength) - 4,
+                        xing) ||
+        xing.frames <= 0 || xing.bytes != end - start) {
+        return std::nullopt;
+    }
+    // The decoder's length for such a file: every frame's samples, less what gapless decoding
+    // leaves out (the LAME tag's delay at the start and padding at the end).
+    std::int64_t samples = xing.frames * SamplesPerFrame(first);
+    if (xing.encoderDelay >= 0) {
+        samples -= xing.encoderDelay + xing.encoderPadding;
+    }
+    if (samples <= 0 || first.sampleRate <= 0) {
+        return std::nullopt;
+    }
+    return static_cast<double>(samples) * 1000.0 / static_cast<double>(first.sampleRate);
+}
+
+namespace {
 
 // The library reads the file through the platform's file, so that a failing read is told
 // from the end of the file (the library ends the stream alike on both).

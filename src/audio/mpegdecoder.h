@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace sonvara {
@@ -65,5 +66,14 @@ private:
 // True when the file holds a run of consistent MPEG audio frames within its first megabyte
 // after an ID3 version 2 tag (or, for a short file, frames up to its end or trailing tag).
 bool FindMpegFrameRun(const std::string& path);
+
+// The length in milliseconds that a Layer III file states in its Xing/Info header (with the
+// encoder delay and padding of its LAME tag taken off), the length the decoder gives for it,
+// but known from the first frame alone. Only for a file as its encoder wrote it: the stream
+// begins right after the ID3 version 2 tag, the frame after the header frame belongs to the
+// same stream, and the header's byte count is exactly the bytes up to the end of the file or
+// its ID3 version 1 tag. Otherwise (no header, a cut or joined file, damage at the start,
+// other tags at the end) nothing: the frames have to be counted.
+std::optional<double> StatedMpegDuration(const std::string& path);
 
 }  // namespace sonvara

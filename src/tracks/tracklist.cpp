@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <unordered_map>
 #include <unordered_set>
 
 #include "audio/audiotrack.h"
+#include "audio/mpegdecoder.h"
+#include "audio/mpegtags.h"
 #include "jobs/strings.h"
 #include "platform/atomicfile.h"
 #include "platform/fileops.h"
@@ -17,6 +20,18 @@ namespace sonvara {
 
 TrackInfo ReadTrackInfo(const std::string& path) {
     TrackInfo info;
+    if (UpperExtension(path) == ".MP3") {
+        // A file as its encoder wrote it states its length in its first frame; only other
+        // files have their frames counted.
+        if (const std::optional<double> stated = StatedMpegDuration(path)) {
+            info.lengthMs = static_cast<std::int32_t>(*stated);
+            const MpegTagTexts tags = ReadMpegTags(path);
+            info.title = tags.title;
+            info.artist = tags.artist;
+            info.album = tags.album;
+            return info;
+        }
+    }
     CAudioTrack track(path);  // throws for an extension of neither kind
     CAudioFile* file = track.GetFile();
     info.lengthMs = file->GetLength();
@@ -184,16 +199,19 @@ void CTrackList::ReorderByPaths(const std::vector<std::string>& paths) {
 }
 
 void CTrackList::ReorderByRecords(const std::vector<const TrackRecord*>& order) {
-    std::unordered_map<const TrackRecord*, std::size_t> where;
+    // Where each record is now, sorted by address: one block, no allocation per record.
+    std::vector<std::pair<const TrackRecord*, std::size_t>> where;
     where.reserve(m_Tracks.size());
     for (std::size_t i = 0; i < m_Tracks.size(); ++i) {
-        where.emplace(m_Tracks[i].get(), i);
+        where.emplace_back(m_Tracks[i].get(), i);
     }
+    std::sort(where.begin(), where.end());
     std::vector<std::unique_ptr<TrackRecord>> ordered;
     ordered.reserve(order.size());
     for (const TrackRecord* record : order) {
-        const auto it = where.find(record);
-        if (it != where.end() && m_Tracks[it->second]) {
+        const auto it = std::lower_bound(where.begin(), where.end(),
+                                         std::pair<const TrackRecord*, std::size_t>(record, 0));
+        if (it != where.end() && it->first == record && m_Tracks[it->second]) {
             ordered.push_back(std::move(m_Tracks[it->second]));
         }
     }

@@ -124,11 +124,14 @@ void CMultiColumnSortListView::OnHeaderClicked(int column, bool ctrl) {
     emit sorted();
 }
 
-void CMultiColumnSortListView::SortRowsBy(int column, bool ascending) {
+void CMultiColumnSortListView::SortRowsBy(const std::vector<CSortableTableModel::SortKey>& keys) {
     if (auto* sortable = qobject_cast<CSortableTableModel*>(model())) {
-        sortable->SortRows(column, ascending, IsNumericColumn(column));
+        sortable->SortRows(keys);
     } else if (model() != nullptr) {
-        model()->sort(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+        // From the last key to the first: each stable sort leaves the earlier keys in charge.
+        for (auto it = keys.rbegin(); it != keys.rend(); ++it) {
+            model()->sort(it->column, it->ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+        }
     }
 }
 
@@ -143,7 +146,7 @@ void CMultiColumnSortListView::SortColumn(int column, bool addKey) {
         m_SortColumns.fill(-1);
         m_SortColumns[0] = column;
         const bool ascending = (m_AscendingMask & bit) != 0;
-        SortRowsBy(column, ascending);
+        SortRowsBy({{column, ascending, IsNumericColumn(column)}});
         m_SortHeader->SetArrow(column, ascending);
         m_AscendingMask ^= bit;
     } else {
@@ -155,21 +158,19 @@ void CMultiColumnSortListView::SortColumn(int column, bool addKey) {
         }
         m_SortColumns.fill(-1);
         std::copy(keys.begin(), keys.end(), m_SortColumns.begin());
-        // From the last key to the first: each stable sort leaves the earlier keys in charge.
-        for (auto it = keys.rbegin(); it != keys.rend(); ++it) {
-            const std::uint64_t kbit = std::uint64_t{1} << *it;
-            const bool stored = (m_AscendingMask & kbit) != 0;
-            // The new key takes its next direction; the others the one they were last sorted in.
-            const bool ascending = *it == column ? stored : !stored;
-            SortRowsBy(*it, ascending);
-            if (*it == column) {
-                m_SortHeader->SetArrow(column, ascending);
-                if (ascending) {
-                    m_AscendingMask &= ~kbit;
-                } else {
-                    m_AscendingMask |= kbit;
-                }
-            }
+        // The new key takes its next direction; the others the one they were last sorted in.
+        std::vector<CSortableTableModel::SortKey> sortKeys;
+        for (int key : keys) {
+            const bool stored = (m_AscendingMask & (std::uint64_t{1} << key)) != 0;
+            sortKeys.push_back({key, key == column ? stored : !stored, IsNumericColumn(key)});
+        }
+        SortRowsBy(sortKeys);
+        const bool ascending = sortKeys.back().ascending;
+        m_SortHeader->SetArrow(column, ascending);
+        if (ascending) {
+            m_AscendingMask &= ~bit;
+        } else {
+            m_AscendingMask |= bit;
         }
     }
     m_Sorting = false;

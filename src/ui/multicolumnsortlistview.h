@@ -4,6 +4,8 @@
 #include <QMap>
 #include <QTableView>
 
+#include "ui/sortabletablemodel.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -68,7 +70,7 @@ signals:
 protected:
     // A left click on a header item (with Ctrl: add the key); derived views may extend it.
     virtual void OnHeaderClicked(int column, bool ctrl);
-    void SortRowsBy(int column, bool ascending);
+    void SortRowsBy(const std::vector<CSortableTableModel::SortKey>& keys);
 
 private:
     std::array<int, kMaxKeys> m_SortColumns{};

@@ -1,11 +1,12 @@
 #include "ui/sortabletablemodel.h"
 
+#include "ui/collationranks.h"
+
+#include <QHash>
 #include <QLocale>
 
 #include <algorithm>
 #include <numeric>
-#include <optional>
-#include <thread>
 
 namespace sonvara {
 
@@ -41,12 +42,16 @@ long long CSortableTableModel::NumericKey(QStringView text) {
     return AtoiLike(text.left(colon)) * 60 + AtoiLike(text.mid(colon + 1));
 }
 
-QCollator CSortableTableModel::TextCollator() {
+QLocale CSortableTableModel::CollationLocale() {
     QLocale locale;
     if (locale.language() == QLocale::C) {
         locale = QLocale(QLocale::English, QLocale::UnitedStates);
     }
-    QCollator collator(locale);
+    return locale;
+}
+
+QCollator CSortableTableModel::TextCollator() {
+    QCollator collator(CollationLocale());
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     collator.setNumericMode(false);
     return collator;
@@ -56,53 +61,73 @@ QString CSortableTableModel::SortText(int row, int column) const {
     return data(index(row, column), Qt::DisplayRole).toString();
 }
 
-void CSortableTableModel::SortRows(int column, bool ascending, bool numeric) {
+std::vector<long long> CSortableTableModel::NumericRanks(int column) const {
     const int n = rowCount();
-    if (column < 0 || column >= columnCount() || n < 2) {
+    std::vector<long long> ranks(static_cast<std::size_t>(n));
+    for (int r = 0; r < n; ++r) {
+        ranks[static_cast<std::size_t>(r)] = NumericKey(SortText(r, column));
+    }
+    return ranks;
+}
+
+std::vector<long long> CSortableTableModel::TextRanks(int column) const {
+    // The texts are read here (the model is not thread-safe), each distinct one kept once.
+    const int n = rowCount();
+    std::vector<int> textOfRow(static_cast<std::size_t>(n));
+    QStringList texts;
+    {
+        QHash<QString, int> seen;
+        seen.reserve(n);
+        for (int r = 0; r < n; ++r) {
+            QString text = SortText(r, column);
+            auto it = seen.constFind(text);
+            if (it == seen.constEnd()) {
+                it = seen.insert(text, static_cast<int>(texts.size()));
+                texts.append(std::move(text));
+            }
+            textOfRow[static_cast<std::size_t>(r)] = it.value();
+        }
+    }
+    const std::vector<long long> rankOfText = CollationRanks(texts, CollationLocale());
+    std::vector<long long> ranks(static_cast<std::size_t>(n));
+    for (std::size_t r = 0; r < ranks.size(); ++r) {
+        ranks[r] = rankOfText[static_cast<std::size_t>(textOfRow[r])];
+    }
+    return ranks;
+}
+
+void CSortableTableModel::SortRows(int column, bool ascending, bool numeric) {
+    SortRows({SortKey{column, ascending, numeric}});
+}
+
+void CSortableTableModel::SortRows(const std::vector<SortKey>& keys) {
+    const int n = rowCount();
+    if (n < 2 || keys.empty()) {
         return;
+    }
+    for (const SortKey& key : keys) {
+        if (key.column < 0 || key.column >= columnCount()) {
+            return;
+        }
+    }
+    std::vector<std::vector<long long>> ranks;
+    ranks.reserve(keys.size());
+    for (const SortKey& key : keys) {
+        ranks.push_back(key.numeric ? NumericRanks(key.column) : TextRanks(key.column));
     }
     std::vector<int> order(static_cast<std::size_t>(n));
     std::iota(order.begin(), order.end(), 0);
-    if (numeric) {
-        std::vector<long long> keys(order.size());
-        for (int r = 0; r < n; ++r) {
-            keys[static_cast<std::size_t>(r)] = NumericKey(SortText(r, column));
-        }
-        // Descending compares with the operands swapped; equal rows keep their order.
-        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-            return ascending ? keys[a] < keys[b] : keys[b] < keys[a];
-        });
-    } else {
-        // The texts are read here (the model is not thread-safe); the collation keys, the
-        // costly part, are made on every core, each thread with a collator of its own.
-        QStringList texts;
-        texts.reserve(n);
-        for (int r = 0; r < n; ++r) {
-            texts.append(SortText(r, column));
-        }
-        std::vector<std::optional<QCollatorSortKey>> keys(order.size());
-        const unsigned cores = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
-        const unsigned parts = n >= 20000 ? cores : 1;
-        const auto makeKeys = [&](std::size_t from, std::size_t to) {
-            const QCollator collator = TextCollator();
-            for (std::size_t r = from; r < to; ++r) {
-                keys[r].emplace(collator.sortKey(texts[static_cast<qsizetype>(r)]));
+    // Descending compares with the operands swapped; rows equal in every key keep their order.
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        for (std::size_t k = 0; k < keys.size(); ++k) {
+            const long long ra = ranks[k][static_cast<std::size_t>(a)];
+            const long long rb = ranks[k][static_cast<std::size_t>(b)];
+            if (ra != rb) {
+                return keys[k].ascending ? ra < rb : rb < ra;
             }
-        };
-        std::vector<std::thread> workers;
-        const std::size_t chunk = (order.size() + parts - 1) / parts;
-        for (unsigned p = 1; p < parts; ++p) {
-            const std::size_t from = std::min(order.size(), p * chunk);
-            workers.emplace_back(makeKeys, from, std::min(order.size(), from + chunk));
         }
-        makeKeys(0, std::min(order.size(), chunk));
-        for (std::thread& worker : workers) {
-            worker.join();
-        }
-        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-            return ascending ? keys[a]->compare(*keys[b]) < 0 : keys[b]->compare(*keys[a]) < 0;
-        });
-    }
+        return false;
+    });
 
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<int> newRow(order.size());

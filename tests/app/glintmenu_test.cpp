@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
@@ -146,6 +147,35 @@ TEST_F(GlintMenuTest, MenusOfOtherOwnersKeepTheBaseStyle) {
     QMenu* sub = mine.addMenu("&Selected");
     EXPECT_TRUE(GlintMenu::IsMenu(&mine));
     EXPECT_TRUE(GlintMenu::IsMenu(sub));
+}
+
+TEST_F(GlintMenuTest, MenuBarTitlesAreFlatAndTheOpenOneTakesTheSelectionColour) {
+    QMenuBar bar;
+    GlintMenu::AttachOwner(&bar);
+    QMenu* file = bar.addMenu("&File");
+    AddCommand(*file, "E&xit", cmd::kExit);
+    bar.addMenu("&Help");
+    bar.resize(300, bar.sizeHint().height());
+    bar.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&bar));
+    const QColor window = bar.palette().color(QPalette::Window);
+    const QRect title = bar.actionGeometry(file->menuAction());
+
+    // Closed: one flat colour over the whole bar, from its top to its bottom row.
+    QImage image = bar.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        EXPECT_EQ(image.pixelColor(image.width() - 3, y), window) << "row " << y;
+        EXPECT_EQ(image.pixelColor(title.left() + 1, y), window) << "row " << y;
+    }
+
+    // Open: the title filled with the selection colour of the menus, framed in the highlight.
+    bar.setActiveAction(file->menuAction());
+    QApplication::processEvents();
+    image = bar.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    file->close();
+    const GlintColours colours = GlintColoursFor(bar.palette());
+    EXPECT_EQ(image.pixelColor(title.left() + 2, title.top() + 3), colours.selection);
+    EXPECT_EQ(image.pixelColor(title.left(), title.center().y()), colours.highlight);
 }
 
 TEST_F(GlintMenuTest, ToolbarWithoutPicturesLeavesThePicturesAsTheyWere) {

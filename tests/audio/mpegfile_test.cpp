@@ -1,6 +1,8 @@
 // The read side of MP3 files against Debian's mpg123, and streams that are not MP3 at all.
 #include "audio/audiompegfile.h"
 
+#include "audio/mpegdecoder.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -138,6 +140,51 @@ TEST_F(MpegFiles, LengthIsExactWithoutAVbrHeaderAndForACutFile) {
     const double decodedMs = halfPcm.size() / 4 * 1000.0 / 44100;
     EXPECT_NEAR(h.GetLength(), decodedMs, 30.0);  // within one frame of what is there
     EXPECT_LT(h.GetLength(), 12000);
+}
+
+TEST_F(MpegFiles, TheStatedLengthIsTheDecodersAndOnlyTakenFromFilesAsEncoded) {
+    // Files as lame writes them: the length stated in the header is the decoder's, exactly.
+    std::vector<std::string> intact;
+    int index = 0;
+    for (int rate : {44100, 48000, 32000, 22050, 16000, 8000}) {
+        for (const char* opts : {"-b 128", "-V 2 -m m", "--abr 96 --tt Title --ta Artist"}) {
+            const int channels = index % 2 + 1;
+            intact.push_back(Encode("s" + std::to_string(index++), rate, channels, opts, 2.5));
+        }
+    }
+    intact.push_back(Encode("nogap", 44100, 2, "-b 128 --nores --noreplaygain", 1.0));
+    for (const std::string& path : intact) {
+        const std::optional<double> stated = StatedMpegDuration(path);
+        const std::unique_ptr<CMpegDecoder> decoder = CMpegDecoder::Create(path);
+        ASSERT_TRUE(decoder) << path;
+        ASSERT_TRUE(stated.has_value()) << path;
+        EXPECT_DOUBLE_EQ(*stated, decoder->Duration()) << path;
+    }
+
+    // Everything else has its frames counted.
+    const std::string good = Encode("good", 44100, 2, "-b 128 --tt Title", 4.0);
+    const Bytes bytes = ReadFile(good);
+    const auto variant = [&](const std::string& name, Bytes content) {
+        const std::string path = m_Dir.File(name + ".mp3");
+        WriteFile(path, content);
+        return path;
+    };
+    Bytes cut(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(bytes.size() / 2));
+    Bytes joined = bytes;
+    const Bytes other = ReadFile(intact[1]);
+    joined.insert(joined.end(), other.begin(), other.end());
+    Bytes trailing = bytes;
+    trailing.insert(trailing.end(), 300, 0x55);
+    Bytes frontDamage = bytes;
+    const std::size_t id3 = 10 + (bytes[6] << 21 | bytes[7] << 14 | bytes[8] << 7 | bytes[9]);
+    ASSERT_EQ(bytes[0], 'I');
+    frontDamage[id3 + 1] = 0x00;  // the header frame's sync broken
+    for (const std::string& path :
+         {Encode("noheader", 44100, 2, "-b 128 -t", 2.0), variant("cut", cut),
+          variant("joined", joined), variant("trailing", trailing),
+          variant("frontdamage", frontDamage), m_Dir.File("missing.mp3"), m_Dir.Path()}) {
+        EXPECT_FALSE(StatedMpegDuration(path).has_value()) << path;
+    }
 }
 
 TEST_F(MpegFiles, SeekLandsWithinOneFrame) {

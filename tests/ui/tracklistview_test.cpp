@@ -2,6 +2,7 @@
 // and the selected-track view's keys, counters and selection.
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QCollator>
 #include <QHeaderView>
 #include <QMimeData>
 #include <QSignalSpy>
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "support/testfiles.h"
@@ -176,6 +178,63 @@ TEST_F(WorkingList, CtrlClickAddsKeysAndMovesARepeatedKeyToTheEnd) {
     EXPECT_EQ(Column(3), (std::vector<std::string>{"x", "y", "x", "y"}));
     EXPECT_EQ(ListPaths(),
               (std::vector<std::string>{"/m/1.mp3", "/m/4.mp3", "/m/3.mp3", "/m/2.mp3"}));
+}
+
+TEST_F(WorkingList, AThreeKeySortOrdersLikeThreeStableSortsFromTheLastKey) {
+    // Many equal texts in other letter cases, equal times, and rows equal in every key: the
+    // one-pass sort over ranks must give the order of sorting by the last key, then each
+    // earlier one, with a collator.
+    m_View->OnInitialUpdate();
+    const char* artists[] = {"abba", "ABBA", "Beta", "beta", "Ärzte", "zed", ""};
+    const char* titles[] = {"One", "one", "Two", "two", "10", "9", ""};
+    std::vector<std::string> paths;
+    std::vector<Row> rows;
+    for (int i = 0; i < 300; ++i) {
+        paths.push_back("/m/" + std::to_string(i) + ".mp3");
+    }
+    for (int i = 0; i < 300; ++i) {
+        rows.push_back({paths[static_cast<std::size_t>(i)].c_str(), titles[(i * 5) % 7],
+                        artists[(i * 3) % 7], 1000 * ((i * 7) % 11)});
+    }
+    Fill(rows);
+    const int artist = CTrackListModel::kArtist;
+    const int title = CTrackListModel::kTitle;
+    const int length = CTrackListModel::kLength;
+    ClickHeader(artist);                       // artist descending
+    ClickHeader(title, Qt::ControlModifier);   // title descending, artist as before
+    ClickHeader(length, Qt::ControlModifier);  // length descending, the others as before
+
+    // The reference: the rows as shown before the next click, sorted three times.
+    auto* model = m_View->TrackModel();
+    struct Shown {
+        const TrackRecord* record;
+        QString title, artist;
+        long long length;
+    };
+    std::vector<Shown> expected;
+    for (int r = 0; r < model->rowCount(); ++r) {
+        expected.push_back(
+            {model->RecordAt(r), model->index(r, title).data().toString(),
+             model->index(r, artist).data().toString(),
+             CSortableTableModel::NumericKey(model->index(r, length).data().toString())});
+    }
+    const QCollator collator = CSortableTableModel::TextCollator();
+    std::stable_sort(expected.begin(), expected.end(), [&](const Shown& a, const Shown& b) {
+        return collator.compare(a.artist, b.artist) < 0;  // the new direction: ascending
+    });
+    std::stable_sort(expected.begin(), expected.end(),
+                     [&](const Shown& a, const Shown& b) { return b.length < a.length; });
+    std::stable_sort(expected.begin(), expected.end(), [&](const Shown& a, const Shown& b) {
+        return collator.compare(b.title, a.title) < 0;
+    });
+
+    ClickHeader(artist, Qt::ControlModifier);  // artist moves to the end, ascending now
+    ASSERT_EQ(m_View->SortKeys(), (std::vector<int>{title, length, artist}));
+    std::vector<const TrackRecord*> shown;
+    for (int r = 0; r < model->rowCount(); ++r) {
+        shown.push_back(model->RecordAt(r));
+        EXPECT_EQ(shown.back(), expected[static_cast<std::size_t>(r)].record) << "row " << r;
+    }
 }
 
 TEST_F(WorkingList, ColumnWidthsAreStoredAsACommaListAndShortOrMissingFieldsAutoSize) {
