@@ -180,6 +180,8 @@ press_till_gone() {  # press_till_gone NAME KEY
   return 1
 }
 focus() { xdotool windowfocus --sync "$1" 2>/dev/null || true; }
+# The pointer rests on the left of the status bar, where nothing shows a tooltip.
+park() { xdotool mousemove "$((mx + 20))" "$((my + mh - 8))"; }
 
 # --- 1. Start -------------------------------------------------------------------------------
 step="1 start"
@@ -217,6 +219,7 @@ first_row_y=$((list_top + 8))
 list_rows=("$right_start" "$list_top" "$((right_end - right_start))" 90)
 file_rows=("$left_start" "$files_top" "$((left_end - left_start))" 40)
 tree_rows=("$left_start" "$list_top" "$((left_end - left_start))" "$(((files_top - list_top) / 2))")
+park
 echo "panes: files x $left_start-$left_end from y $files_top; list x $right_start-$right_end from y $list_top"
 
 # --- 2. Choose the collection's folder in the tree with keys ---------------------------------
@@ -259,7 +262,7 @@ before=$(print_of "${list_rows[@]}")
 # The columns start with "File" (176 pixels wide), then "Check".
 xdotool mousemove "$((right_start + 176 + 25))" "$header_y" click 1
 wait_changed "$before" "${list_rows[@]}" || die "clicking the Check header changed nothing"
-xdotool mousemove "$((mx + mw - 5))" "$((my + mh - 5))"
+park
 
 # --- 6. Convert MP3 -> WAV with normalising switched on ------------------------------------
 step="6 convert"
@@ -292,7 +295,8 @@ echo "converted and normalised: $(ls "$out" | tr '\n' ' ')"
 step="7 edit tag"
 xdotool mousemove "$((right_start + 60))" "$first_row_y" click --repeat 2 --delay 100 1
 props=$(window '^Properties of: ') || die "a double click on a row opened no properties sheet"
-old=$(xdotool getwindowname "$props" | sed 's/^Properties of: \(.*\) — .*/\1/')
+park
+old=$(xdotool getwindowname "$props" | sed -e 's/^Properties of: //' -e 's/ — .*//')
 case $old in
   "Alpha Tone") edited=$coll/alpha.mp3 ;;
   "Bravo Tone") edited=$coll/bravo.mp3 ;;
