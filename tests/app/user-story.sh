@@ -284,6 +284,10 @@ for name in alpha bravo delta; do
   [ -f "$wav" ] || die "no $wav"
   [ "$(soxi -t "$wav")" = wav ] && [ "$(soxi -r "$wav")" = 44100 ] &&
     [ "$(soxi -c "$wav")" = 2 ] || die "$wav is not a 44.1 kHz stereo WAV file"
+  # Whole: six seconds of sound (a decoder may add or drop a frame's worth at either end).
+  samples=$(soxi -s "$wav")
+  [ "$samples" -gt 255000 ] && [ "$samples" -lt 275000 ] ||
+    die "$wav holds $samples samples, not six seconds"
   peak=$(sox "$wav" -n stat 2>&1 | awk '/Maximum amplitude/ { print $3 }')
   awk -v p="$peak" 'BEGIN { exit !(p > 0.85 && p <= 1.0) }' ||
     die "$wav is not normalised (peak $peak; the source's is 0.3)"
@@ -365,6 +369,8 @@ grep -q "charlie.mp3" "$report" && grep -q "echo.wav" "$report" || die "tracks m
 [ "$(grep -c '^Check: *OK' "$report")" -eq 3 ] || die "not three OK tracks: $checks"
 [ "$(grep -c '^Check: *Corrupt' "$report")" -eq 1 ] || die "not one corrupt track: $checks"
 grep -q '^Title: *Edited Story Title' "$report" || die "the new title is not in the report"
+[ "$(grep -c '^Convert: MP3 -> WAV$' "$report")" -eq 3 ] ||
+  die "the report does not show three tracks converted MP3 -> WAV"
 # The order is the sorted one: each verdict in one run.
 awk '/^Check:/ { v = $0; if (v != last && seen[v]++) bad = 1; last = v } END { exit bad }' \
   "$report" || die "the report does not follow the sorted order: $checks"
@@ -386,6 +392,13 @@ done
 
 # --- 11. File > Exit, then the settings ---------------------------------------------------------
 step="11 exit"
+# First the "File" column made 40 pixels wider by dragging its header's right edge.
+before=$(print_of "${list_rows[@]}")
+xdotool mousemove "$((right_start + 176))" "$header_y" mousedown 1
+xdotool mousemove "$((right_start + 196))" "$header_y" mousemove "$((right_start + 216))" \
+  "$header_y" mouseup 1
+park
+wait_changed "$before" "${list_rows[@]}" || die "dragging the header's edge changed nothing"
 focus "$main"
 xdotool key --delay 300 alt+f x
 for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
@@ -397,7 +410,11 @@ pid=
 grep -q '^Rectangle=[0-9]\{4\} [0-9]\{4\} [0-9]\{4\} [0-9]\{4\}$' "$conf" ||
   die "no window placement stored"
 grep -qx "Path=$coll" "$conf" || die "the last folder is not stored"
-grep -q '^LISTSELECTEDTRACK="[0-9]*,[0-9]*,[0-9]*,[0-9]*,[0-9]*,[0-9]*,[0-9]*,[0-9]*,"' "$conf" ||
-  die "no column widths stored"
+widths=$(sed -n 's/^LISTSELECTEDTRACK="\(.*\)"$/\1/p' "$conf")
+[[ $widths =~ ^([0-9]+,){8}$ ]] || die "no column widths stored: \"$widths\""
+file_width=${widths%%,*}
+[ "$file_width" -ge 206 ] && [ "$file_width" -le 226 ] ||
+  die "the widened File column is stored as $file_width pixels, not about 216"
 grep -qx "TrackDir=$out" "$conf" || die "the track directory chosen in the sheet is not stored"
+echo "stored: $(grep "^Rectangle=" "$conf"), column widths $widths, last folder ${coll#"$work"/}"
 echo "user story: ok"
