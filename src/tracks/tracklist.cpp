@@ -73,10 +73,12 @@ std::vector<ReadTrack> ReadTrackFiles(const std::vector<std::string>& paths,
         return entry;
     };
     const auto stopRequested = [&] { return options.cancel != nullptr && options.cancel->load(); };
-    const auto announce = [&](std::size_t i) {
+    const auto showFile = [&](std::size_t i) {
         if (options.currentFile) {
             options.currentFile(paths[i]);
         }
+    };
+    const auto showProgress = [&](std::size_t i) {
         if (i % 10 == 0 && options.progress) {
             options.progress(static_cast<int>(i * 100 / n));
         }
@@ -84,15 +86,11 @@ std::vector<ReadTrack> ReadTrackFiles(const std::vector<std::string>& paths,
     std::size_t done = 0;
     if (options.threads <= 1) {
         for (; done < n; ++done) {
-            if (options.currentFile) {
-                options.currentFile(paths[done]);
-            }
+            showFile(done);
             if (stopRequested()) {
                 break;
             }
-            if (done % 10 == 0 && options.progress) {
-                options.progress(static_cast<int>(done * 100 / n));
-            }
+            showProgress(done);
             read[done] = readOne(done);
         }
     } else {
@@ -101,7 +99,8 @@ std::vector<ReadTrack> ReadTrackFiles(const std::vector<std::string>& paths,
         done = RunTracksInOrder<ReadTrack>(
             n, options.threads, readOne,
             [&](std::size_t i, ReadTrack& entry) {
-                announce(i);
+                showFile(i);
+                showProgress(i);
                 read[i] = std::move(entry);
             },
             {}, stopRequested);
