@@ -14,6 +14,7 @@
 #include "platform/atomicfile.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
+#include "platform/runinorder.h"
 #include "platform/text.h"
 
 namespace sonvara {
@@ -57,21 +58,9 @@ std::vector<ReadTrack> ReadTrackFiles(const std::vector<std::string>& paths,
     const TrackReader& reader = options.reader ? options.reader : TrackReader(ReadTrackInfo);
     std::vector<ReadTrack> read(paths.size());
     const std::size_t n = paths.size();
-    bool cancelled = false;
-    for (std::size_t i = 0; i < n; ++i) {
-        ReadTrack& entry = read[i];
+    const auto readOne = [&](std::size_t i) {
+        ReadTrack entry;
         entry.path = paths[i];
-        if (!cancelled && options.currentFile) {
-            options.currentFile(entry.path);
-        }
-        if (cancelled || (options.cancel != nullptr && options.cancel->load())) {
-            cancelled = true;
-            entry.cancelled = true;
-            continue;
-        }
-        if (i % 10 == 0 && options.progress) {
-            options.progress(static_cast<int>(i * 100 / n));
-        }
         try {
             entry.info = reader(entry.path);
             if (entry.info.lengthMs <= 0 && entry.info.error.empty()) {
@@ -81,6 +70,44 @@ std::vector<ReadTrack> ReadTrackFiles(const std::vector<std::string>& paths,
             entry.info = TrackInfo{};
             entry.info.error = e.what();
         }
+        return entry;
+    };
+    const auto stopRequested = [&] { return options.cancel != nullptr && options.cancel->load(); };
+    const auto showFile = [&](std::size_t i) {
+        if (options.currentFile) {
+            options.currentFile(paths[i]);
+        }
+    };
+    const auto showProgress = [&](std::size_t i) {
+        if (i % 10 == 0 && options.progress) {
+            options.progress(static_cast<int>(i * 100 / n));
+        }
+    };
+    std::size_t done = 0;
+    if (options.threads <= 1) {
+        for (; done < n; ++done) {
+            showFile(done);
+            if (stopRequested()) {
+                break;
+            }
+            showProgress(done);
+            read[done] = readOne(done);
+        }
+    } else {
+        // Several files at once; each result is handed over in path order, and a stop request
+        // lets the files in work finish.
+        done = RunTracksInOrder<ReadTrack>(
+            n, options.threads, readOne,
+            [&](std::size_t i, ReadTrack& entry) {
+                showFile(i);
+                showProgress(i);
+                read[i] = std::move(entry);
+            },
+            {}, stopRequested);
+    }
+    for (std::size_t i = done; i < n; ++i) {
+        read[i].path = paths[i];
+        read[i].cancelled = true;
     }
     return read;
 }

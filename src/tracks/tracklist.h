@@ -47,6 +47,9 @@ struct AddOptions {
     std::function<void(const std::string&)> currentFile;  // the path in work
     std::function<void(int)> progress;                    // at every tenth file
     TrackReader reader;                                   // default: ReadTrackInfo
+    // Files read at once (the reader must then be safe to call on several threads); the
+    // callbacks still come one at a time, on the calling thread, in path order.
+    unsigned threads = 1;
 };
 
 // The list's column titles, from the string table ("File", "Check", ... "Path").

@@ -48,7 +48,7 @@ private:
 std::vector<ReadTrack> ReadEntries(const std::vector<std::string>& paths, bool readTags,
                                    const ReadCallbacks& callbacks) {
     CCallbackHost host(&callbacks, nullptr);
-    return ReadTracks(paths, readTags, host);
+    return ReadTracks(paths, readTags, host, {}, ReaderThreads());
 }
 
 std::size_t MoveCorrupt(CTrackList& list, const std::string& folder, const MoveCallbacks& host) {

@@ -7,19 +7,12 @@
 
 #include "audio/audiompegfile.h"
 #include "support/encoders.h"
+#include "support/joinedstreams.h"
 #include "support/mpegframes.h"
 #include "support/testfiles.h"
 
 namespace sonvara::test {
 namespace {
-
-using Samples = std::vector<std::int16_t>;
-
-Samples ToSamples(const std::string& bytes) {
-    Samples s(bytes.size() / 2);
-    std::memcpy(s.data(), bytes.data(), s.size() * 2);
-    return s;
-}
 
 Samples ReadAll(CAudioFile& f, std::size_t request) {
     Bytes out;
@@ -49,34 +42,7 @@ double RelativeError(const Samples& a, const Samples& b, std::size_t from, std::
     return power > 0.0 ? std::sqrt(diff / power) : 1.0;
 }
 
-class JoinedStreams : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        ASSERT_TRUE(HaveTool("lame") && HaveTool("mpg123") && HaveTool("sox"))
-            << "lame, mpg123 and sox are installed by the set-up script";
-    }
-    // One encoding: a signal of its own per part, so that a part out of place shows.
-    Bytes Part(const std::string& name, int rate, int channels, const std::string& synth,
-               const std::string& lame) {
-        const std::string wav = m_Dir.File(name + ".wav");
-        SynthWav(wav, "-r " + std::to_string(rate) + " -c " + std::to_string(channels), synth);
-        return ReadFile(LameEncode(wav, m_Dir.File(name + ".mp3"), lame));
-    }
-    std::string Join(const std::string& name, const std::vector<Bytes>& parts) {
-        Bytes all;
-        for (const Bytes& p : parts) {
-            Append(all, p);
-        }
-        WriteFile(m_Dir.File(name), all);
-        return m_Dir.File(name);
-    }
-    static Samples Mpg123(const std::string& path, const std::string& options) {
-        const CommandResult r = RunCommand("mpg123 -q -s " + options + " " + ShellQuote(path));
-        EXPECT_EQ(r.exitCode, 0) << r.err;
-        return ToSamples(r.out);
-    }
-    CTempDir m_Dir;
-};
+using JoinedStreams = CJoinedStreamTest;
 
 TEST_F(JoinedStreams, ChannelModeChangesDecodeToTwoChannelsLikeMpg123) {
     const Bytes mono = Part("m", 44100, 1, "1.2 sine 300", "-b 64 -m m");

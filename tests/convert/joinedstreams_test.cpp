@@ -10,42 +10,15 @@
 #include "check/mp3check.h"
 #include "convert/mp3towavjob.h"
 #include "support/encoders.h"
+#include "support/joinedstreams.h"
 #include "support/testfiles.h"
 #include "support/wavbuilder.h"
 
 namespace sonvara::test {
 namespace {
 
-using Samples = std::vector<std::int16_t>;
-
-Samples Mpg123(const std::string& path, const std::string& options) {
-    const CommandResult r = RunCommand("mpg123 -q -s " + options + " " + ShellQuote(path));
-    EXPECT_EQ(r.exitCode, 0) << r.err;
-    Samples s(r.out.size() / 2);
-    std::memcpy(s.data(), r.out.data(), s.size() * 2);
-    return s;
-}
-
-class JoinedConversion : public ::testing::Test {
+class JoinedConversion : public CJoinedStreamTest {
 protected:
-    static void SetUpTestSuite() {
-        ASSERT_TRUE(HaveTool("lame") && HaveTool("mpg123") && HaveTool("sox"))
-            << "lame, mpg123 and sox are installed by the set-up script";
-    }
-    Bytes Part(const std::string& name, int rate, int channels, const std::string& synth,
-               const std::string& lame) {
-        const std::string wav = m_Dir.File(name + ".wav");
-        SynthWav(wav, "-r " + std::to_string(rate) + " -c " + std::to_string(channels), synth);
-        return ReadFile(LameEncode(wav, m_Dir.File(name + ".mp3"), lame));
-    }
-    std::string Join(const std::string& name, const std::vector<Bytes>& parts) {
-        Bytes all;
-        for (const Bytes& p : parts) {
-            Append(all, p);
-        }
-        WriteFile(m_Dir.File(name), all);
-        return m_Dir.File(name);
-    }
     std::string ToWav(const std::string& mp3) {
         const std::string out = mp3 + ".wav";
         CMp3ToWavJob job;
@@ -54,7 +27,6 @@ protected:
         job.Close();
         return out;
     }
-    CTempDir m_Dir;
 };
 
 TEST_F(JoinedConversion, ModeAndRateChangesConvertWholeAndPassTheFrameWalk) {

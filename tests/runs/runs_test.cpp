@@ -2,7 +2,10 @@
 // them, with a host that records what they show and answers what they ask.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "jobs/runhost.h"
 #include "runs/addtracks.h"
@@ -376,6 +379,67 @@ TEST(AddingTracks, ReadOffTheListStopOnRequestAndAppendWhatIsNew) {
     EXPECT_EQ(late[2].outcome, AddOutcome::kCancelled);
     EXPECT_EQ(list.GetTrackCount(), 25u);
     EXPECT_EQ(list.GetMp3Count(), 25);
+}
+
+TEST_F(Runs, ReadingOnSeveralThreadsGivesWhatOneThreadGivesInPathOrder) {
+    // Real files of every kind the reader meets: encoded MP3s (header stated length and tags),
+    // one without a header (frames counted), hand-built and damaged streams, a WAV, text.
+    std::vector<std::string> paths;
+    const std::string wav = SynthWav(m_Dir.File("tone.wav"), "-r 44100 -c 2", "1.5 sine 440");
+    paths.push_back(LameEncode(wav, m_Dir.File("tagged.mp3"), "-b 128 --tt One --ta Two"));
+    paths.push_back(LameEncode(wav, m_Dir.File("noheader.mp3"), "-b 96 -t"));
+    paths.push_back(wav);
+    WriteFile(m_Dir.File("text.mp3"), Bytes(500, 'x'));
+    paths.push_back(m_Dir.File("text.mp3"));
+    for (int i = 1; i <= 4; ++i) {
+        paths.push_back(m_Dir.File("g" + std::to_string(i) + ".mp3"));
+        paths.push_back(m_Dir.File("bad.Mp3"));
+    }
+    paths.push_back(m_Dir.File("missing.mp3"));
+
+    CRecordingHost one;
+    const std::vector<ReadTrack> sequential = ReadTracks(paths, true, one);
+    CRecordingHost three;
+    const std::vector<ReadTrack> threaded = ReadTracks(paths, true, three, {}, 3);
+    ASSERT_EQ(threaded.size(), paths.size());
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        EXPECT_EQ(threaded[i].path, paths[i]);
+        EXPECT_FALSE(threaded[i].cancelled) << paths[i];
+        EXPECT_EQ(threaded[i].info.lengthMs, sequential[i].info.lengthMs) << paths[i];
+        EXPECT_EQ(threaded[i].info.title, sequential[i].info.title) << paths[i];
+        EXPECT_EQ(threaded[i].info.error.empty(), sequential[i].info.error.empty()) << paths[i];
+    }
+    EXPECT_EQ(threaded[0].info.title, "One");
+    EXPECT_EQ(threaded[0].info.lengthMs, sequential[0].info.lengthMs);
+    EXPECT_GT(threaded[1].info.lengthMs, 1400);
+    EXPECT_FALSE(threaded[3].info.error.empty());  // text is no audio
+    EXPECT_EQ(three.files, paths);                 // announced in path order
+    EXPECT_EQ(three.progressReports, one.progressReports);
+
+    // A stop request while the sixth file is handed over: what was read is kept, every later
+    // path is cancelled. Files from the ninth on wait for the request, so that the workers
+    // cannot have read everything before it comes.
+    CRecordingHost stopping;
+    stopping.abortWhenFile = 5;
+    const TrackReader waiting = [&](const std::string& path) {
+        const auto at = std::find(paths.begin(), paths.end(), path) - paths.begin();
+        while (at >= 8 && !stopping.IsAborted()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return ReadTrackInfo(path);
+    };
+    const std::vector<ReadTrack> stopped = ReadTracks(paths, true, stopping, waiting, 3);
+    std::size_t kept = 0;
+    while (kept < stopped.size() && !stopped[kept].cancelled) {
+        EXPECT_EQ(stopped[kept].info.lengthMs, sequential[kept].info.lengthMs);
+        ++kept;
+    }
+    EXPECT_GE(kept, 4u);
+    EXPECT_LT(kept, paths.size());
+    for (std::size_t i = kept; i < stopped.size(); ++i) {
+        EXPECT_TRUE(stopped[i].cancelled) << i;
+        EXPECT_EQ(stopped[i].path, paths[i]);
+    }
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ namespace sonvara::test {
 class CRecordingHost : public IRunHost {
 public:
     CRecordingHost() = default;
-    explicit CRecordingHost(std::vector<TrackRecord*> tracks) : tracks(std::move(tracks)) {}
+    explicit CRecordingHost(std::vector<TrackRecord*> runTracks) : tracks(std::move(runTracks)) {}
 
     bool IsAborted() override;
     void SetProgress(int percent) override;

@@ -25,6 +25,8 @@ private:
 
 void WriteFile(const std::string& path, const Bytes& bytes);
 Bytes ReadFile(const std::string& path);
+// The whole file as text; empty when it cannot be read.
+std::string ReadText(const std::string& path);
 void Append(Bytes& to, const Bytes& more);
 
 struct CommandResult {

@@ -12,9 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "runs/analysisrun.h"
 #include "support/recordinghost.h"
@@ -34,13 +32,6 @@ namespace {
 using test::CModalAnswerer;
 using test::CTempDir;
 namespace fs = std::filesystem;
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 class Document : public ::testing::Test {
 protected:
@@ -240,7 +231,7 @@ TEST_F(Document, TheReportFollowsTheViewsOrderAfterSortingByLength) {
     ASSERT_TRUE(save.Answered());
     EXPECT_EQ(proposed, "Analysis Results");
     EXPECT_EQ(filter, "Plain text file (*.txt)");
-    const std::string text = Slurp(report);
+    const std::string text = test::ReadText(report);
     ASSERT_NE(text.find("Analysis Results:\n\nFile: " + shorter), std::string::npos) << text;
     EXPECT_LT(text.find(shorter), text.find(longer));
 }

@@ -13,9 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "app/rundialogs.h"
 #include "app/sonvaraapp.h"
@@ -39,13 +37,6 @@ namespace {
 using test::CModalAnswerer;
 using test::CTempDir;
 namespace fs = std::filesystem;
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 class EndToEnd : public ::testing::Test {
 protected:
@@ -185,7 +176,7 @@ TEST_F(EndToEnd, FromAFolderToAReportAndTheCorruptFilesMoved) {
     Activate(list);
     QTest::keyClick(list, Qt::Key_S, Qt::ControlModifier);
     ASSERT_TRUE(save.Answered());
-    const std::string text = Slurp(report);
+    const std::string text = test::ReadText(report);
     ASSERT_EQ(text.rfind("Analysis Results:\n\nFile: ", 0), 0u);
     // In the order shown: the first row first, the corrupt ones last.
     const std::string firstShown =
