@@ -110,10 +110,11 @@ pactl list short sinks 2>/dev/null | grep -q storysink ||
 
 # --- Looking at the screen -------------------------------------------------------------------
 snap() { import -window root "$work/screen.png"; }
-# The colours of one row or column of the last snap: "x y r g b" a line.
+# The colours of one row or column of the last snap: "x y r g b" a line, x and y on the screen.
 pixels() {  # pixels X Y W H
   convert "$work/screen.png" -crop "$3x$4+$1+$2" +repage txt:- |
-    sed -n 's/^\([0-9]*\),\([0-9]*\): (\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3 \4 \5/p'
+    sed -n 's/^\([0-9]*\),\([0-9]*\): (\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3 \4 \5/p' |
+    awk -v x="$1" -v y="$2" '{ print $1 + x, $2 + y, $3, $4, $5 }'
 }
 # The number of colours in a rectangle of a fresh snap (1: empty background).
 colours() { snap; convert "$work/screen.png" -crop "$3x$4+$1+$2" +repage -format %k info:; }
@@ -195,8 +196,7 @@ mx=$X my=$Y mw=$WIDTH mh=$HEIGHT
 # The panes, from the empty lists' white: along the middle row of the window the left panes
 # and then the working list; the working list's header ends where its white begins.
 wait_filled "$mx" "$((my + mh / 2))" "$mw" 1 || die "the window shows nothing"
-sleep 0.5
-snap
+settle "$mx" "$my" "$mw" "$mh" || die "the window does not come to rest"
 read -r left_start left_end right_start right_end < <(
   pixels "$mx" "$((my + mh / 2))" "$mw" 1 | awk '
     BEGIN { n = 0 }
@@ -208,6 +208,7 @@ read -r left_start left_end right_start right_end < <(
 [ -n "${right_end:-}" ] || die "cannot find the panes in the window at $mx,$my ${mw}x$mh"
 column_top() {  # column_top X: the first white row of the white run through the middle
   pixels "$1" "$my" 1 "$((mh / 2))" | awk '
+    BEGIN { top = -1 }
     { white = ($3 >= 250 && $4 >= 250 && $5 >= 250) }
     !white { top = -1 } white && top < 0 { top = $2 } END { print top }'
 }
