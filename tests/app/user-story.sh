@@ -70,12 +70,17 @@ verdict=$("$build/sonvara-cli" analyze "$coll/charlie.mp3" "$coll/alpha.mp3" 2>/
   die "the frame walk does not find alpha.mp3 OK and charlie.mp3 corrupt: $verdict"
 
 # The settings: normalising off (the run dialog's settings switch it on), corrupt files are
-# not converted, the track directory elsewhere.
+# not converted, the track directory elsewhere; the window placed away from the screen's corner
+# (stored again at exit).
+placement="0040 0030 0940 0630"
 cat > "$conf" <<EOF
 [GeneralProperties]
 Normalize=0
 ConvertCorruptFiles=0
 TrackDir=$home
+
+[Main%20Frame]
+Rectangle=$placement
 EOF
 
 # --- A private sound server with a pipe sink whose output is captured ------------------------
@@ -408,8 +413,8 @@ status=0
 wait "$pid" || status=$?
 pid=
 [ "$status" -eq 0 ] || die "the program ended with status $status"
-grep -q '^Rectangle=[0-9]\{4\} [0-9]\{4\} [0-9]\{4\} [0-9]\{4\}$' "$conf" ||
-  die "no window placement stored"
+grep -qx "Rectangle=$placement" "$conf" ||
+  die "the window placement is not stored as it was restored: $(grep Rectangle "$conf")"
 grep -qx "Path=$coll" "$conf" || die "the last folder is not stored"
 widths=$(sed -n 's/^LISTSELECTEDTRACK="\(.*\)"$/\1/p' "$conf")
 [[ $widths =~ ^([0-9]+,){8}$ ]] || die "no column widths stored: \"$widths\""
