@@ -3,6 +3,7 @@
 #include <mpg123.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -23,6 +24,7 @@ namespace {
 
 // How far past an ID3 version 2 tag the first frames must start.
 constexpr std::size_t kSearchWindow = 1024 * 1024;
+constexpr std::size_t kFirstLook = 48 * 1024;
 // Consecutive frames of one version, layer and rate that make a stream.
 constexpr int kFramesInRun = 4;
 
@@ -124,11 +126,18 @@ bool FindMpegFrameRun(const std::string& path) {
             start += 10;  // footer
         }
     }
-    std::vector<unsigned char> d(kSearchWindow + 16 * 1024);
-    file.Seek(static_cast<std::int64_t>(start));
-    d.resize(file.Read(d.data(), d.size()));
-    const bool wholeFile = static_cast<std::int64_t>(start + d.size()) >= file.Size();
-    return FrameRunIn(d, kSearchWindow, wholeFile);
+    // Nearly every file shows its run in the first kilobytes: those are read first, the whole
+    // window only when they show none.
+    for (const std::size_t window : {kFirstLook, kSearchWindow}) {
+        std::vector<unsigned char> d(window + 16 * 1024);
+        file.Seek(static_cast<std::int64_t>(start));
+        d.resize(file.Read(d.data(), d.size()));
+        const bool wholeFile = static_cast<std::int64_t>(start + d.size()) >= file.Size();
+        if (FrameRunIn(d, window, wholeFile)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 namespace {
@@ -280,6 +289,29 @@ StreamCount CountFrames(const std::string& path) {
         count.samples += spf;
         count.twoChannels = count.twoChannels || !h.singleChannel;
     };
+    // The last few header words and what they decode to: frames of one stream repeat a handful
+    // of words (padding on or off, a few bit rates).
+    struct Decoded {
+        std::uint32_t word = 0;
+        bool ok = false;
+        MP3FrameHeader header;
+    };
+    std::array<Decoded, 4> recent{};
+    std::size_t nextSlot = 0;
+    auto decode = [&](std::uint32_t w, MP3FrameHeader& out) {
+        for (const Decoded& seen : recent) {
+            if (seen.word == w && seen.word != 0) {
+                out = seen.header;
+                return seen.ok;
+            }
+        }
+        Decoded& slot = recent[nextSlot];
+        nextSlot = (nextSlot + 1) % recent.size();
+        slot = Decoded{w, false, MP3FrameHeader{}};
+        slot.ok = DecodeMpegHeader(w, slot.header) && slot.header.frameLength > 0;
+        out = slot.header;
+        return slot.ok;
+    };
     MP3FrameHeader current;
     bool haveCurrent = false;
     std::uint32_t word = 0;
@@ -297,7 +329,7 @@ StreamCount CountFrames(const std::string& path) {
             continue;
         }
         MP3FrameHeader h;
-        if (!DecodeMpegHeader(word, h) || h.frameLength <= 0) {
+        if (!decode(word, h)) {
             continue;
         }
         if (!haveCurrent || !SameStream(current, h)) {
