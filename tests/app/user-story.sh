@@ -359,7 +359,7 @@ step="9 report"
 press_until "$main" '^Save Analysis Results' ctrl+s > /dev/null || die "no file dialog"
 focus "$(window '^Save Analysis Results')"
 xdotool key ctrl+a
-xdotool type --delay 10 "$report"
+xdotool type --delay 25 "$report"
 press_till_gone '^Save Analysis Results' Return || die "the file dialog did not take the name"
 only_main
 # Written once the dialog has closed.
@@ -386,7 +386,7 @@ step="10 move corrupt"
 press_until "$main" '^Move All Corrupt Files' ctrl+l > /dev/null || die "no folder picker"
 focus "$(window '^Move All Corrupt Files')"
 xdotool key ctrl+a
-xdotool type --delay 10 "$moved"
+xdotool type --delay 25 "$moved"
 press_till_gone '^Move All Corrupt Files' Return || die "the folder picker did not take the folder"
 only_main
 for _ in $(seq 50); do [ -f "$moved/charlie.mp3" ] && break; sleep 0.1; done
