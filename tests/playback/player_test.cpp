@@ -14,23 +14,12 @@
 #include "playback/testwaveoutdevice.h"
 #include "playback/waveplayer.h"
 #include "support/encoders.h"
+#include "support/runevents.h"
 #include "support/testfiles.h"
 #include "support/wavbuilder.h"
 
 namespace sonvara::test {
 namespace {
-
-bool RunEventsUntil(const std::function<bool()>& condition, int boundMs = 20000) {
-    QElapsedTimer t;
-    t.start();
-    while (!condition()) {
-        if (t.elapsed() > boundMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
 
 std::vector<std::uint8_t> AsBytes(const Samples& s) {
     const auto* b = reinterpret_cast<const std::uint8_t*>(s.data());

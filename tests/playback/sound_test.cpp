@@ -17,6 +17,7 @@
 #include "playback/waveplayer.h"
 #include "pulseserver.h"
 #include "support/encoders.h"
+#include "support/runevents.h"
 #include "support/testfiles.h"
 
 namespace sonvara::test {
@@ -39,20 +40,6 @@ public:
 };
 
 const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new SoundServerEnvironment);
-
-// Runs the event loop until the condition holds or the time is up (a bound, not a measure).
-bool RunEventsUntil(const std::function<bool()>& condition, int boundMs) {
-    QElapsedTimer t;
-    t.start();
-    while (!condition()) {
-        if (t.elapsed() > boundMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
 
 void RunEventsFor(int ms) {
     RunEventsUntil([] { return false; }, ms);

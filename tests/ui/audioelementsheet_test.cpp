@@ -28,6 +28,7 @@
 #include "playback/testwaveoutdevice.h"
 #include "playback/waveplayer.h"
 #include "support/encoders.h"
+#include "support/runevents.h"
 #include "support/testfiles.h"
 #include "support/wavbuilder.h"
 #include "tracks/trackrecord.h"
@@ -35,18 +36,6 @@
 
 namespace sonvara::test {
 namespace {
-
-bool RunEventsUntil(const std::function<bool()>& condition, int boundMs = 10000) {
-    QElapsedTimer t;
-    t.start();
-    while (!condition()) {
-        if (t.elapsed() > boundMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
 
 // Answers the next message box that appears: keeps its text and presses its default button.
 class CMessageBoxAnswerer {
