@@ -62,28 +62,20 @@ void CDlgReadFilesInfo::StartWorker() {
         // Display calls are queued to the UI thread; the dialog outlives the worker (its
         // destructor joins), so `this` stays valid for every queued call.
         callbacks.currentFile = [this](const std::string& path) {
-            QMetaObject::invokeMethod(
-                this, [this, text = QString::fromStdString(path)] { m_CurrentFile->setText(text); },
-                Qt::QueuedConnection);
+            m_Mailbox->Post([this, path] { m_CurrentFile->setText(QString::fromStdString(path)); });
         };
         callbacks.progress = [this](int percent) {
-            QMetaObject::invokeMethod(
-                this,
-                [this, percent] {
-                    m_Progress->setValue(percent);
-                    emit progressSet(percent);
-                },
-                Qt::QueuedConnection);
+            m_Mailbox->Post([this, percent] {
+                m_Progress->setValue(percent);
+                emit progressSet(percent);
+            });
         };
         callbacks.aborted = [this] { return m_Cancel.load(); };
         std::vector<ReadTrack> results = ui::ReadEntries(m_Paths, m_ReadTags, callbacks);
-        QMetaObject::invokeMethod(
-            this,
-            [this, r = std::move(results)]() mutable {
-                m_Results = std::move(r);
-                WorkerEnded();
-            },
-            Qt::QueuedConnection);
+        m_Mailbox->Post([this, r = std::move(results)]() mutable {
+            m_Results = std::move(r);
+            WorkerEnded();
+        });
     });
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ui/listops.h"
+#include "ui/uimailbox.h"
 
 class QLabel;
 class QProgressBar;
@@ -50,6 +51,7 @@ private:
     std::vector<ReadTrack> m_Results;
     std::atomic<bool> m_Cancel{false};
     std::thread m_Worker;
+    CUiMailbox* m_Mailbox = new CUiMailbox(this);  // the worker's display calls; outlives it
     bool m_Started = false;
     bool m_Ended = false;
     int m_CloseTimer = 0;

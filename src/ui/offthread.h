@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QMetaObject>
 #include <QObject>
 
 #include <functional>
@@ -9,19 +8,21 @@
 #include <thread>
 #include <utility>
 
+#include "ui/uimailbox.h"
+
 namespace sonvara {
 
 // Work that may block (listing a folder on a slow or hung mount) runs on a thread of its own;
-// its result reaches the receiver on the receiver's thread, or nowhere if the receiver is gone
-// by then. The UI thread never waits for such a thread.
+// its result reaches the receiver on the receiver's thread through a mailbox, or nowhere if the
+// receiver is gone by then. The UI thread never waits for such a thread.
 class COffThreadGuard {
 public:
     explicit COffThreadGuard(QObject* receiver) : m_State(std::make_shared<State>()) {
-        m_State->receiver = receiver;
+        m_State->mailbox = new CUiMailbox(receiver);
     }
     ~COffThreadGuard() {
         std::lock_guard<std::mutex> lock(m_State->mutex);
-        m_State->receiver = nullptr;
+        m_State->mailbox = nullptr;  // the receiver deletes it as its child
     }
     COffThreadGuard(const COffThreadGuard&) = delete;
     COffThreadGuard& operator=(const COffThreadGuard&) = delete;
@@ -31,13 +32,11 @@ public:
         std::thread([state = m_State, work = std::move(work), done = std::move(done)]() mutable {
             Result result = work();
             std::lock_guard<std::mutex> lock(state->mutex);
-            if (state->receiver != nullptr) {
-                QMetaObject::invokeMethod(
-                    state->receiver,
+            if (state->mailbox != nullptr) {
+                state->mailbox->Post(
                     [done = std::move(done), result = std::move(result)]() mutable {
                         done(std::move(result));
-                    },
-                    Qt::QueuedConnection);
+                    });
             }
         }).detach();
     }
@@ -45,7 +44,7 @@ public:
 private:
     struct State {
         std::mutex mutex;
-        QObject* receiver = nullptr;
+        CUiMailbox* mailbox = nullptr;
     };
     std::shared_ptr<State> m_State;
 };

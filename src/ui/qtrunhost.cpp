@@ -103,7 +103,7 @@ void CQtRunHost::Post(Op op) {
         m_FlushPosted = m_FlushPosted || post;
     }
     if (post) {
-        QMetaObject::invokeMethod(this, &CQtRunHost::Flush, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, "Flush", Qt::QueuedConnection);
     }
 }
 
@@ -175,7 +175,7 @@ Answer CQtRunHost::Ask(const std::string& text, MessageIcon icon, bool question)
     m_FlushPosted = true;
     lock.unlock();
     if (post) {
-        QMetaObject::invokeMethod(this, &CQtRunHost::Flush, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, "Flush", Qt::QueuedConnection);
     }
     lock.lock();
     // A Cancel (or closing the dialog) while the box is open wakes the worker too.

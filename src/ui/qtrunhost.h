@@ -57,8 +57,9 @@ public:
     // UI thread.
     void Abort();
     void Detach();
-    // Applies every display call that is waiting, and the latest progress.
-    void Flush();
+    // Applies every display call that is waiting, and the latest progress. The worker queues it
+    // by name, so that no object of ours crosses threads inside Qt's event queue.
+    Q_INVOKABLE void Flush();
     bool IsQuestionOpen() const { return !m_Box.isNull(); }
     QMessageBox* OpenBox() const { return m_Box; }
     // How many times the progress was shown (for tests of the coalescing).

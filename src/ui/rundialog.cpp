@@ -80,7 +80,7 @@ void CRunDialog::StartWorker() {
             m_Host.ShowMessage(e.what(), MessageIcon::kStop);
         }
         // The last thing the worker does: tell the dialog, which then joins it.
-        QMetaObject::invokeMethod(this, &CRunDialog::OnWorkerFinished, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, "OnWorkerFinished", Qt::QueuedConnection);
     });
 }
 

@@ -76,7 +76,8 @@ protected:
     QWidget* MessageParent() override { return this; }
 
 private:
-    void OnWorkerFinished();
+    // Queued by name from the worker (no object of ours crosses threads in Qt's event queue).
+    Q_INVOKABLE void OnWorkerFinished();
 
     CHelpContextScope m_Help;
     std::vector<TrackRecord*> m_Tracks;
