@@ -20,6 +20,7 @@
 #include "ui/listtracksview.h"
 #include "ui/mainframe.h"
 #include "ui/sonvaradoc.h"
+#include "ui/statelog.h"
 #include "ui/treeview1.h"
 
 // The resources live in static libraries: registered by name.
@@ -145,12 +146,14 @@ void CSonvaraInstance::AddCommandLineFiles() {
             paths.push_back(QDir::toNativeSeparators(info.absoluteFilePath()).toStdString());
         }
     }
-    if (paths.empty()) {
-        return;
-    }
-    // After the window is up, as if the user had added them.
+    // After the window is up, as if the user had added them; then start-up is done.
     CSonvaraDoc* doc = m_Doc.get();
-    QTimer::singleShot(0, doc, [doc, paths] { doc->AddTracks(paths); });
+    QTimer::singleShot(0, doc, [doc, paths] {
+        if (!paths.empty()) {
+            doc->AddTracks(paths);
+        }
+        qCInfo(lcState, "ready: %d files from the command line", static_cast<int>(paths.size()));
+    });
 }
 
 int CSonvaraInstance::ExitInstance(int code) {

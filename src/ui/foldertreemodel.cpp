@@ -12,6 +12,7 @@
 #include "ui/fileicons.h"
 #include "ui/offthread.h"
 #include "ui/sortabletablemodel.h"
+#include "ui/statelog.h"
 
 namespace sonvara {
 
@@ -283,7 +284,9 @@ void CFolderTreeModel::ReadFolder(const QModelIndex& index) {
                 }
                 children.push_back(std::move(child));
             }
+            const auto count = entries.size();
             ReplaceChildren(target, std::move(children));
+            qCInfo(lcState, "tree: folder read: %d folders", static_cast<int>(count));
             emit folderRead(IndexOf(target));
         });
 }

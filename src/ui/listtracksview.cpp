@@ -17,6 +17,7 @@
 #include "ui/folderfiles.h"
 #include "ui/offthread.h"
 #include "ui/sonvaradoc.h"
+#include "ui/statelog.h"
 
 namespace sonvara {
 
@@ -117,7 +118,10 @@ void CListTracksView::RefreshFileList() {
                                    if (generation != m_Generation) {
                                        return;  // a newer folder was chosen meanwhile
                                    }
+                                   const auto count = paths.size();
                                    m_Model->SetPaths(std::move(paths));
+                                   qCInfo(lcState).noquote().nospace()
+                                       << "folder listed: " << count << " track files";
                                    emit listed();
                                });
 }

@@ -8,6 +8,7 @@
 
 #include "tracks/profilestore.h"
 #include "ui/sortabletablemodel.h"
+#include "ui/statelog.h"
 
 namespace sonvara {
 
@@ -174,6 +175,7 @@ void CMultiColumnSortListView::SortColumn(int column, bool addKey) {
         }
     }
     m_Sorting = false;
+    qCInfo(lcState, "sorted: %d keys", static_cast<int>(SortKeys().size()));
 }
 
 void CMultiColumnSortListView::SaveColumnWidths() {

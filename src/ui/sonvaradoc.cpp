@@ -8,6 +8,7 @@
 #include "tracks/settings.h"
 #include "ui/commandids.h"
 #include "ui/dlgreadfilesinfo.h"
+#include "ui/statelog.h"
 
 namespace sonvara {
 
@@ -55,14 +56,18 @@ void CSonvaraDoc::AddTracks(const std::vector<std::string>& paths) {
     std::vector<std::string> fresh = m_Tracks.NewPaths(paths);
     if (fresh.empty()) {
         UpdateViews();
+        qCInfo(lcState, "tracks added: 0; listed %d", GetTrackCount());
         return;
     }
     const bool tags = m_Settings.GetID3Check();
     std::vector<ReadTrack> read =
         m_ReadRunner ? m_ReadRunner(fresh, tags) : ReadWithDialog(fresh, tags);
     emit tracksAboutToChange();
+    const std::size_t before = m_Tracks.GetTrackCount();
     m_Tracks.AppendRead(std::move(read), tags);
     UpdateViews();
+    qCInfo(lcState, "tracks added: %d; listed %d",
+           static_cast<int>(m_Tracks.GetTrackCount() - before), GetTrackCount());
 }
 
 void CSonvaraDoc::RemoveTracksAt(const std::vector<std::size_t>& ascending) {
@@ -94,6 +99,7 @@ void CSonvaraDoc::EditTracks(const std::vector<std::size_t>& indices) {
     if (changed || records.size() > 1) {
         UpdateViews();
     }
+    qCInfo(lcState, "properties closed: %s", changed ? "changed" : "unchanged");
 }
 
 bool CSonvaraDoc::CanRun(Job job) const {
@@ -109,6 +115,9 @@ void CSonvaraDoc::RunOn(Job job, const std::vector<TrackRecord*>& tracks) {
         m_JobRunner(job, tracks);
     }
     UpdateViews();
+    static const char* const kNames[] = {"analyze", "mp3-to-wav", "wav-to-mp3", "mp3-to-mp3"};
+    qCInfo(lcState, "job done: %s; %d tracks", kNames[static_cast<int>(job)],
+           static_cast<int>(tracks.size()));
 }
 
 void CSonvaraDoc::RunJob(Job job) {
@@ -171,19 +180,24 @@ void CSonvaraDoc::SaveAnalysisResults() {
     StopPlayback();
     const std::string file = AskReportFile();
     if (file.empty()) {
+        qCInfo(lcState, "report: not saved");
         return;
     }
     if (UpperExtension(file) != ".TXT") {
         QMessageBox::information(m_DialogParent, tr("Save Analysis Results"),
                                  tr("The analysis results are saved only as a plain text file "
                                     "(.txt); nothing was written."));
+        qCInfo(lcState, "report: not saved");
         return;
     }
     std::string error;
     if (!m_Tracks.WriteReport(file, &error)) {
         QMessageBox::warning(m_DialogParent, tr("Save Analysis Results"),
                              QString::fromStdString(error.empty() ? file : error));
+        qCInfo(lcState, "report: not saved");
+        return;
     }
+    qCInfo(lcState, "report: saved");
 }
 
 void CSonvaraDoc::MoveCorruptFiles() {
@@ -208,6 +222,7 @@ void CSonvaraDoc::MoveCorruptFiles() {
         ui::MoveCorrupt(m_Tracks, folder, host);
     }
     UpdateViews();
+    qCInfo(lcState, "move done: %d listed", GetTrackCount());
 }
 
 bool CSonvaraDoc::QueryCommand(int id, bool& enabled) {

@@ -19,6 +19,7 @@
 #include "ui/foldertreemodel.h"
 #include "ui/offthread.h"
 #include "ui/sonvaradoc.h"
+#include "ui/statelog.h"
 
 namespace sonvara {
 
@@ -190,6 +191,7 @@ void CFolderTreeCtrl::EndWalk(bool found) {
         setCurrentIndex(node);
         scrollTo(node);
     }
+    qCInfo(lcState, "tree: %s", found ? "last folder selected" : "last folder not found");
     emit pathSelected(found);
 }
 

@@ -29,24 +29,20 @@ run() {  # run LANGUAGE ABOUT_TITLE HELP_TITLE READING_TITLE ABOUT_KEY FILE_KEY 
   cp "$build/sonvara" "$src/res/SPLASH.BMP" "$dir/bin/"
   [ "$lang" = de ] && cp "$build/translations/sonvara_de.qm" "$dir/bin/lang.qm"
   sox -n -r 44100 -c 2 -b 16 "$dir/home/Music/tone.wav" synth 2 sine 440 vol 0.3
-  HOME="$dir/home" SONVARA_CONFIG="$dir/settings.conf" "$dir/bin/sonvara" \
-    "$dir/home/Music/tone.wav" > "$dir/out.log" 2>&1 &
+  state_log=$dir/out.log
+  state_mark=0
+  HOME="$dir/home" SONVARA_CONFIG="$dir/settings.conf" QT_LOGGING_RULES="sonvara.state.info=true" \
+    "$dir/bin/sonvara" "$dir/home/Music/tone.wav" > "$state_log" 2>&1 &
   pid=$!
-  window '^Velmora Sonvara 2.0$' > /dev/null || fail "$lang: no main window"
   main=$(main_window) || fail "$lang: no main window"
   # The file from the command line is read in a dialog of its own right after the window
-  # shows; keys wait until that has come and gone.
-  for _ in $(seq 50); do
-    xdotool search --onlyvisible --name "^$reading" > /dev/null 2>&1 && break
-    sleep 0.1
-  done
+  # shows; keys wait until start-up says it is done.
+  wait_state "ready: 1 files" || fail "$lang: start-up did not end with the command line's file"
   gone "^$reading" || fail "$lang: reading the command line's file did not end"
-  sleep 0.5
   xdotool mousemove 400 300
 
-  press_until "$main" "^$about\$" alt+h "$aboutKey" > /dev/null ||
-    fail "$lang: no About box ($about)"
-  xdotool key Return
+  a=$(press_until "$main" "^$about\$" alt+h "$aboutKey") || fail "$lang: no About box ($about)"
+  xdotool windowfocus --sync "$a" key Return
   gone "^$about\$" || fail "$lang: the About box did not close with Enter"
 
   h=$(press_until "$main" "^$help" F1) || fail "$lang: F1 opened no help ($help)"
@@ -54,9 +50,8 @@ run() {  # run LANGUAGE ABOUT_TITLE HELP_TITLE READING_TITLE ABOUT_KEY FILE_KEY 
   gone "^$help" || fail "$lang: help did not close with Escape"
 
   xdotool windowfocus --sync "$main" || true
-  xdotool key --delay 300 "alt+$fileKey" "$exitKey"
-  for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$pid" 2>/dev/null && fail "$lang: File > Exit did not end the program"
+  xdotool key --delay 100 "alt+$fileKey" "$exitKey"
+  ended "$pid" || fail "$lang: File > Exit did not end the program"
   wait "$pid" || fail "$lang: the program ended with status $?"
   pid=
   grep -q 'Rectangle' "$dir/settings.conf" || fail "$lang: no window placement stored"

@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include "app/glintmenu.h"
+#include "support/runevents.h"
 #include "ui/commandids.h"
 
 namespace sonvara {
@@ -157,7 +158,7 @@ TEST_F(GlintMenuTest, MenuBarTitlesAreFlatAndTheOpenOneTakesTheSelectionColour) 
     bar.addMenu("&Help");
     bar.resize(300, bar.sizeHint().height());
     bar.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&bar));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&bar, test::kHungMs));
     const QColor window = bar.palette().color(QPalette::Window);
     const QRect title = bar.actionGeometry(file->menuAction());
 

@@ -26,6 +26,7 @@
 #include "app/splash.h"
 #include "app/startup.h"
 #include "jobs/strings.h"
+#include "support/runevents.h"
 #include "support/testfiles.h"
 #include "support/wavbuilder.h"
 #include "tracks/profilestore.h"
@@ -61,18 +62,10 @@ void WriteSplash(const QString& folder) {
     ASSERT_TRUE(picture.save(QDir(folder).filePath("SPLASH.BMP"), "BMP"));
 }
 
-// Runs the event loop until the condition holds; false when it does not within five seconds.
+// Runs the event loop until the condition holds; false only when the program hung.
 template <typename Condition>
 bool WaitFor(Condition condition) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > 5000) {
-            return false;
-        }
-        QTest::qWait(10);
-    }
-    return true;
+    return test::RunEventsUntil(condition);
 }
 
 QStringList MenuTitles(CMainFrame& frame) {
@@ -100,7 +93,7 @@ protected:
     std::unique_ptr<CSonvaraInstance> Start() {
         auto instance = std::make_unique<CSonvaraInstance>(m_Options);
         EXPECT_TRUE(instance->InitInstance());
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(instance->Frame()));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(instance->Frame(), test::kHungMs));
         return instance;
     }
     CTempDir m_Program;
@@ -138,7 +131,7 @@ TEST(Splash, IgnoresCloseRequestsUntilHiddenAndMovesWhenDragged) {
     WriteSplash(Q(folder.Path()));
     QPointer<CSplashWnd> splash = CSplashWnd::ShowFor(CSplashWnd::PicturePath(Q(folder.Path())));
     ASSERT_TRUE(splash);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(splash));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(splash, test::kHungMs));
     EXPECT_EQ(splash->pixmap().size(), QSize(120, 60));
 
     EXPECT_FALSE(splash->close());  // Alt+F4, the window manager: ignored

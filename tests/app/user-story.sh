@@ -105,7 +105,7 @@ load-module module-pipe-sink sink_name=storysink file=$pulse/sink.fifo format=s1
 set-default-sink storysink
 EOF
 export PULSE_SERVER=unix:$pulse/native
-for _ in $(seq 200); do
+for _ in $(seq "$patience"); do
   pactl list short sinks 2>/dev/null | grep -q storysink && break
   kill -0 "$pulse_pid" 2>/dev/null || { cat "$pulse/server.log" >&2; die "pulseaudio ended"; }
   sleep 0.1
@@ -125,28 +125,29 @@ pixels() {  # pixels X Y W H
 colours() { snap; convert "$work/screen.png" -crop "$3x$4+$1+$2" +repage -format %k info:; }
 # A fingerprint of a rectangle of a fresh snap.
 print_of() { snap; convert "$work/screen.png" -crop "$3x$4+$1+$2" +repage rgb:- | md5sum; }
-# Waits up to ten seconds until a rectangle shows more than one colour.
+# Waits until a rectangle shows more than one colour.
 wait_filled() {
-  for _ in $(seq 50); do
+  for _ in $(seq "$((patience / 2))"); do
     [ "$(colours "$@")" -gt 1 ] && return 0
     sleep 0.2
   done
   return 1
 }
-# Waits up to ten seconds until a rectangle differs from a fingerprint.
+# Waits until a rectangle differs from a fingerprint.
 wait_changed() {  # wait_changed PRINT X Y W H
   local before=$1
   shift
-  for _ in $(seq 50); do
+  for _ in $(seq "$((patience / 2))"); do
     [ "$(print_of "$@")" != "$before" ] && return 0
     sleep 0.2
   done
   return 1
 }
-# Waits up to ten seconds until a rectangle rests (the same in three looks 0.2 s apart).
+# Waits until a rectangle rests (the same in three looks 0.2 s apart): only for the first
+# layout of the window; every later step waits for the program's state line instead.
 settle() {
   local last='' now same=0
-  for _ in $(seq 50); do
+  for _ in $(seq "$((patience / 2))"); do
     now=$(print_of "$@")
     if [ "$now" = "$last" ]; then
       same=$((same + 1))
@@ -162,7 +163,7 @@ settle() {
 # Waits until no window other than the main window is visible (a dialog that stays is a fault).
 only_main() {
   local id
-  for _ in $(seq 100); do
+  for _ in $(seq "$patience"); do
     local others=
     for id in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do
       [ "$id" = "$main" ] || others="$others $(xdotool getwindowname "$id" 2>/dev/null)"
@@ -192,10 +193,13 @@ park() { xdotool mousemove "$((mx + 20))" "$((my + mh - 8))"; }
 # --- 1. Start -------------------------------------------------------------------------------
 step="1 start"
 unset QT_QPA_PLATFORM
-HOME=$home SONVARA_CONFIG=$conf XDG_RUNTIME_DIR=$pulse/runtime "$build/sonvara" \
-  > "$work/program.log" 2>&1 &
+state_log=$work/program.log
+HOME=$home SONVARA_CONFIG=$conf XDG_RUNTIME_DIR=$pulse/runtime \
+  QT_LOGGING_RULES="sonvara.state.info=true" "$build/sonvara" > "$state_log" 2>&1 &
 pid=$!
 main=$(main_window) || die "no main window"
+# Start-up ends with the tree at the last folder (~/Music), read off the user-interface thread.
+wait_state "tree: last folder selected" || die "the tree did not select the last folder"
 eval "$(xdotool getwindowgeometry --shell "$main")"
 mx=$X my=$Y mw=$WIDTH mh=$HEIGHT
 # The panes, from the empty lists' white: along the middle row of the window the left panes
@@ -230,44 +234,39 @@ echo "panes: files x $left_start-$left_end from y $files_top; list x $right_star
 
 # --- 2. Choose the collection's folder in the tree with keys ---------------------------------
 step="2 folder tree"
-# The tree selects the last folder (at first ~/Music) by itself, reading each level off the
-# user-interface thread: wait until it rests. The working list has the keyboard; Shift+Tab twice
-# reaches the tree; Right opens ~/Music (read again), and typing the start of a name selects
-# "Collection". Its files then show in the file list.
-settle "${tree_rows[@]}" || die "the folder tree does not come to rest"
-before=$(print_of "${tree_rows[@]}")
+# The tree has selected the last folder (at first ~/Music) by itself. The working list has the
+# keyboard; Shift+Tab twice reaches the tree; Right opens ~/Music (read again, off the
+# user-interface thread), and typing the start of a name selects "Collection". Its files then
+# show in the file list.
 focus "$main"
-xdotool key --delay 150 shift+Tab shift+Tab Right
-wait_changed "$before" "${tree_rows[@]}" || die "Right did not open the selected folder"
-settle "${tree_rows[@]}" || die "the folder tree does not come to rest"
+xdotool key --delay 100 shift+Tab shift+Tab Right
+wait_state "tree: folder read: " || die "Right did not open the selected folder"
 focus "$main"
-xdotool type --delay 120 Coll
-wait_filled "${file_rows[@]}" || die "the collection's files are not listed"
+xdotool type --delay 100 Coll
+wait_state "folder listed: 5 track files" || die "the collection's files are not listed"
+wait_filled "${file_rows[@]}" || die "the collection's files are not shown"
 
 # --- 3. Add the files to the working list ------------------------------------------------------
 step="3 add tracks"
 # Tab to the file list, "A" selects all, Alt+T adds them (read behind the "Read Files" dialog).
 focus "$main"
-xdotool key --delay 150 Tab a alt+t
+xdotool key --delay 100 Tab a alt+t
+wait_state "tracks added: 5; listed 5" || die "the five files were not added"
 wait_filled "${list_rows[@]}" || die "no tracks in the working list"
 only_main
 
 # --- 4. Analyse ---------------------------------------------------------------------------------
 step="4 analyse"
-settle "${list_rows[@]}" || die "the working list does not come to rest"
-before=$(print_of "${list_rows[@]}")
 focus "$main"
 xdotool key ctrl+o  # Sonvara > Analyze...: the run dialog starts by itself and closes at its end
-wait_changed "$before" "${list_rows[@]}" || die "the analysis changed nothing in the list"
+wait_state "job done: analyze" || die "the analysis did not end"
 only_main
 
 # --- 5. Sort by "Check" ------------------------------------------------------------------------
 step="5 sort"
-settle "${list_rows[@]}" || die "the working list does not come to rest"
-before=$(print_of "${list_rows[@]}")
 # The columns start with "File" (176 pixels wide), then "Check".
 xdotool mousemove "$((right_start + 176 + 25))" "$header_y" click 1
-wait_changed "$before" "${list_rows[@]}" || die "clicking the Check header changed nothing"
+wait_state "sorted: 1 keys" || die "clicking the Check header did not sort"
 park
 
 # --- 6. Convert MP3 -> WAV with normalising switched on ------------------------------------
@@ -283,7 +282,8 @@ gone 'Configuration' || die "the settings sheet did not close with Enter"
 grep -q '^Normalize=1' "$conf" || die "the sheet did not store Normalize"
 focus "$dialog"
 xdotool key alt+s  # "&Start"; the dialog closes itself after the run
-gone '^Convert MP3 -> WAV' 600 || die "the conversion did not end"
+wait_state "job done: mp3-to-wav" || die "the conversion did not end"
+gone '^Convert MP3 -> WAV' || die "the conversion dialog stayed"
 only_main
 for name in alpha bravo delta; do
   wav=$out/$name.wav
@@ -317,7 +317,8 @@ esac
 focus "$props"
 xdotool type --delay 10 "Edited Story Title"
 xdotool key Return
-gone '^Properties of: ' || die "the sheet did not close with Enter"
+wait_state "properties closed: changed" || die "the sheet did not close with Enter, changed"
+gone '^Properties of: ' || die "the sheet stayed"
 title=$(/usr/bin/python3 -c 'import sys, mutagen.id3; print(mutagen.id3.ID3(sys.argv[1])["TIT2"])' \
   "$edited")
 [ "$title" = "Edited Story Title" ] || die "the file's title is \"$title\", not the new one"
@@ -328,14 +329,14 @@ step="8 play"
 focus "$main"
 xdotool key alt+p  # Edit > Play Track: the selected row
 playing=
-for _ in $(seq 100); do
+for _ in $(seq "$patience"); do
   if pactl list sink-inputs 2>/dev/null | grep -q 'Corked: no'; then playing=1; break; fi
   sleep 0.1
 done
 [ -n "$playing" ] || die "no sound reached the sound server"
 # A second of the tone (16-bit stereo at 44.1 kHz, hardly a zero byte in it) reaches the sink.
 sound() { tr -d '\0' < "$pulse/capture.raw" | wc -c; }
-for _ in $(seq 100); do
+for _ in $(seq "$patience"); do
   [ "$(sound)" -ge 150000 ] && break
   sleep 0.1
 done
@@ -345,7 +346,7 @@ captured=$(sound)
 focus "$main"
 xdotool key alt+s  # Edit > Stop Playing
 stopped=
-for _ in $(seq 100); do
+for _ in $(seq "$patience"); do
   if ! pactl list sink-inputs 2>/dev/null | grep -q 'Corked: no'; then stopped=1; break; fi
   sleep 0.1
 done
@@ -361,9 +362,8 @@ focus "$(window '^Save Analysis Results')"
 xdotool key ctrl+a
 xdotool type --delay 25 "$report"
 press_till_gone '^Save Analysis Results' Return || die "the file dialog did not take the name"
+wait_state "report: saved" || die "the report was not saved"
 only_main
-# Written once the dialog has closed.
-for _ in $(seq 100); do [ -f "$report" ] && break; sleep 0.1; done
 [ -f "$report" ] || die "no report written (text files: $(find "$work" -name '*.txt'))"
 # A title line and a blank line, then seven lines and a blank line for each of the five tracks.
 [ "$(head -1 "$report")" = "Analysis Results:" ] || die "the report's first line: $(head -1 "$report")"
@@ -388,8 +388,8 @@ focus "$(window '^Move All Corrupt Files')"
 xdotool key ctrl+a
 xdotool type --delay 25 "$moved"
 press_till_gone '^Move All Corrupt Files' Return || die "the folder picker did not take the folder"
+wait_state "move done: 4 listed" || die "the move did not end with four tracks listed"
 only_main
-for _ in $(seq 50); do [ -f "$moved/charlie.mp3" ] && break; sleep 0.1; done
 [ -f "$moved/charlie.mp3" ] && [ ! -e "$coll/charlie.mp3" ] || die "the corrupt file did not move"
 for name in alpha.mp3 bravo.mp3 delta.mp3 echo.wav; do
   [ -f "$coll/$name" ] || die "$name left the collection"
@@ -406,9 +406,8 @@ xdotool mousemove "$((right_start + 196))" "$header_y" mousemove "$((right_start
 park
 wait_changed "$before" "${list_rows[@]}" || die "dragging the header's edge changed nothing"
 focus "$main"
-xdotool key --delay 300 alt+f x
-for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$pid" 2>/dev/null && die "File > Exit did not end the program"
+xdotool key --delay 100 alt+f x
+ended "$pid" || die "File > Exit did not end the program"
 status=0
 wait "$pid" || status=$?
 pid=

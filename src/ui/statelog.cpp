@@ -1,0 +1,7 @@
+#include "ui/statelog.h"
+
+namespace sonvara {
+
+Q_LOGGING_CATEGORY(lcState, "sonvara.state", QtWarningMsg)
+
+}  // namespace sonvara
