@@ -9,9 +9,13 @@
 
 namespace sonvara::test {
 
+// The bound of every wait in the tests: long enough that only a hung run reaches it, however
+// busy the machine. A wait ends as soon as its condition holds; no test measures a time.
+constexpr int kHungMs = 120000;
+
 // Runs the Qt event loop in short slices until the condition holds; false when it still does
 // not after boundMs (a bound, not a measure).
-inline bool RunEventsUntil(const std::function<bool()>& condition, int boundMs = 20000) {
+inline bool RunEventsUntil(const std::function<bool()>& condition, int boundMs = kHungMs) {
     QElapsedTimer t;
     t.start();
     while (!condition()) {

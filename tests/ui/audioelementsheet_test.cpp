@@ -188,7 +188,7 @@ TEST_F(SheetTest, OpensWithTheKeyboardInTheTitle) {
     CAudioElementSheet sheet(record);
     sheet.show();
     sheet.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&sheet));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&sheet, test::kHungMs));
     ASSERT_EQ(QApplication::focusWidget(), sheet.Page1()->m_titleEdit);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(QApplication::focusWidget(), "New Title");

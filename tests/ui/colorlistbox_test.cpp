@@ -1,4 +1,5 @@
 #include "ui/colorlistbox.h"
+#include "support/runevents.h"
 
 #include <gtest/gtest.h>
 
@@ -62,7 +63,7 @@ TEST(ColorListBox, RedLinesAreRedAndSelectedLinesInverse) {
     list.AddString("plain selected WWWW");
     list.AddColoredString("red selected WWWW", 255);
     list.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list, test::kHungMs));
 
     QImage before = Render(list);
     const QRect plain = list.visualRect(list.model()->index(0, 0));
@@ -93,7 +94,7 @@ TEST(ColorListBox, HundredThousandLinesScrollToTheEnd) {
     CColorListBox list;
     list.resize(400, 300);
     list.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list, test::kHungMs));
     for (int i = 0; i < 100000; ++i) {
         list.AddColoredString(QStringLiteral("/music/track %1.mp3").arg(i), i % 2 ? 255 : 0);
     }

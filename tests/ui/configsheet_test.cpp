@@ -12,6 +12,7 @@
 #include <QTabWidget>
 #include <QtTest/QTest>
 
+#include "support/runevents.h"
 #include "support/testfiles.h"
 #include "tracks/profilestore.h"
 #include "tracks/settings.h"
@@ -33,7 +34,7 @@ protected:
 
     void ShowSheet(CConfigSheet& sheet) {
         sheet.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&sheet));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&sheet, test::kHungMs));
     }
     // Clicks a check box or radio button on its indicator, as a user does.
     static void Click(QAbstractButton* button) {
@@ -179,7 +180,7 @@ TEST_F(ConfigSheet, OpensWithTheKeyboardInTheTrackDirectory) {
     CConfigSheet sheet(settings);
     ShowSheet(sheet);
     sheet.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&sheet));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&sheet, test::kHungMs));
     CGenPropPage* page = sheet.GeneralPage();
     ASSERT_EQ(QApplication::focusWidget(), page->TrackDirEdit());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);

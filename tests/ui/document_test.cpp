@@ -197,19 +197,16 @@ TEST_F(Document, RemovingIndicesOneAndThreeOfFiveRemovesTheSecondAndFourth) {
     EXPECT_EQ(m_Doc->GetMp3Count(), 3);
 }
 
-// Answers the save dialog: checks what it proposes, then types the name and accepts.
+// Answers the save dialog: reads what it proposes, then types the name and accepts.
 bool AnswerSaveDialog(QWidget* w, const std::string& file, QString* proposed, QString* filter) {
     auto* dialog = qobject_cast<QFileDialog*>(w);
-    if (dialog == nullptr) {
+    auto* edit = dialog != nullptr ? dialog->findChild<QLineEdit*>("fileNameEdit") : nullptr;
+    if (edit == nullptr) {
         return false;
     }
-    if (auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit")) {
-        *proposed = edit->text();
-    }
+    *proposed = edit->text();
     *filter = dialog->selectedNameFilter();
-    dialog->selectFile(QString::fromStdString(file));
-    static_cast<QDialog*>(dialog)->accept();
-    return true;
+    return test::TypeIntoFileDialog(w, file);
 }
 
 TEST_F(Document, TheReportFollowsTheViewsOrderAfterSortingByLength) {
@@ -238,21 +235,15 @@ TEST_F(Document, TheReportFollowsTheViewsOrderAfterSortingByLength) {
 
 TEST_F(Document, AReportNameThatIsNotTxtWritesNothingAndSaysSo) {
     m_Doc->AddTracks(Files({"a.mp3"}, test::GoodMp3()));
-    QString proposed;
-    QString filter;
     const std::string log = m_Dir.File("results.log");
-    CModalAnswerer save([&](QWidget* w) { return AnswerSaveDialog(w, log, &proposed, &filter); });
+    m_Doc->reportFileAsker = [&] { return log; };  // the name the user chose
     QString told;
-    CModalAnswerer note([&](QWidget* w) {
-        auto* box = qobject_cast<QMessageBox*>(w);
-        if (box == nullptr) {
-            return false;
-        }
+    CModalAnswerer<QMessageBox> note([&](QMessageBox* box) {
         told = box->text();
         box->accept();
-        return true;
     });
     m_Doc->SaveAnalysisResults();
+    EXPECT_EQ(note.Answered(), 1);
     EXPECT_FALSE(fs::exists(log));
     EXPECT_FALSE(fs::exists(log + ".txt"));
     EXPECT_TRUE(told.contains(".txt"));
@@ -270,16 +261,12 @@ TEST_F(Document, MovingAsksOncePerExistingFileAndNoKeepsTheTrack) {
     test::WriteFile(target + "/bad1.mp3", {1, 2, 3});  // already there
     m_Doc->moveFolderAsker = [&] { return target; };
     std::vector<QString> questions;
-    CModalAnswerer no([&](QWidget* w) {
-        auto* box = qobject_cast<QMessageBox*>(w);
-        if (box == nullptr) {
-            return false;
-        }
-        questions.push_back(box->text());
-        box->button(QMessageBox::No)->click();
-        return true;
-    });
-    no.SetRepeat(true);
+    CModalAnswerer<QMessageBox> no(
+        [&](QMessageBox* box) {
+            questions.push_back(box->text());
+            test::Press(box, QMessageBox::No);
+        },
+        -1);
     m_Doc->ExecuteCommand(cmd::kMoveCorrupt);
     ASSERT_EQ(questions.size(), 1u);
     EXPECT_EQ(questions[0].toStdString(),
@@ -300,19 +287,7 @@ TEST_F(Document, MovingToAFolderChosenInThePicker) {
     m_Doc->RunJob(CSonvaraDoc::Job::kAnalyze);
     const std::string target = m_Dir.File("picked");
     fs::create_directory(target);
-    CModalAnswerer pick([&](QWidget* w) {
-        auto* dialog = qobject_cast<QFileDialog*>(w);
-        if (dialog == nullptr) {
-            return false;
-        }
-        auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
-        if (edit == nullptr) {
-            return false;
-        }
-        edit->setText(QString::fromStdString(target));  // typed as a user would
-        static_cast<QDialog*>(dialog)->accept();
-        return true;
-    });
+    CModalAnswerer pick([&](QWidget* w) { return test::TypeIntoFileDialog(w, target); });
     m_Doc->MoveCorruptFiles();
     EXPECT_TRUE(pick.Answered());
     EXPECT_TRUE(fs::exists(target + "/bad.mp3"));

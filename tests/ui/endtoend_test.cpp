@@ -18,6 +18,7 @@
 #include "app/rundialogs.h"
 #include "app/sonvaraapp.h"
 #include "support/encoders.h"
+#include "support/runevents.h"
 #include "support/testfiles.h"
 #include "tracks/profilestore.h"
 #include "tracks/settings.h"
@@ -44,7 +45,7 @@ protected:
     // (no window manager under xvfb-run does it).
     void Activate(QWidget* focus) {
         m_Frame->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(m_Frame.get()));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m_Frame.get(), test::kHungMs));
         focus->setFocus();
         QApplication::processEvents();
     }
@@ -91,7 +92,7 @@ TEST_F(EndToEnd, FromAFolderToAReportAndTheCorruptFilesMoved) {
     m_Frame->resize(1100, 700);
     m_Frame->ShowAtStart();
     m_Frame->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(m_Frame.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_Frame.get(), test::kHungMs));
     CFolderTreeCtrl* tree = m_Frame->GetTreeView()->Tree();
     ASSERT_TRUE(test::WaitFor(
         [&] { return tree->SelectedPath() == QString::fromStdString(m_Dir.Path()); }));
@@ -163,16 +164,7 @@ TEST_F(EndToEnd, FromAFolderToAReportAndTheCorruptFilesMoved) {
 
     // Save the report through the file dialog, answered as a user would.
     const std::string report = m_Dir.File("report.txt");
-    CModalAnswerer save([&](QWidget* w) {
-        auto* dialog = qobject_cast<QFileDialog*>(w);
-        auto* edit = dialog != nullptr ? dialog->findChild<QLineEdit*>("fileNameEdit") : nullptr;
-        if (edit == nullptr) {
-            return false;
-        }
-        edit->setText(QString::fromStdString(report));
-        static_cast<QDialog*>(dialog)->accept();
-        return true;
-    });
+    CModalAnswerer save([&](QWidget* w) { return test::TypeIntoFileDialog(w, report); });
     Activate(list);
     QTest::keyClick(list, Qt::Key_S, Qt::ControlModifier);
     ASSERT_TRUE(save.Answered());
@@ -187,16 +179,7 @@ TEST_F(EndToEnd, FromAFolderToAReportAndTheCorruptFilesMoved) {
     // Move the corrupt files to a new folder chosen in the folder picker.
     const std::string target = m_Dir.File("corrupt");
     fs::create_directories(target);
-    CModalAnswerer pick([&](QWidget* w) {
-        auto* dialog = qobject_cast<QFileDialog*>(w);
-        auto* edit = dialog != nullptr ? dialog->findChild<QLineEdit*>("fileNameEdit") : nullptr;
-        if (edit == nullptr) {
-            return false;
-        }
-        edit->setText(QString::fromStdString(target));
-        static_cast<QDialog*>(dialog)->accept();
-        return true;
-    });
+    CModalAnswerer pick([&](QWidget* w) { return test::TypeIntoFileDialog(w, target); });
     ASSERT_TRUE(m_Frame->Action(cmd::kMoveCorrupt)->isEnabled());
     Activate(list);
     QTest::keyClick(list, Qt::Key_L, Qt::ControlModifier);

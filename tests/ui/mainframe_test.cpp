@@ -13,6 +13,7 @@
 
 #include <memory>
 
+#include "support/runevents.h"
 #include "tracks/profilestore.h"
 #include "tracks/settings.h"
 #include "ui/commandids.h"
@@ -127,7 +128,7 @@ TEST_F(Frame, EveryViewButtonAndActionHasAnAccessibleName) {
 TEST_F(Frame, StatusBarPanesStartAtZeroAndFollowTheList) {
     Open();
     m_Frame->ShowAtStart();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_Frame.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_Frame.get(), test::kHungMs));
     EXPECT_EQ(m_Frame->Pane(cmd::kPaneTracks)->text(), "Tracks: 0");
     EXPECT_EQ(m_Frame->Pane(cmd::kPaneWavs)->text(), "WAVs: 0");
     EXPECT_EQ(m_Frame->Pane(cmd::kPaneMp3s)->text(), "MP3s: 0");
@@ -149,7 +150,7 @@ TEST_F(Frame, LeftPanesStart150WideAndHighAndTheirSizesAreStoredOnClose) {
     Open();
     m_Frame->resize(1000, 700);
     m_Frame->ShowAtStart();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_Frame.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_Frame.get(), test::kHungMs));
     EXPECT_EQ(m_Frame->MainSplitter()->sizes().at(0), 150);
     EXPECT_EQ(m_Frame->LeftSplitter()->sizes().at(0), 150);
     EXPECT_EQ(m_Frame->MainSplitter()->handleWidth(), 5);
@@ -162,7 +163,7 @@ TEST_F(Frame, LeftPanesStart150WideAndHighAndTheirSizesAreStoredOnClose) {
     Open();
     m_Frame->resize(1000, 700);
     m_Frame->ShowAtStart();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_Frame.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_Frame.get(), test::kHungMs));
     EXPECT_EQ(m_Frame->MainSplitter()->sizes().at(0), 230);
     m_Frame->MainSplitter()->setSizes({5000, 1});
     EXPECT_GE(m_Frame->GetSelectedTracksView()->width(), 200);
@@ -172,7 +173,7 @@ TEST_F(Frame, PlacementIsStoredInFourDigitFieldsAndRestored) {
     Open();
     m_Frame->setGeometry(40, 50, 800, 600);
     m_Frame->ShowAtStart();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_Frame.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_Frame.get(), test::kHungMs));
     m_Frame->setGeometry(40, 50, 800, 600);
     m_Frame->close();
     const std::string rect = m_Profile.GetString("Main Frame", "Rectangle", "");
@@ -196,7 +197,7 @@ TEST_F(Frame, AltSRunsStopPlayingThoughTheSonvaraMenuUsesTheLetter) {
     m_Frame->GetSelectedTracksView()->SetPlayerHooks(hooks);
     m_Frame->ShowAtStart();
     m_Frame->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(m_Frame.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_Frame.get(), test::kHungMs));
     m_Frame->GetSelectedTracksView()->setFocus();
     QTest::keyClick(m_Frame->GetSelectedTracksView(), Qt::Key_S, Qt::AltModifier);
     EXPECT_EQ(paused, 1);

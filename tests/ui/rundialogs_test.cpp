@@ -11,6 +11,7 @@
 #include "runs/analysisrun.h"
 #include "support/encoders.h"
 #include "support/mpegframes.h"
+#include "support/runevents.h"
 #include "ui/colorlistbox.h"
 #include "ui/configsheet.h"
 #include "ui/dialogfixture.h"
@@ -139,7 +140,8 @@ TEST_F(AnalysisDialog, CancelDuringTheThirdFileLetsItFinishThenStops) {
         poll.stop();
         // What the run reported reaches the dialog at the next tick.
         const QString third = QString::fromStdString(dir.File("g3.mp3"));
-        EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.CurrentFile()->Path() == third; }, 5000));
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return dialog.CurrentFile()->Path() == third; }, test::kHungMs));
         EXPECT_EQ(dialog.StageBox()->title(), "Analyzing");
         EXPECT_EQ(dialog.CurrentFile()->Path().toStdString(), dir.File("g3.mp3"));
         // Enter and the close box do not end the dialog while the run works.

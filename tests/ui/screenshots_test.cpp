@@ -16,6 +16,7 @@
 #include "runs/analysisrun.h"
 #include "support/encoders.h"
 #include "support/mpegframes.h"
+#include "support/runevents.h"
 #include "ui/colorlistbox.h"
 #include "ui/configsheet.h"
 #include "ui/dialogfixture.h"
@@ -191,7 +192,7 @@ TEST_F(ConversionShots, Mp3ToMp3MidRun) {
 TEST_F(Screenshots, OptionsSheet) {
     CConfigSheet sheet(settings);
     sheet.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&sheet));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&sheet, test::kHungMs));
     QTest::qWait(50);
     Save(&sheet, "options-general.png");
     sheet.Tabs()->setCurrentIndex(1);

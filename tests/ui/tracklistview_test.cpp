@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "support/runevents.h"
 #include "support/testfiles.h"
 #include "tracks/profilestore.h"
 #include "tracks/settings.h"
@@ -42,7 +43,7 @@ protected:
         m_View->SetProfile(&m_Profile);
         m_View->resize(800, 400);
         m_View->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(m_View.get()));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(m_View.get(), test::kHungMs));
         m_Tester = std::make_unique<QAbstractItemModelTester>(
             m_View->TrackModel(), QAbstractItemModelTester::FailureReportingMode::Warning);
     }
