@@ -16,7 +16,8 @@ if [ ! -f "$build/build.ninja" ]; then
   CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DSONVARA_FUZZ=ON -DSONVARA_BUILD_TESTS=OFF >/dev/null
 fi
-cmake --build "$build" -j "$(nproc)" >/dev/null
+# Only the fuzz targets and the core they link: the window and the programs are not fuzzed.
+cmake --build "$build" -j "$(nproc)" --target "${targets[@]/#/fuzz_}" >/dev/null
 scripts/make-fuzz-seeds.sh "$build/seeds"
 mkdir -p "$build/corpus" "$build/findings" "$build/logs"
 
