@@ -1,5 +1,6 @@
 #include "cli/console.h"
 
+#include <atomic>
 #include <csignal>
 
 #include "platform/fileinfo.h"
@@ -8,16 +9,20 @@
 namespace sonvara::cli {
 
 namespace {
-volatile std::sig_atomic_t g_Signal = 0;
+// Written by the signal handler, read by the run's worker threads (a -j N walk asks whether to
+// stop): an atomic, which is also safe in a handler because it is lock-free. A volatile
+// sig_atomic_t is only safe for the thread the signal interrupted.
+std::atomic<int> g_Signal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
 extern "C" void OnInterrupt(int signal) {
-    if (g_Signal != 0) {
+    if (g_Signal.load() != 0) {
         // The second request: no more waiting for a clean stop.
         std::signal(signal, SIG_DFL);
         std::raise(signal);
         return;
     }
-    g_Signal = signal;
+    g_Signal.store(signal);
 }
 }  // namespace
 
@@ -37,10 +42,10 @@ void InstallInterruptHandler() {
 }
 
 bool Interrupted() {
-    return g_Signal != 0;
+    return g_Signal.load() != 0;
 }
 int InterruptSignal() {
-    return static_cast<int>(g_Signal);
+    return g_Signal.load();
 }
 int InterruptedExitStatus() {
     return 128 + InterruptSignal();
