@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # `cmake --install` into a fresh prefix puts both programs, the desktop entry (valid), the icon
-# in every hicolor size, the help pages, the translations and SPLASH.BMP under it.
+# in every hicolor size, the help pages, the translations, SPLASH.BMP, the manual pages, the
+# AppStream metadata and the bash completion under it.
 #   install-test.sh BUILD_DIR
 set -euo pipefail
 build=$1
@@ -20,6 +21,13 @@ for page in index.htm Configuration.htm Editid3tags.htm Analyzingtracks.htm \
 done
 need share/sonvara/translations/sonvara_de.qm
 need share/sonvara/SPLASH.BMP
+need share/man/man1/sonvara.1
+need share/man/man1/sonvara-cli.1
+need share/metainfo/invalid.velmora.sonvara.metainfo.xml
+need share/bash-completion/completions/sonvara-cli
+# `man sonvara-cli` finds the installed page.
+MANPATH=$prefix/share/man man -w sonvara-cli > /dev/null ||
+  { echo "man does not find sonvara-cli under the prefix" >&2; fail=1; }
 [ -x "$prefix/bin/sonvara" ] || { echo "bin/sonvara is not executable" >&2; fail=1; }
 desktop-file-validate "$prefix/share/applications/sonvara.desktop" || fail=1
 # The installed CLI runs from the prefix.
