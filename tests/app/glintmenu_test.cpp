@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QIcon>
 #include <QImage>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 
 #include "app/glintmenu.h"
@@ -270,6 +273,59 @@ TEST(GlintColours, DarkPaletteTakesItsFillsFromThePalette) {
     EXPECT_EQ(light.strip, QColor(222, 219, 214));
     for (const QColor& fill : {light.background, light.strip, light.selection}) {
         EXPECT_GT(fill.lightness() - light.text.lightness(), 90) << fill.name().toStdString();
+    }
+}
+
+// Every command picture stays clear on both palettes: along the edge of its drawing (an opaque
+// pixel beside a transparent one) some drawn pixel within two pixels stands out from the
+// toolbar's background by its brightness, so a dark drawing on the dark palette keeps its
+// outline (a light halo) and the halo does not hide it on the light one.
+TEST(CommandPictures, TheirOutlinesStandOutOnTheLightAndTheDarkPalette) {
+    const QDir pictures(":/icons");
+    const QStringList names = pictures.entryList({"*.svg"}, QDir::Files);
+    ASSERT_GE(names.size(), 11);
+    for (const QPalette& palette : {QApplication::style()->standardPalette(), DarkPalette()}) {
+        const QColor background = palette.color(QPalette::Window);
+        for (const QString& name : names) {
+            QImage drawing = QIcon(pictures.filePath(name))
+                                 .pixmap(48, 48)
+                                 .toImage()
+                                 .convertToFormat(QImage::Format_ARGB32);
+            QImage shown(drawing.size(), QImage::Format_ARGB32);
+            shown.fill(background);
+            QPainter(&shown).drawImage(0, 0, drawing);
+            int edges = 0;
+            int clear = 0;
+            for (int y = 1; y + 1 < drawing.height(); ++y) {
+                for (int x = 1; x + 1 < drawing.width(); ++x) {
+                    if (qAlpha(drawing.pixel(x, y)) < 128) {
+                        continue;
+                    }
+                    const bool edge = qAlpha(drawing.pixel(x - 1, y)) < 26 ||
+                                      qAlpha(drawing.pixel(x + 1, y)) < 26 ||
+                                      qAlpha(drawing.pixel(x, y - 1)) < 26 ||
+                                      qAlpha(drawing.pixel(x, y + 1)) < 26;
+                    if (!edge) {
+                        continue;
+                    }
+                    ++edges;
+                    // Seen: a drawn pixel within two pixels of the edge differs in brightness.
+                    bool seen = false;
+                    for (int dy = -2; dy <= 2 && !seen; ++dy) {
+                        for (int dx = -2; dx <= 2 && !seen; ++dx) {
+                            const QPoint p(x + dx, y + dy);
+                            seen = shown.rect().contains(p) && qAlpha(drawing.pixel(p)) >= 128 &&
+                                   std::abs(qGray(shown.pixel(p)) - qGray(background.rgb())) >= 40;
+                        }
+                    }
+                    clear += seen ? 1 : 0;
+                }
+            }
+            ASSERT_GT(edges, 0) << name.toStdString();
+            EXPECT_GE(clear * 10, edges * 9)
+                << name.toStdString() << " on " << background.name().toStdString() << ": " << clear
+                << " of " << edges << " edge pixels stand out";
+        }
     }
 }
 
