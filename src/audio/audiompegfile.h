@@ -24,6 +24,8 @@ public:
     std::int16_t GetBitsPerSample() override { return 16; }
     std::uint32_t GetSampleRate() override { return m_Info.sampleRate; }
     std::int16_t GetChannels() override { return m_Info.twoChannels ? 2 : 1; }
+    // The stream's version and layer (of its first frame), for showing the format.
+    const MpegStreamInfo& StreamInfo() const { return m_Info; }
     std::int32_t GetLength() override { return static_cast<std::int32_t>(m_Duration); }
     std::int32_t GetPosition() override;
     int Read(std::size_t itemSize, std::size_t itemCount, void* buffer,

@@ -33,6 +33,24 @@ void InitLibrary() {
     std::call_once(once, [] { mpg123_init(); });
 }
 
+}  // namespace
+
+std::string MpegFormatText(const MpegStreamInfo& info) {
+    if (info.version == 0 || info.layer < 1 || info.layer > 3) {
+        return "MPEG";
+    }
+    static const char* const kLayers[] = {"I", "II", "III"};
+    std::string text = info.version == 10 ? "MPEG-1" : (info.version == 20 ? "MPEG-2" : "MPEG-2.5");
+    text += " Layer ";
+    text += kLayers[info.layer - 1];
+    if (info.mixed) {
+        text += " (mixed)";
+    }
+    return text;
+}
+
+namespace {
+
 bool SameStream(const MP3FrameHeader& a, const MP3FrameHeader& b) {
     return a.mpeg1 == b.mpeg1 && a.mpeg2 == b.mpeg2 && a.mpeg25 == b.mpeg25 &&
            a.layer1 == b.layer1 && a.layer2 == b.layer2 && a.layer3 == b.layer3 &&
@@ -179,6 +197,9 @@ struct StreamCount {
     int encoderDelay = -1;         // from a LAME tag: samples the encoder put in front
     int encoderPadding = -1;       // and after
     long firstRate = 0;            // of the first frame, Xing/Info included
+    int firstVersion = 0;          // of the first frame: 10, 20 or 25
+    int firstLayer = 0;            // of the first frame: 1 to 3
+    bool mixedFormat = false;      // a later frame of another version or layer
     bool twoChannels = false;      // some audio frame has two channels
     std::vector<StreamPart> parts;
 };
@@ -280,6 +301,14 @@ StreamCount CountFrames(const std::string& path) {
     };
     auto countFrame = [&](const MP3FrameHeader& h) {
         const int spf = SamplesPerFrame(h);
+        const int version = h.mpeg1 ? 10 : (h.mpeg2 ? 20 : 25);
+        const int layer = h.layer1 ? 1 : (h.layer2 ? 2 : 3);
+        if (count.frames == 0) {
+            count.firstVersion = version;
+            count.firstLayer = layer;
+        } else if (version != count.firstVersion || layer != count.firstLayer) {
+            count.mixedFormat = true;
+        }
         if (count.parts.empty() || count.parts.back().rate != h.sampleRate ||
             count.parts.back().samplesPerFrame != spf) {
             count.parts.push_back({count.frames, 0, h.sampleRate, spf});
@@ -683,6 +712,9 @@ std::unique_ptr<CMpegDecoder> CMpegDecoder::Create(const std::string& path, std:
     std::unique_ptr<CMpegDecoder> decoder(new CMpegDecoder(std::move(handle), path));
     decoder->m_Info.sampleRate = static_cast<std::uint32_t>(decoder->m_Handle->outRate);
     decoder->m_Info.twoChannels = decoder->m_Handle->channels == 2;
+    decoder->m_Info.version = counted.firstVersion;
+    decoder->m_Info.layer = counted.firstLayer;
+    decoder->m_Info.mixed = counted.mixedFormat;
     decoder->m_Duration = outSamples * 1000.0 / static_cast<double>(decoder->m_Handle->outRate);
     decoder->Reset(rate);
     return decoder;

@@ -11,7 +11,13 @@ namespace sonvara {
 struct MpegStreamInfo {
     std::uint32_t sampleRate = 0;
     bool twoChannels = false;
+    int version = 0;     // of the first frame: 10 (MPEG-1), 20 (MPEG-2) or 25 (MPEG-2.5)
+    int layer = 0;       // of the first frame: 1, 2 or 3
+    bool mixed = false;  // later frames are of another version or layer
 };
+
+// "MPEG-1 Layer III", "MPEG-2.5 Layer II", ...; with " (mixed)" when later frames differ.
+std::string MpegFormatText(const MpegStreamInfo& info);
 
 // The MPEG audio decoder layer: seven operations over libmpg123. Output is 16-bit signed
 // interleaved PCM in ONE format for the whole stream, whatever its frames do part-way: two

@@ -17,7 +17,9 @@
 
 #include <stdexcept>
 
+#include "audio/audiompegfile.h"
 #include "audio/audiotrack.h"
+#include "audio/mpegdecoder.h"
 #include "playback/waveplayer.h"
 #include "tracks/tagedit.h"
 #include "tracks/trackrecord.h"
@@ -305,9 +307,14 @@ void CAudioElementSheet::ShowRecord() {
     m_page2->m_length = QString::asprintf("%d:%02d:%02d mm:ss:ff", t / 60, t % 60, frames % 75);
     m_page2->m_sampleRate = QString::asprintf(
         "%ld Hz", file != nullptr ? static_cast<long>(file->GetSampleRate()) : 0L);
-    m_page2->m_format = m_pAudioTrack && m_pAudioTrack->GetExtension() == ".MP3"
-                            ? QStringLiteral("MPEG-1 Layer III")
-                            : QStringLiteral("Wave");
+    // The stream's own version and layer: MPEG-2 and 2.5, Layers I and II are MP3 files too.
+    if (const auto* mpeg = dynamic_cast<const CAudioMpegFile*>(file)) {
+        m_page2->m_format = QString::fromStdString(MpegFormatText(mpeg->StreamInfo()));
+    } else if (m_pAudioTrack && m_pAudioTrack->GetExtension() == ".MP3") {
+        m_page2->m_format = QStringLiteral("MPEG");  // named .mp3 but not readable
+    } else {
+        m_page2->m_format = QStringLiteral("Wave");
+    }
     m_page2->m_position = QStringLiteral("0:00 ");
     setWindowTitle(
         Tr("Properties of: %1")

@@ -28,6 +28,7 @@
 #include "playback/testwaveoutdevice.h"
 #include "playback/waveplayer.h"
 #include "support/encoders.h"
+#include "support/mpegframes.h"
 #include "support/runevents.h"
 #include "support/testfiles.h"
 #include "support/wavbuilder.h"
@@ -251,6 +252,22 @@ TEST_F(SheetTest, LengthInMinutesSecondsAndFrames) {
     EXPECT_EQ(sheet2.Page2()->m_formatText->text(), "MPEG-1 Layer III");
     EXPECT_EQ(sheet2.Page2()->m_sampleRateText->text(), "44100 Hz");
     EXPECT_EQ(sheet2.Page2()->m_lengthText->text().left(5), "0:01:");
+
+    // The stream's own version and layer, not the extension's.
+    const struct {
+        test::FrameShape shape;
+        const char* format;
+    } streams[] = {{{test::MpegVersion::k2, 3, 8, 0}, "MPEG-2 Layer III"},
+                   {{test::MpegVersion::k25, 3, 8, 0}, "MPEG-2.5 Layer III"},
+                   {{test::MpegVersion::k1, 2, 9, 0}, "MPEG-1 Layer II"},
+                   {{test::MpegVersion::k1, 1, 9, 0}, "MPEG-1 Layer I"}};
+    for (const auto& stream : streams) {
+        const std::string file = m_dir.File(std::string(stream.format) + ".mp3");
+        WriteFile(file, test::MakeStream(stream.shape, 40));
+        TrackRecord record3 = RecordFor(file);
+        CAudioElementSheet sheet3(record3);
+        EXPECT_EQ(sheet3.Page2()->m_formatText->text(), stream.format);
+    }
 }
 
 TEST_F(SheetTest, ReadOnlyFileIsShownDisabledAndNeverWritten) {
