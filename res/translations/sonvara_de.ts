@@ -211,7 +211,7 @@ Click on "Settings" to open the configuration dialog.</source>
             <translation>ACHTUNG: Das Verzeichnis Ihrer Originaldateien UND
 das Verzeichnis der Ausgabedateien sind gleich. Wenn Sie
 fortfahren, werden die Originaldateien überschrieben.
-Bitte ändern Sie das Titelverzeichnis auf der Seite "Allgemein".
+Bitte ändern Sie das Ausgabeverzeichnis auf der Seite "Allgemein".
 Klicken Sie auf "Einstellungen", um die Konfiguration zu öffnen.</translation>
         </message>
         <message>
@@ -226,7 +226,7 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
         <message>
             <source>The track directory %s cannot be created: %s</source>
             <comment>message</comment>
-            <translation>Das Titelverzeichnis %s kann nicht angelegt werden: %s</translation>
+            <translation>Das Ausgabeverzeichnis %s kann nicht angelegt werden: %s</translation>
         </message>
         <message>
             <source>%s cannot be moved: %s</source>
@@ -241,7 +241,7 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
         <message>
             <source>Track;</source>
             <comment>column titles</comment>
-            <translation>Titel;</translation>
+            <translation>Stück;</translation>
         </message>
         <message>
             <source>File;Check;Convert;Title;Artist;Album;Length;Path;</source>
@@ -302,12 +302,36 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
             <source>S&amp;ettings...</source>
             <translation>&amp;Einstellungen...</translation>
         </message>
+        <message>
+            <source>%1 converted, %2 failed</source>
+            <translation>%1 konvertiert, %2 fehlgeschlagen</translation>
+        </message>
+        <message>
+            <source>, %1 skipped</source>
+            <translation>, %1 übersprungen</translation>
+        </message>
+        <message>
+            <source> (stopped)</source>
+            <translation> (abgebrochen)</translation>
+        </message>
     </context>
     <context>
         <name>sonvara::CDlgMP3Analyzing</name>
         <message>
             <source>Analyze MP3 Files</source>
             <translation>MP3-Dateien analysieren</translation>
+        </message>
+        <message>
+            <source>Analysis stopped: nothing analysed</source>
+            <translation>Analyse abgebrochen: nichts analysiert</translation>
+        </message>
+        <message>
+            <source>%1 analysed: %2 OK, %3 corrupt</source>
+            <translation>%1 analysiert: %2 OK, %3 defekt</translation>
+        </message>
+        <message>
+            <source> (stopped)</source>
+            <translation> (abgebrochen)</translation>
         </message>
     </context>
     <context>
@@ -414,18 +438,18 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
         </message>
         <message>
             <source>Variable Bit Rate (VBR)</source>
-            <translation>Variabler Bitrate (VBR)</translation>
+            <translation>Variable Bitrate (VBR)</translation>
         </message>
         <message>
             <source>Constant Bit Rate (CBR)</source>
-            <translation>Konstanter Bitrate (CBR)</translation>
+            <translation>Konstante Bitrate (CBR)</translation>
         </message>
     </context>
     <context>
         <name>sonvara::CFileListModel</name>
         <message>
             <source>Track</source>
-            <translation>Titel</translation>
+            <translation>Stück</translation>
         </message>
     </context>
     <context>
@@ -446,11 +470,11 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
         <name>sonvara::CGenPropPage</name>
         <message>
             <source>Track Directory:</source>
-            <translation>Titelverzeichnis:</translation>
+            <translation>Ausgabeverzeichnis:</translation>
         </message>
         <message>
             <source>Track Directory</source>
-            <translation>Titelverzeichnis</translation>
+            <translation>Ausgabeverzeichnis</translation>
         </message>
         <message>
             <source>...</source>
@@ -458,7 +482,7 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
         </message>
         <message>
             <source>Choose the track directory</source>
-            <translation>Titelverzeichnis wählen</translation>
+            <translation>Ausgabeverzeichnis wählen</translation>
         </message>
         <message>
             <source>Read ID3 Tag</source>
@@ -524,11 +548,11 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
         <name>sonvara::CListSelectedTracksListView</name>
         <message>
             <source>Selected tracks</source>
-            <translation>Ausgewählte Titel</translation>
+            <translation>Ausgewählte Stücke</translation>
         </message>
         <message>
             <source>Selected tracks menu</source>
-            <translation>Menü der ausgewählten Titel</translation>
+            <translation>Menü der ausgewählten Stücke</translation>
         </message>
         <message>
             <source>&amp;Edit ID3-Tags</source>
@@ -540,7 +564,7 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
         </message>
         <message>
             <source>&amp;Play Track</source>
-            <translation>Titel &amp;abspielen</translation>
+            <translation>Stück &amp;abspielen</translation>
         </message>
         <message>
             <source>&amp;Stop Playing</source>
@@ -575,19 +599,19 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
         <name>sonvara::CListTracksView</name>
         <message>
             <source>Track files</source>
-            <translation>Titeldateien</translation>
+            <translation>Musikdateien</translation>
         </message>
         <message>
             <source>Track files header</source>
-            <translation>Spaltenköpfe der Titeldateien</translation>
+            <translation>Spaltenköpfe der Musikdateien</translation>
         </message>
         <message>
             <source>Track files menu</source>
-            <translation>Menü der Titeldateien</translation>
+            <translation>Menü der Musikdateien</translation>
         </message>
         <message>
             <source>Add &amp;Tracks</source>
-            <translation>&amp;Titel hinzufügen</translation>
+            <translation>S&amp;tücke hinzufügen</translation>
         </message>
     </context>
     <context>
@@ -638,15 +662,15 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
         </message>
         <message>
             <source>Add &amp;Tracks</source>
-            <translation>&amp;Titel hinzufügen</translation>
+            <translation>S&amp;tücke hinzufügen</translation>
         </message>
         <message>
             <source>&amp;Remove Tracks</source>
-            <translation>Titel &amp;entfernen</translation>
+            <translation>Stücke &amp;entfernen</translation>
         </message>
         <message>
             <source>&amp;Play Track</source>
-            <translation>Titel &amp;abspielen</translation>
+            <translation>Stück &amp;abspielen</translation>
         </message>
         <message>
             <source>&amp;Stop Playing</source>
@@ -714,11 +738,11 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
         </message>
         <message>
             <source>Tracks: 0       </source>
-            <translation>Titel: 0       </translation>
+            <translation>Stücke: 0       </translation>
         </message>
         <message>
             <source>Tracks</source>
-            <translation>Titel</translation>
+            <translation>Stücke</translation>
         </message>
         <message>
             <source>WAVs: 0       </source>
@@ -738,7 +762,7 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
         </message>
         <message>
             <source>Tracks: %1</source>
-            <translation>Titel: %1</translation>
+            <translation>Stücke: %1</translation>
         </message>
         <message>
             <source>MP3s: %1</source>
@@ -747,6 +771,26 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
         <message>
             <source>WAVs: %1</source>
             <translation>WAVs: %1</translation>
+        </message>
+        <message>
+            <source>Sort &amp;By</source>
+            <translation>Sortieren &amp;nach</translation>
+        </message>
+        <message>
+            <source>&amp;Then By</source>
+            <translation>&amp;Dann nach</translation>
+        </message>
+        <message>
+            <source>Last run</source>
+            <translation>Letzter Lauf</translation>
+        </message>
+        <message>
+            <source>Next Pane</source>
+            <translation>Nächster Bereich</translation>
+        </message>
+        <message>
+            <source>Previous Pane</source>
+            <translation>Voriger Bereich</translation>
         </message>
     </context>
     <context>
@@ -837,7 +881,7 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
         </message>
         <message>
             <source>Add &amp;Tracks</source>
-            <translation>&amp;Titel hinzufügen</translation>
+            <translation>S&amp;tücke hinzufügen</translation>
         </message>
     </context>
 </TS>

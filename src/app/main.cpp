@@ -4,6 +4,7 @@
 
 #include "app/glintmenu.h"
 #include "app/startup.h"
+#include "ui/mainframe.h"
 
 int main(int argc, char** argv) {
     // The flat menus over a pinned Fusion: the same look on every desktop.
@@ -18,5 +19,9 @@ int main(int argc, char** argv) {
     if (!instance.InitInstance()) {
         return instance.ExitInstance(1);
     }
+    // Closing the main window ends the program, whatever other windows are still open (the
+    // help window, a floating toolbar): the end never waits for the last window to go.
+    QObject::connect(instance.Frame(), &sonvara::CMainFrame::closed, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
     return instance.ExitInstance(QApplication::exec());
 }

@@ -7,34 +7,41 @@
 #include "ui/dlgmp3towavconverting.h"
 #include "ui/dlgwavtomp3converting.h"
 #include "ui/listselectedtrackslistview.h"
+#include "ui/mainframe.h"
 #include "ui/sonvaradoc.h"
 
 namespace sonvara {
+
+namespace {
+
+// Runs one job's dialog over the tracks; its summary then stays in the frame's status bar.
+template <class Dialog>
+void RunJobDialog(CSettings& settings, QWidget* parent, const std::vector<TrackRecord*>& tracks) {
+    Dialog dialog(settings, parent);
+    dialog.RunOnTracks(tracks);
+    if (auto* frame = qobject_cast<CMainFrame*>(parent)) {
+        frame->ShowRunSummary(dialog.Summary());
+    }
+}
+
+}  // namespace
 
 void InstallRunDialogs(CSonvaraDoc& doc, CSettings& settings, QWidget* parent) {
     doc.SetJobRunner(
         [&settings, parent](CSonvaraDoc::Job job, const std::vector<TrackRecord*>& tracks) {
             switch (job) {
-                case CSonvaraDoc::Job::kAnalyze: {
-                    CDlgMP3Analyzing dialog(settings, parent);
-                    dialog.RunOnTracks(tracks);
+                case CSonvaraDoc::Job::kAnalyze:
+                    RunJobDialog<CDlgMP3Analyzing>(settings, parent, tracks);
                     break;
-                }
-                case CSonvaraDoc::Job::kMp3ToWav: {
-                    CDlgMP3TOWAVConverting dialog(settings, parent);
-                    dialog.RunOnTracks(tracks);
+                case CSonvaraDoc::Job::kMp3ToWav:
+                    RunJobDialog<CDlgMP3TOWAVConverting>(settings, parent, tracks);
                     break;
-                }
-                case CSonvaraDoc::Job::kWavToMp3: {
-                    CDlgWAVTOMP3Converting dialog(settings, parent);
-                    dialog.RunOnTracks(tracks);
+                case CSonvaraDoc::Job::kWavToMp3:
+                    RunJobDialog<CDlgWAVTOMP3Converting>(settings, parent, tracks);
                     break;
-                }
-                case CSonvaraDoc::Job::kMp3ToMp3: {
-                    CDlgMP3TOMP3Converting dialog(settings, parent);
-                    dialog.RunOnTracks(tracks);
+                case CSonvaraDoc::Job::kMp3ToMp3:
+                    RunJobDialog<CDlgMP3TOMP3Converting>(settings, parent, tracks);
                     break;
-                }
             }
         });
     doc.SetEditRunner([parent](const std::vector<TrackRecord*>& records) {

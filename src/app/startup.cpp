@@ -71,7 +71,6 @@ bool CSonvaraInstance::InitInstance() {
     // another file).
     QCoreApplication::setOrganizationName(QStringLiteral("VELMORA"));
     QCoreApplication::setApplicationName(QStringLiteral("Velmora Sonvara 2.0"));
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Velmora Sonvara 2.0"));
     QGuiApplication::setDesktopFileName(QStringLiteral("sonvara"));
     QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/app/sonvara.svg")));
     if (m_Options.profile != nullptr) {

@@ -147,6 +147,10 @@ void CColorListBox::SetTopIndex(int index) {
     if (index < 0 || index >= GetCount()) {
         return;
     }
+    // Lines added in this event-loop turn are laid out first, so that the scroll range covers
+    // them; otherwise the list would stay where it was.
+    executeDelayedItemsLayout();
+    updateGeometries();
     scrollTo(m_Model->index(index), QAbstractItemView::PositionAtTop);
 }
 

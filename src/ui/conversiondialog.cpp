@@ -55,6 +55,27 @@ void CConversionDialog::Work() {
         return;  // refused, with a message: the dialog stays open
     }
     run.Walk(Tracks(), 1);
+    for (const TrackOutcome& outcome : run.Outcomes()) {
+        m_Converted += outcome.kind == TrackOutcome::kConverted ? 1 : 0;
+        // A track cut short by a stop did not fail; the summary says the run was stopped.
+        m_Failed += outcome.kind == TrackOutcome::kFailed && outcome.detail != "stopped" ? 1 : 0;
+        m_Skipped += outcome.kind == TrackOutcome::kSkipped ? 1 : 0;
+    }
+    m_Walked = true;
+}
+
+QString CConversionDialog::Summary() const {
+    if (IsWorking() || !m_Walked) {
+        return {};  // not started, refused, or (never here) still working
+    }
+    QString text = tr("%1 converted, %2 failed").arg(m_Converted).arg(m_Failed);
+    if (m_Skipped > 0) {
+        text += tr(", %1 skipped").arg(m_Skipped);
+    }
+    if (StopRequested()) {
+        text += tr(" (stopped)");
+    }
+    return text;
 }
 
 void CConversionDialog::WorkerFinished(bool ended) {

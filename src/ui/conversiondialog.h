@@ -28,6 +28,7 @@ public:
     QPushButton* StartButton() const { return m_Start; }
     QPushButton* SettingsButton() const { return m_SettingsButton; }
     bool IsRunning() const { return m_Running; }
+    QString Summary() const override;
 
 protected:
     CConversionDialog(ConversionMode mode, int helpContext, const QString& caption,
@@ -51,6 +52,11 @@ private:
     QPushButton* m_SettingsButton;
     bool m_Running = false;
     bool m_Closing = false;
+    // How the tracks of the run ended: written by the worker, read after it was joined.
+    int m_Converted = 0;
+    int m_Failed = 0;
+    int m_Skipped = 0;
+    bool m_Walked = false;
 };
 
 }  // namespace sonvara

@@ -29,4 +29,21 @@ void CDlgMP3Analyzing::WorkerFinished(bool) {
     done(QDialog::Rejected);
 }
 
+QString CDlgMP3Analyzing::Summary() const {
+    int ok = 0;
+    int corrupt = 0;
+    for (const auto& [index, update] : Updates()) {
+        ok += update.checkState == AnalysedOk ? 1 : 0;
+        corrupt += update.checkState == AnalysedCorrupt ? 1 : 0;
+    }
+    if (ok + corrupt == 0) {
+        return StopRequested() ? tr("Analysis stopped: nothing analysed") : QString();
+    }
+    QString text = tr("%1 analysed: %2 OK, %3 corrupt").arg(ok + corrupt).arg(ok).arg(corrupt);
+    if (StopRequested()) {
+        text += tr(" (stopped)");
+    }
+    return text;
+}
+
 }  // namespace sonvara

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "tracks/trackrecord.h"
 #include "ui/rundialog.h"
 
 namespace sonvara {
@@ -18,6 +19,8 @@ public:
 
     // Runs the dialog modally over the records; returns when it has closed.
     int RunOnTracks(const std::vector<TrackRecord*>& tracks);
+
+    QString Summary() const override;
 
 protected:
     void Work() override;

@@ -7,9 +7,11 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QStyle>
 
 #include <algorithm>
 
+#include "tracks/trackrecord.h"
 #include "ui/commandids.h"
 #include "ui/commandrouter.h"
 #include "ui/folderfiles.h"
@@ -25,6 +27,7 @@ CListSelectedTracksListView::CListSelectedTracksListView(CSonvaraDoc& doc, QWidg
     SetUniqueName(kWidthName);
     m_Model = new CTrackListModel(doc.Tracks(), this);
     setModel(m_Model);
+    setTabKeyNavigation(false);  // Tab leaves the list for the next pane
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
     setDragDropMode(QAbstractItemView::DropOnly);
@@ -67,6 +70,14 @@ void CListSelectedTracksListView::Rebuild() {
     const int row = m_RememberedRow;
     m_RememberedRow = -1;
     m_Model->EndRebuild();
+    CheckSortOrder();
+    if (!WidthsStored() && !m_SizedToRows && m_Model->rowCount() > 0) {
+        // First start: the columns were sized to their titles; now to their content.
+        m_SizedToRows = true;
+        for (int column = 0; column < GetColumnCount(); ++column) {
+            AutoSizeColumn(column);
+        }
+    }
     if (row >= 0 && row < m_Model->rowCount()) {
         const QModelIndex index = m_Model->index(row, 0);
         selectionModel()->setCurrentIndex(
@@ -93,8 +104,33 @@ std::vector<std::size_t> CListSelectedTracksListView::SelectedIndices() const {
     return out;
 }
 
+int CListSelectedTracksListView::WidestContent(int column) const {
+    std::vector<std::string> texts;
+    if (column == CTrackListModel::kCheck) {
+        for (std::int32_t state : {NotAnalysed, AnalysedOk, AnalysedCorrupt}) {
+            texts.push_back(CheckStateText(state));
+        }
+    } else if (column == CTrackListModel::kConvert) {
+        for (std::int32_t state :
+             {NotConverted, CannotConvert, ConvertedWavToMp3, ConvertedMp3ToWav, ReencodedMp3}) {
+            texts.push_back(ConvertStateText(state));
+        }
+    }
+    int widest = 0;
+    for (const std::string& text : texts) {
+        widest = std::max(widest, fontMetrics().horizontalAdvance(QString::fromStdString(text)));
+    }
+    // The cell's margins on both sides, as the item delegate draws them.
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    return widest > 0 ? widest + 2 * margin + 2 : 0;
+}
+
 void CListSelectedTracksListView::OnHeaderClicked(int column, bool ctrl) {
-    SortColumn(column, ctrl);
+    SortByColumn(column, ctrl);
+}
+
+void CListSelectedTracksListView::SortByColumn(int column, bool addKey) {
+    SortColumn(column, addKey);
     // The document follows the view's order (every listed record, so none drops out).
     m_Doc.ReorderByRecords(m_Model->RecordsInOrder());
     emit sorted();
@@ -185,30 +221,35 @@ void CListSelectedTracksListView::contextMenuEvent(QContextMenuEvent* event) {
     menu->popup(at);
 }
 
-void CListSelectedTracksListView::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls()) {
-        event->acceptProposedAction();
-        return;
-    }
-    event->ignore();
-}
+namespace {
 
-void CListSelectedTracksListView::dragMoveEvent(QDragMoveEvent* event) {
-    if (event->mimeData()->hasUrls()) {
-        event->acceptProposedAction();
-        return;
-    }
-    event->ignore();
-}
-
-void CListSelectedTracksListView::dropEvent(QDropEvent* event) {
-    if (!event->mimeData()->hasUrls()) {
+// Dropped files are added, never moved: a drop is always a copy, whatever the file manager
+// proposes (some delete the source after a move).
+void AcceptAsCopy(QDropEvent* event) {
+    if (!event->mimeData()->hasUrls() || !event->possibleActions().testFlag(Qt::CopyAction)) {
         event->ignore();
         return;
     }
-    const std::vector<std::string> paths = TrackFilesOfUrls(event->mimeData()->urls());
     event->setDropAction(Qt::CopyAction);
     event->accept();
+}
+
+}  // namespace
+
+void CListSelectedTracksListView::dragEnterEvent(QDragEnterEvent* event) {
+    AcceptAsCopy(event);
+}
+
+void CListSelectedTracksListView::dragMoveEvent(QDragMoveEvent* event) {
+    AcceptAsCopy(event);
+}
+
+void CListSelectedTracksListView::dropEvent(QDropEvent* event) {
+    AcceptAsCopy(event);
+    if (!event->isAccepted()) {
+        return;
+    }
+    const std::vector<std::string> paths = TrackFilesOfUrls(event->mimeData()->urls());
     if (!paths.empty()) {
         // After the drop has returned to the sender: adding runs a modal dialog.
         QMetaObject::invokeMethod(

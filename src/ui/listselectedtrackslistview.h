@@ -32,6 +32,9 @@ public:
     void OnInitialUpdate();
     void Rebuild();
     std::vector<std::size_t> SelectedIndices() const;
+    // Sorts as a click on the column's header does (with addKey, as a Ctrl+click), and the
+    // document follows the new order.
+    void SortByColumn(int column, bool addKey);
     CTrackListModel* TrackModel() const { return m_Model; }
     void SetRouter(ICommandRouter* router) { m_Router = router; }
 
@@ -53,6 +56,7 @@ signals:
 
 protected:
     void OnHeaderClicked(int column, bool ctrl) override;
+    int WidestContent(int column) const override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -73,6 +77,7 @@ private:
     PlayerHooks m_Player;
     int m_RememberedRow = -1;
     bool m_Initialised = false;
+    bool m_SizedToRows = false;  // first start: sized to the content of the first rows
 };
 
 }  // namespace sonvara

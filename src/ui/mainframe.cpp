@@ -3,8 +3,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QStatusBar>
@@ -110,6 +112,9 @@ void CMainFrame::BuildClient() {
     m_SelectedView->SetUniqueName(CListSelectedTracksListView::kWidthName);
     m_MainSplitter->addWidget(m_LeftSplitter);
     m_MainSplitter->addWidget(m_SelectedView);
+    // Tab walks the panes in reading order; F6 and Shift+F6 do too (BuildPaneKeys).
+    setTabOrder(m_TreeView->Tree(), m_FilesView);
+    setTabOrder(m_FilesView, m_SelectedView);
     m_MainSplitter->setStretchFactor(0, 0);
     m_MainSplitter->setStretchFactor(1, 1);
     m_LeftSplitter->setStretchFactor(0, 0);
@@ -170,6 +175,7 @@ void CMainFrame::BuildActions() {
     MakeAction(kHelpContents, tr("&Contents"));
     MakeAction(kAbout, tr("&About..."));
     MakeAction(kNewDocument, tr("New"), {}, QKeySequence("Ctrl+N"));
+    BuildPaneKeys();
     m_Actions[kViewToolbar]->setChecked(true);
     m_Actions[kViewStatusBar]->setChecked(true);
     for (QAction* action : m_Actions) {
@@ -197,7 +203,7 @@ void CMainFrame::BuildMenus() {
     menu(tr("&Sonvara"), {kAnalyze, kMp3ToWav, kWavToMp3, kMp3ToMp3});
     menu(tr("&Edit"), {kEditTags, kAddTracks, kRemoveTracks, kPlayTrack, kStopPlaying});
     menu(tr("&Options"), {kSettings});
-    menu(tr("&View"), {kViewToolbar, kViewStatusBar});
+    BuildSortMenu(menu(tr("&View"), {kViewToolbar, kViewStatusBar}));
     menu(tr("&Help"), {kHelpContents});
     bar->actions().back()->menu()->addSeparator();
     bar->actions().back()->menu()->addAction(m_Actions[kAbout]);
@@ -212,6 +218,85 @@ void CMainFrame::BuildMenus() {
             }
         }
     }
+}
+
+void CMainFrame::BuildSortMenu(QMenu* view) {
+    // Sorting without a mouse: each column sorts as a click on its header does; "Then By" adds
+    // the column as the next key, as a Ctrl+click does.
+    view->addSeparator();
+    QMenu* sortBy = view->addMenu(tr("Sort &By"));
+    sortBy->setObjectName("menuSortBy");
+    QMenu* thenBy = new QMenu(tr("&Then By"), sortBy);
+    thenBy->setObjectName("menuThenBy");
+    const QAbstractItemModel* model = m_SelectedView->model();
+    for (int column = 0; column < model->columnCount(); ++column) {
+        const QString title = model->headerData(column, Qt::Horizontal).toString();
+        for (QMenu* menu : {sortBy, thenBy}) {
+            QAction* action = menu->addAction(title);
+            const bool addKey = menu == thenBy;
+            action->setObjectName(
+                QStringLiteral("%1%2").arg(addKey ? "thenBy" : "sortBy").arg(column));
+            connect(action, &QAction::triggered, this,
+                    [this, column, addKey] { m_SelectedView->SortByColumn(column, addKey); });
+        }
+    }
+    sortBy->addSeparator();
+    sortBy->addMenu(thenBy);
+}
+
+void CMainFrame::BuildPaneKeys() {
+    const struct {
+        const char* name;
+        const char* text;
+        QKeySequence key;
+        int step;
+    } keys[] = {
+        {"nextPane", QT_TR_NOOP("Next Pane"), QKeySequence(Qt::Key_F6), 1},
+        {"previousPane", QT_TR_NOOP("Previous Pane"), QKeySequence(Qt::SHIFT | Qt::Key_F6), -1}};
+    for (const auto& k : keys) {
+        auto* action = new QAction(tr(k.text), this);
+        action->setObjectName(k.name);
+        action->setShortcut(k.key);
+        action->setShortcutContext(Qt::WindowShortcut);
+        const int step = k.step;
+        connect(action, &QAction::triggered, this, [this, step] { CyclePane(step); });
+        addAction(action);
+    }
+}
+
+QList<QWidget*> CMainFrame::PaneWidgets() const {
+    return {m_TreeView->Tree(), m_FilesView, m_SelectedView};
+}
+
+void CMainFrame::CyclePane(int step) {
+    const QList<QWidget*> panes = PaneWidgets();
+    int at = -1;
+    for (QWidget* w = QApplication::focusWidget(); w != nullptr && at < 0; w = w->parentWidget()) {
+        at = static_cast<int>(panes.indexOf(w));
+        if (w == m_TreeView) {
+            at = 0;
+        }
+    }
+    const int count = static_cast<int>(panes.size());
+    const int next = at < 0 ? (step > 0 ? 0 : count - 1) : (at + step + count) % count;
+    panes[next]->setFocus(step > 0 ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+}
+
+bool CMainFrame::OpenContextMenuByKey(QWidget* focus) {
+    for (QWidget* w = focus; w != nullptr; w = w->parentWidget()) {
+        if (w == m_TreeView || w == m_FilesView || w == m_SelectedView) {
+            // As the Menu key does: a keyboard context menu event for the focus widget, which
+            // the pane handles or passes on to its parent.
+            const QPoint at(5, 5);
+            QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, at, focus->mapToGlobal(at));
+            QCoreApplication::sendEvent(focus, &menuEvent);
+            return true;
+        }
+        if (w == this) {
+            break;
+        }
+    }
+    return false;
 }
 
 void CMainFrame::BuildToolBar() {
@@ -250,9 +335,22 @@ void CMainFrame::BuildToolBar() {
             [this](bool visible) { m_Actions[cmd::kViewToolbar]->setChecked(visible); });
 }
 
+void CMainFrame::ShowRunSummary(const QString& text) {
+    m_Summary->setText(text);
+}
+
+QString CMainFrame::RunSummary() const {
+    return m_Summary->text();
+}
+
 void CMainFrame::BuildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setAccessibleName(tr("Status bar"));
+    // A widget, not a message: menu status tips cover it for a moment and leave it as it was.
+    m_Summary = new QLabel(bar);
+    m_Summary->setObjectName("runSummary");
+    m_Summary->setAccessibleName(tr("Last run"));
+    bar->addWidget(m_Summary, 1);
     const struct {
         int id;
         const char* text;
@@ -319,6 +417,7 @@ void CMainFrame::OnCommand(int id) {
     bool enabled = false;
     ICommandTarget* target = RouteFor(id, enabled);
     if (target != nullptr && enabled) {
+        m_Summary->clear();  // the last run's summary stays until the next command
         target->ExecuteCommand(id);
     }
     UpdateCommandUI();
@@ -385,6 +484,15 @@ void CMainFrame::OnFocusChanged(QWidget* now) {
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier &&
+            widget != nullptr && widget == QApplication::focusWidget() &&
+            widget->window() == this && OpenContextMenuByKey(widget)) {
+            return true;
+        }
+    }
     if ((event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
         !m_ClashingKeys.isEmpty()) {
         auto* key = static_cast<QKeyEvent*>(event);
@@ -449,6 +557,14 @@ void CMainFrame::LoadPlacement() {
             setGeometry(left, top, right - left, bottom - top);
         }
     }
+    if (isVisible()) {
+        RestoreBars();
+    }
+}
+
+void CMainFrame::RestoreBars() {
+    // After the frame is shown: a toolbar left floating is a window of its own, and Qt shows it
+    // only when its frame is visible at the time the state is restored.
     const std::string bars = m_Profile.GetString(kBarStateSection, "State", "");
     if (!bars.empty()) {
         restoreState(QByteArray::fromBase64(QByteArray::fromStdString(bars)));
@@ -470,6 +586,7 @@ void CMainFrame::ShowAtStart() {
     } else {
         showNormal();
     }
+    RestoreBars();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
@@ -478,6 +595,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     m_SelectedView->SaveColumnWidths();
     m_Saved = true;
     QMainWindow::closeEvent(event);
+    emit closed();
 }
 
 }  // namespace sonvara

@@ -52,6 +52,9 @@ public:
     QSplitter* MainSplitter() const { return m_MainSplitter; }
     QSplitter* LeftSplitter() const { return m_LeftSplitter; }
     QLabel* Pane(int id) const { return m_Panes.value(id, nullptr); }
+    // The last run's summary on the left of the status bar, kept until the next command.
+    void ShowRunSummary(const QString& text);
+    QString RunSummary() const;
 
     // Routes one command as a menu, toolbar button or accelerator would.
     void OnCommand(int id);
@@ -63,8 +66,14 @@ public:
     void ExecuteCommand(int id) override;
 
     void SavePlacement();
+    // The window's rectangle; the toolbar's state too when the window is already shown.
     void LoadPlacement();
     void SaveLeftPaneSizes();
+
+signals:
+    // The window was closed (File > Exit or the close box): the program ends, whatever other
+    // windows (help, a floating toolbar) are still open.
+    void closed();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -80,9 +89,18 @@ private:
     void BuildStatusBar();
     void BuildClient();
     void ApplyInitialSizes();
+    void RestoreBars();
     ICommandTarget* RouteFor(int id, bool& enabled);
     void OnFocusChanged(QWidget* now);
     void SetCounters(int tracks, int mp3s, int wavs);
+    void BuildSortMenu(QMenu* view);
+    void BuildPaneKeys();
+    // The panes in their Tab order: the folder tree, the track files, the working list.
+    QList<QWidget*> PaneWidgets() const;
+    // F6 / Shift+F6: the keyboard to the next (step 1) or previous (-1) pane.
+    void CyclePane(int step);
+    // Shift+F10, as the Menu key: the context menu of the pane that has the keyboard.
+    bool OpenContextMenuByKey(QWidget* focus);
 
     CSonvaraDoc& m_Doc;
     IProfileStore& m_Profile;
@@ -97,6 +115,7 @@ private:
     QMap<int, QAction*> m_Actions;
     QMultiMap<int, QPointer<QAction>> m_ExtraActions;
     QMap<int, QLabel*> m_Panes;
+    QLabel* m_Summary = nullptr;
     QMap<int, int> m_ClashingKeys;  // accelerator key -> command, for keys a menu title also uses
     bool m_SizesApplied = false;
     bool m_Saved = false;

@@ -109,6 +109,26 @@ int CMultiColumnSortListView::GetColumnCount() const {
     return m_SortHeader->count();
 }
 
+bool CMultiColumnSortListView::CheckSortOrder() {
+    const std::vector<int> keys = SortKeys();
+    auto* table = qobject_cast<CSortableTableModel*>(model());
+    if (keys.empty() || table == nullptr) {
+        return true;
+    }
+    // Each key's direction is the one it was last sorted in: the inverse of its bit.
+    std::vector<CSortableTableModel::SortKey> sortKeys;
+    for (int key : keys) {
+        const bool next = (m_AscendingMask & (std::uint64_t{1} << key)) != 0;
+        sortKeys.push_back({key, !next, IsNumericColumn(key)});
+    }
+    if (table->IsOrderedBy(sortKeys)) {
+        return true;
+    }
+    m_SortHeader->ClearArrows();
+    m_SortColumns.fill(-1);
+    return false;
+}
+
 std::vector<int> CMultiColumnSortListView::SortKeys() const {
     std::vector<int> keys;
     for (int k : m_SortColumns) {
@@ -194,9 +214,8 @@ void CMultiColumnSortListView::LoadColumnWidths() {
     if (m_Profile != nullptr && !m_UniqueName.empty()) {
         stored = m_Profile->GetString(kWidthSection, m_UniqueName, "");
     }
-    if (stored.empty()) {
-        return;  // first start: the columns keep the widths they were created with
-    }
+    // At first start nothing is stored: every column is sized to its content and title.
+    m_WidthsStored = !stored.empty();
     std::vector<std::string> fields;
     std::size_t start = 0;
     while (start <= stored.size()) {
@@ -221,9 +240,13 @@ void CMultiColumnSortListView::LoadColumnWidths() {
     }
 }
 
+int CMultiColumnSortListView::WidestContent(int) const {
+    return 0;
+}
+
 void CMultiColumnSortListView::AutoSizeColumn(int column) {
     setUpdatesEnabled(false);
-    const int content = sizeHintForColumn(column);
+    const int content = std::max(sizeHintForColumn(column), WidestContent(column));
     const int header = std::max(content, m_SortHeader->sectionSizeHint(column));
     setColumnWidth(column, std::max(header, kMinAutoWidth));
     setUpdatesEnabled(true);

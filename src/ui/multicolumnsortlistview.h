@@ -57,10 +57,17 @@ public:
     void LoadColumnWidths();
     void SaveColumnWidths();
     void AutoSizeColumn(int column);
+    // False at first start (no widths stored yet): the owner sizes the columns to their content
+    // again once it has rows.
+    bool WidthsStored() const { return m_WidthsStored; }
     int GetColumnCount() const;
 
     // The sort keys in the order they were added.
     std::vector<int> SortKeys() const;
+    // After the rows changed without a sort (tracks appended, verdicts changed): when they no
+    // longer stand in the keys' order, the arrows go and the key list starts anew, so the header
+    // never claims an order the rows do not have. True when the order still holds.
+    bool CheckSortOrder();
     bool IsSorting() const { return m_Sorting; }
     CSortHeader* SortHeader() const { return m_SortHeader; }
 
@@ -71,6 +78,9 @@ protected:
     // A left click on a header item (with Ctrl: add the key); derived views may extend it.
     virtual void OnHeaderClicked(int column, bool ctrl);
     void SortRowsBy(const std::vector<CSortableTableModel::SortKey>& keys);
+    // The width a column's content may need beyond the rows it has now (a column of a few fixed
+    // texts: the widest of them); 0 by default.
+    virtual int WidestContent(int column) const;
 
 private:
     std::array<int, kMaxKeys> m_SortColumns{};
@@ -80,6 +90,7 @@ private:
     IProfileStore* m_Profile = nullptr;
     CSortHeader* m_SortHeader = nullptr;
     bool m_Sorting = false;
+    bool m_WidthsStored = false;
 };
 
 }  // namespace sonvara

@@ -66,7 +66,8 @@ public:
     int ProgressUpdates() const { return m_ProgressUpdates; }
 
     // IRunHost (the run's thread; IsAborted from any thread).
-    bool IsAborted() override { return m_Aborted.load(std::memory_order_acquire); }
+    bool IsAborted() override { return AbortRequested(); }
+    bool AbortRequested() const { return m_Aborted.load(std::memory_order_acquire); }
     void SetProgress(int percent) override;
     void SetCurrentFile(const std::string& path) override;
     void SetStage(const std::string& word) override;

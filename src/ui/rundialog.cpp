@@ -140,6 +140,7 @@ void CRunDialog::ShowProgress(int percent) {
 
 void CRunDialog::ApplyUpdate(const TrackUpdate& update) {
     ApplyTrackUpdate(m_Tracks, update);
+    m_Updates[update.index] = update;
 }
 
 void CRunDialog::OnRunEnded() {

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <map>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -38,6 +39,10 @@ public:
     QProgressBar* Progress() const { return m_Progress; }
     QPushButton* CancelButton() const { return m_Cancel; }
     CQtRunHost& Host() { return m_Host; }
+    bool StopRequested() const { return m_Host.AbortRequested(); }
+    // What the run did, in a few words, for the status bar once the dialog has closed
+    // ("52 analysed: 50 OK, 2 corrupt"); empty when it did nothing worth saying.
+    virtual QString Summary() const { return {}; }
     bool IsWorking() const { return m_Worker.joinable(); }
 
 public slots:
@@ -60,6 +65,8 @@ protected:
     void StopWorker();
     QHBoxLayout* ButtonRow() const { return m_ButtonRow; }
     std::vector<TrackRecord*>& Tracks() { return m_Tracks; }
+    // The last state the run reported for each track it touched, by index into Tracks().
+    const std::map<std::size_t, TrackUpdate>& Updates() const { return m_Updates; }
 
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -90,6 +97,7 @@ private:
     CQtRunHost m_Host;
     std::thread m_Worker;
     bool m_RunEnded = false;
+    std::map<std::size_t, TrackUpdate> m_Updates;
 };
 
 }  // namespace sonvara

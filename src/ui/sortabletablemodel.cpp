@@ -100,6 +100,39 @@ void CSortableTableModel::SortRows(int column, bool ascending, bool numeric) {
     SortRows({SortKey{column, ascending, numeric}});
 }
 
+bool CSortableTableModel::IsOrderedBy(const std::vector<SortKey>& keys) const {
+    const int n = rowCount();
+    if (n < 2 || keys.empty()) {
+        return true;
+    }
+    const QCollator collator = TextCollator();
+    // < 0: row a sorts before row b, > 0: after, 0: the keys cannot tell them apart.
+    const auto compare = [&](int a, int b) {
+        for (const SortKey& key : keys) {
+            const QString x = SortText(a, key.column);
+            const QString y = SortText(b, key.column);
+            int order = 0;
+            if (key.numeric) {
+                const long long p = NumericKey(x);
+                const long long q = NumericKey(y);
+                order = p < q ? -1 : (p > q ? 1 : 0);
+            } else {
+                order = collator.compare(x, y);
+            }
+            if (order != 0) {
+                return key.ascending ? order : -order;
+            }
+        }
+        return 0;
+    };
+    for (int row = 1; row < n; ++row) {
+        if (compare(row - 1, row) > 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void CSortableTableModel::SortRows(const std::vector<SortKey>& keys) {
     const int n = rowCount();
     if (n < 2 || keys.empty()) {

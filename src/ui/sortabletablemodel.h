@@ -27,6 +27,8 @@ public:
     // One stable sort by several keys, the first in charge: the same order as sorting by the
     // last key, then by each earlier one, but with one pass over the rows.
     void SortRows(const std::vector<SortKey>& keys);
+    // Whether the rows stand in the order the keys give: no neighbouring pair out of order.
+    bool IsOrderedBy(const std::vector<SortKey>& keys) const;
 
     // The key of a numeric or time column: "m:ss" is m * 60 + ss, any other text the number
     // it starts with (0 when none), both read the way atoi reads them.

@@ -1,5 +1,8 @@
 #include "ui/tracklistmodel.h"
 
+#include <QBrush>
+#include <QColor>
+
 #include "platform/paths.h"
 #include "tracks/tracklist.h"
 #include "ui/fileicons.h"
@@ -62,6 +65,12 @@ QVariant CTrackListModel::data(const QModelIndex& index, int role) const {
         case Qt::TextAlignmentRole:
             return index.column() == kLength ? QVariant(int(Qt::AlignHCenter | Qt::AlignVCenter))
                                              : QVariant(int(Qt::AlignLeft | Qt::AlignVCenter));
+        case Qt::ForegroundRole:
+            // A corrupt track stands out, red as in the results lists of the runs.
+            if (record.checkState == AnalysedCorrupt) {
+                return QBrush(QColor(255, 0, 0));
+            }
+            return {};
         default: return {};
     }
 }

@@ -134,6 +134,7 @@ bool CFolderTreeCtrl::SetSelectedPath(const QString& path) {
     }
     m_Walk = rest.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     m_WalkNode = top;
+    m_WalkOpened.clear();
     WalkStep();
     return true;
 }
@@ -151,6 +152,8 @@ void CFolderTreeCtrl::WalkStep() {
     // Read the level again: a folder expanded before is collapsed first.
     if (isExpanded(node)) {
         collapse(node);
+    } else {
+        m_WalkOpened.append(QPersistentModelIndex(node));
     }
     expand(node);  // the reading ends in OnFolderRead
 }
@@ -187,6 +190,14 @@ void CFolderTreeCtrl::EndWalk(bool found) {
     const QModelIndex node = m_WalkNode;
     m_Walk.clear();
     m_WalkNode = QPersistentModelIndex();
+    if (!found) {
+        for (auto it = m_WalkOpened.crbegin(); it != m_WalkOpened.crend(); ++it) {
+            if (it->isValid()) {
+                collapse(*it);
+            }
+        }
+    }
+    m_WalkOpened.clear();
     if (found && node.isValid()) {
         setCurrentIndex(node);
         scrollTo(node);

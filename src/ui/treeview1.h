@@ -66,6 +66,9 @@ private:
     CFolderTreeModel* m_Model = nullptr;
     QStringList m_Walk;  // the components still to find
     QPersistentModelIndex m_WalkNode;
+    // The folders the walk opened that were closed before it: closed again when the path is
+    // not found, so that the tree stays as it was.
+    QList<QPersistentModelIndex> m_WalkOpened;
     bool m_Selecting = false;
 };
 

@@ -71,7 +71,7 @@ verdict=$("$build/sonvara-cli" analyze "$coll/charlie.mp3" "$coll/alpha.mp3" 2>/
 
 # The settings: normalising off (the run dialog's settings switch it on), corrupt files are
 # not converted, the track directory elsewhere; the window placed away from the screen's corner
-# (stored again at exit).
+# (stored again at exit), and the working list's column widths (the header is clicked by them).
 placement="0040 0030 0940 0630"
 cat > "$conf" <<EOF
 [GeneralProperties]
@@ -81,6 +81,9 @@ TrackDir=$home
 
 [Main%20Frame]
 Rectangle=$placement
+
+[ColumnWidths]
+LISTSELECTEDTRACK="176,59,70,99,76,70,51,149,"
 EOF
 
 # --- A private sound server with a pipe sink whose output is captured ------------------------

@@ -125,6 +125,24 @@ TEST_F(AnalysisDialog, AnEmptyListClosesAtOnceAndTheHelpContextComesBack) {
     EXPECT_EQ(CHelpContext::Get(), before);
 }
 
+TEST_F(AnalysisDialog, TheLastResultLineIsInViewAndTheSummarySaysWhatWasFound) {
+    const Bytes good = MakeStream(FrameShape{}, 20);
+    for (int i = 0; i < 30; ++i) {
+        const std::string path = dir.File("many" + std::to_string(100 + i) + ".mp3");
+        WriteFile(path, good);
+        Add(path);
+    }
+    Add(dir.File("bad.Mp3"));
+    CDlgMP3Analyzing dialog(settings);
+    dialog.RunOnTracks(List());
+    CColorListBox* results = dialog.Results();
+    ASSERT_EQ(results->GetCount(), 62);
+    const QRect last = results->visualRect(results->model()->index(61, 0));
+    EXPECT_TRUE(results->viewport()->rect().contains(last)) << "the last line is out of view";
+    EXPECT_GT(results->GetTopIndex(), 0);
+    EXPECT_EQ(dialog.Summary(), "31 analysed: 30 OK, 1 corrupt");
+}
+
 TEST_F(AnalysisDialog, CancelDuringTheThirdFileLetsItFinishThenStops) {
     for (int i = 1; i <= 5; ++i) {
         Add(dir.File("g" + std::to_string(i) + ".mp3"));
