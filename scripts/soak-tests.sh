@@ -33,26 +33,30 @@ export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/ho
 export XDG_CACHE_HOME=$work/home/.cache XDG_STATE_HOME=$work/home/.local/state
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_STATE_HOME"
 
+# The logs of failed runs are kept in the build folder.
+kept=$build/soak
+rm -rf "$kept"
+mkdir -p "$kept"
 failures=0
 start=$(date +%s)
 for round in $(seq "$rounds"); do
   for s in "${suites[@]}"; do
     log=$work/$s.$round.log
     if ! QT_QPA_PLATFORM=offscreen "$build/tests/$s" > "$log" 2>&1; then
-      names=$(sed -n 's/^\[  FAILED  \] \([^ ,]*\).*/\1/p' "$log" | sort -u | tr '\n' ' ')
+      names=$(sed -n 's/^\[  FAILED  \] \([A-Za-z_][^ ,]*\.[^ ,]*\).*/\1/p' "$log" | sort -u | tr '\n' ' ')
       echo "round $round: $s failed: ${names:-(no test named; the suite ended: $(tail -n 1 "$log"))}"
-      cp "$log" "$top/soak-$s-round$round.log" 2>/dev/null || true
+      cp "$log" "$kept/$s-round$round.log"
       failures=$((failures + 1))
     fi
   done
   if [ "${SONVARA_SOAK_SHELL:-1}" != 0 ]; then
     if ! (cd "$build" && ctest -R '^Shell\.' --output-on-failure > "$work/shell.$round.log" 2>&1); then
       echo "round $round: $(grep -E '^\s*[0-9]+ - Shell\.' "$work/shell.$round.log" | sed 's/^ *[0-9]* - //' | tr '\n' ' ')"
-      cp "$work/shell.$round.log" "$top/soak-shell-round$round.log" 2>/dev/null || true
+      cp "$work/shell.$round.log" "$kept/shell-round$round.log"
       failures=$((failures + 1))
     fi
   fi
   echo "round $round of $rounds done ($(( $(date +%s) - start )) s, $failures failures so far)"
 done
-echo "soak: $rounds rounds, $failures failed suite runs"
+echo "soak: $rounds rounds, $failures failed suite runs (logs of failures in $kept)"
 [ "$failures" -eq 0 ]
