@@ -19,11 +19,13 @@ export CCACHE_BASEDIR="$top"
 
 # Each stage's time, printed at the end of the run (also when a stage failed).
 stage_times=()
-stage() { # stage NAME COMMAND...
-  local name=$1 start=$SECONDS
+stage() { # stage NAME COMMAND...   (its time is noted, also when it fails)
+  local name=$1 start=$SECONDS status=0
   shift
-  "$@"
-  stage_times+=("$(printf '%-16s %5d s' "$name" $((SECONDS - start)))")
+  "$@" || status=$?
+  stage_times+=("$(printf '%-16s %5d s%s' "$name" $((SECONDS - start)) \
+    "$([ $status -eq 0 ] || echo "  (failed: $status)")")")
+  return $status
 }
 print_stage_times() {
   [ ${#stage_times[@]} -gt 0 ] || return 0
