@@ -15,7 +15,9 @@ fi
 cmake --build "$build" --target ui_tests
 
 # A real X server (xcb), not the offscreen platform, so that the pictures show what a user sees.
+# The tests' own home, as under CTest.
 env -u QT_QPA_PLATFORM QT_QPA_PLATFORM=xcb SONVARA_SCREENSHOT_DIR="$out" \
+  HOME="$build/test-home" XDG_CONFIG_HOME="$build/test-home/.config" \
   xvfb-run -a -s "-screen 0 1280x800x24" \
   "$build/tests/ui_tests" --gtest_filter='Screenshots.*:ConversionShots.*'
 ls -l "$out"/*.png

@@ -11,6 +11,8 @@ build=${2:-$top/build/release}
 mkdir -p "$out"
 cmake --build "$build" --target window_tests >/dev/null
 export SONVARA_SHOTS=$out SONVARA_E2E_TRACKS=50 QT_QPA_PLATFORM=xcb
+# The tests' own home, as under CTest: the file dialogs keep their history there.
+export HOME=$build/test-home XDG_CONFIG_HOME=$build/test-home/.config
 xvfb-run -a -s "-screen 0 1280x800x24" \
   "$build/tests/window_tests" --gtest_filter='EndToEnd.*' 2>&1 | grep -v propagateSizeHints
 ls -1 "$out"/*.png
