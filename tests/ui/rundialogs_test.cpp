@@ -360,6 +360,7 @@ TEST_F(ConversionDialog, WavToMp3EncodesEachWav) {
     EXPECT_EQ(records[2]->convertState, ConvertedWavToMp3);
     EXPECT_GT(fs::file_size(Out("t1.mp3")), 5000u);
     EXPECT_GT(fs::file_size(Out("t2.mp3")), 5000u);
+    EXPECT_EQ(dialog.Summary(), "2 converted, 0 failed");
 }
 
 TEST_F(ConversionDialog, Mp3ToMp3RefusesTheSourceFolderUntilTheSettingsChangeIt) {
