@@ -4,12 +4,13 @@
 # and names each failing test with its round. A test that fails once in twenty rounds is a
 # defect: the bar is `scripts/soak-tests.sh 20` with no failure.
 #   scripts/soak-tests.sh [N] [BUILD_DIR]     (default: 20 rounds, build/release)
-# SONVARA_SOAK_SHELL=0 leaves out the two programs driven from outside under Xvfb.
+# SONVARA_SOAK_SHELL=0 leaves out the programs driven from outside under Xvfb;
+# SONVARA_SOAK_SUITES="a_tests b_tests" soaks only those suites ("" for the Xvfb programs alone).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 rounds=${1:-20}
 build=$(cd "${2:-$top/build/release}" && pwd)
-suites=(window_tests ui_tests app_tests ui_sheet_tests cli_tests playback_tests playback_sound_tests)
+read -r -a suites <<<"${SONVARA_SOAK_SUITES-window_tests ui_tests app_tests ui_sheet_tests cli_tests playback_tests playback_sound_tests}"
 for s in "${suites[@]}"; do
   [ -x "$build/tests/$s" ] || { echo "no $build/tests/$s: build the release configuration first" >&2; exit 2; }
 done

@@ -11,7 +11,7 @@ build=$(cd "$1" && pwd)
 src=$(cd "$2" && pwd)
 if [ -z "${SONVARA_E2E_INNER:-}" ]; then
   export SONVARA_E2E_INNER=1
-  exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$build" "$src"
+  exec bash "$(dirname "$0")/with-xvfb.sh" 1024x768x24 bash "$0" "$build" "$src"
 fi
 
 work=$(mktemp -d)
