@@ -5,20 +5,45 @@
 
 namespace sonvara {
 
-CByteReader::CByteReader(std::size_t bufferSize)
-    : m_Buffer(new unsigned char[bufferSize]), m_Capacity(bufferSize) {
+namespace {
+
+constexpr const char* kCutShort = "the file was cut short while it was read";
+constexpr const char* kPageLost = "Input/output error";
+
+}  // namespace
+
+CByteReader::CByteReader(std::size_t bufferSize) : m_Capacity(bufferSize) {}
+
+bool CByteReader::Open(const std::string& path, bool map) {
+    Close();
+    if (!m_File.OpenRead(path)) {
+        return false;
+    }
+    if (map && m_Map.Map(m_File.File(), m_File.Size())) {
+        m_Cur = m_Map.Data();
+        m_End = m_Cur + m_Map.Size();
+        m_NextFill = m_File.Size();
+        return true;
+    }
+    if (!m_Buffer) {
+        m_Buffer.reset(new unsigned char[m_Capacity]);
+    }
     m_Cur = m_End = m_Buffer.get();
+    return true;
 }
 
-bool CByteReader::Open(const std::string& path) {
-    m_Cur = m_End = m_Buffer.get();
+void CByteReader::Close() {
+    m_Map.Unmap();
+    m_File.Close();
+    m_Cur = m_End = nullptr;
     m_NextFill = 0;
     m_NeedSeek = false;
-    return m_File.OpenRead(path);
+    m_Lost = nullptr;
 }
 
 bool CByteReader::Fill() {
-    if (!m_File.IsOpen() || m_File.HasError()) {
+    // A mapped file is all there from the start: its end is the end.
+    if (m_Map.IsMapped() || !m_File.IsOpen() || HasError()) {
         return false;
     }
     if (m_NeedSeek) {
@@ -28,10 +53,21 @@ bool CByteReader::Fill() {
         m_NeedSeek = false;
     }
     const std::size_t n = m_File.Read(m_Buffer.get(), m_Capacity);
+    if (n == 0 && !m_File.HasError() && m_NextFill < m_File.Size()) {
+        m_Lost = kCutShort;  // the end came before the size the file had when it was opened
+    }
     m_NextFill += static_cast<std::int64_t>(n);
     m_Cur = m_Buffer.get();
     m_End = m_Cur + n;
     return n > 0;
+}
+
+void CByteReader::LostPages() {
+    // The mapping has a hole: the file is shorter now than when it was mapped, or the system
+    // could not read a page of it.
+    const std::int64_t now = m_File.CurrentSize();
+    m_Lost = now >= 0 && now < m_File.Size() ? kCutShort : kPageLost;
+    m_Cur = m_End;  // nothing more is read from the mapping
 }
 
 std::size_t CByteReader::ReadBlock(void* out, std::size_t count) {
@@ -68,6 +104,10 @@ bool CByteReader::SeekForward(std::int64_t count) {
     }
     if (count <= m_End - m_Cur) {
         m_Cur += count;
+        return true;
+    }
+    if (m_Map.IsMapped()) {
+        m_Cur = m_End;  // past the end of the file
         return true;
     }
     // Past the buffered bytes: the next fill starts at the new position.

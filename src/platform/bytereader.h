@@ -6,20 +6,40 @@
 #include <string>
 
 #include "platform/binaryfile.h"
+#include "platform/faultguard.h"
+#include "platform/mappedfile.h"
 
 namespace sonvara {
 
-// Buffered reading of one file for the frame walk: single bytes, blocks, reading skips and
-// forward seeks, with 64-bit positions. One fixed buffer, whatever the file size.
+// Reading of one file for the frame walks: single bytes, blocks, reading skips and forward
+// seeks, with 64-bit positions. A regular file is mapped and read in place (the system's file
+// cache, no copy); where it cannot be mapped it is read into one fixed buffer, whatever the
+// file size. Either way a file cut short by another program while it is read gives a read
+// error (HasError) with its reason, never a crash: a walk over a mapped file runs inside Walk.
 class CByteReader {
 public:
     static constexpr std::size_t kDefaultBufferSize = 128 * 1024;
 
     explicit CByteReader(std::size_t bufferSize = kDefaultBufferSize);
 
-    bool Open(const std::string& path);
-    void Close() { m_File.Close(); }
+    // Opens the file, mapped when it can be (and map is true), read otherwise.
+    bool Open(const std::string& path, bool map = true);
+    void Close();
+    // Size of the file when it was opened.
     std::int64_t Size() const { return m_File.Size(); }
+    bool IsMapped() const { return m_Map.IsMapped(); }
+
+    // Runs walk(), which reads through this reader. When the mapped file loses pages under
+    // it, walk ends at that read and the reader has a read error. The rule of RunReadGuarded
+    // holds for walk: no object with a destructor on its stack while it reads.
+    template <class WalkFn>
+    void Walk(WalkFn& walk) {
+        if (!IsMapped()) {
+            walk();
+        } else if (!RunReadGuarded(m_Map.Data(), m_Map.Size(), walk)) {
+            LostPages();
+        }
+    }
 
     // The next byte, or -1 at the end of the file.
     int ReadByte() {
@@ -44,19 +64,22 @@ public:
     // the end of the file. Returns the number of bytes passed over.
     std::int64_t SkipUntilByte(unsigned char value);
 
-    bool HasError() const { return m_File.HasError(); }
-    std::string ErrorText() const { return m_File.ErrorText(); }
+    bool HasError() const { return m_File.HasError() || m_Lost != nullptr; }
+    std::string ErrorText() const { return m_Lost != nullptr ? m_Lost : m_File.ErrorText(); }
 
 private:
     bool Fill();
+    void LostPages();
 
     CBinaryFile m_File;
-    std::unique_ptr<unsigned char[]> m_Buffer;
+    CMappedFile m_Map;
+    std::unique_ptr<unsigned char[]> m_Buffer;  // only for a file that is read
     std::size_t m_Capacity;
     const unsigned char* m_Cur = nullptr;
     const unsigned char* m_End = nullptr;
     std::int64_t m_NextFill = 0;  // file offset the next fill reads from
     bool m_NeedSeek = false;
+    const char* m_Lost = nullptr;  // why the file's bytes stopped arriving early
 };
 
 }  // namespace sonvara
