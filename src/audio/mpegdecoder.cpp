@@ -181,6 +181,7 @@ struct StreamCount {
     long firstRate = 0;            // of the first frame, Xing/Info included
     bool twoChannels = false;      // some audio frame has two channels
     std::vector<StreamPart> parts;
+    std::string readError;  // why the file could not be read to its end
 };
 
 // What a Xing/Info header in the body of a Layer III frame states.
@@ -318,72 +319,80 @@ StreamCount CountFrames(const std::string& path) {
     int have = 0;  // bytes of the word that are real
     bool firstFrame = true;
     std::vector<unsigned char> frame;
-    for (;;) {
-        const int b = nextByte();
-        if (b < 0) {
-            break;
-        }
-        word = (word << 8) | static_cast<std::uint32_t>(b);
-        have = std::min(have + 1, 4);
-        if (have < 4 || (word & 0xFFE00000u) != 0xFFE00000u) {
-            continue;
-        }
-        MP3FrameHeader h;
-        if (!decode(word, h)) {
-            continue;
-        }
-        if (!haveCurrent || !SameStream(current, h)) {
-            // The first frame, and a frame that starts a new part, count only when the next
-            // header agrees with them (or the file ends right after them); otherwise they are
-            // taken for damage and the walk goes on from the byte after this sync.
-            frame.resize(static_cast<std::size_t>(BodyLength(h)) + 4);
-            const std::size_t got = readBlock(frame.data(), frame.size());
-            const std::size_t at = frame.size() - 4;
-            MP3FrameHeader after;
-            const bool agrees =
-                got == at ||
-                (got == frame.size() &&
-                 (TrailerAt(frame, at) ||
-                  (DecodeMpegHeader(static_cast<std::uint32_t>(frame[at]) << 24 |
-                                        frame[at + 1] << 16 | frame[at + 2] << 8 | frame[at + 3],
-                                    after) &&
-                   after.frameLength > 0 && SameStream(h, after))));
-            giveBack(frame.data(), got);  // the walk reads them again, as body or as search
-            if (!agrees) {
-                continue;
-            }
-            if (!haveCurrent) {
-                haveCurrent = true;
-                count.firstRate = h.sampleRate;
-            }
-            current = h;
-        }
-        const std::int64_t body = BodyLength(h);
-        if (firstFrame && h.layer3) {
-            firstFrame = false;
-            // A Xing/Info frame carries no audio: read its body to find the counts in it.
-            frame.resize(static_cast<std::size_t>(body));
-            const std::size_t got = readBlock(frame.data(), frame.size());
-            XingHeader xing;
-            if (got == frame.size() && ReadXingHeader(h, frame.data(), got, xing)) {
-                count.xingFrames = xing.frames;
-                count.encoderDelay = xing.encoderDelay;
-                count.encoderPadding = xing.encoderPadding;
-                word = 0;
-                have = 0;
-                continue;  // not an audio frame
-            }
-            if (got < frame.size()) {
-                countFrame(h);
+    // The walk reads a mapped file in place: what it keeps lives out here, so that a file cut
+    // short under it ends it with a read error (CByteReader::Walk).
+    auto walk = [&] {
+        for (;;) {
+            const int b = nextByte();
+            if (b < 0) {
                 break;
             }
-        } else {
-            firstFrame = false;
-            skip(body);
+            word = (word << 8) | static_cast<std::uint32_t>(b);
+            have = std::min(have + 1, 4);
+            if (have < 4 || (word & 0xFFE00000u) != 0xFFE00000u) {
+                continue;
+            }
+            MP3FrameHeader h;
+            if (!decode(word, h)) {
+                continue;
+            }
+            if (!haveCurrent || !SameStream(current, h)) {
+                // The first frame, and a frame that starts a new part, count only when the next
+                // header agrees with them (or the file ends right after them); otherwise they are
+                // taken for damage and the walk goes on from the byte after this sync.
+                frame.resize(static_cast<std::size_t>(BodyLength(h)) + 4);
+                const std::size_t got = readBlock(frame.data(), frame.size());
+                const std::size_t at = frame.size() - 4;
+                MP3FrameHeader after;
+                const bool agrees =
+                    got == at || (got == frame.size() &&
+                                  (TrailerAt(frame, at) ||
+                                   (DecodeMpegHeader(static_cast<std::uint32_t>(frame[at]) << 24 |
+                                                         frame[at + 1] << 16 | frame[at + 2] << 8 |
+                                                         frame[at + 3],
+                                                     after) &&
+                                    after.frameLength > 0 && SameStream(h, after))));
+                giveBack(frame.data(), got);  // the walk reads them again, as body or as search
+                if (!agrees) {
+                    continue;
+                }
+                if (!haveCurrent) {
+                    haveCurrent = true;
+                    count.firstRate = h.sampleRate;
+                }
+                current = h;
+            }
+            const std::int64_t body = BodyLength(h);
+            if (firstFrame && h.layer3) {
+                firstFrame = false;
+                // A Xing/Info frame carries no audio: read its body to find the counts in it.
+                frame.resize(static_cast<std::size_t>(body));
+                const std::size_t got = readBlock(frame.data(), frame.size());
+                XingHeader xing;
+                if (got == frame.size() && ReadXingHeader(h, frame.data(), got, xing)) {
+                    count.xingFrames = xing.frames;
+                    count.encoderDelay = xing.encoderDelay;
+                    count.encoderPadding = xing.encoderPadding;
+                    word = 0;
+                    have = 0;
+                    continue;  // not an audio frame
+                }
+                if (got < frame.size()) {
+                    countFrame(h);
+                    break;
+                }
+            } else {
+                firstFrame = false;
+                skip(body);
+            }
+            countFrame(h);
+            word = 0;
+            have = 0;
         }
-        countFrame(h);
-        word = 0;
-        have = 0;
+    };
+    in.Walk(walk);
+    if (in.HasError()) {
+        count.readError = in.ErrorText();
     }
     return count;
 }
@@ -615,6 +624,9 @@ std::unique_ptr<CMpegDecoder> CMpegDecoder::Create(const std::string& path, std:
     }
     InitLibrary();
     const StreamCount counted = CountFrames(path);
+    if (!counted.readError.empty()) {
+        return refuse("read error: " + counted.readError);
+    }
     auto handle = std::make_unique<Handle>();
     handle->channels = counted.twoChannels ? 2 : 1;
     long rate = 0;
