@@ -1,6 +1,8 @@
 #include "platform/bytereader.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstdlib>
 #include <cstring>
 
 namespace sonvara {
@@ -10,16 +12,33 @@ namespace {
 constexpr const char* kCutShort = "the file was cut short while it was read";
 constexpr const char* kPageLost = "Input/output error";
 
+std::atomic<ReadMethod>& MethodSetting() {
+    static std::atomic<ReadMethod> method = [] {
+        const char* env = std::getenv("SONVARA_READ");
+        return env != nullptr && std::strcmp(env, "map") == 0 ? ReadMethod::kMap
+                                                              : ReadMethod::kCopy;
+    }();
+    return method;
+}
+
 }  // namespace
+
+ReadMethod DefaultReadMethod() {
+    return MethodSetting().load(std::memory_order_relaxed);
+}
+
+void SetDefaultReadMethod(ReadMethod method) {
+    MethodSetting().store(method, std::memory_order_relaxed);
+}
 
 CByteReader::CByteReader(std::size_t bufferSize) : m_Capacity(bufferSize) {}
 
-bool CByteReader::Open(const std::string& path, bool map) {
+bool CByteReader::Open(const std::string& path, ReadMethod method) {
     Close();
     if (!m_File.OpenRead(path)) {
         return false;
     }
-    if (map && m_Map.Map(m_File.File(), m_File.Size())) {
+    if (method == ReadMethod::kMap && m_Map.Map(m_File.File(), m_File.Size())) {
         m_Cur = m_Map.Data();
         m_End = m_Cur + m_Map.Size();
         m_NextFill = m_File.Size();

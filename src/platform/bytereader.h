@@ -11,10 +11,23 @@
 
 namespace sonvara {
 
+// How a reader gets at the bytes of a regular file.
+enum class ReadMethod {
+    kCopy,  // read calls into one fixed buffer
+    kMap,   // a read-only mapping, read in place; a file that cannot be mapped is copied
+};
+
+// The method of readers not told otherwise. Copying, unless SONVARA_READ=map is in the
+// environment at the first call: mapping saves the copy but pays for every page it maps, and
+// on the virtual machines this program is measured on (bench/analyze_vs_mp3val.sh,
+// bench/window_scale.sh run both) a mapped page costs three to four times what copying it
+// does. Where mapping wins, it is one switch.
+ReadMethod DefaultReadMethod();
+void SetDefaultReadMethod(ReadMethod method);
+
 // Reading of one file for the frame walks: single bytes, blocks, reading skips and forward
-// seeks, with 64-bit positions. A regular file is mapped and read in place (the system's file
-// cache, no copy); where it cannot be mapped it is read into one fixed buffer, whatever the
-// file size. Either way a file cut short by another program while it is read gives a read
+// seeks, with 64-bit positions, over one fixed buffer whatever the file size, or over the
+// mapped file. Either way a file cut short by another program while it is read gives a read
 // error (HasError) with its reason, never a crash: a walk over a mapped file runs inside Walk.
 class CByteReader {
 public:
@@ -22,8 +35,8 @@ public:
 
     explicit CByteReader(std::size_t bufferSize = kDefaultBufferSize);
 
-    // Opens the file, mapped when it can be (and map is true), read otherwise.
-    bool Open(const std::string& path, bool map = true);
+    // Opens the file to be read by method.
+    bool Open(const std::string& path, ReadMethod method = DefaultReadMethod());
     void Close();
     // Size of the file when it was opened.
     std::int64_t Size() const { return m_File.Size(); }

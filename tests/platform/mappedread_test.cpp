@@ -80,8 +80,8 @@ TEST_F(MappedReading, GivesWhatTheBufferedReadsGive) {
         const std::string path = MakeFile("f.bin", size);
         CByteReader mapped;
         CByteReader read(4096);
-        ASSERT_TRUE(mapped.Open(path));
-        ASSERT_TRUE(read.Open(path, false));
+        ASSERT_TRUE(mapped.Open(path, ReadMethod::kMap));
+        ASSERT_TRUE(read.Open(path, ReadMethod::kCopy));
         EXPECT_EQ(mapped.IsMapped(), size > 0) << size;  // an empty file is read
         EXPECT_FALSE(read.IsMapped());
         std::vector<std::int64_t> fromMap;
@@ -96,8 +96,8 @@ TEST_F(MappedReading, GivesWhatTheBufferedReadsGive) {
     // What cannot be mapped is refused as before, or read.
     ASSERT_EQ(::mkfifo(m_Dir.File("pipe").c_str(), 0644), 0);
     CByteReader in;
-    EXPECT_FALSE(in.Open(m_Dir.File("pipe")));
-    EXPECT_FALSE(in.Open(m_Dir.Path()));
+    EXPECT_FALSE(in.Open(m_Dir.File("pipe"), ReadMethod::kMap));
+    EXPECT_FALSE(in.Open(m_Dir.Path(), ReadMethod::kMap));
     EXPECT_EQ(in.ErrorText(), "Is a directory");
 }
 
@@ -107,7 +107,8 @@ TEST_F(MappedReading, GivesWhatTheBufferedReadsGive) {
 TEST_F(MappedReading, AFileCutShortUnderTheWalkIsAReadErrorWithItsReason) {
     constexpr std::size_t kSize = 3u << 20;
     constexpr std::size_t kCut = 100000;
-    for (const bool map : {true, false}) {
+    for (const ReadMethod method : {ReadMethod::kMap, ReadMethod::kCopy}) {
+        const bool map = method == ReadMethod::kMap;
         constexpr int kThreads = 6;
         std::vector<std::string> paths;
         for (int t = 0; t < kThreads; ++t) {
@@ -119,7 +120,7 @@ TEST_F(MappedReading, AFileCutShortUnderTheWalkIsAReadErrorWithItsReason) {
         for (int t = 0; t < kThreads; ++t) {
             threads.emplace_back([&, t] {
                 CByteReader in;
-                if (!in.Open(paths[t], map) || in.IsMapped() != map) {
+                if (!in.Open(paths[t], method) || in.IsMapped() != map) {
                     errors[t] = "not opened as asked";
                     return;
                 }
@@ -171,7 +172,7 @@ TEST(MappedReadingDeathTest, ABusErrorOutsideAWalkGoesToTheHandlerBeforeOurs) {
             }
             fs::resize_file(dir.File("other"), 10);
             CByteReader in;
-            if (!in.Open(dir.File("walked"))) {
+            if (!in.Open(dir.File("walked"), ReadMethod::kMap)) {
                 ::_exit(2);
             }
             fs::remove_all(dir.Path());  // open and mapped files stay; nothing is left behind
