@@ -100,7 +100,9 @@ bool FrameRunAfter(const std::string& path, std::int64_t offset) {
     std::vector<unsigned char> d;
     for (std::int64_t at = offset; at < file.Size();
          at += static_cast<std::int64_t>(kSearchWindow)) {
-        d.resize(kSearchWindow + 16 * 1024);
+        // No more than the file holds from there (a buffer of a megabyte costs its zeroing).
+        d.resize(static_cast<std::size_t>(
+            std::min<std::int64_t>(kSearchWindow + 16 * 1024, file.Size() - at)));
         file.Seek(at);
         d.resize(file.Read(d.data(), d.size()));
         if (FrameRunIn(d, kSearchWindow, false)) {
@@ -129,7 +131,9 @@ bool FindMpegFrameRun(const std::string& path) {
     // Nearly every file shows its run in the first kilobytes: those are read first, the whole
     // window only when they show none.
     for (const std::size_t window : {kFirstLook, kSearchWindow}) {
-        std::vector<unsigned char> d(window + 16 * 1024);
+        // No more than the file holds after the tag (a buffer of a megabyte costs its zeroing).
+        std::vector<unsigned char> d(static_cast<std::size_t>(std::clamp<std::int64_t>(
+            file.Size() - static_cast<std::int64_t>(start), 0, window + 16 * 1024)));
         file.Seek(static_cast<std::int64_t>(start));
         d.resize(file.Read(d.data(), d.size()));
         const bool wholeFile = static_cast<std::int64_t>(start + d.size()) >= file.Size();
@@ -469,7 +473,8 @@ struct FileReader {
     bool failed = false;
     std::string error;
     // The library reads single bytes while it looks for the next frame: those come from here.
-    std::vector<unsigned char> buffer;
+    std::unique_ptr<unsigned char[]> buffer;
+    std::size_t buffered = 0;  // bytes of the file in buffer, from bufferStart on
     std::int64_t bufferStart = 0;
 
     std::size_t ReadAt(void* out, std::size_t count) {
@@ -484,17 +489,19 @@ struct FileReader {
         auto* r = static_cast<FileReader*>(handle);
         std::size_t n = 0;
         const std::int64_t inBuffer = r->position - r->bufferStart;
-        if (inBuffer >= 0 && inBuffer < static_cast<std::int64_t>(r->buffer.size())) {
-            n = std::min(count, r->buffer.size() - static_cast<std::size_t>(inBuffer));
-            std::memcpy(out, r->buffer.data() + inBuffer, n);
+        if (inBuffer >= 0 && inBuffer < static_cast<std::int64_t>(r->buffered)) {
+            n = std::min(count, r->buffered - static_cast<std::size_t>(inBuffer));
+            std::memcpy(out, r->buffer.get() + inBuffer, n);
         } else if (count >= kBufferSize) {
             n = r->ReadAt(out, count);
         } else {
-            r->buffer.resize(kBufferSize);
+            if (!r->buffer) {
+                r->buffer.reset(new unsigned char[kBufferSize]);  // filled before it is read
+            }
             r->bufferStart = r->position;
-            r->buffer.resize(r->ReadAt(r->buffer.data(), kBufferSize));
-            n = std::min(count, r->buffer.size());
-            std::memcpy(out, r->buffer.data(), n);
+            r->buffered = r->ReadAt(r->buffer.get(), kBufferSize);
+            n = std::min(count, r->buffered);
+            std::memcpy(out, r->buffer.get(), n);
         }
         if (n == 0 && r->failed) {
             return -1;
