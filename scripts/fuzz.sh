@@ -12,11 +12,14 @@ seconds=${1:-60}
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=(mp3check wavefile wavecodec mpegfile tags)
 build=build/fuzz
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 if [ ! -f "$build/build.ninja" ]; then
   CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DSONVARA_FUZZ=ON -DSONVARA_BUILD_TESTS=OFF >/dev/null
+    -DSONVARA_FUZZ=ON -DSONVARA_BUILD_TESTS=OFF "${launcher[@]}" >/dev/null
 fi
-cmake --build "$build" -j "$(nproc)" >/dev/null
+# The targets and the layers they use, not the window program.
+cmake --build "$build" -j "$(nproc)" --target "${targets[@]/#/fuzz_}" >/dev/null
 scripts/make-fuzz-seeds.sh "$build/seeds"
 mkdir -p "$build/corpus" "$build/findings" "$build/logs"
 
@@ -42,16 +45,20 @@ for t in "${targets[@]}"; do
 done
 for p in "${pids[@]}"; do wait "$p" || status=1; done
 
-printf "%-10s %14s %12s %s\n" target executions "exec/s" result
+printf "%-10s %14s %12s %8s %8s %s\n" target executions "exec/s" cov ft result
 for t in "${targets[@]}"; do
   log=$build/logs/$t.log
   execs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -n 1 || true)
   rate=$(grep -o 'stat::average_exec_per_sec: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -n 1 || true)
+  # Edges covered and features, as libFuzzer's last status line gives them.
+  cov=$(grep -o 'cov: [0-9]*' "$log" | tail -n 1 | grep -o '[0-9]*$' || true)
+  ft=$(grep -o 'ft: [0-9]*' "$log" | tail -n 1 | grep -o '[0-9]*$' || true)
   if grep -q -E 'ERROR: (AddressSanitizer|LeakSanitizer|libFuzzer)|runtime error|SUMMARY: ' "$log"; then
     result="FINDING (see $log)"; status=1
   else
     result=ok
   fi
-  printf "%-10s %14s %12s %s\n" "$t" "${execs:-0}" "${rate:-0}" "$result"
+  printf "%-10s %14s %12s %8s %8s %s\n" "$t" "${execs:-0}" "${rate:-0}" "${cov:-0}" "${ft:-0}" \
+    "$result"
 done
 exit $status
