@@ -474,6 +474,7 @@ struct FileReader {
     std::string error;
     // The library reads single bytes while it looks for the next frame: those come from here.
     std::unique_ptr<unsigned char[]> buffer;
+    std::size_t capacity = 0;
     std::size_t buffered = 0;  // bytes of the file in buffer, from bufferStart on
     std::int64_t bufferStart = 0;
 
@@ -496,10 +497,13 @@ struct FileReader {
             n = r->ReadAt(out, count);
         } else {
             if (!r->buffer) {
-                r->buffer.reset(new unsigned char[kBufferSize]);  // filled before it is read
+                // Filled before it is read, and no larger than the file needs.
+                r->capacity = static_cast<std::size_t>(
+                    std::min<std::int64_t>(kBufferSize, std::max<std::int64_t>(r->size, 4096)));
+                r->buffer.reset(new unsigned char[r->capacity]);
             }
             r->bufferStart = r->position;
-            r->buffered = r->ReadAt(r->buffer.get(), kBufferSize);
+            r->buffered = r->ReadAt(r->buffer.get(), r->capacity);
             n = std::min(count, r->buffered);
             std::memcpy(out, r->buffer.get(), n);
         }

@@ -44,8 +44,12 @@ bool CByteReader::Open(const std::string& path, ReadMethod method) {
         m_NextFill = m_File.Size();
         return true;
     }
-    if (!m_Buffer) {
-        m_Buffer.reset(new unsigned char[m_Capacity]);
+    // No larger than the file needs: a small file does not pay for a large buffer.
+    const auto size = static_cast<std::size_t>(std::min<std::int64_t>(
+        static_cast<std::int64_t>(m_Capacity), std::max<std::int64_t>(m_File.Size(), 4096)));
+    if (!m_Buffer || m_BufferSize != size) {
+        m_Buffer.reset(new unsigned char[size]);
+        m_BufferSize = size;
     }
     m_Cur = m_End = m_Buffer.get();
     return true;
@@ -71,7 +75,7 @@ bool CByteReader::Fill() {
         }
         m_NeedSeek = false;
     }
-    const std::size_t n = m_File.Read(m_Buffer.get(), m_Capacity);
+    const std::size_t n = m_File.Read(m_Buffer.get(), m_BufferSize);
     if (n == 0 && !m_File.HasError() && m_NextFill < m_File.Size()) {
         m_Lost = kCutShort;  // the end came before the size the file had when it was opened
     }

@@ -87,7 +87,8 @@ private:
     CBinaryFile m_File;
     CMappedFile m_Map;
     std::unique_ptr<unsigned char[]> m_Buffer;  // only for a file that is read
-    std::size_t m_Capacity;
+    std::size_t m_BufferSize = 0;
+    std::size_t m_Capacity;  // the most the buffer holds
     const unsigned char* m_Cur = nullptr;
     const unsigned char* m_End = nullptr;
     std::int64_t m_NextFill = 0;  // file offset the next fill reads from
