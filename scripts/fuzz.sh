@@ -12,13 +12,11 @@ seconds=${1:-60}
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=(mp3check wavefile wavecodec mpegfile tags)
 build=build/fuzz
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 if [ ! -f "$build/build.ninja" ]; then
   CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DSONVARA_FUZZ=ON -DSONVARA_BUILD_TESTS=OFF "${launcher[@]}" >/dev/null
+    -DSONVARA_FUZZ=ON -DSONVARA_BUILD_TESTS=OFF >/dev/null
 fi
-# The targets and the layers they use, not the window program.
+# Only the fuzz targets and the core they link: the window and the programs are not fuzzed.
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]/#/fuzz_}" >/dev/null
 scripts/make-fuzz-seeds.sh "$build/seeds"
 mkdir -p "$build/corpus" "$build/findings" "$build/logs"
