@@ -1,28 +1,18 @@
 #pragma once
 
-#include <unistd.h>
-
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
-// The readers under test open paths, so each input is written to one file per process.
-inline const std::string& FuzzPath(const char* extension) {
-    static const std::string path = [extension] {
-        const char* dir = std::getenv("TMPDIR");
-        return std::string(dir != nullptr ? dir : "/tmp") + "/sonvara-fuzz-" +
-               std::to_string(::getpid()) + extension;
-    }();
-    return path;
-}
+#include "platform/memoryfile.h"
 
+// The readers under test open paths: each input becomes the content of one file per process
+// that lives in memory (platform/memoryfile.h), so that no input goes through a disk.
 inline const std::string& WriteFuzzFile(const char* extension, const std::uint8_t* data,
                                         std::size_t size) {
-    const std::string& path = FuzzPath(extension);
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f != nullptr) {
-        std::fwrite(data, 1, size, f);
-        std::fclose(f);
+    static sonvara::CMemoryFile file;
+    static const bool created = file.Create("sonvara-fuzz", extension);
+    if (!created || !file.Assign(data, size)) {
+        __builtin_trap();
     }
-    return path;
+    return file.Path();
 }

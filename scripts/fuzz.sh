@@ -43,16 +43,20 @@ for t in "${targets[@]}"; do
 done
 for p in "${pids[@]}"; do wait "$p" || status=1; done
 
-printf "%-10s %14s %12s %s\n" target executions "exec/s" result
+printf "%-10s %14s %12s %8s %8s %s\n" target executions "exec/s" cov ft result
 for t in "${targets[@]}"; do
   log=$build/logs/$t.log
   execs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -n 1 || true)
   rate=$(grep -o 'stat::average_exec_per_sec: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -n 1 || true)
+  # Edges covered and features, as libFuzzer's last status line gives them.
+  cov=$(grep -o 'cov: [0-9]*' "$log" | tail -n 1 | grep -o '[0-9]*$' || true)
+  ft=$(grep -o 'ft: [0-9]*' "$log" | tail -n 1 | grep -o '[0-9]*$' || true)
   if grep -q -E 'ERROR: (AddressSanitizer|LeakSanitizer|libFuzzer)|runtime error|SUMMARY: ' "$log"; then
     result="FINDING (see $log)"; status=1
   else
     result=ok
   fi
-  printf "%-10s %14s %12s %s\n" "$t" "${execs:-0}" "${rate:-0}" "$result"
+  printf "%-10s %14s %12s %8s %8s %s\n" "$t" "${execs:-0}" "${rate:-0}" "${cov:-0}" "${ft:-0}" \
+    "$result"
 done
 exit $status

@@ -207,8 +207,8 @@ void CAudioWaveFile::OpenStream() {
     converter->SetSourceFrameLimit(m_FactFrames);
     std::size_t sourceSize = std::min<std::size_t>(f.avgBytesPerSec, kMaxSourceBuffer);
     m_ReadBlock = std::max<std::size_t>(sourceSize / f.blockAlign * f.blockAlign, f.blockAlign);
-    m_Source.assign(std::max(sourceSize, m_ReadBlock), 0);
-    m_Destination.assign(converter->DestinationSize(m_ReadBlock), 0);
+    m_Source.Allocate(std::max(sourceSize, m_ReadBlock));
+    m_Destination.Allocate(converter->DestinationSize(m_ReadBlock));
     m_SourceUsed = 0;
     m_DestinationUsed = 0;
     m_pConverter = std::move(converter);
@@ -217,8 +217,8 @@ void CAudioWaveFile::OpenStream() {
 
 void CAudioWaveFile::FreeConverter() {
     m_pConverter.reset();
-    m_Source = {};
-    m_Destination = {};
+    m_Source.Free();
+    m_Destination.Free();
     m_SourceUsed = m_DestinationUsed = m_Delivered = m_Fill = 0;
 }
 
@@ -495,8 +495,8 @@ void CAudioWaveFile::CreateOutput(const std::string& fileName, const WaveFormat&
     }
     const std::size_t sourceSize =
         std::clamp<std::size_t>(m_Format->avgBytesPerSec, 4, kMaxSourceBuffer) / 4 * 4;
-    m_Source.assign(std::max<std::size_t>(sourceSize, 4), 0);
-    m_Destination.assign(converter->DestinationSize(m_Source.size()), 0);
+    m_Source.Allocate(std::max<std::size_t>(sourceSize, 4));
+    m_Destination.Allocate(converter->DestinationSize(m_Source.size()));
     m_Fill = 0;
     m_pConverter = std::move(converter);
 }

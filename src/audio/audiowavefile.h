@@ -84,9 +84,29 @@ private:
     std::int32_t m_Length = 0;
     std::int32_t m_Position = 0;
 
+    // A buffer whose bytes are not set when it is made: the converter's buffers are written
+    // before they are read, and a second of some formats is megabytes.
+    class CWorkBuffer {
+    public:
+        void Allocate(std::size_t size) {
+            m_Bytes.reset(new std::uint8_t[size]);
+            m_Size = size;
+        }
+        void Free() {
+            m_Bytes.reset();
+            m_Size = 0;
+        }
+        std::uint8_t* data() { return m_Bytes.get(); }
+        std::size_t size() const { return m_Size; }
+
+    private:
+        std::unique_ptr<std::uint8_t[]> m_Bytes;
+        std::size_t m_Size = 0;
+    };
+
     std::unique_ptr<CWaveConverter> m_pConverter;
-    std::vector<std::uint8_t> m_Source;
-    std::vector<std::uint8_t> m_Destination;
+    CWorkBuffer m_Source;
+    CWorkBuffer m_Destination;
     std::size_t m_SourceUsed = 0;
     std::size_t m_DestinationUsed = 0;
     std::size_t m_Fill = 0;  // write side: bytes waiting in the source buffer

@@ -118,7 +118,9 @@ bool FrameRunAfter(const std::string& path, std::int64_t offset) {
     std::vector<unsigned char> d;
     for (std::int64_t at = offset; at < file.Size();
          at += static_cast<std::int64_t>(kSearchWindow)) {
-        d.resize(kSearchWindow + 16 * 1024);
+        // No more than the file holds from there (a buffer of a megabyte costs its zeroing).
+        d.resize(static_cast<std::size_t>(
+            std::min<std::int64_t>(kSearchWindow + 16 * 1024, file.Size() - at)));
         file.Seek(at);
         d.resize(file.Read(d.data(), d.size()));
         if (FrameRunIn(d, kSearchWindow, false)) {
@@ -147,7 +149,9 @@ bool FindMpegFrameRun(const std::string& path) {
     // Nearly every file shows its run in the first kilobytes: those are read first, the whole
     // window only when they show none.
     for (const std::size_t window : {kFirstLook, kSearchWindow}) {
-        std::vector<unsigned char> d(window + 16 * 1024);
+        // No more than the file holds after the tag (a buffer of a megabyte costs its zeroing).
+        std::vector<unsigned char> d(static_cast<std::size_t>(std::clamp<std::int64_t>(
+            file.Size() - static_cast<std::int64_t>(start), 0, window + 16 * 1024)));
         file.Seek(static_cast<std::int64_t>(start));
         d.resize(file.Read(d.data(), d.size()));
         const bool wholeFile = static_cast<std::int64_t>(start + d.size()) >= file.Size();
@@ -202,6 +206,7 @@ struct StreamCount {
     bool mixedFormat = false;      // a later frame of another version or layer
     bool twoChannels = false;      // some audio frame has two channels
     std::vector<StreamPart> parts;
+    std::string readError;  // why the file could not be read to its end
 };
 
 // What a Xing/Info header in the body of a Layer III frame states.
@@ -347,72 +352,80 @@ StreamCount CountFrames(const std::string& path) {
     int have = 0;  // bytes of the word that are real
     bool firstFrame = true;
     std::vector<unsigned char> frame;
-    for (;;) {
-        const int b = nextByte();
-        if (b < 0) {
-            break;
-        }
-        word = (word << 8) | static_cast<std::uint32_t>(b);
-        have = std::min(have + 1, 4);
-        if (have < 4 || (word & 0xFFE00000u) != 0xFFE00000u) {
-            continue;
-        }
-        MP3FrameHeader h;
-        if (!decode(word, h)) {
-            continue;
-        }
-        if (!haveCurrent || !SameStream(current, h)) {
-            // The first frame, and a frame that starts a new part, count only when the next
-            // header agrees with them (or the file ends right after them); otherwise they are
-            // taken for damage and the walk goes on from the byte after this sync.
-            frame.resize(static_cast<std::size_t>(BodyLength(h)) + 4);
-            const std::size_t got = readBlock(frame.data(), frame.size());
-            const std::size_t at = frame.size() - 4;
-            MP3FrameHeader after;
-            const bool agrees =
-                got == at ||
-                (got == frame.size() &&
-                 (TrailerAt(frame, at) ||
-                  (DecodeMpegHeader(static_cast<std::uint32_t>(frame[at]) << 24 |
-                                        frame[at + 1] << 16 | frame[at + 2] << 8 | frame[at + 3],
-                                    after) &&
-                   after.frameLength > 0 && SameStream(h, after))));
-            giveBack(frame.data(), got);  // the walk reads them again, as body or as search
-            if (!agrees) {
-                continue;
-            }
-            if (!haveCurrent) {
-                haveCurrent = true;
-                count.firstRate = h.sampleRate;
-            }
-            current = h;
-        }
-        const std::int64_t body = BodyLength(h);
-        if (firstFrame && h.layer3) {
-            firstFrame = false;
-            // A Xing/Info frame carries no audio: read its body to find the counts in it.
-            frame.resize(static_cast<std::size_t>(body));
-            const std::size_t got = readBlock(frame.data(), frame.size());
-            XingHeader xing;
-            if (got == frame.size() && ReadXingHeader(h, frame.data(), got, xing)) {
-                count.xingFrames = xing.frames;
-                count.encoderDelay = xing.encoderDelay;
-                count.encoderPadding = xing.encoderPadding;
-                word = 0;
-                have = 0;
-                continue;  // not an audio frame
-            }
-            if (got < frame.size()) {
-                countFrame(h);
+    // The walk reads a mapped file in place: what it keeps lives out here, so that a file cut
+    // short under it ends it with a read error (CByteReader::Walk).
+    auto walk = [&] {
+        for (;;) {
+            const int b = nextByte();
+            if (b < 0) {
                 break;
             }
-        } else {
-            firstFrame = false;
-            skip(body);
+            word = (word << 8) | static_cast<std::uint32_t>(b);
+            have = std::min(have + 1, 4);
+            if (have < 4 || (word & 0xFFE00000u) != 0xFFE00000u) {
+                continue;
+            }
+            MP3FrameHeader h;
+            if (!decode(word, h)) {
+                continue;
+            }
+            if (!haveCurrent || !SameStream(current, h)) {
+                // The first frame, and a frame that starts a new part, count only when the next
+                // header agrees with them (or the file ends right after them); otherwise they are
+                // taken for damage and the walk goes on from the byte after this sync.
+                frame.resize(static_cast<std::size_t>(BodyLength(h)) + 4);
+                const std::size_t got = readBlock(frame.data(), frame.size());
+                const std::size_t at = frame.size() - 4;
+                MP3FrameHeader after;
+                const bool agrees =
+                    got == at || (got == frame.size() &&
+                                  (TrailerAt(frame, at) ||
+                                   (DecodeMpegHeader(static_cast<std::uint32_t>(frame[at]) << 24 |
+                                                         frame[at + 1] << 16 | frame[at + 2] << 8 |
+                                                         frame[at + 3],
+                                                     after) &&
+                                    after.frameLength > 0 && SameStream(h, after))));
+                giveBack(frame.data(), got);  // the walk reads them again, as body or as search
+                if (!agrees) {
+                    continue;
+                }
+                if (!haveCurrent) {
+                    haveCurrent = true;
+                    count.firstRate = h.sampleRate;
+                }
+                current = h;
+            }
+            const std::int64_t body = BodyLength(h);
+            if (firstFrame && h.layer3) {
+                firstFrame = false;
+                // A Xing/Info frame carries no audio: read its body to find the counts in it.
+                frame.resize(static_cast<std::size_t>(body));
+                const std::size_t got = readBlock(frame.data(), frame.size());
+                XingHeader xing;
+                if (got == frame.size() && ReadXingHeader(h, frame.data(), got, xing)) {
+                    count.xingFrames = xing.frames;
+                    count.encoderDelay = xing.encoderDelay;
+                    count.encoderPadding = xing.encoderPadding;
+                    word = 0;
+                    have = 0;
+                    continue;  // not an audio frame
+                }
+                if (got < frame.size()) {
+                    countFrame(h);
+                    break;
+                }
+            } else {
+                firstFrame = false;
+                skip(body);
+            }
+            countFrame(h);
+            word = 0;
+            have = 0;
         }
-        countFrame(h);
-        word = 0;
-        have = 0;
+    };
+    in.Walk(walk);
+    if (in.HasError()) {
+        count.readError = in.ErrorText();
     }
     return count;
 }
@@ -489,7 +502,9 @@ struct FileReader {
     bool failed = false;
     std::string error;
     // The library reads single bytes while it looks for the next frame: those come from here.
-    std::vector<unsigned char> buffer;
+    std::unique_ptr<unsigned char[]> buffer;
+    std::size_t capacity = 0;
+    std::size_t buffered = 0;  // bytes of the file in buffer, from bufferStart on
     std::int64_t bufferStart = 0;
 
     std::size_t ReadAt(void* out, std::size_t count) {
@@ -504,17 +519,22 @@ struct FileReader {
         auto* r = static_cast<FileReader*>(handle);
         std::size_t n = 0;
         const std::int64_t inBuffer = r->position - r->bufferStart;
-        if (inBuffer >= 0 && inBuffer < static_cast<std::int64_t>(r->buffer.size())) {
-            n = std::min(count, r->buffer.size() - static_cast<std::size_t>(inBuffer));
-            std::memcpy(out, r->buffer.data() + inBuffer, n);
+        if (inBuffer >= 0 && inBuffer < static_cast<std::int64_t>(r->buffered)) {
+            n = std::min(count, r->buffered - static_cast<std::size_t>(inBuffer));
+            std::memcpy(out, r->buffer.get() + inBuffer, n);
         } else if (count >= kBufferSize) {
             n = r->ReadAt(out, count);
         } else {
-            r->buffer.resize(kBufferSize);
+            if (!r->buffer) {
+                // Filled before it is read, and no larger than the file needs.
+                r->capacity = static_cast<std::size_t>(
+                    std::min<std::int64_t>(kBufferSize, std::max<std::int64_t>(r->size, 4096)));
+                r->buffer.reset(new unsigned char[r->capacity]);
+            }
             r->bufferStart = r->position;
-            r->buffer.resize(r->ReadAt(r->buffer.data(), kBufferSize));
-            n = std::min(count, r->buffer.size());
-            std::memcpy(out, r->buffer.data(), n);
+            r->buffered = r->ReadAt(r->buffer.get(), r->capacity);
+            n = std::min(count, r->buffered);
+            std::memcpy(out, r->buffer.get(), n);
         }
         if (n == 0 && r->failed) {
             return -1;
@@ -644,6 +664,9 @@ std::unique_ptr<CMpegDecoder> CMpegDecoder::Create(const std::string& path, std:
     }
     InitLibrary();
     const StreamCount counted = CountFrames(path);
+    if (!counted.readError.empty()) {
+        return refuse("read error: " + counted.readError);
+    }
     auto handle = std::make_unique<Handle>();
     handle->channels = counted.twoChannels ? 2 : 1;
     long rate = 0;

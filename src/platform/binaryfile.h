@@ -18,9 +18,12 @@ public:
         m_Size = 0;
     }
     bool IsOpen() const { return m_File.IsOpen(); }
+    const CFile& File() const { return m_File; }
 
     // Size of the file when it was opened.
     std::int64_t Size() const { return m_Size; }
+    // The size it has now (another program may have changed it); -1 on an error.
+    std::int64_t CurrentSize() { return m_File.Size(); }
 
     // Reads up to count bytes; fewer at the end of the file; 0 at the end or on an error
     // (HasError tells which).

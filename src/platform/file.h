@@ -27,6 +27,8 @@ public:
     // the disk).
     bool Close();
     bool IsOpen() const { return m_Fd >= 0; }
+    // The system's descriptor, for the platform layer's own use (mapping).
+    int NativeHandle() const { return m_Fd; }
 
     // Reads up to count bytes at position; returns how many arrived (0 at the end or on an
     // error).

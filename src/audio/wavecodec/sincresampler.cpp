@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
+#include <mutex>
 
 namespace sonvara {
 
@@ -22,26 +24,23 @@ double BesselI0(double x) {
 
 }  // namespace
 
-bool CSincResampler::Init(std::uint32_t inRate, std::uint32_t outRate, int channels) {
-    if (inRate == 0 || outRate == 0 || channels < 1 || channels > 2) {
-        return false;
-    }
-    m_InRate = inRate;
-    m_OutRate = outRate;
-    m_Channels = channels;
+namespace {
+
+// The filter of one conversion: 2 * half taps for each of kPhases + 1 phases.
+std::vector<float> MakeTable(std::uint32_t inRate, std::uint32_t outRate, int phases, int& half) {
     // Cut-off in cycles per input sample, a little below the lower of the two Nyquist rates.
     const double fc = 0.5 * 0.95 * std::min(1.0, static_cast<double>(outRate) / inRate);
-    m_Half = static_cast<int>(std::ceil(16.0 / (2.0 * fc)));
-    const int taps = 2 * m_Half;
+    half = static_cast<int>(std::ceil(16.0 / (2.0 * fc)));
+    const int taps = 2 * half;
     constexpr double kBeta = 8.6;
     const double i0Beta = BesselI0(kBeta);
-    m_Table.assign(static_cast<std::size_t>(kPhases + 1) * taps, 0.0f);
-    for (int p = 0; p <= kPhases; ++p) {
+    std::vector<float> table(static_cast<std::size_t>(phases + 1) * taps, 0.0f);
+    std::vector<double> row(static_cast<std::size_t>(taps));
+    for (int p = 0; p <= phases; ++p) {
         double sum = 0.0;
-        std::vector<double> row(static_cast<std::size_t>(taps));
         for (int k = 0; k < taps; ++k) {
-            const double d = (k - (m_Half - 1)) - static_cast<double>(p) / kPhases;
-            const double x = d / m_Half;
+            const double d = (k - (half - 1)) - static_cast<double>(p) / phases;
+            const double x = d / half;
             double w = 0.0;
             if (std::fabs(x) <= 1.0) {
                 w = BesselI0(kBeta * std::sqrt(1.0 - x * x)) / i0Beta;
@@ -52,8 +51,52 @@ bool CSincResampler::Init(std::uint32_t inRate, std::uint32_t outRate, int chann
             sum += row[static_cast<std::size_t>(k)];
         }
         for (int k = 0; k < taps; ++k) {
-            m_Table[static_cast<std::size_t>(p * taps + k)] =
+            table[static_cast<std::size_t>(p * taps + k)] =
                 static_cast<float>(row[static_cast<std::size_t>(k)] / sum);
+        }
+    }
+    return table;
+}
+
+}  // namespace
+
+bool CSincResampler::Init(std::uint32_t inRate, std::uint32_t outRate, int channels) {
+    if (inRate == 0 || outRate == 0 || channels < 1 || channels > 2) {
+        return false;
+    }
+    m_InRate = inRate;
+    m_OutRate = outRate;
+    m_Channels = channels;
+    // A table takes thousands of Bessel functions to make: the last 32 pairs of rates keep
+    // theirs (a stream that changes rate back and forth resets its converter at each change).
+    struct Made {
+        std::uint32_t inRate;
+        std::uint32_t outRate;
+        int half;
+        std::shared_ptr<const std::vector<float>> table;
+    };
+    static std::mutex mutex;
+    static std::deque<Made> made;
+    {
+        std::lock_guard lock(mutex);
+        const auto it = std::find_if(made.begin(), made.end(), [&](const Made& m) {
+            return m.inRate == inRate && m.outRate == outRate;
+        });
+        if (it != made.end()) {
+            m_Half = it->half;
+            m_Table = it->table;
+        } else {
+            m_Table.reset();
+        }
+    }
+    if (!m_Table) {
+        auto table =
+            std::make_shared<const std::vector<float>>(MakeTable(inRate, outRate, kPhases, m_Half));
+        m_Table = table;
+        std::lock_guard lock(mutex);
+        made.push_front({inRate, outRate, m_Half, std::move(table)});
+        if (made.size() > 32) {
+            made.pop_back();
         }
     }
     // Silence before the first frame, so the first outputs have their full left side.
@@ -85,7 +128,7 @@ void CSincResampler::Produce(std::int64_t limitIndex, std::uint64_t maxOutput,
             static_cast<double>(t % m_OutRate) * kPhases / static_cast<double>(m_OutRate);
         const int p0 = std::min(static_cast<int>(position), kPhases - 1);
         const auto frac = static_cast<float>(position - p0);
-        const float* a = &m_Table[static_cast<std::size_t>(p0 * taps)];
+        const float* a = &(*m_Table)[static_cast<std::size_t>(p0 * taps)];
         const float* b = a + taps;
         for (int k = 0; k < taps; ++k) {
             coef[static_cast<std::size_t>(k)] = a[k] + frac * (b[k] - a[k]);

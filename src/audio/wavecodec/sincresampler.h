@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace sonvara {
@@ -27,8 +28,9 @@ private:
     std::uint32_t m_InRate = 0;
     std::uint32_t m_OutRate = 0;
     int m_Channels = 0;
-    int m_Half = 0;                // taps each side of the centre
-    std::vector<float> m_Table;    // (kPhases + 1) rows of 2 * m_Half taps
+    int m_Half = 0;  // taps each side of the centre
+    // (kPhases + 1) rows of 2 * m_Half taps, shared by converters of the same two rates
+    std::shared_ptr<const std::vector<float>> m_Table;
     std::vector<float> m_History;  // interleaved input frames from m_HistoryStart on
     std::int64_t m_HistoryStart = 0;
     std::uint64_t m_TotalIn = 0;
