@@ -164,13 +164,6 @@ bool FindMpegFrameRun(const std::string& path) {
 
 namespace {
 
-int SamplesPerFrame(const MP3FrameHeader& h) {
-    if (h.layer1) {
-        return 384;
-    }
-    return h.layer3 && !h.mpeg1 ? 576 : 1152;
-}
-
 // Where the audio starts: after an ID3 version 2 tag (and its footer).
 std::int64_t StreamStart(CBinaryFile& file) {
     unsigned char head[10] = {};
@@ -208,50 +201,6 @@ struct StreamCount {
     std::vector<StreamPart> parts;
     std::string readError;  // why the file could not be read to its end
 };
-
-// What a Xing/Info header in the body of a Layer III frame states.
-struct XingHeader {
-    std::int64_t frames = -1;  // audio frames after the header frame
-    std::int64_t bytes = -1;   // bytes of the stream, the header frame included
-    int encoderDelay = -1;     // from a LAME tag: samples the encoder put in front
-    int encoderPadding = -1;   // and after
-};
-
-// Reads the Xing/Info header from a frame's body (the bytes after its four header bytes);
-// false when the body holds none.
-bool ReadXingHeader(const MP3FrameHeader& h, const unsigned char* body, std::size_t size,
-                    XingHeader& xing) {
-    const std::size_t side = (h.mpeg1 ? (h.singleChannel ? 17 : 32) : (h.singleChannel ? 9 : 17)) +
-                             (h.crcProtected ? 2 : 0);
-    if (side + 8 > size || (!std::equal(body + side, body + side + 4, "Xing") &&
-                            !std::equal(body + side, body + side + 4, "Info"))) {
-        return false;
-    }
-    const auto word = [&](std::size_t at) {
-        return static_cast<std::uint32_t>(body[at]) << 24 | body[at + 1] << 16 | body[at + 2] << 8 |
-               body[at + 3];
-    };
-    std::size_t at = side + 4;
-    const std::uint32_t flags = word(at);
-    at += 4;
-    if ((flags & 1) != 0 && at + 4 <= size) {
-        xing.frames = word(at);
-        at += 4;
-    }
-    if ((flags & 2) != 0 && at + 4 <= size) {
-        xing.bytes = word(at);
-        at += 4;
-    }
-    at += (flags & 4) != 0 ? 100 : 0;
-    at += (flags & 8) != 0 ? 4 : 0;
-    // The LAME tag: encoder delay and padding, 12 bits each, 21 bytes in.
-    if (at + 24 <= size && std::equal(body + at, body + at + 4, "LAME")) {
-        const std::size_t d = at + 21;
-        xing.encoderDelay = body[d] << 4 | body[d + 1] >> 4;
-        xing.encoderPadding = (body[d + 1] & 0x0F) << 8 | body[d + 2];
-    }
-    return true;
-}
 
 // The frame's length as a decoder meets it: bytes after its four header bytes.
 std::int64_t BodyLength(const MP3FrameHeader& h) {

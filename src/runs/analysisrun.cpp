@@ -15,16 +15,27 @@ CheckVerdict CheckMp3File(const std::string& path, IProgressSink* sink) {
     const bool intact = job.IsIntact();
     job.Close();
     const MP3CheckOutcome& outcome = job.GetOutcome();
+    const auto error = [](std::string reason) {
+        CheckVerdict verdict;
+        verdict.reason = std::move(reason);
+        return verdict;
+    };
     if (outcome.openFailed) {
-        return {CheckVerdict::kError, "cannot open: " + outcome.failureText};
+        return error("cannot open: " + outcome.failureText);
     }
     if (outcome.readFailed) {
-        return {CheckVerdict::kError, "read error: " + outcome.failureText};
+        return error("read error: " + outcome.failureText);
     }
     if (outcome.framesFound == 0) {
-        return {CheckVerdict::kError, "no MPEG audio frames"};
+        return error("no MPEG audio frames");
     }
-    return {intact ? CheckVerdict::kOk : CheckVerdict::kCorrupt, {}};
+    CheckVerdict verdict;
+    verdict.kind = intact ? CheckVerdict::kOk : CheckVerdict::kCorrupt;
+    verdict.frames = outcome.audioFrames;
+    verdict.lengthMs = outcome.lengthMs;
+    verdict.findings = outcome.findings;
+    verdict.findingsLeftOut = outcome.findingsLeftOut;
+    return verdict;
 }
 
 namespace {
@@ -59,7 +70,8 @@ void Deliver(const std::vector<TrackRecord*>& tracks, std::size_t index,
 
 }  // namespace
 
-void RunAnalysis(const std::vector<TrackRecord*>& tracks, IRunHost& host, unsigned threads) {
+void RunAnalysis(const std::vector<TrackRecord*>& tracks, IRunHost& host, unsigned threads,
+                 const CheckedFn& onChecked) {
     host.ClearResults();
     std::vector<std::size_t> taken;
     for (std::size_t i = 0; i < tracks.size(); ++i) {
@@ -75,7 +87,11 @@ void RunAnalysis(const std::vector<TrackRecord*>& tracks, IRunHost& host, unsign
                 break;
             }
             host.SetStage(Text(StringId::kStageAnalyzing));
-            Deliver(tracks, index, CheckMp3File(tracks[index]->path, &host), host);
+            const CheckVerdict verdict = CheckMp3File(tracks[index]->path, &host);
+            if (onChecked) {
+                onChecked(index, verdict);
+            }
+            Deliver(tracks, index, verdict, host);
         }
     } else {
         host.SetStage(Text(StringId::kStageAnalyzing));
@@ -85,6 +101,9 @@ void RunAnalysis(const std::vector<TrackRecord*>& tracks, IRunHost& host, unsign
             [&](std::size_t i) { return CheckMp3File(tracks[taken[i]]->path, &stopOnly); },
             [&](std::size_t i, CheckVerdict& verdict) {
                 host.SetCurrentFile(tracks[taken[i]]->path);
+                if (onChecked) {
+                    onChecked(taken[i], verdict);
+                }
                 Deliver(tracks, taken[i], verdict, host);
                 host.SetProgress(static_cast<int>((i + 1) * 100 / taken.size()));
             },
