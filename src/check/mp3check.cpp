@@ -37,14 +37,25 @@ std::uint32_t FormatKey(std::uint32_t word) {
     return (word & 0x001E0C00u) | (((word >> 6) & 3u) == 3u ? 1u : 0u);
 }
 
-// CRC-16 (polynomial 0x8005, start 0xFFFF) as a protected frame states it.
+// CRC-16 (polynomial 0x8005, start 0xFFFF) as a protected frame states it, a byte at a time.
+struct CrcTable {
+    std::array<std::uint16_t, 256> entries{};
+    CrcTable() {
+        for (unsigned i = 0; i < 256; ++i) {
+            auto crc = static_cast<std::uint16_t>(i << 8);
+            for (int bit = 0; bit < 8; ++bit) {
+                crc = (crc & 0x8000u) != 0 ? static_cast<std::uint16_t>((crc << 1) ^ 0x8005u)
+                                           : static_cast<std::uint16_t>(crc << 1);
+            }
+            entries[i] = crc;
+        }
+    }
+};
+const CrcTable kCrcTable;
+
 std::uint16_t Crc16(std::uint16_t crc, const unsigned char* data, std::size_t size) {
     for (std::size_t i = 0; i < size; ++i) {
-        crc ^= static_cast<std::uint16_t>(data[i] << 8);
-        for (int bit = 0; bit < 8; ++bit) {
-            crc = (crc & 0x8000u) != 0 ? static_cast<std::uint16_t>((crc << 1) ^ 0x8005u)
-                                       : static_cast<std::uint16_t>(crc << 1);
-        }
+        crc = static_cast<std::uint16_t>((crc << 8) ^ kCrcTable.entries[(crc >> 8) ^ data[i]]);
     }
     return crc;
 }
@@ -75,8 +86,8 @@ std::string InvalidHeaderText(std::uint32_t word) {
 }  // namespace
 
 void CMP3Check::AddNote(const Note& note) {
-    if (m_Notes.size() < kMaxFindings) {
-        m_Notes.push_back(note);
+    if (m_NoteCount < m_Notes.size()) {
+        m_Notes[m_NoteCount++] = note;
     } else {
         ++m_LeftOut;
     }
@@ -88,8 +99,7 @@ bool CMP3Check::CheckFile(const std::string& path, IProgressSink* sink) {
     m_OpenFailed = false;
     m_ReadFailed = false;
     m_FailureText.clear();
-    m_Notes.clear();
-    m_Notes.reserve(kMaxFindings);  // the walk adds without allocating
+    m_NoteCount = 0;
     m_Findings.clear();
     m_LeftOut = 0;
     m_AudioFrames = 0;
@@ -125,6 +135,10 @@ bool CMP3Check::CheckFile(const std::string& path, IProgressSink* sink) {
     double timeMs = 0.0;
     std::uint32_t lastKey = 0;
     std::uint32_t lastWord = 0;
+    double frameMs = 0.0;  // of the last frame's format
+    std::int64_t invalidSinceAnchor = 0;
+    std::int64_t errorsAtAnchor = 0;
+    std::int64_t lastFrameStart = -1;
 
     // The progress step that ends every pass of the walk.
     auto reportProgress = [&] {
@@ -181,7 +195,7 @@ bool CMP3Check::CheckFile(const std::string& path, IProgressSink* sink) {
                 header = BlankHeader();
                 if (!DecodeHeader(word, header)) {
                     ++st.errors;  // the resync flag keeps its value
-                    ++m_InvalidSinceAnchor;
+                    ++invalidSinceAnchor;
                 } else {
                     ++m_FramesFound;
                     resync = true;
@@ -192,7 +206,7 @@ bool CMP3Check::CheckFile(const std::string& path, IProgressSink* sink) {
                         ++st.goodFrames;
                     }
                     const std::uint32_t key = FormatKey(word);
-                    if (start != anchor || m_InvalidSinceAnchor > 0) {
+                    if (start != anchor || invalidSinceAnchor > 0) {
                         // The bytes since the last frame (or the start) hold no frame.
                         const bool leading = m_FramesFound == 1;
                         const FindingKind kind =
@@ -202,26 +216,27 @@ bool CMP3Check::CheckFile(const std::string& path, IProgressSink* sink) {
                                 ? FindingKind::kTagInAudio
                             : (anchorWord & kSyncMask) == kSyncMask ? FindingKind::kInvalidHeader
                                                                     : FindingKind::kLostSync;
-                        AddNote({kind, st.errors != m_ErrorsAtAnchor, anchor, m_FramesFound - 1,
-                                 timeMs, start - anchor, m_InvalidSinceAnchor, anchorWord});
+                        AddNote({kind, st.errors != errorsAtAnchor, anchor, m_FramesFound - 1,
+                                 timeMs, start - anchor, invalidSinceAnchor, anchorWord});
                     } else if (key != lastKey && m_FramesFound > 1) {
                         AddNote({FindingKind::kFormatChange, false, start, m_FramesFound - 1,
                                  timeMs, header.frameLength, lastWord, word});
                     }
+                    if (key != lastKey || m_FramesFound == 1) {
+                        frameMs = SamplesPerFrame(header) * 1000.0 / header.sampleRate;
+                    }
                     lastKey = key;
                     lastWord = word;
-                    m_InvalidSinceAnchor = 0;
-                    m_ErrorsAtAnchor = st.errors;
-                    m_LastFrameStart = start;
+                    invalidSinceAnchor = 0;
+                    errorsAtAnchor = st.errors;
+                    lastFrameStart = start;
                     anchor = start + header.frameLength;
                     anchorWord = 0;
-                    const double frameMs = SamplesPerFrame(header) * 1000.0 / header.sampleRate;
                     if (m_FramesFound == 1) {
                         m_FirstHeader = header;
                         m_VbrStart = start;
                         m_VbrFrameMs = frameMs;
                     }
-                    m_LastFrameMs = frameMs;
                     timeMs += frameMs;
 
                     std::int64_t body = header.frameLength - 4;
@@ -318,6 +333,10 @@ bool CMP3Check::CheckFile(const std::string& path, IProgressSink* sink) {
     }
     in.Close();
     m_AudioEnd = anchor;
+    m_InvalidSinceAnchor = invalidSinceAnchor;
+    m_ErrorsAtAnchor = errorsAtAnchor;
+    m_LastFrameStart = lastFrameStart;
+    m_LastFrameMs = frameMs;
     m_FramesAtEnd = m_FramesFound;
     m_TimeAtEnd = timeMs;
     m_ErrorsAtEnd = st.errors;
@@ -411,10 +430,12 @@ void CMP3Check::Conclude(const std::string& path, std::int64_t fileSize) {
         }
     }
 
-    std::stable_sort(m_Notes.begin(), m_Notes.end(),
+    const auto notesEnd = m_Notes.begin() + static_cast<std::ptrdiff_t>(m_NoteCount);
+    std::stable_sort(m_Notes.begin(), notesEnd,
                      [](const Note& x, const Note& y) { return x.offset < y.offset; });
-    m_Findings.reserve(m_Notes.size());
-    for (const Note& n : m_Notes) {
+    m_Findings.reserve(m_NoteCount);
+    for (auto it = m_Notes.begin(); it != notesEnd; ++it) {
+        const Note& n = *it;
         Finding f;
         f.kind = n.kind;
         f.severity = n.error ? FindingSeverity::kError : FindingSeverity::kWarning;
@@ -476,7 +497,7 @@ void CMP3Check::Conclude(const std::string& path, std::int64_t fileSize) {
         }
         m_Findings.push_back(std::move(f));
     }
-    m_Notes.clear();
+    m_NoteCount = 0;
 }
 
 }  // namespace sonvara

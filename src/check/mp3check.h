@@ -80,7 +80,8 @@ private:
     void AddNote(const Note& note);
     void Conclude(const std::string& path, std::int64_t fileSize);
 
-    std::vector<Note> m_Notes;
+    std::array<Note, kMaxFindings> m_Notes{};  // no allocation per file or in the walk
+    std::size_t m_NoteCount = 0;
     std::vector<Finding> m_Findings;
     std::int64_t m_LeftOut = 0;
     std::int64_t m_AudioFrames = 0;
