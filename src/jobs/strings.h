@@ -34,9 +34,13 @@ enum class StringId : int {
     kReportCannotWrite,
     kMoveFolderCannotBeCreated,  // "The folder %s cannot be created: %s"
     kMoveKeptSameName,           // "%s holds a file moved there a moment ago; ..."
-    kTrackColumn = 61447,        // "Track;"
-    kListColumns = 61448,        // "File;Check;Convert;Title;Artist;Album;Length;Path;"
-    kReportTitle = 61452,        // "Analysis Results"
+    kStageRepairing,
+    kLineRepaired,         // "        ===> REPAIRED: %s"
+    kLineNothingToRepair,  // "        ===> Nothing to repair"
+    kLineNotRepaired,      // "        ===> NOT REPAIRED: %s"
+    kTrackColumn = 61447,  // "Track;"
+    kListColumns = 61448,  // "File;Check;Convert;Title;Artist;Album;Length;Path;"
+    kReportTitle = 61452,  // "Analysis Results"
 };
 
 // The built-in English text of an id ("" for an unknown id).
