@@ -121,10 +121,18 @@ int SideInfoLength(const MP3FrameHeader& h) {
 
 bool ReadXingHeader(const MP3FrameHeader& h, const unsigned char* body, std::size_t size,
                     XingHeader& xing) {
-    const std::size_t side = static_cast<std::size_t>(SideInfoLength(h)) + (h.crcProtected ? 2 : 0);
-    if (side + 8 > size || (!std::equal(body + side, body + side + 4, "Xing") &&
-                            !std::equal(body + side, body + side + 4, "Info"))) {
-        return false;
+    const auto headerAt = [&](std::size_t side) {
+        return side + 8 <= size && (std::equal(body + side, body + side + 4, "Xing") ||
+                                    std::equal(body + side, body + side + 4, "Info"));
+    };
+    // LAME puts the header right after the side information even in a CRC-protected frame, as
+    // if there were no CRC word; decoders look in both places.
+    std::size_t side = static_cast<std::size_t>(SideInfoLength(h)) + (h.crcProtected ? 2 : 0);
+    if (!headerAt(side)) {
+        if (!h.crcProtected || !headerAt(side - 2)) {
+            return false;
+        }
+        side -= 2;
     }
     xing.info = body[side] == 'I';
     xing.at = side;

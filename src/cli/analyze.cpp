@@ -23,7 +23,7 @@
 namespace sonvara::cli {
 
 const char* const kAnalyzeHelp =
-    "Usage: sonvara-cli analyze [-r] [-j N] [--details|--json] [PATH...]\n"
+    "Usage: sonvara-cli analyze [-r] [-j N] [--decode] [--details|--json] [PATH...]\n"
     "\n"
     "Checks MP3 files frame by frame. Every frame header is located and validated; a file is\n"
     "OK when each frame stands exactly where the previous one ends, Corrupt otherwise.\n"
@@ -35,6 +35,9 @@ const char* const kAnalyzeHelp =
     "Options:\n"
     "  -r, --recursive   also check the files in sub-folders of each folder\n"
     "  -j, --jobs N      check N files at once (default: the number of cores)\n"
+    "  --decode          also decode every frame (libmpg123): a frame the decoder rejects or\n"
+    "                    passes over, or whose main data begins before the stream does, is\n"
+    "                    an error finding (decode_error) and makes the file Corrupt\n"
     "  --details         follow each result line with the file's findings, one line each,\n"
     "                    starting with a tab:\n"
     "                    <TAB>severity<TAB>kind<TAB>time<TAB>offset<TAB>frame<TAB>bytes<TAB>text\n"
@@ -244,6 +247,7 @@ int RunAnalyze(const std::vector<std::string>& arguments) {
     std::string moveFolder;
     OverwritePolicy policy = OverwritePolicy::kAsk;
     Output output = Output::kLines;
+    bool decode = false;
 
     COptionReader options(arguments);
     while (options.Next()) {
@@ -254,6 +258,8 @@ int RunAnalyze(const std::vector<std::string>& arguments) {
             return 0;
         } else if (options.Is("-r", "--recursive")) {
             recursive = true;
+        } else if (options.Is(nullptr, "--decode")) {
+            decode = true;
         } else if (options.Is(nullptr, "--details") || options.Is(nullptr, "--json")) {
             const Output wanted = options.Current() == "--json" ? Output::kJson : Output::kDetails;
             if (output != Output::kLines && output != wanted) {
@@ -318,8 +324,9 @@ int RunAnalyze(const std::vector<std::string>& arguments) {
     }
     CAnalyzeHost host(console, items, records, itemOfRecord);
     host.output = output;
-    RunAnalysis(records, host, jobs,
-                [&host](std::size_t record, const CheckVerdict& v) { host.Checked(record, v); });
+    RunAnalysis(
+        records, host, jobs,
+        [&host](std::size_t record, const CheckVerdict& v) { host.Checked(record, v); }, decode);
     const std::size_t ok = host.Count(Verdict::kOk);
     const std::size_t corrupt = host.Count(Verdict::kCorrupt);
     const std::size_t errors = host.Count(Verdict::kError);

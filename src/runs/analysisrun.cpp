@@ -1,5 +1,8 @@
 #include "runs/analysisrun.h"
 
+#include <algorithm>
+
+#include "audio/mpegdecoder.h"
 #include "check/mp3checkjob.h"
 #include "jobs/runhost.h"
 #include "jobs/strings.h"
@@ -8,7 +11,7 @@
 
 namespace sonvara {
 
-CheckVerdict CheckMp3File(const std::string& path, IProgressSink* sink) {
+CheckVerdict CheckMp3File(const std::string& path, IProgressSink* sink, bool decode) {
     CMP3CheckJob job;
     job.SetPath(path);
     job.Run(sink);
@@ -35,6 +38,26 @@ CheckVerdict CheckMp3File(const std::string& path, IProgressSink* sink) {
     verdict.lengthMs = outcome.lengthMs;
     verdict.findings = outcome.findings;
     verdict.findingsLeftOut = outcome.findingsLeftOut;
+    if (decode) {
+        const MpegDecodeCheck decoded = VerifyMpegDecode(path);
+        if (!decoded.error.empty()) {
+            return error(decoded.error);
+        }
+        for (const MpegDecodeProblem& problem : decoded.problems) {
+            Finding f;
+            f.kind = FindingKind::kDecodeError;
+            f.severity = FindingSeverity::kError;
+            f.offset = problem.offset;
+            f.frame = problem.frame;
+            f.timeMs = problem.timeMs;
+            f.bytes = problem.bytes;
+            f.text = "audio data damaged at " + FormatTimeMs(problem.timeMs) + ": " + problem.text;
+            verdict.findings.push_back(std::move(f));
+            verdict.kind = CheckVerdict::kCorrupt;
+        }
+        std::stable_sort(verdict.findings.begin(), verdict.findings.end(),
+                         [](const Finding& a, const Finding& b) { return a.offset < b.offset; });
+    }
     return verdict;
 }
 
@@ -71,7 +94,7 @@ void Deliver(const std::vector<TrackRecord*>& tracks, std::size_t index,
 }  // namespace
 
 void RunAnalysis(const std::vector<TrackRecord*>& tracks, IRunHost& host, unsigned threads,
-                 const CheckedFn& onChecked) {
+                 const CheckedFn& onChecked, bool decode) {
     host.ClearResults();
     std::vector<std::size_t> taken;
     for (std::size_t i = 0; i < tracks.size(); ++i) {
@@ -87,7 +110,7 @@ void RunAnalysis(const std::vector<TrackRecord*>& tracks, IRunHost& host, unsign
                 break;
             }
             host.SetStage(Text(StringId::kStageAnalyzing));
-            const CheckVerdict verdict = CheckMp3File(tracks[index]->path, &host);
+            const CheckVerdict verdict = CheckMp3File(tracks[index]->path, &host, decode);
             if (onChecked) {
                 onChecked(index, verdict);
             }
@@ -98,7 +121,7 @@ void RunAnalysis(const std::vector<TrackRecord*>& tracks, IRunHost& host, unsign
         CStopOnlySink stopOnly(host);
         const std::size_t delivered = RunTracksInOrder<CheckVerdict>(
             taken.size(), threads,
-            [&](std::size_t i) { return CheckMp3File(tracks[taken[i]]->path, &stopOnly); },
+            [&](std::size_t i) { return CheckMp3File(tracks[taken[i]]->path, &stopOnly, decode); },
             [&](std::size_t i, CheckVerdict& verdict) {
                 host.SetCurrentFile(tracks[taken[i]]->path);
                 if (onChecked) {

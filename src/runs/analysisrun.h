@@ -23,7 +23,9 @@ struct CheckVerdict {
     std::vector<Finding> findings;
     std::int64_t findingsLeftOut = 0;
 };
-CheckVerdict CheckMp3File(const std::string& path, IProgressSink* sink);
+// With decode, every frame is also decoded (libmpg123): what the decoder cannot decode becomes
+// an error finding ("decode_error") and makes the file Corrupt.
+CheckVerdict CheckMp3File(const std::string& path, IProgressSink* sink, bool decode = false);
 
 // The analysis run: every MP3 record not analysed yet is checked frame by frame, in list
 // order; the verdict goes to the host as the record's new checkState and two result lines, an
@@ -34,6 +36,6 @@ CheckVerdict CheckMp3File(const std::string& path, IProgressSink* sink);
 // thread, in list order, before the host hears of it); index is into tracks.
 using CheckedFn = std::function<void(std::size_t index, const CheckVerdict& verdict)>;
 void RunAnalysis(const std::vector<TrackRecord*>& tracks, IRunHost& host, unsigned threads = 1,
-                 const CheckedFn& onChecked = {});
+                 const CheckedFn& onChecked = {}, bool decode = false);
 
 }  // namespace sonvara

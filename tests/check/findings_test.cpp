@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "audio/mpegheader.h"
 #include "check/mp3check.h"
+#include "runs/analysisrun.h"
 #include "support/encoders.h"
 #include "support/mpegframes.h"
 #include "support/testfiles.h"
@@ -185,6 +187,37 @@ TEST_F(EncodedFindings, AWrongXingCountAndABadCrcAreWarnings) {
     EXPECT_EQ(f.offset, static_cast<std::int64_t>(at));
     EXPECT_EQ(f.frame, 20);
     EXPECT_TRUE(c.intact);
+}
+
+// Full decoding finds what the walk cannot: a stream cut at a frame boundary walks clean, but
+// its first frame's main data lies in the frames that were cut away.
+TEST_F(EncodedFindings, DecodingFindsMainDataBeforeTheStreamStartInAFileThatWalksClean) {
+    for (const char* name : {"vbr.mp3", "crc.mp3"}) {
+        const CheckVerdict v = CheckMp3File(s_Dir->File(name), nullptr, true);
+        EXPECT_EQ(v.kind, CheckVerdict::kOk) << name;
+        EXPECT_TRUE(v.findings.empty()) << name << ": " << v.findings[0].text;
+    }
+    const Bytes vbr = ReadFile(s_Dir->File("vbr.mp3"));
+    std::size_t at = 0;
+    for (int frame = 0; frame < 10; ++frame) {
+        MP3FrameHeader h;
+        ASSERT_TRUE(DecodeMpegHeader(static_cast<std::uint32_t>(vbr[at]) << 24 | vbr[at + 1] << 16 |
+                                         vbr[at + 2] << 8 | vbr[at + 3],
+                                     h));
+        at += static_cast<std::size_t>(h.frameLength);
+    }
+    WriteFile(s_Dir->File("headless.mp3"),
+              Bytes(vbr.begin() + static_cast<std::ptrdiff_t>(at), vbr.end()));
+    EXPECT_EQ(CheckMp3File(s_Dir->File("headless.mp3"), nullptr).kind, CheckVerdict::kOk);
+    const CheckVerdict v = CheckMp3File(s_Dir->File("headless.mp3"), nullptr, true);
+    EXPECT_EQ(v.kind, CheckVerdict::kCorrupt);
+    ASSERT_FALSE(v.findings.empty());
+    EXPECT_EQ(v.findings[0].kind, FindingKind::kDecodeError);
+    EXPECT_EQ(v.findings[0].offset, 0);
+    EXPECT_EQ(v.findings[0].severity, FindingSeverity::kError);
+    EXPECT_NE(v.findings[0].text.find("audio data damaged at 0:00.000: its main data begins"),
+              std::string::npos)
+        << v.findings[0].text;
 }
 
 }  // namespace
