@@ -230,8 +230,12 @@ CConversionRun::Decision CConversionRun::Decide(Planned& track, const std::strin
     }
     switch (m_Host.AskOverwrite(Text(StringId::kAskOverwrite, track.output))) {
         case Answer::kYes: track.mayReplace = true; return Decision::kGo;
-        case Answer::kNo: return Decision::kSkip;
-        case Answer::kCancel: break;
+        case Answer::kNo:
+        case Answer::kCancel:
+            // Cancel at the question skips this track only, unless the run itself was stopped
+            // while it was asked.
+            return m_Host.IsAborted() ? Decision::kCancel : Decision::kSkip;
+        case Answer::kStop: break;
     }
     return Decision::kCancel;
 }
@@ -345,7 +349,7 @@ private:
 void CConversionRun::WalkInParallel(const std::vector<TrackRecord*>& tracks,
                                     std::vector<Planned>& plan, unsigned threads) {
     // The questions first, in list order, so that the workers never wait for an answer. A
-    // Cancel ends the asking: only the tracks before it are converted.
+    // stop ends the asking: only the tracks before it are converted.
     std::vector<Planned*> taken;
     bool cancelled = false;
     for (Planned& track : plan) {

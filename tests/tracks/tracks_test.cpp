@@ -198,17 +198,18 @@ TEST(TrackList, MovingCorruptFilesAsksBeforeReplacingAndKeepsWhatItCannotMove) {
     WriteFile(dir.File("dst/b.mp3"), {9});
     std::filesystem::remove(dir.File("src/c.mp3"));  // vanished: the move fails
     CRecordingHost host;
+    host.answers = {Answer::kCancel};  // keeps b.mp3, as No does, and the move goes on
     EXPECT_EQ(MoveCorruptFiles(list, dir.File("dst"), host), 1u);
     EXPECT_EQ(host.questions.size(), 1u);
     EXPECT_NE(host.questions[0].find("already exists, should it overwrite ?"), std::string::npos);
-    // Each file not moved is reported with its reason: b.mp3 ("No"), c.mp3 (vanished).
+    // Each file not moved is reported with its reason: b.mp3 (Cancel), c.mp3 (vanished).
     EXPECT_TRUE(host.messages.empty());
     ASSERT_EQ(host.errors.size(), 2u);
     EXPECT_EQ(host.errors[0].first, dir.File("src/b.mp3"));
     EXPECT_EQ(host.errors[1].first, dir.File("src/c.mp3"));
     EXPECT_TRUE(std::filesystem::exists(dir.File("dst/a.mp3")));
     EXPECT_FALSE(std::filesystem::exists(dir.File("src/a.mp3")));
-    EXPECT_EQ(ReadFile(dir.File("dst/b.mp3")), (Bytes{9}));  // "No" kept it
+    EXPECT_EQ(ReadFile(dir.File("dst/b.mp3")), (Bytes{9}));  // Cancel kept it
     ASSERT_EQ(list.GetTrackCount(), 3u);
     EXPECT_EQ(list.At(0).path, dir.File("src/b.mp3"));
 
