@@ -631,7 +631,11 @@ CConversionRun::TrackResult CConversionRun::ProcessEncoding(const Planned& track
         return result;
     }
     state.convertState = m_Mode == ConversionMode::kWavToMp3 ? ConvertedWavToMp3 : ReencodedMp3;
-    state.checkState = AnalysedOk;
+    // The source could be read to its end; a corrupt verdict still holds, as the file itself
+    // was not changed.
+    if (record.checkState != AnalysedCorrupt) {
+        state.checkState = AnalysedOk;
+    }
     host.UpdateTrack(state);
     host.AddResult(Text(StringId::kLineOk, ""), kColourDefault);
     host.ScrollToEnd();

@@ -203,6 +203,22 @@ TEST_F(Runs, AnEncodingErrorKeepsTheCorruptVerdictGivesTheReasonAndTheRunGoesOn)
     EXPECT_FALSE(std::filesystem::exists(m_Dir.File("out/mpeg.mp3")));
 }
 
+TEST_F(Runs, AnEncodeNeverTurnsACorruptVerdictIntoOk) {
+    std::vector<TrackRecord> records = {Record(m_Dir.File("bad.Mp3")),
+                                        Record(m_Dir.File("g1.mp3"))};
+    records[0].checkState = AnalysedCorrupt;  // as the analysis found it
+    CRecordingHost host(Pointers(records));
+    CConversionRun run(ConversionMode::kMp3ToMp3, host);
+    ConversionSettings s;
+    s.trackDir = m_Dir.File("out");
+    ASSERT_TRUE(run.Start(s, Pointers(records)));
+    run.Walk(Pointers(records));
+    EXPECT_EQ(records[0].convertState, ReencodedMp3);
+    EXPECT_EQ(records[0].checkState, AnalysedCorrupt);  // the source is still damaged
+    EXPECT_EQ(records[1].convertState, ReencodedMp3);
+    EXPECT_EQ(records[1].checkState, AnalysedOk);  // read to its end
+}
+
 TEST_F(Runs, Mp3ToWavAnalysesConvertsAndNormalises) {
     const std::string wav = SynthWav(m_Dir.File("q.wav"), "-r 22050 -c 1", "2 sine 440 vol 0.3");
     const std::string mp3 = LameEncode(wav, m_Dir.File("q.mp3"), "-b 64");
