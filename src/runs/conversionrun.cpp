@@ -216,6 +216,15 @@ std::vector<CConversionRun::Planned> CConversionRun::Plan(
     return plan;
 }
 
+// A track refused for want of space gets its result line like every failed track.
+std::string CConversionRun::NotEnoughSpace(const TrackRecord& record, IRunHost& host) {
+    const std::string reason = Text(StringId::kNotEnoughSpace);
+    host.AddResult(record.path, kColourRed);
+    host.AddResult(Text(StringId::kLineFailed, reason), kColourRed);
+    host.ScrollToEnd();
+    return reason;
+}
+
 CConversionRun::Decision CConversionRun::Decide(Planned& track, const std::string& source) {
     std::error_code ec;
     track.mayReplace = false;
@@ -467,7 +476,7 @@ CConversionRun::TrackResult CConversionRun::ProcessMp3ToWav(const Planned& track
     state.checkState = intact ? AnalysedOk : AnalysedCorrupt;
     host.UpdateTrack(state);
     if (CheckSpace(record.path, host) == Space::kShort) {
-        result.outcome.detail = "not enough disk free space";
+        result.outcome.detail = NotEnoughSpace(record, host);
         result.goOn = false;
         return result;
     }
@@ -564,7 +573,7 @@ CConversionRun::TrackResult CConversionRun::ProcessEncoding(const Planned& track
                                                             TrackUpdate& state, IRunHost& host) {
     TrackResult result;
     if (CheckSpace(record.path, host) == Space::kShort) {
-        result.outcome = {TrackOutcome::kFailed, &record, "not enough disk free space"};
+        result.outcome = {TrackOutcome::kFailed, &record, NotEnoughSpace(record, host)};
         result.goOn = false;
         return result;
     }

@@ -153,6 +153,10 @@ TEST_F(Runs, OverwriteNoLeavesEverythingAndDiskSpaceFactorsHold) {
     tight.Walk(Pointers(records));
     EXPECT_EQ(host.messages.back(), "Not enough disk free space");
     EXPECT_EQ(records[0].convertState, NotConverted);
+    // The refused track has its result line, as every failed track.
+    const std::vector<std::pair<std::string, std::uint32_t>> refused = {
+        {wav, 255u}, {"        ===> NOT CONVERTED: Not enough disk free space", 255u}};
+    EXPECT_EQ(host.lines, refused);
     CConversionRun enough(ConversionMode::kWavToMp3, host);
     enough.freeSpace = [&](const std::string&) { return size * 0.1 + 1; };
     ASSERT_TRUE(enough.Start(s, Pointers(records)));
@@ -176,6 +180,8 @@ TEST_F(Runs, OverwriteNoLeavesEverythingAndDiskSpaceFactorsHold) {
         decode.Walk(Pointers(mp3s));
         EXPECT_EQ(host.messages.back(), "Not enough disk free space");
         EXPECT_EQ(mp3s[0].convertState, NotConverted);
+        ASSERT_EQ(host.lines.size(), 2u);
+        EXPECT_EQ(host.lines[0].first, mp3);
     }
 }
 
