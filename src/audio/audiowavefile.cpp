@@ -10,6 +10,7 @@
 #include "audio/riff/littleendian.h"
 #include "platform/atomicfile.h"
 #include "platform/fileinfo.h"
+#include "platform/fileops.h"
 #include "platform/paths.h"
 #include "platform/scopeguard.h"
 #include "platform/text.h"
@@ -339,14 +340,10 @@ void CAudioWaveFile::SaveTags() {
     }
     CAtomicFile copy(m_FileName);
     FileOpError error;
-    std::error_code ec;
-    if (!copy.Create(error) ||
-        !std::filesystem::copy_file(m_FileName, copy.TempPath(),
-                                    std::filesystem::copy_options::overwrite_existing, ec)) {
-        const bool full = error.diskFull || ec == std::errc::no_space_on_device;
-        throw CFileException(full ? CFileException::diskFull : CFileException::genericException,
-                             ec ? ec.value() : error.code, m_FileName,
-                             "cannot save the tags: " + (ec ? ec.message() : error.text));
+    if (!copy.Create(error) || !CopyFileData(m_FileName, copy.TempPath(), error)) {
+        throw CFileException(
+            error.diskFull ? CFileException::diskFull : CFileException::genericException,
+            error.code, m_FileName, "cannot save the tags: " + error.text);
     }
     const std::string original = m_FileName;
     {

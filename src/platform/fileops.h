@@ -14,6 +14,15 @@ struct FileOpError {
 // Pushes a file's data to the disk (before it replaces another by a rename).
 bool SyncFile(const std::string& path, FileOpError& error);
 
+// Copies the bytes of the file `source` into the existing file `target` (emptied first) and
+// pushes them to the disk. Every failure keeps the system's reason: a full disk says "the disk
+// is full" (with diskFull set), never a generic input/output error.
+bool CopyFileData(const std::string& source, const std::string& target, FileOpError& error);
+
+// The words for a write error: a full disk, a quota or a file-size limit named as such (and
+// diskFull set), any other error in the system's words.
+FileOpError WriteErrorOf(int code);
+
 }  // namespace sonvara
 
 namespace sonvara {
