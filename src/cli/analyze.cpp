@@ -258,6 +258,9 @@ int RunAnalyze(const std::vector<std::string>& arguments) {
         // The report and the move need the list with lengths and tags.
         const auto store = CQtProfileStore::ForPrograms();
         CSettings settings(*store);
+        for (const std::string& problem : settings.InvalidValues()) {
+            console.Message("sonvara-cli: " + problem);
+        }
         AddOptions add;
         add.readTags = settings.GetID3Check();
         std::vector<std::string> checked;

@@ -136,6 +136,9 @@ int RunConversionCommand(ConversionMode mode, const std::string& command,
 
     InstallInterruptHandler();
     CConsole console;
+    for (const std::string& problem : stored.InvalidValues()) {
+        console.Message("sonvara-cli: " + problem);
+    }
     const std::string extension = mode == ConversionMode::kWavToMp3 ? ".WAV" : ".MP3";
     std::size_t errors = 0;
     std::vector<std::string> readable;

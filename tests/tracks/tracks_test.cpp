@@ -60,6 +60,40 @@ TEST(Settings, HealingFlagsAndOutOfRangeIndexes) {
     EXPECT_EQ(store.GetInt("EncoderProperties", "CBR", 1), 0);
 }
 
+TEST(Settings, ValuesThatCannotBeUsedAreNamedOnceAndReadAsTheirDefaults) {
+    CMemoryProfileStore store;
+    CSettings s(store);
+    EXPECT_TRUE(s.InvalidValues().empty());
+    store.SetString("EncoderProperties", "BitRate", "2147483647");
+    store.SetString("EncoderProperties", "Quality", "-2147483648");
+    store.SetString("GeneralProperties", "WAVFormat", "-7");
+    store.SetString("GeneralProperties", "Normalize", std::string(10 << 20, 'y'));
+    store.SetString("EncoderProperties", "CBR", "x");  // read as its default: on
+    store.SetString("EncoderProperties", "VBR", "1");
+    const EncoderProperties e = s.GetEncoderProperties();
+    EXPECT_EQ(e.bitRateIndex, 2);
+    EXPECT_EQ(e.qualityIndex, 0);
+    // CBR and VBR both on: the VBR flag decides, for the runs and the sheet alike.
+    EXPECT_TRUE(e.vbr);
+    EXPECT_FALSE(e.cbr);
+    EXPECT_EQ(s.GetWAVFormat(), 0);
+    EXPECT_TRUE(s.GetNormalize());
+    const std::vector<std::string> problems = s.InvalidValues();
+    ASSERT_EQ(problems.size(), 6u);
+    EXPECT_EQ(problems[0],
+              "The setting GeneralProperties/WAVFormat=-7 cannot be used; the default 0 is used "
+              "instead.");
+    EXPECT_NE(problems[1].find("Normalize=yyyy"), std::string::npos);
+    EXPECT_NE(problems[1].find("(10485760 bytes)"), std::string::npos);
+    EXPECT_LT(problems[1].size(), 200u);  // a huge value never makes a huge message
+    EXPECT_NE(problems[2].find("BitRate=2147483647"), std::string::npos);
+    EXPECT_NE(problems[3].find("Quality=-2147483648"), std::string::npos);
+    EXPECT_NE(problems[4].find("CBR=x"), std::string::npos);
+    EXPECT_EQ(problems[5],
+              "The settings EncoderProperties/CBR, EncoderProperties/VBR contradict each other; "
+              "VBR is used.");
+}
+
 TrackInfo FakeReader(const std::string& path) {
     TrackInfo info;
     if (path.find("broken") != std::string::npos) {
