@@ -9,6 +9,8 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <filesystem>
+
 #include "app/glintmenu.h"
 #include "app/rundialogs.h"
 #include "app/sonvaraapp.h"
@@ -22,6 +24,7 @@
 #include "ui/listselectedtrackslistview.h"
 #include "ui/listtracksview.h"
 #include "ui/mainframe.h"
+#include "ui/pathtext.h"
 #include "ui/sonvaradoc.h"
 #include "ui/statelog.h"
 #include "ui/treeview1.h"
@@ -179,9 +182,11 @@ void CSonvaraInstance::BuildMenus() {
 void CSonvaraInstance::AddCommandLineFiles() {
     std::vector<std::string> paths;
     for (const QString& file : m_Options.files) {
-        const QFileInfo info(file);
-        if (info.exists()) {
-            paths.push_back(QDir::toNativeSeparators(info.absoluteFilePath()).toStdString());
+        // As bytes: a name that is not UTF-8 is added like any other.
+        std::error_code ec;
+        const std::filesystem::path path = std::filesystem::absolute(PathBytes(file), ec);
+        if (!ec && std::filesystem::exists(path, ec)) {
+            paths.push_back(path.lexically_normal().string());
         }
     }
     // After the window is up, as if the user had added them; then start-up is done.

@@ -6,6 +6,8 @@
 
 #include <cstdlib>
 
+#include "platform/text.h"
+
 namespace sonvara {
 
 namespace {
@@ -77,12 +79,22 @@ std::optional<std::string> CQtProfileStore::GetText(const std::string& section,
 std::string CQtProfileStore::GetString(const std::string& section, const std::string& name,
                                        const std::string& fallback) {
     const QVariant value = m_Settings->value(Key(section, name));
+    if (value.typeId() == QMetaType::QByteArray) {
+        return value.toByteArray().toStdString();  // bytes that are not UTF-8 (a path)
+    }
     return value.isValid() ? value.toString().toStdString() : fallback;
 }
 
 void CQtProfileStore::SetString(const std::string& section, const std::string& name,
                                 const std::string& value) {
-    m_Settings->setValue(Key(section, name), QString::fromStdString(value));
+    // A path that is not UTF-8 is kept as its bytes (written as @ByteArray(...)), never turned
+    // into replacement characters.
+    if (IsValidUtf8(value)) {
+        m_Settings->setValue(Key(section, name), QString::fromStdString(value));
+    } else {
+        m_Settings->setValue(Key(section, name),
+                             QByteArray(value.data(), static_cast<qsizetype>(value.size())));
+    }
     Sync();
 }
 

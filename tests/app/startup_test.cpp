@@ -45,6 +45,7 @@
 #include "ui/listselectedtrackslistview.h"
 #include "ui/mainframe.h"
 #include "ui/modalanswerer.h"
+#include "ui/pathtext.h"
 #include "ui/sonvaradoc.h"
 
 namespace sonvara {
@@ -431,12 +432,14 @@ TEST_F(StartupTest, PlacementAndPaneSizesComeBackAndMaximisedStaysMaximised) {
 }
 
 TEST_F(StartupTest, NewDocumentKeepsTheListAndItsColumns) {
-    const std::string wav = m_Program.File("tone.wav");
+    // A command-line name that is not UTF-8 (Latin-1) is added with its bytes as they are.
+    const std::string wav = m_Program.File("-tone\xe9.wav");
     test::WriteFile(wav, test::MakePcmWav(test::Sine(88200, 2, 440, 44100, 8000)));
-    m_Options.files = {Q(wav), Q(m_Program.File("missing.mp3"))};
+    m_Options.files = {PathText(wav), Q(m_Program.File("missing.mp3"))};
     auto instance = Start();
     EXPECT_TRUE(WaitFor(
         [&] { return instance->Doc()->GetTrackCount() == 1; }));  // the file from the command line
+    EXPECT_EQ(instance->Doc()->Tracks().At(0).path, wav);
     CListSelectedTracksListView* view = instance->Frame()->GetSelectedTracksView();
     const int columns = view->model()->columnCount();
     instance->Frame()->OnCommand(cmd::kNewDocument);
