@@ -7,6 +7,7 @@
 #include "cli/options.h"
 #include "cli/terminalhost.h"
 #include "platform/paths.h"
+#include "platform/stopscope.h"
 #include "profile/qtprofilestore.h"
 #include "tracks/settings.h"
 #include "tracks/tracklist.h"
@@ -157,6 +158,7 @@ int RunConversionCommand(ConversionMode mode, const std::string& command,
     CTrackList list;
     AddOptions add;
     add.readTags = readTags;
+    CStopScope interrupt([] { return Interrupted(); });  // Ctrl+C, SIGTERM in a huge file too
     for (const AddResult& r : list.AddTracks(readable, add)) {
         if (r.outcome != AddOutcome::kAdded) {
             console.PrintFields({"Error", r.path, r.reason});

@@ -21,6 +21,7 @@
 #include "platform/paths.h"
 #include "platform/runinorder.h"
 #include "platform/scopeguard.h"
+#include "platform/stopscope.h"
 #include "tracks/tracklist.h"
 
 namespace sonvara {
@@ -448,7 +449,9 @@ bool CConversionRun::PutInPlace(CAtomicFile& file, const Planned& track, std::st
 CConversionRun::TrackResult CConversionRun::ProcessTrack(const Planned& track,
                                                          const TrackRecord& record,
                                                          IRunHost& host) {
-    // The record is only read here; its new states go to the host.
+    // The record is only read here; its new states go to the host. A stop reaches into the
+    // reading of a huge file's frames too.
+    CStopScope stop([&host] { return host.IsAborted(); });
     TrackUpdate state{track.index, record.checkState, record.convertState};
     return m_Mode == ConversionMode::kMp3ToWav ? ProcessMp3ToWav(track, record, state, host)
                                                : ProcessEncoding(track, record, state, host);
@@ -517,6 +520,9 @@ CConversionRun::TrackResult CConversionRun::ProcessMp3ToWav(const Planned& track
             diskFull = e.m_cause == CFileException::diskFull;
         }
     }
+    // A failure that a stop caused (reading the source was cut short) is the stop, not a
+    // verdict on the file.
+    stopped = stopped || (!reason.empty() && host.IsAborted());
     host.SetStage("");
     if (reason.empty() && !stopped && m_Settings.normalize) {
         std::string normalizeError;
@@ -612,6 +618,9 @@ CConversionRun::TrackResult CConversionRun::ProcessEncoding(const Planned& track
             diskFull = e.m_cause == CFileException::diskFull;
         }
     }
+    // A failure that a stop caused (reading the source was cut short) is the stop, not a
+    // verdict on the file.
+    stopped = stopped || (!reason.empty() && host.IsAborted());
     if (stopped) {
         // The partial output goes with `output`; the track keeps its states.
         host.AddResult(Text(StringId::kLineAborted), kColourDefault);
