@@ -16,6 +16,7 @@
 #include "platform/text.h"
 #include "support/childprocess.h"
 #include "support/encoders.h"
+#include "support/richtags.h"
 #include "support/testfiles.h"
 
 namespace sonvara::test {
@@ -290,6 +291,79 @@ TEST_F(MpegTags, DamagedTagsNeverCrashTheReader) {
             EXPECT_NEAR(f.GetLength(), plainLength, 30) << i;
         }
     }
+}
+
+// Every frame of the rich tag but the ones named, as Python sees them.
+std::vector<std::string> FramesBut(const std::vector<std::string>& frames,
+                                   const std::vector<std::string>& left) {
+    std::vector<std::string> kept;
+    for (const std::string& f : frames) {
+        if (std::find(left.begin(), left.end(), f.substr(0, 4)) == left.end()) {
+            kept.push_back(f);
+        }
+    }
+    return kept;
+}
+
+TEST_F(MpegTags, ASaveWritesOnlyTheChangedTextsAndKeepsEveryOtherFrameAndTheVersion) {
+    for (const int version : {3, 4}) {
+        SCOPED_TRACE(version);
+        const std::string path = m_Dir.File("rich" + std::to_string(version) + ".mp3");
+        MakeRichTaggedMp3(m_Plain, path, version);
+        const Bytes before = ReadFile(path);
+        const std::vector<std::string> framesBefore = Id3Frames(path);
+        ASSERT_EQ(framesBefore.front(), "v2." + std::to_string(version));
+
+        // The title and artist as they are, a new album: only TALB changes.
+        const MpegTagTexts now = Read(path);
+        SaveMpegTags(path, {now.title, now.artist, "Новый альбом"});
+        std::vector<std::string> framesAfter = Id3Frames(path);
+        EXPECT_EQ(FramesBut(framesAfter, {"TALB"}), FramesBut(framesBefore, {"TALB"}));
+        const Bytes after = ReadFile(path);
+        EXPECT_EQ(after.size(), before.size()) << "the tag fits its padding";
+        EXPECT_TRUE(AudioFrames(after) == AudioFrames(before));
+        EXPECT_EQ(framesAfter.front(), framesBefore.front()) << "the version stays";
+        const std::string py = Python("from mutagen.id3 import ID3\nt=ID3('" + path +
+                                      "')\nprint(t['TPE1'].text, t['TALB'].text[0])");
+        EXPECT_EQ(py, std::string(version == 3 ? "['First Artist/Second Artist']"
+                                               : "['First Artist', 'Second Artist']") +
+                          " Новый альбом\n");
+
+        // A new artist replaces both values; nothing else moves.
+        SaveMpegTags(path, {now.title, "Один", "Новый альбом"});
+        framesAfter = Id3Frames(path);
+        EXPECT_EQ(FramesBut(framesAfter, {"TALB", "TPE1"}),
+                  FramesBut(framesBefore, {"TALB", "TPE1"}));
+        EXPECT_EQ(Read(path).artist, "Один");
+        // The version 1 tag got the texts as far as Latin-1 goes.
+        const Bytes v1(after.end() - 128, after.end());
+        EXPECT_EQ(std::string(v1.begin() + 63, v1.begin() + 75), "????? ??????");
+    }
+}
+
+TEST_F(MpegTags, TextBeyondLatin1ForAVersionOneOnlyFileGetsAVersionTwoTag) {
+    const std::string path = Copy("v1only.mp3");
+    ASSERT_EQ(Mutagen("from mutagen.id3 import ID3\nt=ID3(); t.add(TIT2(encoding=0, text='Old')); "
+                      "t.add(TPE1(encoding=0, text='Artist')); t.save('" +
+                      path + "', v1=2); t.delete('" + path + "', delete_v1=False, delete_v2=True)")
+                  .exitCode,
+              0);
+    const Bytes before = ReadFile(path);
+    ASSERT_NE(before[0], 'I');
+    SaveMpegTags(path, {"Песня 歌 😀", "Artist", ""});
+    const Bytes after = ReadFile(path);
+    EXPECT_EQ(after[3], 4) << "a version 2.4 tag in front";
+    EXPECT_TRUE(AudioFrames(after) == AudioFrames(before));
+    const MpegTagTexts t = Read(path);
+    EXPECT_EQ(t.title, "Песня 歌 😀");
+    EXPECT_EQ(t.artist, "Artist");
+    const CommandResult r =
+        Mutagen("t=ID3('" + path + "'); print(t['TIT2'].text[0], t['TPE1'].text[0])");
+    EXPECT_EQ(r.out, "Песня 歌 😀 Artist\n") << r.err;
+    const Bytes v1(after.end() - 128, after.end());
+    EXPECT_EQ(std::string(v1.begin(), v1.begin() + 3), "TAG");
+    EXPECT_EQ(std::string(v1.begin() + 3, v1.begin() + 14), std::string("????? ? ??\0", 11));
+    EXPECT_EQ(std::string(v1.begin() + 33, v1.begin() + 39), "Artist");
 }
 
 }  // namespace
