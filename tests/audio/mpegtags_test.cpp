@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include <filesystem>
 
 #include "audio/audiompegfile.h"
+#include "audio/audiowavefile.h"
 #include "audio/fileexception.h"
 #include "platform/text.h"
 #include "support/childprocess.h"
@@ -364,6 +366,126 @@ TEST_F(MpegTags, TextBeyondLatin1ForAVersionOneOnlyFileGetsAVersionTwoTag) {
     EXPECT_EQ(std::string(v1.begin(), v1.begin() + 3), "TAG");
     EXPECT_EQ(std::string(v1.begin() + 3, v1.begin() + 14), std::string("????? ? ??\0", 11));
     EXPECT_EQ(std::string(v1.begin() + 33, v1.begin() + 39), "Artist");
+}
+
+// What a save must keep of a file besides its tags, links not followed for `path` itself.
+struct FileFacts {
+    bool link = false;
+    std::string linkText;
+    ino_t node = 0;
+    nlink_t links = 0;
+    mode_t mode = 0;
+    uid_t owner = 0;
+    std::string attributes;  // every extended attribute, ACLs included (getfattr)
+};
+
+FileFacts FactsOf(const std::string& path) {
+    FileFacts f;
+    struct stat own {};
+    EXPECT_EQ(::lstat(path.c_str(), &own), 0) << path;
+    f.link = S_ISLNK(own.st_mode);
+    if (f.link) {
+        f.linkText = std::filesystem::read_symlink(path).string();
+    }
+    struct stat st {};
+    EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+    f.node = st.st_ino;
+    f.links = st.st_nlink;
+    f.mode = st.st_mode & 07777;
+    f.owner = st.st_uid;
+    const CommandResult r =
+        RunCommand("getfattr --absolute-names -d -m - " + ShellQuote(path) + " | tail -n +2");
+    f.attributes = r.out;
+    return f;
+}
+
+void Decorate(const std::string& path) {
+    const std::string q = ShellQuote(path);
+    ASSERT_EQ(
+        RunCommand("chmod 640 " + q + " && setfattr -n user.xdg.tags -v rock " + q +
+                   " && setfattr -n user.rating -v 0x00ff01 " + q + " && setfacl -m u:65534:rw " +
+                   q + (::geteuid() == 0 ? " && chown 65534 " + q : std::string()))
+            .exitCode,
+        0);
+}
+
+void ExpectSameFacts(const FileFacts& before, const FileFacts& after) {
+    EXPECT_EQ(after.link, before.link);
+    EXPECT_EQ(after.linkText, before.linkText);
+    EXPECT_EQ(after.links, before.links);
+    EXPECT_EQ(after.mode, before.mode);
+    EXPECT_EQ(after.owner, before.owner);
+    EXPECT_EQ(after.attributes, before.attributes);
+    EXPECT_NE(before.attributes.find("user.xdg.tags"), std::string::npos);
+    EXPECT_NE(before.attributes.find("system.posix_acl_access"), std::string::npos);
+}
+
+TEST_F(MpegTags, ASaveChangesTheFileUnderEveryNameAndKeepsItsAttributes) {
+    // A tag that fits its space: written in place through a symbolic link; the hard link sees
+    // it too.
+    const std::string real = m_Dir.File("real.mp3");
+    MakeRichTaggedMp3(m_Plain, real, 3);
+    const std::string hard = m_Dir.File("hard.mp3");
+    const std::string link = m_Dir.File("link.mp3");
+    std::filesystem::create_hard_link(real, hard);
+    std::filesystem::create_symlink("real.mp3", link);
+    Decorate(real);
+    FileFacts linkBefore = FactsOf(link);
+    FileFacts hardBefore = FactsOf(hard);
+    SaveMpegTags(link, {"Fits", "", ""});
+    ExpectSameFacts(linkBefore, FactsOf(link));
+    ExpectSameFacts(hardBefore, FactsOf(hard));
+    EXPECT_EQ(FactsOf(link).node, FactsOf(hard).node);
+    EXPECT_EQ(Read(hard).title, "Fits");
+
+    // A tag that must grow: the link's target is replaced by a new file with the old one's
+    // owner, mode, attributes and ACL; the link stays a link.
+    const std::string grows = Copy("grows.mp3");
+    const std::string growsLink = m_Dir.File("grows-link.mp3");
+    std::filesystem::create_symlink(grows, growsLink);
+    Decorate(grows);
+    linkBefore = FactsOf(growsLink);
+    const Bytes audio = AudioFrames(ReadFile(grows));
+    SaveMpegTags(growsLink, {"Длинное название", "", ""});
+    ExpectSameFacts(linkBefore, FactsOf(growsLink));
+    EXPECT_EQ(Read(grows).title, "Длинное название");
+    EXPECT_TRUE(AudioFrames(ReadFile(grows)) == audio);
+
+    // A tag that must grow in a file with two names: refused, saying why, nothing changed.
+    const std::string twice = Copy("twice.mp3");
+    std::filesystem::create_hard_link(twice, m_Dir.File("twice-too.mp3"));
+    const Bytes twiceBefore = ReadFile(twice);
+    try {
+        SaveMpegTags(twice, {"Длинное название", "", ""});
+        ADD_FAILURE() << "a growing tag of a hard-linked file was saved";
+    } catch (const CFileException& e) {
+        EXPECT_NE(std::string(e.what()).find("hard links"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(ReadFile(twice), twiceBefore);
+    EXPECT_EQ(ReadFile(m_Dir.File("twice-too.mp3")), twiceBefore);
+
+    // WAV text chunks: appended, then overwritten, both in place under every name.
+    const std::string wav = SynthWav(m_Dir.File("real.wav"), "-r 44100 -c 2", "0.5 sine 440");
+    const std::string wavHard = m_Dir.File("hard.wav");
+    const std::string wavLink = m_Dir.File("link.wav");
+    std::filesystem::create_hard_link(wav, wavHard);
+    std::filesystem::create_symlink("real.wav", wavLink);
+    Decorate(wav);
+    linkBefore = FactsOf(wavLink);
+    hardBefore = FactsOf(wavHard);
+    for (const char* title : {"First", "Second"}) {
+        CAudioWaveFile f;
+        f.SetFileName(wavLink);
+        ASSERT_TRUE(f.IsValid());
+        f.SetTitle(title);
+        f.SaveTags();
+        ExpectSameFacts(linkBefore, FactsOf(wavLink));
+        ExpectSameFacts(hardBefore, FactsOf(wavHard));
+        CAudioWaveFile other;
+        other.SetFileName(wavHard);
+        ASSERT_TRUE(other.IsValid());
+        EXPECT_EQ(other.GetTitle(), title);
+    }
 }
 
 }  // namespace
