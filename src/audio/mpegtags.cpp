@@ -1,6 +1,7 @@
 #include "audio/mpegtags.h"
 
 #include <taglib/apetag.h>
+#include <taglib/commentsframe.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2frame.h>
 #include <taglib/id3v2framefactory.h>
@@ -21,6 +22,7 @@
 #include "platform/file.h"
 #include "platform/fileinfo.h"
 #include "platform/fileops.h"
+#include "platform/text.h"
 
 namespace sonvara {
 
@@ -269,7 +271,151 @@ void RewriteFile(const std::string& path, CFile& in, const TagRegions& r, std::u
     }
 }
 
+// Frames that describe the audio of the file they are in, not the music: a new encoding makes
+// them untrue.
+bool DescribesTheOldAudio(const TagLib::ID3v2::Frame* frame) {
+    static const char* const kIds[] = {"RVA2", "RVAD", "RGAD", "EQUA", "EQU2", "TLEN", "TSIZ",
+                                       "MLLT", "SEEK", "ASPI", "TSSE", "TFLT", "SYTC"};
+    const TagLib::ByteVector id = frame->frameID();
+    for (const char* k : kIds) {
+        if (id == TagLib::ByteVector(k, 4)) {
+            return true;
+        }
+    }
+    TagLib::String description;
+    if (const auto* txxx = dynamic_cast<const TagLib::ID3v2::UserTextIdentificationFrame*>(frame)) {
+        description = txxx->description();
+    } else if (const auto* comm = dynamic_cast<const TagLib::ID3v2::CommentsFrame*>(frame)) {
+        description = comm->description();
+    } else {
+        return false;
+    }
+    const TagLib::String upper = description.upper();
+    return upper.startsWith("REPLAYGAIN_") || upper.startsWith("MP3GAIN_") || upper == "ITUNSMPB" ||
+           upper == "ITUNNORM";
+}
+
+std::uint32_t ChunkSize(const std::uint8_t* p) {
+    return Le32(p);
+}
+
+std::string InfoText(const Bytes& data, std::size_t at, std::size_t size) {
+    std::string text(reinterpret_cast<const char*>(data.data() + at), size);
+    text.resize(std::strlen(text.c_str()));  // up to the first zero
+    return TextFromFile(text);
+}
+
+// The LIST/INFO texts of a WAV file as ID3 version 2 frame ids and texts; the chunks before
+// it are skipped by their sizes, never read.
+std::vector<std::pair<std::string, std::string>> WaveInfoTexts(const std::string& path) {
+    static const std::pair<const char*, const char*> kMap[] = {
+        {"INAM", "TIT2"}, {"IART", "TPE1"}, {"IPRD", "TALB"}, {"ICRD", "TDRC"}, {"IGNR", "TCON"},
+        {"ITRK", "TRCK"}, {"IPRT", "TRCK"}, {"ICOP", "TCOP"}, {"ICMT", "COMM"}, {"ICMS", "TCOM"}};
+    std::vector<std::pair<std::string, std::string>> texts;
+    CFile file;
+    Bytes head;
+    if (!file.Open(path, CFile::Mode::kRead) || !ReadExactly(file, 0, head, 12) ||
+        std::memcmp(head.data(), "RIFF", 4) != 0 || std::memcmp(head.data() + 8, "WAVE", 4) != 0) {
+        return texts;
+    }
+    const std::int64_t size = file.Size();
+    std::int64_t at = 12;
+    for (int chunks = 0; chunks < 10000 && at + 8 <= size; ++chunks) {
+        if (!ReadExactly(file, at, head, 12)) {
+            break;
+        }
+        const std::uint32_t chunkSize = ChunkSize(head.data() + 4);
+        if (std::memcmp(head.data(), "LIST", 4) == 0 &&
+            std::memcmp(head.data() + 8, "INFO", 4) == 0 && chunkSize >= 4 &&
+            chunkSize <= (1u << 20) && at + 8 + chunkSize <= size) {
+            Bytes list;
+            if (!ReadExactly(file, at + 12, list, chunkSize - 4)) {
+                break;
+            }
+            for (std::size_t i = 0; i + 8 <= list.size();) {
+                const std::size_t n = ChunkSize(list.data() + i + 4);
+                if (n > list.size() - i - 8) {
+                    break;
+                }
+                for (const auto& [info, frame] : kMap) {
+                    if (std::memcmp(list.data() + i, info, 4) == 0) {
+                        const std::string text = InfoText(list, i + 8, n);
+                        if (!text.empty()) {
+                            texts.emplace_back(frame, text);
+                        }
+                    }
+                }
+                i += 8 + n + (n & 1);
+            }
+        }
+        at += 8 + static_cast<std::int64_t>(chunkSize) + (chunkSize & 1);
+    }
+    return texts;
+}
+
+void SetText(TagLib::ID3v2::Tag& tag, const std::string& id, const std::string& utf8) {
+    const TagLib::String text(utf8, TagLib::String::UTF8);
+    if (id == "COMM") {
+        auto* frame = new TagLib::ID3v2::CommentsFrame(TagLib::String::UTF8);
+        frame->setText(text);
+        tag.addFrame(frame);
+        return;
+    }
+    const TagLib::ByteVector frameId(id.data(), 4);
+    tag.removeFrames(frameId);
+    auto* frame = new TagLib::ID3v2::TextIdentificationFrame(frameId, TagLib::String::UTF8);
+    frame->setText(text);
+    tag.addFrame(frame);
+}
+
 }  // namespace
+
+std::vector<std::uint8_t> MakeOutputId3v2Tag(const MpegTagTexts& texts, const std::string& source,
+                                             bool wavSource) {
+    TagRegions r;
+    CFile file;
+    if (!wavSource && !source.empty() && file.Open(source, CFile::Mode::kRead)) {
+        ReadRegions(file, r);
+        file.Close();
+        r.tail.clear();
+    }
+    CRegionFile regions(r);
+    std::unique_ptr<TagLib::ID3v2::Tag> tag =
+        r.head.empty() ? std::make_unique<TagLib::ID3v2::Tag>()
+                       : std::make_unique<TagLib::ID3v2::Tag>(&regions, 0);
+    TagLib::ID3v2::FrameList old;
+    for (TagLib::ID3v2::Frame* frame : tag->frameList()) {
+        if (DescribesTheOldAudio(frame)) {
+            old.append(frame);
+        }
+    }
+    for (TagLib::ID3v2::Frame* frame : old) {
+        tag->removeFrame(frame);
+    }
+    if (wavSource && !source.empty()) {
+        for (const auto& [id, text] : WaveInfoTexts(source)) {
+            SetText(*tag, id, text);
+        }
+    }
+    const std::pair<const char*, const std::string*> own[] = {
+        {"TIT2", &texts.title}, {"TPE1", &texts.artist}, {"TALB", &texts.album}};
+    for (const auto& [id, text] : own) {
+        if (!text->empty() && FrameText(tag.get(), id) != *text) {
+            SetText(*tag, id, *text);
+        }
+    }
+    if (tag->frameList().isEmpty()) {
+        return {};
+    }
+    const TagLib::ByteVector bytes = tag->render(TagLib::ID3v2::v4);
+    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+}
+
+MpegTagTexts TextsOfId3v2Tag(const std::vector<std::uint8_t>& tag) {
+    TagRegions r;
+    r.head = tag;
+    return r.head.empty() ? MpegTagTexts{} : TextsOf(r);
+}
 
 MpegTagTexts ReadMpegTags(const std::string& path) {
     std::error_code ec;

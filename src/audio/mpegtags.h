@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace sonvara {
 
@@ -28,5 +30,16 @@ MpegTagTexts ReadMpegTags(const std::string& path);
 // (a link's target; the link stays) in one step, with its owner, mode and extended attributes;
 // a file with more than one hard link is then refused. Throws CFileException.
 void SaveMpegTags(const std::string& path, const MpegTagTexts& texts);
+
+// The ID3 version 2.4 tag of a new MP3 file (empty when it would hold nothing): the texts in
+// full (the non-empty ones); from an MP3 source also every other frame of its ID3 version 2
+// tag (year, track, genre, pictures, comments, ...) but those that describe the source's audio
+// (gain and peak values, length, size, seek tables, encoder settings); from a WAV source the
+// texts of its LIST/INFO chunk. Only the tag regions of the source are read.
+std::vector<std::uint8_t> MakeOutputId3v2Tag(const MpegTagTexts& texts, const std::string& source,
+                                             bool wavSource);
+
+// Title, artist and album of an ID3 version 2 tag image as ReadMpegTags reads them.
+MpegTagTexts TextsOfId3v2Tag(const std::vector<std::uint8_t>& tag);
 
 }  // namespace sonvara
