@@ -368,6 +368,58 @@ TEST_F(MpegTags, TextBeyondLatin1ForAVersionOneOnlyFileGetsAVersionTwoTag) {
     EXPECT_EQ(std::string(v1.begin() + 33, v1.begin() + 39), "Artist");
 }
 
+// Bytes this process has read so far (the kernel's count of read calls).
+std::uint64_t BytesReadSoFar() {
+    const std::string io = ReadText("/proc/self/io");
+    const std::size_t at = io.find("rchar: ");
+    return at == std::string::npos ? 0 : std::stoull(io.substr(at + 7));
+}
+
+TEST_F(MpegTags, ReadingLooksOnlyWhereTagsCanBe) {
+    // Large files of zeros named .mp3 (a renamed disc image), holes on the disk: the reader
+    // takes its (empty) texts from the start and the end only.
+    for (const std::uint64_t size : {64ull << 20, 4ull << 30}) {
+        SCOPED_TRACE(size);
+        const std::string path = m_Dir.File("image" + std::to_string(size) + ".mp3");
+        WriteFile(path, {});
+        std::filesystem::resize_file(path, size);
+        const std::uint64_t before = BytesReadSoFar();
+        const MpegTagTexts t = Read(path);
+        const std::uint64_t read = BytesReadSoFar() - before;
+        EXPECT_EQ(t.title + t.artist + t.album, "");
+        ASSERT_LT(read, 64u * 1024) << "the reader went through the file";
+    }
+    // Tags at both ends of a large file are still found: a version 2 tag with a picture at
+    // the start, an APE tag before a version 1 tag at the end, 16 MiB between them.
+    const std::string big = Copy("big.mp3");
+    ASSERT_EQ(
+        Mutagen("from mutagen.id3 import APIC\nt=ID3(); t.add(TIT2(encoding=3, text='Start'));"
+                "t.add(APIC(encoding=0, mime='image/png', type=3, desc='', data=b'x' * 300000));"
+                "t.save('" +
+                big + "', v1=0)")
+            .exitCode,
+        0);
+    Bytes bytes = ReadFile(big);
+    bytes.resize(bytes.size() + (16u << 20), 0);
+    WriteFile(big, bytes);
+    ASSERT_EQ(Mutagen("a=APEv2(); a['Artist']='End artist'; a['Cover']=b'y' * 200000; a.save('" +
+                      big + "')")
+                  .exitCode,
+              0);
+    Bytes v1(128, 0);
+    std::memcpy(v1.data(), "TAG", 3);
+    std::memcpy(v1.data() + 63, "V1 album", 8);
+    bytes = ReadFile(big);
+    Append(bytes, v1);
+    WriteFile(big, bytes);
+    const std::uint64_t before = BytesReadSoFar();
+    const MpegTagTexts t = Read(big);
+    EXPECT_LT(BytesReadSoFar() - before, 1u << 20);
+    EXPECT_EQ(t.title, "Start");
+    EXPECT_EQ(t.artist, "End artist");
+    EXPECT_EQ(t.album, "V1 album");
+}
+
 // What a save must keep of a file besides its tags, links not followed for `path` itself.
 struct FileFacts {
     bool link = false;
