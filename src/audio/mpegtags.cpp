@@ -295,10 +295,6 @@ bool DescribesTheOldAudio(const TagLib::ID3v2::Frame* frame) {
            upper == "ITUNNORM";
 }
 
-std::uint32_t ChunkSize(const std::uint8_t* p) {
-    return Le32(p);
-}
-
 std::string InfoText(const Bytes& data, std::size_t at, std::size_t size) {
     std::string text(reinterpret_cast<const char*>(data.data() + at), size);
     text.resize(std::strlen(text.c_str()));  // up to the first zero
@@ -324,7 +320,7 @@ std::vector<std::pair<std::string, std::string>> WaveInfoTexts(const std::string
         if (!ReadExactly(file, at, head, 12)) {
             break;
         }
-        const std::uint32_t chunkSize = ChunkSize(head.data() + 4);
+        const std::uint32_t chunkSize = Le32(head.data() + 4);
         if (std::memcmp(head.data(), "LIST", 4) == 0 &&
             std::memcmp(head.data() + 8, "INFO", 4) == 0 && chunkSize >= 4 &&
             chunkSize <= (1u << 20) && at + 8 + chunkSize <= size) {
@@ -333,7 +329,7 @@ std::vector<std::pair<std::string, std::string>> WaveInfoTexts(const std::string
                 break;
             }
             for (std::size_t i = 0; i + 8 <= list.size();) {
-                const std::size_t n = ChunkSize(list.data() + i + 4);
+                const std::size_t n = Le32(list.data() + i + 4);
                 if (n > list.size() - i - 8) {
                     break;
                 }
