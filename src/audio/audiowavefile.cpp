@@ -8,6 +8,7 @@
 #include "audio/makevalidfilename.h"
 #include "audio/riff/littleendian.h"
 #include "platform/fileinfo.h"
+#include "platform/fileops.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 
@@ -373,7 +374,7 @@ void CAudioWaveFile::WriteTagsInPlace() {
             FillTextField(*texts[i], field);
             if (!riff.Seek(chunk.dataOffset) || !riff.Write(field, kTextField) || !riff.Flush()) {
                 const int code = riff.ErrorCode();
-                const std::string text = riff.ErrorText();
+                const std::string text = code != 0 ? WriteErrorOf(code).text : riff.ErrorText();
                 const bool full = riff.DiskFull();
                 riff.Close();
                 throw CFileException(
@@ -405,8 +406,9 @@ void CAudioWaveFile::WriteTagsInPlace() {
                         riff.Seek(wave.dataOffset - 4) && riff.Write(riffLength, 4) && riff.Flush();
         if (!ok) {
             const int code = riff.ErrorCode();
-            const std::string text =
-                newSize - 8 > 0xFFFFFFFFLL ? "file too large for WAV" : riff.ErrorText();
+            const std::string text = newSize - 8 > 0xFFFFFFFFLL ? "file too large for WAV"
+                                     : code != 0                ? WriteErrorOf(code).text
+                                                                : riff.ErrorText();
             const bool full = riff.DiskFull();
             riff.Truncate(oldSize);
             riff.Close();

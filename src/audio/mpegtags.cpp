@@ -186,8 +186,10 @@ MpegTagTexts TextsOf(const TagRegions& r) {
 }
 
 [[noreturn]] void FailWrite(CFile& file, const std::string& path, const std::string& what) {
+    // A full disk, a quota or a size limit named as such.
     Fail(file.DiskFull() ? CFileException::diskFull : CFileException::genericException, path,
-         what + ": " + file.ErrorText());
+         what + ": " +
+             (file.ErrorCode() != 0 ? WriteErrorOf(file.ErrorCode()).text : file.ErrorText()));
 }
 
 constexpr const char* kIds[3] = {"TIT2", "TPE1", "TALB"};

@@ -3,17 +3,17 @@
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "platform/atomicfile.h"
 #include "platform/file.h"
 #include "platform/paths.h"
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
-
-#include <vector>
 #endif
 
 namespace sonvara {
@@ -27,12 +27,104 @@ bool SyncFile(const std::string& path, FileOpError& error) {
     return true;
 }
 
+FileOpError WriteErrorOf(int code) {
+    switch (code) {
+        case ENOSPC: return {"the disk is full", true, code};
+#ifdef EDQUOT
+        case EDQUOT: return {"the disk quota is used up", true, code};
+#endif
+        case EFBIG: return {"the file is larger than the file system allows", true, code};
+        default: return {std::error_code(code, std::generic_category()).message(), false, code};
+    }
+}
+
+bool CopyFileData(const std::string& source, const std::string& target, FileOpError& error) {
+#ifdef _WIN32
+    std::error_code ec;
+    std::filesystem::copy_file(source, target, std::filesystem::copy_options::overwrite_existing,
+                               ec);
+    if (ec) {
+        error = WriteErrorOf(ec.value());
+    }
+    return !ec;
+#else
+    // A copy of our own: the library's copy turns a short write (a full disk) into "input/output
+    // error", and the user must be told that the disk is full.
+    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
+        error = WriteErrorOf(errno);
+        return false;
+    }
+    const int out = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (out < 0) {
+        error = WriteErrorOf(errno);
+        ::close(in);
+        return false;
+    }
+    int code = 0;
+    bool inKernel = true;
+    std::vector<char> buffer;
+    for (;;) {
+        ssize_t n = -1;
+#ifdef __linux__
+        if (inKernel) {
+            n = ::copy_file_range(in, nullptr, out, nullptr, 1 << 20, 0);
+            if (n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
+                          errno == EOPNOTSUPP || errno == EBADF)) {
+                inKernel = false;  // not between these two: through a buffer of ours
+                continue;
+            }
+        } else
+#endif
+        {
+            buffer.resize(1 << 20);
+            n = ::read(in, buffer.data(), buffer.size());
+            for (ssize_t done = 0; n > 0 && done < n;) {
+                const ssize_t w = ::write(out, buffer.data() + done, static_cast<size_t>(n - done));
+                if (w < 0 && errno == EINTR) {
+                    continue;
+                }
+                if (w <= 0) {
+                    code = w < 0 ? errno : ENOSPC;  // no progress: nothing more fits
+                    break;
+                }
+                done += w;
+            }
+        }
+        if (code != 0) {
+            break;
+        }
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            code = errno;
+            break;
+        }
+        if (n == 0) {
+            break;
+        }
+    }
+    if (code == 0 && ::fsync(out) != 0 && errno != EINVAL && errno != EROFS) {
+        code = errno;  // EINVAL, EROFS: a file that cannot be synced (a device), nothing lost
+    }
+    if (::close(out) != 0 && code == 0) {
+        code = errno;
+    }
+    ::close(in);
+    if (code != 0) {
+        error = WriteErrorOf(code);
+        return false;
+    }
+    return true;
+#endif
+}
+
 bool CopyFileAttributes(const std::string& from, const std::string& to, FileOpError& error) {
 #ifndef _WIN32
     auto fail = [&error](const std::string& what) {
-        const int code = errno;
-        error = {what + ": " + std::error_code(code, std::generic_category()).message(),
-                 code == ENOSPC || code == EDQUOT, code};
+        error = WriteErrorOf(errno);
+        error.text = what + ": " + error.text;
         return false;
     };
     struct stat st {};
@@ -186,10 +278,11 @@ bool MoveFile(const std::string& source, const std::string& target, bool replace
             error = {systemText(ec), false, ec.value()};
             return false;
         }
-        fs::copy_file(source, copy.TempPath(), fs::copy_options::overwrite_existing, ec);
-        if (ec || fs::file_size(copy.TempPath(), ec) != size || ec) {
-            error = {ec ? systemText(ec) : "the copy is incomplete",
-                     ec.value() == ENOSPC || ec.value() == EFBIG, ec.value()};
+        if (!CopyFileData(source, copy.TempPath(), error)) {
+            return false;
+        }
+        if (fs::file_size(copy.TempPath(), ec) != size || ec) {
+            error = {ec ? systemText(ec) : "the copy is incomplete", false, ec.value()};
             return false;
         }
         fs::permissions(copy.TempPath(), own.permissions(), ec);

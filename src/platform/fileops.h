@@ -24,6 +24,15 @@ bool CopyFileAttributes(const std::string& from, const std::string& to, FileOpEr
 // How many names (hard links) the file at path has, links followed; 0 when there is none.
 std::uint64_t HardLinkCount(const std::string& path);
 
+// Copies the bytes of the file `source` into the existing file `target` (emptied first) and
+// pushes them to the disk. Every failure keeps the system's reason: a full disk says "the disk
+// is full" (with diskFull set), never a generic input/output error.
+bool CopyFileData(const std::string& source, const std::string& target, FileOpError& error);
+
+// The words for a write error: a full disk, a quota or a file-size limit named as such (and
+// diskFull set), any other error in the system's words.
+FileOpError WriteErrorOf(int code);
+
 }  // namespace sonvara
 
 namespace sonvara {

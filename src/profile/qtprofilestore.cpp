@@ -1,5 +1,6 @@
 #include "profile/qtprofilestore.h"
 
+#include <QFile>
 #include <QSettings>
 #include <QString>
 
@@ -37,7 +38,40 @@ int CQtProfileStore::GetInt(const std::string& section, const std::string& name,
 
 void CQtProfileStore::SetInt(const std::string& section, const std::string& name, int value) {
     m_Settings->setValue(Key(section, name), value);
+    Sync();
+}
+
+void CQtProfileStore::Sync() {
     m_Settings->sync();
+    if (m_Settings->status() == QSettings::NoError || m_WriteFailureSaid) {
+        return;
+    }
+    m_WriteFailure =
+        QFile::encodeName(m_Settings->fileName()).toStdString() + ": " +
+        (m_Settings->status() == QSettings::AccessError ? "the file or its folder cannot be written"
+                                                        : "the file cannot be read as settings");
+    if (m_OnWriteFailure) {
+        m_WriteFailureSaid = true;
+        m_OnWriteFailure(m_WriteFailure);
+    }
+}
+
+void CQtProfileStore::SetWriteFailureHandler(std::function<void(const std::string&)> handler) {
+    m_OnWriteFailure = std::move(handler);
+    // A failure before there was anyone to tell is told now.
+    if (m_OnWriteFailure && !m_WriteFailure.empty() && !m_WriteFailureSaid) {
+        m_WriteFailureSaid = true;
+        m_OnWriteFailure(m_WriteFailure);
+    }
+}
+
+std::optional<std::string> CQtProfileStore::GetText(const std::string& section,
+                                                    const std::string& name) {
+    const QVariant value = m_Settings->value(Key(section, name));
+    if (!value.isValid()) {
+        return std::nullopt;
+    }
+    return value.toString().toStdString();
 }
 
 std::string CQtProfileStore::GetString(const std::string& section, const std::string& name,
@@ -49,7 +83,7 @@ std::string CQtProfileStore::GetString(const std::string& section, const std::st
 void CQtProfileStore::SetString(const std::string& section, const std::string& name,
                                 const std::string& value) {
     m_Settings->setValue(Key(section, name), QString::fromStdString(value));
-    m_Settings->sync();
+    Sync();
 }
 
 }  // namespace sonvara

@@ -216,6 +216,15 @@ std::vector<CConversionRun::Planned> CConversionRun::Plan(
     return plan;
 }
 
+// A track refused for want of space gets its result line like every failed track.
+std::string CConversionRun::NotEnoughSpace(const TrackRecord& record, IRunHost& host) {
+    const std::string reason = Text(StringId::kNotEnoughSpace);
+    host.AddResult(record.path, kColourRed);
+    host.AddResult(Text(StringId::kLineFailed, reason), kColourRed);
+    host.ScrollToEnd();
+    return reason;
+}
+
 CConversionRun::Decision CConversionRun::Decide(Planned& track, const std::string& source) {
     std::error_code ec;
     track.mayReplace = false;
@@ -230,8 +239,12 @@ CConversionRun::Decision CConversionRun::Decide(Planned& track, const std::strin
     }
     switch (m_Host.AskOverwrite(Text(StringId::kAskOverwrite, track.output))) {
         case Answer::kYes: track.mayReplace = true; return Decision::kGo;
-        case Answer::kNo: return Decision::kSkip;
-        case Answer::kCancel: break;
+        case Answer::kNo:
+        case Answer::kCancel:
+            // Cancel at the question skips this track only, unless the run itself was stopped
+            // while it was asked.
+            return m_Host.IsAborted() ? Decision::kCancel : Decision::kSkip;
+        case Answer::kStop: break;
     }
     return Decision::kCancel;
 }
@@ -345,7 +358,7 @@ private:
 void CConversionRun::WalkInParallel(const std::vector<TrackRecord*>& tracks,
                                     std::vector<Planned>& plan, unsigned threads) {
     // The questions first, in list order, so that the workers never wait for an answer. A
-    // Cancel ends the asking: only the tracks before it are converted.
+    // stop ends the asking: only the tracks before it are converted.
     std::vector<Planned*> taken;
     bool cancelled = false;
     for (Planned& track : plan) {
@@ -463,7 +476,7 @@ CConversionRun::TrackResult CConversionRun::ProcessMp3ToWav(const Planned& track
     state.checkState = intact ? AnalysedOk : AnalysedCorrupt;
     host.UpdateTrack(state);
     if (CheckSpace(record.path, host) == Space::kShort) {
-        result.outcome.detail = "not enough disk free space";
+        result.outcome.detail = NotEnoughSpace(record, host);
         result.goOn = false;
         return result;
     }
@@ -560,7 +573,7 @@ CConversionRun::TrackResult CConversionRun::ProcessEncoding(const Planned& track
                                                             TrackUpdate& state, IRunHost& host) {
     TrackResult result;
     if (CheckSpace(record.path, host) == Space::kShort) {
-        result.outcome = {TrackOutcome::kFailed, &record, "not enough disk free space"};
+        result.outcome = {TrackOutcome::kFailed, &record, NotEnoughSpace(record, host)};
         result.goOn = false;
         return result;
     }
@@ -627,7 +640,11 @@ CConversionRun::TrackResult CConversionRun::ProcessEncoding(const Planned& track
         return result;
     }
     state.convertState = m_Mode == ConversionMode::kWavToMp3 ? ConvertedWavToMp3 : ReencodedMp3;
-    state.checkState = AnalysedOk;
+    // The source could be read to its end; a corrupt verdict still holds, as the file itself
+    // was not changed.
+    if (record.checkState != AnalysedCorrupt) {
+        state.checkState = AnalysedOk;
+    }
     host.UpdateTrack(state);
     host.AddResult(Text(StringId::kLineOk, ""), kColourDefault);
     host.ScrollToEnd();

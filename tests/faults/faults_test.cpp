@@ -172,13 +172,14 @@ TEST_F(Faults, MovingAcrossFileSystemsCopiesChecksAndOnlyThenRemoves) {
     EXPECT_EQ(ReadFile(m_Dir.File("a.mp3")), data);
     EXPECT_FALSE(fs::exists(other + "/a.mp3"));
 
-    // The copy fails part-way: the original stays, no partial copy is left.
+    // The copy fails part-way (a file-size limit): the original stays, no partial copy is
+    // left, and the reason is the limit, not a generic input/output error.
     WriteFile(other + "/b.mp3", data);
     EXPECT_EQ(InChildProcess(
                   [&] {
                       FileOpError e;
                       return !MoveFile(other + "/b.mp3", m_Dir.File("b.mp3"), false, e) &&
-                                     !e.text.empty()
+                                     e.diskFull && e.text.find("larger than") != std::string::npos
                                  ? 0
                                  : 1;
                   },
@@ -187,6 +188,14 @@ TEST_F(Faults, MovingAcrossFileSystemsCopiesChecksAndOnlyThenRemoves) {
     EXPECT_EQ(ReadFile(other + "/b.mp3"), data);
     EXPECT_FALSE(fs::exists(m_Dir.File("b.mp3")));
     EXPECT_FALSE(TempFilesIn(m_Dir.Path()));
+
+    // A full disk says so (the copy into /dev/full, which answers every write with ENOSPC).
+    if (fs::exists("/dev/full")) {
+        FileOpError full;
+        EXPECT_FALSE(CopyFileData(other + "/b.mp3", "/dev/full", full));
+        EXPECT_TRUE(full.diskFull);
+        EXPECT_EQ(full.text, "the disk is full");
+    }
 }
 
 TEST_F(Faults, AReportThatCannotBeWrittenIsReported) {
