@@ -12,6 +12,7 @@
 #ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #endif
 
@@ -116,6 +117,90 @@ bool CopyFileData(const std::string& source, const std::string& target, FileOpEr
         return false;
     }
     return true;
+#endif
+}
+
+bool CopyFileAttributes(const std::string& from, const std::string& to, FileOpError& error) {
+#ifndef _WIN32
+    auto fail = [&error](const std::string& what) {
+        error = WriteErrorOf(errno);
+        error.text = what + ": " + error.text;
+        return false;
+    };
+    struct stat st {};
+    if (::stat(from.c_str(), &st) != 0) {
+        return fail("cannot read the file's owner and mode");
+    }
+    struct stat own {};
+    if (::stat(to.c_str(), &own) != 0) {
+        return fail("cannot read the new file's owner");
+    }
+    if ((own.st_uid != st.st_uid || own.st_gid != st.st_gid) &&
+        ::chown(to.c_str(), st.st_uid, st.st_gid) != 0) {
+        return fail("cannot give the new file the owner of the old one");
+    }
+    if (::chmod(to.c_str(), st.st_mode & 07777) != 0) {
+        return fail("cannot give the new file the mode of the old one");
+    }
+    std::vector<char> names;
+    for (;;) {
+        const ssize_t need = ::listxattr(from.c_str(), nullptr, 0);
+        if (need < 0) {
+            if (errno == ENOTSUP) {
+                return true;  // a file system without attributes: nothing to carry
+            }
+            return fail("cannot list the file's extended attributes");
+        }
+        names.resize(static_cast<std::size_t>(need));
+        const ssize_t got = ::listxattr(from.c_str(), names.data(), names.size());
+        if (got >= 0) {
+            names.resize(static_cast<std::size_t>(got));
+            break;
+        }
+        if (errno != ERANGE) {
+            return fail("cannot list the file's extended attributes");
+        }
+    }
+    std::vector<char> value;
+    for (std::size_t at = 0; at < names.size();) {
+        const std::string name(names.data() + at);
+        at += name.size() + 1;
+        if (name.rfind("security.", 0) == 0 && ::geteuid() != 0) {
+            continue;  // set by the system for the new file itself
+        }
+        ssize_t size = ::getxattr(from.c_str(), name.c_str(), nullptr, 0);
+        if (size >= 0) {
+            value.resize(static_cast<std::size_t>(size));
+            size = ::getxattr(from.c_str(), name.c_str(), value.data(), value.size());
+        }
+        if (size < 0) {
+            return fail("cannot read the extended attribute " + name);
+        }
+        if (::setxattr(to.c_str(), name.c_str(), value.data(), static_cast<std::size_t>(size), 0) !=
+            0) {
+            if (name.rfind("security.", 0) == 0 && (errno == EPERM || errno == ENOTSUP)) {
+                continue;  // a label the system keeps for itself
+            }
+            return fail("cannot copy the extended attribute " + name);
+        }
+    }
+    return true;
+#else
+    (void)from;
+    (void)to;
+    (void)error;
+    return true;
+#endif
+}
+
+std::uint64_t HardLinkCount(const std::string& path) {
+#ifndef _WIN32
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_nlink) : 0;
+#else
+    std::error_code ec;
+    const auto n = std::filesystem::hard_link_count(path, ec);
+    return ec ? 0 : static_cast<std::uint64_t>(n);
 #endif
 }
 
