@@ -84,6 +84,17 @@ GLOSSARY = {
         "Das Ausgabeverzeichnis %s kann nicht angelegt werden: %s",
     "%s cannot be moved: %s": "%s kann nicht verschoben werden: %s",
     "%s: cannot write the report": "%s: der Bericht kann nicht geschrieben werden",
+    "The folder %s cannot be created: %s": "Der Ordner %s kann nicht angelegt werden: %s",
+    "%s holds a file of the same name moved there a moment ago; this one stays where it is":
+        "%s enthält eine gleichnamige Datei, die eben dorthin verschoben wurde; diese bleibt, "
+        "wo sie ist",
+    "The setting %s cannot be used; the default %s is used instead.":
+        "Die Einstellung %s ist nicht verwendbar; stattdessen gilt der Standardwert %s.",
+    "The settings %s contradict each other; %s is used.":
+        "Die Einstellungen %s widersprechen sich; %s wird verwendet.",
+    "The settings cannot be saved (%s). Changes last until the program ends.":
+        "Die Einstellungen können nicht gespeichert werden (%s). Änderungen gelten nur bis "
+        "zum Programmende.",
     "Track;": "Stück;",
     "File;Check;Convert;Title;Artist;Album;Length;Path;":
         "Datei;Prüfung;Konvertierung;Titel;Interpret;Album;Länge;Pfad;",

@@ -358,6 +358,31 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
             <translation>Analyseergebnisse</translation>
         </message>
         <message>
+            <source>The folder %s cannot be created: %s</source>
+            <comment>message</comment>
+            <translation>Der Ordner %s kann nicht angelegt werden: %s</translation>
+        </message>
+        <message>
+            <source>%s holds a file of the same name moved there a moment ago; this one stays where it is</source>
+            <comment>message</comment>
+            <translation>%s enthält eine gleichnamige Datei, die eben dorthin verschoben wurde; diese bleibt, wo sie ist</translation>
+        </message>
+        <message>
+            <source>The setting %s cannot be used; the default %s is used instead.</source>
+            <comment>message</comment>
+            <translation>Die Einstellung %s ist nicht verwendbar; stattdessen gilt der Standardwert %s.</translation>
+        </message>
+        <message>
+            <source>The settings %s contradict each other; %s is used.</source>
+            <comment>message</comment>
+            <translation>Die Einstellungen %s widersprechen sich; %s wird verwendet.</translation>
+        </message>
+        <message>
+            <source>The settings cannot be saved (%s). Changes last until the program ends.</source>
+            <comment>message</comment>
+            <translation>Die Einstellungen können nicht gespeichert werden (%s). Änderungen gelten nur bis zum Programmende.</translation>
+        </message>
+        <message>
             <source>Repairing</source>
             <comment>stage</comment>
             <translation>Repariere</translation>

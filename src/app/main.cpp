@@ -5,6 +5,7 @@
 #include "app/glintmenu.h"
 #include "app/startup.h"
 #include "ui/mainframe.h"
+#include "ui/pathtext.h"
 
 int main(int argc, char** argv) {
     // The flat menus over a pinned Fusion: the same look on every desktop.
@@ -14,7 +15,11 @@ int main(int argc, char** argv) {
         QApplication::setPalette(sonvara::DarkPalette());  // the dark look on any desktop
     }
     sonvara::StartOptions options;
-    options.files = QCoreApplication::arguments().mid(1);
+    // The arguments as the bytes they are (Qt's own options already taken out by QApplication):
+    // a file name that is not UTF-8 is kept, not turned into replacement characters.
+    for (int i = 1; i < argc; ++i) {
+        options.files << sonvara::PathText(argv[i]);
+    }
     sonvara::CSonvaraInstance instance(std::move(options));
     if (!instance.InitInstance()) {
         return instance.ExitInstance(1);

@@ -5,12 +5,17 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
+
+#include <filesystem>
 
 #include "app/glintmenu.h"
 #include "app/rundialogs.h"
 #include "app/sonvaraapp.h"
 #include "app/splash.h"
+#include "jobs/strings.h"
 #include "playback/trackplayback.h"
 #include "profile/qtprofilestore.h"
 #include "tracks/settings.h"
@@ -19,6 +24,7 @@
 #include "ui/listselectedtrackslistview.h"
 #include "ui/listtracksview.h"
 #include "ui/mainframe.h"
+#include "ui/pathtext.h"
 #include "ui/sonvaradoc.h"
 #include "ui/statelog.h"
 #include "ui/treeview1.h"
@@ -117,8 +123,44 @@ bool CSonvaraInstance::InitInstance() {
     if (m_Splash) {
         m_Splash->HideSplash(m_Frame.get());
     }
+    WatchSettings();
     AddCommandLineFiles();
     return true;
+}
+
+namespace {
+// A warning that does not hold up the start or a run: shown over the window, closed by OK.
+void ShowSettingsWarning(QWidget* parent, const QString& text) {
+    auto* box =
+        new QMessageBox(QMessageBox::Warning,
+                        QCoreApplication::translate("sonvara::CMainFrame", "Velmora Sonvara 2.0"),
+                        text, QMessageBox::Ok, parent);
+    box->setObjectName(QStringLiteral("settingsWarning"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+}  // namespace
+
+void CSonvaraInstance::WatchSettings() {
+    // Stored values that cannot be used are named once, at the start; their defaults are used.
+    const std::vector<std::string> problems = m_Settings->InvalidValues();
+    if (!problems.empty()) {
+        QStringList lines;
+        for (const std::string& problem : problems) {
+            lines << QString::fromStdString(problem);
+        }
+        ShowSettingsWarning(m_Frame.get(), lines.join(QLatin1Char('\n')));
+    }
+    // A settings file that cannot be written is said once, not lost without a word.
+    QPointer<CMainFrame> frame = m_Frame.get();
+    m_Profile->SetWriteFailureHandler([frame](const std::string& why) {
+        if (frame == nullptr) {
+            return;
+        }
+        const QString text = QString::fromStdString(Text(StringId::kSettingsCannotBeSaved, why));
+        // Later, from the event loop: the write may come from inside a closing dialog.
+        QTimer::singleShot(0, frame, [frame, text] { ShowSettingsWarning(frame, text); });
+    });
 }
 
 void CSonvaraInstance::BuildMenus() {
@@ -140,9 +182,11 @@ void CSonvaraInstance::BuildMenus() {
 void CSonvaraInstance::AddCommandLineFiles() {
     std::vector<std::string> paths;
     for (const QString& file : m_Options.files) {
-        const QFileInfo info(file);
-        if (info.exists()) {
-            paths.push_back(QDir::toNativeSeparators(info.absoluteFilePath()).toStdString());
+        // As bytes: a name that is not UTF-8 is added like any other.
+        std::error_code ec;
+        const std::filesystem::path path = std::filesystem::absolute(PathBytes(file), ec);
+        if (!ec && std::filesystem::exists(path, ec)) {
+            paths.push_back(path.lexically_normal().string());
         }
     }
     // After the window is up, as if the user had added them; then start-up is done.

@@ -59,6 +59,7 @@ public:
 private:
     void BuildMenus();
     void AddCommandLineFiles();
+    void WatchSettings();
 
     StartOptions m_Options;
     CLanguage m_Language;

@@ -2,16 +2,14 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <limits>
 
 #include "audio/fileexception.h"
 #include "audio/makevalidfilename.h"
 #include "audio/riff/littleendian.h"
-#include "platform/atomicfile.h"
 #include "platform/fileinfo.h"
+#include "platform/fileops.h"
 #include "platform/paths.h"
-#include "platform/scopeguard.h"
 #include "platform/text.h"
 
 namespace sonvara {
@@ -325,47 +323,20 @@ void CAudioWaveFile::Seek(std::int32_t milliseconds) {
 }
 
 void CAudioWaveFile::SaveTags() {
-    if (m_OwnOutput) {
-        WriteTagsInPlace();  // a file this object has just made (a conversion's output)
-        return;
-    }
-    // A user's file: the tags go into a complete copy beside it, which then takes its place in
-    // one step (its mode kept; a link is replaced, never written through).
-    m_pRiff->Close();
-    FreeConverter();
-    if (IsReadOnlyPath(m_FileName)) {
-        throw CFileException(CFileException::accessDenied, 0, m_FileName,
-                             "cannot save the tags: the file is read-only");
-    }
-    CAtomicFile copy(m_FileName);
-    FileOpError error;
-    std::error_code ec;
-    if (!copy.Create(error) ||
-        !std::filesystem::copy_file(m_FileName, copy.TempPath(),
-                                    std::filesystem::copy_options::overwrite_existing, ec)) {
-        const bool full = error.diskFull || ec == std::errc::no_space_on_device;
-        throw CFileException(full ? CFileException::diskFull : CFileException::genericException,
-                             ec ? ec.value() : error.code, m_FileName,
-                             "cannot save the tags: " + (ec ? ec.message() : error.text));
-    }
-    const std::string original = m_FileName;
-    {
-        m_FileName = copy.TempPath();
-        CScopeGuard restoreName([this, &original] { m_FileName = original; });
-        try {
-            WriteTagsInPlace();
-        } catch (const CFileException& e) {
-            const std::string what = e.what();
-            const std::string prefix = copy.TempPath() + ": ";
-            throw CFileException(e.m_cause, e.m_lOsError, original,
-                                 what.rfind(prefix, 0) == 0 ? what.substr(prefix.size()) : what);
+    if (!m_OwnOutput) {
+        // A user's file is changed where it is, through any link, so that every name it has
+        // (links, hard links) sees the new tags and its owner, mode and extended attributes
+        // stay. Both ways are safe in place: the text fields are overwritten at their fixed
+        // size, or the chunks are appended after everything and the RIFF length, written
+        // last, takes them in (a failure cuts the file back to its old length).
+        m_pRiff->Close();
+        FreeConverter();
+        if (IsReadOnlyPath(m_FileName)) {
+            throw CFileException(CFileException::accessDenied, 0, m_FileName,
+                                 "cannot save the tags: the file is read-only");
         }
     }
-    if (!copy.Commit(error)) {
-        throw CFileException(
-            error.diskFull ? CFileException::diskFull : CFileException::genericException,
-            error.code, m_FileName, "cannot save the tags: " + error.text);
-    }
+    WriteTagsInPlace();
 }
 
 void CAudioWaveFile::WriteTagsInPlace() {
@@ -403,7 +374,7 @@ void CAudioWaveFile::WriteTagsInPlace() {
             FillTextField(*texts[i], field);
             if (!riff.Seek(chunk.dataOffset) || !riff.Write(field, kTextField) || !riff.Flush()) {
                 const int code = riff.ErrorCode();
-                const std::string text = riff.ErrorText();
+                const std::string text = code != 0 ? WriteErrorOf(code).text : riff.ErrorText();
                 const bool full = riff.DiskFull();
                 riff.Close();
                 throw CFileException(
@@ -435,8 +406,9 @@ void CAudioWaveFile::WriteTagsInPlace() {
                         riff.Seek(wave.dataOffset - 4) && riff.Write(riffLength, 4) && riff.Flush();
         if (!ok) {
             const int code = riff.ErrorCode();
-            const std::string text =
-                newSize - 8 > 0xFFFFFFFFLL ? "file too large for WAV" : riff.ErrorText();
+            const std::string text = newSize - 8 > 0xFFFFFFFFLL ? "file too large for WAV"
+                                     : code != 0                ? WriteErrorOf(code).text
+                                                                : riff.ErrorText();
             const bool full = riff.DiskFull();
             riff.Truncate(oldSize);
             riff.Close();

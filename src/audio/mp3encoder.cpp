@@ -7,6 +7,7 @@
 
 #include "audio/fileexception.h"
 #include "audio/makevalidfilename.h"
+#include "audio/mpegtags.h"
 
 namespace sonvara {
 
@@ -78,7 +79,7 @@ std::vector<std::uint8_t> MakeId3v1Image(const EncoderSettings& s) {
     put(3, s.title);
     put(33, s.artist);
     put(63, s.album);
-    tag[127] = 0;  // genre
+    tag[127] = 255;  // no genre
     return tag;
 }
 
@@ -109,7 +110,18 @@ std::string CMP3Encoder::CreateOutput(const std::string& path, const EncoderSett
     m_Pending.clear();
     m_Written = 0;
     m_Vbr = settings.vbr;
-    m_Tag = MakeId3v1Image(settings);
+    m_Id3v2 = MakeOutputId3v2Tag({settings.title, settings.artist, settings.album},
+                                 settings.tagSource, settings.tagSourceIsWav);
+    {
+        // The version 1 tag holds what the version 2 tag holds (a WAV file's LIST/INFO texts
+        // included), as far as it can.
+        EncoderSettings v1 = settings;
+        const MpegTagTexts texts = TextsOfId3v2Tag(m_Id3v2);
+        v1.title = texts.title.empty() ? settings.title : texts.title;
+        v1.artist = texts.artist.empty() ? settings.artist : texts.artist;
+        v1.album = texts.album.empty() ? settings.album : texts.album;
+        m_Tag = MakeId3v1Image(v1);
+    }
     if (!IsLayerThreeBitRate(settings.bitRate)) {
         Raise("bit rate " + std::to_string(settings.bitRate) +
               " kbit/s is not legal for MPEG-1 Layer III at 44100 Hz");
@@ -160,6 +172,7 @@ std::string CMP3Encoder::CreateOutput(const std::string& path, const EncoderSett
     if (!m_File.Open(m_FileName, CFile::Mode::kCreate)) {
         Raise("cannot create the file: " + m_File.ErrorText(), m_File.DiskFull());
     }
+    WriteOut(m_Id3v2.data(), m_Id3v2.size());
     return m_FileName;
 }
 
@@ -230,10 +243,12 @@ void CMP3Encoder::Finish() {
     }
     WriteOut(m_Output.data(), static_cast<std::size_t>(n));
     if (m_Vbr) {
-        // The Xing/LAME header goes into the first frame, which LAME left for it.
+        // The Xing/LAME header goes into the first frame, which LAME left for it after the
+        // ID3 version 2 tag.
         const std::size_t len =
             lame_get_lametag_frame(m_Lame->gfp, m_Output.data(), m_Output.size());
-        if (len > 0 && len <= m_Output.size() && !m_File.WriteAt(0, m_Output.data(), len)) {
+        if (len > 0 && len <= m_Output.size() &&
+            !m_File.WriteAt(static_cast<std::int64_t>(m_Id3v2.size()), m_Output.data(), len)) {
             Raise("cannot write the VBR header: " + m_File.ErrorText(), m_File.DiskFull());
         }
     }

@@ -15,6 +15,9 @@ struct EncoderSettings {
     std::string title;  // UTF-8
     std::string artist;
     std::string album;
+    // The file whose other tags the new file gets (see MakeOutputId3v2Tag); none when empty.
+    std::string tagSource;
+    bool tagSourceIsWav = false;
     std::int32_t bitRate = 128;  // kbit/s, one of the MPEG-1 Layer III rates
     std::int32_t quality = 5;    // 0 best ... 9 fastest
     bool vbr = false;
@@ -25,7 +28,8 @@ bool IsLayerThreeBitRate(std::int32_t kbps);
 
 // The 128-byte ID3 version 1 image of a new file: "TAG", title, artist and album padded with
 // spaces to 30 characters (Latin-1; other characters as '?'), four spaces of year, 30 spaces of
-// comment, genre 0. Empty when no text was given.
+// comment, genre 255 (none). Empty when no text was given. The texts in full, and the source's
+// other tags, go into the ID3 version 2.4 tag at the start of the file.
 std::vector<std::uint8_t> MakeId3v1Image(const EncoderSettings& settings);
 
 // MPEG-1 Layer III encoding of 44100 Hz 16-bit stereo PCM over LAME. Every failure (an
@@ -65,6 +69,7 @@ private:
     std::vector<std::int16_t> m_Left;
     std::vector<std::int16_t> m_Right;
     std::vector<std::uint8_t> m_Tag;
+    std::vector<std::uint8_t> m_Id3v2;  // at the start; the audio follows it
     bool m_Vbr = false;
 };
 

@@ -17,6 +17,7 @@
 #include "platform/binaryfile.h"
 #include "platform/bytereader.h"
 #include "platform/file.h"
+#include "platform/stopscope.h"
 
 namespace sonvara {
 
@@ -116,7 +117,7 @@ bool FrameRunAfter(const std::string& path, std::int64_t offset) {
         return false;
     }
     std::vector<unsigned char> d;
-    for (std::int64_t at = offset; at < file.Size();
+    for (std::int64_t at = offset; at < file.Size() && !StopRequested();
          at += static_cast<std::int64_t>(kSearchWindow)) {
         // No more than the file holds from there (a buffer of a megabyte costs its zeroing).
         d.resize(static_cast<std::size_t>(
@@ -303,8 +304,18 @@ StreamCount CountFrames(const std::string& path) {
     std::vector<unsigned char> frame;
     // The walk reads a mapped file in place: what it keeps lives out here, so that a file cut
     // short under it ends it with a read error (CByteReader::Walk).
+    std::uint32_t sinceStopCheck = 0;
+    bool stopped = false;
     auto walk = [&] {
         for (;;) {
+            // Through gigabytes of foreign data a stop must still come through.
+            if (++sinceStopCheck == (1u << 20)) {
+                sinceStopCheck = 0;
+                if (StopRequested()) {
+                    stopped = true;
+                    break;
+                }
+            }
             const int b = nextByte();
             if (b < 0) {
                 break;
@@ -375,6 +386,8 @@ StreamCount CountFrames(const std::string& path) {
     in.Walk(walk);
     if (in.HasError()) {
         count.readError = in.ErrorText();
+    } else if (stopped) {
+        count.readError = "stopped";
     }
     return count;
 }

@@ -1,26 +1,125 @@
 #include "audio/mpegtags.h"
 
 #include <taglib/apetag.h>
+#include <taglib/commentsframe.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2frame.h>
 #include <taglib/id3v2framefactory.h>
-#include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
-#include <taglib/mpegfile.h>
 #include <taglib/tbytevectorstream.h>
 #include <taglib/textidentificationframe.h>
+#include <taglib/tfile.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
+#include <memory>
 #include <vector>
 
 #include "audio/fileexception.h"
+#include "audio/id3v2raw.h"
 #include "platform/atomicfile.h"
 #include "platform/file.h"
 #include "platform/fileinfo.h"
+#include "platform/fileops.h"
+#include "platform/text.h"
 
 namespace sonvara {
 
 namespace {
+
+using id3::Bytes;
+
+constexpr std::size_t kV1 = 128;
+constexpr std::size_t kApeFooter = 32;
+// Room left after the frames when a tag has to grow, so that the next edits fit in place.
+constexpr std::size_t kGrowPadding = 2048;
+
+// The parts of a file where tags can be: the ID3 version 2 tag at the start (as long as its
+// header says, never past the end of the file) and the end, where an APE tag and an ID3
+// version 1 tag lie. Nothing between them is read, however large the file.
+struct TagRegions {
+    std::int64_t size = 0;
+    Bytes head;  // the ID3 version 2 tag at the start; empty when there is none
+    std::uint64_t headSpan = 0;
+    std::int64_t tailStart = 0;
+    Bytes tail;
+    bool hasV1 = false;
+    std::int64_t apeFooter = -1;  // the APE footer's position in tail, -1 when none
+};
+
+std::uint32_t Le32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+bool ReadExactly(CFile& file, std::int64_t at, Bytes& out, std::size_t count) {
+    out.assign(count, 0);
+    return count == 0 || file.ReadAt(at, out.data(), count) == count;
+}
+
+bool ReadRegions(CFile& file, TagRegions& r) {
+    r.size = file.Size();
+    if (r.size < 0) {
+        return false;
+    }
+    const auto size = static_cast<std::uint64_t>(r.size);
+    Bytes first;
+    if (!ReadExactly(file, 0, first, static_cast<std::size_t>(std::min<std::uint64_t>(size, 10)))) {
+        return false;
+    }
+    r.headSpan = id3::TagSpan(first.data(), first.size());
+    const std::uint64_t headSize = std::min(r.headSpan, size);
+    if (headSize > 0 && !ReadExactly(file, 0, r.head, static_cast<std::size_t>(headSize))) {
+        return false;
+    }
+    const std::uint64_t room = size - headSize;  // the tail never overlaps the head
+    std::uint64_t tailSize = std::min<std::uint64_t>(room, kV1 + kApeFooter);
+    r.tailStart = static_cast<std::int64_t>(size - tailSize);
+    if (!ReadExactly(file, r.tailStart, r.tail, static_cast<std::size_t>(tailSize))) {
+        return false;
+    }
+    r.hasV1 = tailSize >= kV1 && std::memcmp(&r.tail[tailSize - kV1], "TAG", 3) == 0;
+    const std::uint64_t apeEnd = tailSize - (r.hasV1 ? kV1 : 0);
+    if (apeEnd >= kApeFooter && std::memcmp(&r.tail[apeEnd - kApeFooter], "APETAGEX", 8) == 0) {
+        const std::uint8_t* footer = &r.tail[apeEnd - kApeFooter];
+        // The size counts the items and the footer; a header is 32 bytes more.
+        const std::uint64_t ape = static_cast<std::uint64_t>(Le32(footer + 12)) +
+                                  ((Le32(footer + 20) & 0x80000000u) != 0 ? kApeFooter : 0);
+        const std::uint64_t wanted =
+            std::min<std::uint64_t>(room, ape + (r.hasV1 ? kV1 : 0) + kApeFooter);
+        if (wanted > tailSize) {
+            tailSize = wanted;
+            r.tailStart = static_cast<std::int64_t>(size - tailSize);
+            if (!ReadExactly(file, r.tailStart, r.tail, static_cast<std::size_t>(tailSize))) {
+                return false;
+            }
+        }
+        r.apeFooter = static_cast<std::int64_t>(tailSize - (r.hasV1 ? kV1 : 0) - kApeFooter);
+    }
+    return true;
+}
+
+// The tag library's view of the tag regions, one after the other in memory: it reads each tag
+// at its place there and never sees the rest of the file.
+class CRegionFile : public TagLib::File {
+public:
+    explicit CRegionFile(const TagRegions& r) : TagLib::File(&m_Stream), m_Stream(Join(r)) {}
+    TagLib::Tag* tag() const override { return nullptr; }
+    TagLib::AudioProperties* audioProperties() const override { return nullptr; }
+    bool save() override { return false; }
+
+private:
+    static TagLib::ByteVector Join(const TagRegions& r) {
+        TagLib::ByteVector all(reinterpret_cast<const char*>(r.head.data()),
+                               static_cast<unsigned int>(r.head.size()));
+        all.append(TagLib::ByteVector(reinterpret_cast<const char*>(r.tail.data()),
+                                      static_cast<unsigned int>(r.tail.size())));
+        return all;
+    }
+    // Made before the base class reads from it: the base only keeps the pointer.
+    TagLib::ByteVectorStream m_Stream;
+};
 
 std::string Utf8(const TagLib::String& s) {
     return s.to8Bit(true);
@@ -40,54 +139,31 @@ std::string FrameText(TagLib::ID3v2::Tag* tag, const char* id) {
     return {};
 }
 
-// The text as ID3 version 1 can hold it: Latin-1, anything beyond it as '?'.
-TagLib::String Latin1Only(const std::string& utf8) {
-    TagLib::String text(utf8, TagLib::String::UTF8);
-    TagLib::wstring wide = text.toWString();
-    for (auto& c : wide) {
-        if (static_cast<unsigned long>(c) > 0xFF) {
-            c = L'?';
-        }
-    }
-    return TagLib::String(wide);
-}
-
-void SetTextFrame(TagLib::ID3v2::Tag* tag, const char* id, const std::string& text,
-                  TagLib::String::Type encoding) {
-    tag->removeFrames(id);
-    auto* frame = new TagLib::ID3v2::TextIdentificationFrame(id, encoding);
-    frame->setText(TagLib::String(text, TagLib::String::UTF8));
-    tag->addFrame(frame);
-}
-
-[[noreturn]] void Fail(CFileException::Cause cause, const std::string& path,
-                       const std::string& why) {
-    throw CFileException(cause, 0, path, "cannot save the tags: " + why);
-}
-
-}  // namespace
-
-MpegTagTexts ReadMpegTags(const std::string& path) {
+MpegTagTexts TextsOf(const TagRegions& r) {
     MpegTagTexts texts;
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) {
-        return texts;  // never let the tag reader block on a FIFO or read a folder
+    CRegionFile file(r);
+    std::unique_ptr<TagLib::ID3v2::Tag> v2;
+    if (!r.head.empty()) {
+        v2 = std::make_unique<TagLib::ID3v2::Tag>(&file, 0);
     }
-    TagLib::MPEG::File file(path.c_str(), false);
-    if (!file.isValid()) {
-        return texts;
-    }
-    TagLib::ID3v2::Tag* v2 = file.hasID3v2Tag() ? file.ID3v2Tag() : nullptr;
-    texts.title = FrameText(v2, "TIT2");
+    texts.title = FrameText(v2.get(), "TIT2");
     for (const char* id : {"TPE1", "TPE2", "TPE3", "TCOM"}) {
         if (texts.artist.empty()) {
-            texts.artist = FrameText(v2, id);
+            texts.artist = FrameText(v2.get(), id);
         }
     }
-    texts.album = FrameText(v2, "TALB");
-    for (TagLib::Tag* other :
-         {static_cast<TagLib::Tag*>(file.hasID3v1Tag() ? file.ID3v1Tag() : nullptr),
-          static_cast<TagLib::Tag*>(file.hasAPETag() ? file.APETag() : nullptr)}) {
+    texts.album = FrameText(v2.get(), "TALB");
+    const long tailAt = static_cast<long>(r.head.size());
+    std::unique_ptr<TagLib::Tag> v1;
+    if (r.hasV1) {
+        v1 = std::make_unique<TagLib::ID3v1::Tag>(&file,
+                                                  tailAt + static_cast<long>(r.tail.size() - kV1));
+    }
+    std::unique_ptr<TagLib::Tag> ape;
+    if (r.apeFooter >= 0) {
+        ape = std::make_unique<TagLib::APE::Tag>(&file, tailAt + static_cast<long>(r.apeFooter));
+    }
+    for (TagLib::Tag* other : {v1.get(), ape.get()}) {
         if (other == nullptr) {
             continue;
         }
@@ -104,6 +180,254 @@ MpegTagTexts ReadMpegTags(const std::string& path) {
     return texts;
 }
 
+[[noreturn]] void Fail(CFileException::Cause cause, const std::string& path,
+                       const std::string& why) {
+    throw CFileException(cause, 0, path, "cannot save the tags: " + why);
+}
+
+[[noreturn]] void FailWrite(CFile& file, const std::string& path, const std::string& what) {
+    // A full disk, a quota or a size limit named as such.
+    Fail(file.DiskFull() ? CFileException::diskFull : CFileException::genericException, path,
+         what + ": " +
+             (file.ErrorCode() != 0 ? WriteErrorOf(file.ErrorCode()).text : file.ErrorText()));
+}
+
+constexpr const char* kIds[3] = {"TIT2", "TPE1", "TALB"};
+constexpr std::size_t kV1Fields[3] = {3, 33, 63};
+
+// A version 2.2 tag, or one whose frames cannot be taken apart, made version 2.4 by the tag
+// library with the changed texts.
+Bytes RenderWithTagLib(const TagRegions& r, const std::string* texts[3], const bool change[3]) {
+    TagRegions headOnly;
+    headOnly.head = r.head;
+    CRegionFile file(headOnly);
+    TagLib::ID3v2::Tag tag(&file, 0);
+    for (int i = 0; i < 3; ++i) {
+        if (change[i]) {
+            tag.removeFrames(kIds[i]);
+            auto* frame = new TagLib::ID3v2::TextIdentificationFrame(kIds[i], TagLib::String::UTF8);
+            frame->setText(TagLib::String(*texts[i], TagLib::String::UTF8));
+            tag.addFrame(frame);
+        }
+    }
+    const TagLib::ByteVector out = tag.render(TagLib::ID3v2::v4);
+    return Bytes(out.begin(), out.end());
+}
+
+// Replaces the file's start (oldSpan bytes) with head and its ID3 version 1 tag with v1, in a
+// new file that takes the place of the real file behind any link, its owner, mode and
+// attributes carried over.
+void RewriteFile(const std::string& path, CFile& in, const TagRegions& r, std::uint64_t oldSpan,
+                 const Bytes& head, const Bytes& v1) {
+    if (const std::uint64_t links = HardLinkCount(path); links > 1) {
+        Fail(CFileException::genericException, path,
+             "the tag must grow, and the file has " + std::to_string(links) +
+                 " names (hard links); a new file would leave the other names with the old "
+                 "tags, so nothing was changed");
+    }
+    std::error_code ec;
+    const std::string real = std::filesystem::canonical(path, ec).string();
+    if (ec) {
+        Fail(CFileException::genericException, path, ec.message());
+    }
+    CAtomicFile copy(real);
+    copy.SetCopyAttributes(true);
+    FileOpError error;
+    if (!copy.Create(error)) {
+        Fail(error.diskFull ? CFileException::diskFull : CFileException::genericException, path,
+             error.text);
+    }
+    CFile out;
+    if (!out.Open(copy.TempPath(), CFile::Mode::kReadWrite)) {
+        FailWrite(out, path, "cannot write the new file");
+    }
+    std::int64_t at = 0;
+    if (!out.WriteAt(0, head.data(), head.size())) {
+        FailWrite(out, path, "cannot write the new file");
+    }
+    at += static_cast<std::int64_t>(head.size());
+    const std::int64_t audioEnd = r.size - (r.hasV1 ? static_cast<std::int64_t>(kV1) : 0);
+    std::vector<std::uint8_t> buffer(1 << 20);
+    for (auto from = static_cast<std::int64_t>(oldSpan); from < audioEnd;) {
+        const auto want =
+            static_cast<std::size_t>(std::min<std::int64_t>(audioEnd - from, buffer.size()));
+        if (in.ReadAt(from, buffer.data(), want) != want) {
+            Fail(CFileException::genericException, path, "cannot read the file: " + in.ErrorText());
+        }
+        if (!out.WriteAt(at, buffer.data(), want)) {
+            FailWrite(out, path, "cannot write the new file");
+        }
+        from += static_cast<std::int64_t>(want);
+        at += static_cast<std::int64_t>(want);
+    }
+    if (!out.WriteAt(at, v1.data(), v1.size())) {
+        FailWrite(out, path, "cannot write the new file");
+    }
+    if (!out.Close()) {
+        FailWrite(out, path, "cannot write the new file");
+    }
+    in.Close();
+    if (!copy.Commit(error)) {
+        Fail(error.diskFull ? CFileException::diskFull : CFileException::genericException, path,
+             error.text);
+    }
+}
+
+// Frames that describe the audio of the file they are in, not the music: a new encoding makes
+// them untrue.
+bool DescribesTheOldAudio(const TagLib::ID3v2::Frame* frame) {
+    static const char* const kIds[] = {"RVA2", "RVAD", "RGAD", "EQUA", "EQU2", "TLEN", "TSIZ",
+                                       "MLLT", "SEEK", "ASPI", "TSSE", "TFLT", "SYTC"};
+    const TagLib::ByteVector id = frame->frameID();
+    for (const char* k : kIds) {
+        if (id == TagLib::ByteVector(k, 4)) {
+            return true;
+        }
+    }
+    TagLib::String description;
+    if (const auto* txxx = dynamic_cast<const TagLib::ID3v2::UserTextIdentificationFrame*>(frame)) {
+        description = txxx->description();
+    } else if (const auto* comm = dynamic_cast<const TagLib::ID3v2::CommentsFrame*>(frame)) {
+        description = comm->description();
+    } else {
+        return false;
+    }
+    const TagLib::String upper = description.upper();
+    return upper.startsWith("REPLAYGAIN_") || upper.startsWith("MP3GAIN_") || upper == "ITUNSMPB" ||
+           upper == "ITUNNORM";
+}
+
+std::string InfoText(const Bytes& data, std::size_t at, std::size_t size) {
+    std::string text(reinterpret_cast<const char*>(data.data() + at), size);
+    text.resize(std::strlen(text.c_str()));  // up to the first zero
+    return TextFromFile(text);
+}
+
+// The LIST/INFO texts of a WAV file as ID3 version 2 frame ids and texts; the chunks before
+// it are skipped by their sizes, never read.
+std::vector<std::pair<std::string, std::string>> WaveInfoTexts(const std::string& path) {
+    static const std::pair<const char*, const char*> kMap[] = {
+        {"INAM", "TIT2"}, {"IART", "TPE1"}, {"IPRD", "TALB"}, {"ICRD", "TDRC"}, {"IGNR", "TCON"},
+        {"ITRK", "TRCK"}, {"IPRT", "TRCK"}, {"ICOP", "TCOP"}, {"ICMT", "COMM"}, {"ICMS", "TCOM"}};
+    std::vector<std::pair<std::string, std::string>> texts;
+    CFile file;
+    Bytes head;
+    if (!file.Open(path, CFile::Mode::kRead) || !ReadExactly(file, 0, head, 12) ||
+        std::memcmp(head.data(), "RIFF", 4) != 0 || std::memcmp(head.data() + 8, "WAVE", 4) != 0) {
+        return texts;
+    }
+    const std::int64_t size = file.Size();
+    std::int64_t at = 12;
+    for (int chunks = 0; chunks < 10000 && at + 8 <= size; ++chunks) {
+        if (!ReadExactly(file, at, head, 12)) {
+            break;
+        }
+        const std::uint32_t chunkSize = Le32(head.data() + 4);
+        if (std::memcmp(head.data(), "LIST", 4) == 0 &&
+            std::memcmp(head.data() + 8, "INFO", 4) == 0 && chunkSize >= 4 &&
+            chunkSize <= (1u << 20) && at + 8 + chunkSize <= size) {
+            Bytes list;
+            if (!ReadExactly(file, at + 12, list, chunkSize - 4)) {
+                break;
+            }
+            for (std::size_t i = 0; i + 8 <= list.size();) {
+                const std::size_t n = Le32(list.data() + i + 4);
+                if (n > list.size() - i - 8) {
+                    break;
+                }
+                for (const auto& [info, frame] : kMap) {
+                    if (std::memcmp(list.data() + i, info, 4) == 0) {
+                        const std::string text = InfoText(list, i + 8, n);
+                        if (!text.empty()) {
+                            texts.emplace_back(frame, text);
+                        }
+                    }
+                }
+                i += 8 + n + (n & 1);
+            }
+        }
+        at += 8 + static_cast<std::int64_t>(chunkSize) + (chunkSize & 1);
+    }
+    return texts;
+}
+
+void SetText(TagLib::ID3v2::Tag& tag, const std::string& id, const std::string& utf8) {
+    const TagLib::String text(utf8, TagLib::String::UTF8);
+    if (id == "COMM") {
+        auto* frame = new TagLib::ID3v2::CommentsFrame(TagLib::String::UTF8);
+        frame->setText(text);
+        tag.addFrame(frame);
+        return;
+    }
+    const TagLib::ByteVector frameId(id.data(), 4);
+    tag.removeFrames(frameId);
+    auto* frame = new TagLib::ID3v2::TextIdentificationFrame(frameId, TagLib::String::UTF8);
+    frame->setText(text);
+    tag.addFrame(frame);
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> MakeOutputId3v2Tag(const MpegTagTexts& texts, const std::string& source,
+                                             bool wavSource) {
+    TagRegions r;
+    CFile file;
+    if (!wavSource && !source.empty() && file.Open(source, CFile::Mode::kRead)) {
+        ReadRegions(file, r);
+        file.Close();
+        r.tail.clear();
+    }
+    CRegionFile regions(r);
+    std::unique_ptr<TagLib::ID3v2::Tag> tag =
+        r.head.empty() ? std::make_unique<TagLib::ID3v2::Tag>()
+                       : std::make_unique<TagLib::ID3v2::Tag>(&regions, 0);
+    TagLib::ID3v2::FrameList old;
+    for (TagLib::ID3v2::Frame* frame : tag->frameList()) {
+        if (DescribesTheOldAudio(frame)) {
+            old.append(frame);
+        }
+    }
+    for (TagLib::ID3v2::Frame* frame : old) {
+        tag->removeFrame(frame);
+    }
+    if (wavSource && !source.empty()) {
+        for (const auto& [id, text] : WaveInfoTexts(source)) {
+            SetText(*tag, id, text);
+        }
+    }
+    const std::pair<const char*, const std::string*> own[] = {
+        {"TIT2", &texts.title}, {"TPE1", &texts.artist}, {"TALB", &texts.album}};
+    for (const auto& [id, text] : own) {
+        if (!text->empty() && FrameText(tag.get(), id) != *text) {
+            SetText(*tag, id, *text);
+        }
+    }
+    if (tag->frameList().isEmpty()) {
+        return {};
+    }
+    const TagLib::ByteVector bytes = tag->render(TagLib::ID3v2::v4);
+    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+}
+
+MpegTagTexts TextsOfId3v2Tag(const std::vector<std::uint8_t>& tag) {
+    TagRegions r;
+    r.head = tag;
+    return r.head.empty() ? MpegTagTexts{} : TextsOf(r);
+}
+
+MpegTagTexts ReadMpegTags(const std::string& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        return {};  // never let the tag reader block on a FIFO or read a folder
+    }
+    CFile file;
+    TagRegions r;
+    if (!file.Open(path, CFile::Mode::kRead) || !ReadRegions(file, r)) {
+        return {};
+    }
+    return TextsOf(r);
+}
+
 void SaveMpegTags(const std::string& path, const MpegTagTexts& texts) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) {
@@ -112,69 +436,96 @@ void SaveMpegTags(const std::string& path, const MpegTagTexts& texts) {
     if (IsReadOnlyPath(path)) {
         Fail(CFileException::accessDenied, path, "the file is read-only");
     }
-    // The tag library works on a copy in memory; only this code writes to the disk.
-    CFile in;
-    if (!in.Open(path, CFile::Mode::kRead)) {
-        Fail(CFileException::accessDenied, path, in.ErrorText());
+    // Written through any link: the file is changed under every name it has.
+    CFile file;
+    if (!file.Open(path, CFile::Mode::kReadWrite)) {
+        Fail(CFileException::accessDenied, path, file.ErrorText());
     }
-    const std::int64_t size = in.Size();
-    if (size > 0x7FFFFFFF) {
-        Fail(CFileException::genericException, path, "the file is too large to retag");
+    TagRegions r;
+    if (!ReadRegions(file, r)) {
+        Fail(CFileException::genericException, path, "cannot read the file: " + file.ErrorText());
     }
-    TagLib::ByteVector bytes(static_cast<unsigned int>(std::max<std::int64_t>(size, 0)), 0);
-    if (size < 0 || in.ReadAt(0, bytes.data(), bytes.size()) != bytes.size()) {
-        Fail(CFileException::genericException, path, "cannot read the file: " + in.ErrorText());
+    if (r.headSpan > static_cast<std::uint64_t>(r.size)) {
+        Fail(CFileException::genericException, path,
+             "its ID3 version 2 tag claims to run past the end of the file");
     }
-    in.Close();
+    // Only the texts that differ from what the file holds now are written.
+    const MpegTagTexts now = TextsOf(r);
+    const std::string* wanted[3] = {&texts.title, &texts.artist, &texts.album};
+    const std::string* held[3] = {&now.title, &now.artist, &now.album};
+    bool change[3] = {};
+    bool latin1 = true;
+    for (int i = 0; i < 3; ++i) {
+        change[i] = !wanted[i]->empty() && *wanted[i] != *held[i];
+        latin1 = latin1 && (!change[i] || id3::FitsLatin1(*wanted[i]));
+    }
+    if (!change[0] && !change[1] && !change[2]) {
+        return;
+    }
 
-    TagLib::ByteVectorStream stream(bytes);
-    {
-        TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
-        if (!file.isValid()) {
-            Fail(CFileException::genericException, path, "not an MPEG audio file");
-        }
-        TagLib::ID3v1::Tag* v1 = file.ID3v1Tag(true);
-        if (!texts.title.empty()) {
-            v1->setTitle(Latin1Only(texts.title));
-        }
-        if (!texts.artist.empty()) {
-            v1->setArtist(Latin1Only(texts.artist));
-        }
-        if (!texts.album.empty()) {
-            v1->setAlbum(Latin1Only(texts.album));
-        }
-        int tags = TagLib::MPEG::File::ID3v1;
-        TagLib::ID3v2::Version version = TagLib::ID3v2::v4;
-        if (file.hasID3v2Tag()) {
-            TagLib::ID3v2::Tag* v2 = file.ID3v2Tag();
-            // 2.3 stays 2.3 (texts in UTF-16), 2.4 stays 2.4 (UTF-8); 2.2 cannot be written
-            // and becomes 2.4.
-            const bool v23 = v2->header()->majorVersion() == 3;
-            version = v23 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4;
-            const TagLib::String::Type encoding =
-                v23 ? TagLib::String::UTF16 : TagLib::String::UTF8;
-            if (!texts.title.empty()) {
-                SetTextFrame(v2, "TIT2", texts.title, encoding);
+    // The ID3 version 2 tag: only the changed text frames are new; every other frame keeps its
+    // bytes, the tag its version. A file with only version 1 gets a version 2.4 tag when a
+    // text does not fit Latin-1.
+    const std::uint64_t oldSpan = r.head.size();
+    Bytes head;
+    bool headChanges = false;
+    if (oldSpan > 0) {
+        headChanges = true;
+        if (std::optional<id3::RawTag> raw = id3::ParseTag(r.head)) {
+            for (int i = 0; i < 3; ++i) {
+                if (change[i]) {
+                    id3::ReplaceFrame(*raw, id3::TextFrame(raw->major, kIds[i], *wanted[i]));
+                }
             }
-            if (!texts.artist.empty()) {
-                SetTextFrame(v2, "TPE1", texts.artist, encoding);
-            }
-            if (!texts.album.empty()) {
-                SetTextFrame(v2, "TALB", texts.album, encoding);
-            }
-            tags |= TagLib::MPEG::File::ID3v2;
+            head = id3::RenderTag(*raw);
+            head = id3::RenderTag(*raw, head.size() <= oldSpan ? static_cast<std::size_t>(oldSpan)
+                                                               : head.size() + kGrowPadding);
+        } else {
+            head = RenderWithTagLib(r, wanted, change);
         }
-        if (!file.save(tags, TagLib::File::StripNone, version, TagLib::File::DoNotDuplicate)) {
-            Fail(CFileException::genericException, path, "the tag library could not render them");
+    } else if (!latin1) {
+        headChanges = true;
+        id3::RawTag fresh;
+        for (int i = 0; i < 3; ++i) {
+            if (!wanted[i]->empty()) {
+                id3::ReplaceFrame(fresh, id3::TextFrame(4, kIds[i], *wanted[i]));
+            }
+        }
+        head = id3::RenderTag(fresh, id3::RenderTag(fresh).size() + kGrowPadding);
+    }
+
+    // The ID3 version 1 tag: updated where it is, appended when there is none.
+    Bytes v1(kV1, 0);
+    if (r.hasV1) {
+        std::copy(r.tail.end() - kV1, r.tail.end(), v1.begin());
+    } else {
+        std::memcpy(v1.data(), "TAG", 3);
+        v1[127] = 255;  // no genre
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (change[i]) {
+            id3::PutId3v1Field(v1.data(), kV1Fields[i], *wanted[i]);
         }
     }
-    const TagLib::ByteVector* result = stream.data();
-    // A new file takes the old one's place (its mode kept); a link is replaced, never written
-    // through, and nothing is left behind when writing fails.
-    FileOpError error;
-    if (!WriteFileAtomically(path, result->data(), result->size(), error)) {
-        Fail(error.diskFull ? CFileException::diskFull : CFileException::genericException, path,
-             error.text);
+
+    if (headChanges && head.size() != oldSpan) {
+        RewriteFile(path, file, r, oldSpan, head, v1);
+        return;
+    }
+    // In place: each tag region is one write of its complete new bytes; the audio between
+    // them is never touched.
+    if (headChanges && !file.WriteAt(0, head.data(), head.size())) {
+        FailWrite(file, path, "cannot write the ID3 version 2 tag");
+    }
+    const std::int64_t v1At = r.hasV1 ? r.size - static_cast<std::int64_t>(kV1) : r.size;
+    if (!file.WriteAt(v1At, v1.data(), v1.size())) {
+        if (!r.hasV1) {
+            file.Truncate(r.size);
+        }
+        FailWrite(file, path, "cannot write the ID3 version 1 tag");
+    }
+    if (!file.Sync() || !file.Close()) {
+        FailWrite(file, path, "cannot complete the file");
     }
 }
 

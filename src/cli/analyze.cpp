@@ -55,7 +55,8 @@ const char* const kAnalyzeHelp =
     "                    not moved; each file that stays is named ('not moved: path: reason')\n"
     "  --yes, --no       replace an existing report or files of the same name in DIR, or\n"
     "                    keep them (default: ask on a terminal, no otherwise; an existing\n"
-    "                    report kept means nothing is checked)\n"
+    "                    report kept means nothing is checked; at a moved file's question\n"
+    "                    [n]o and [c]ancel keep it and go on, [q]uit ends the move)\n"
     "  -h, --help        show this text\n"
     "\n"
     "Output, one line per file on standard output, fields separated by a tab:\n"
@@ -345,6 +346,9 @@ int RunAnalyze(const std::vector<std::string>& arguments) {
         // The report and the move need the list with lengths and tags.
         const auto store = CQtProfileStore::ForPrograms();
         CSettings settings(*store);
+        for (const std::string& problem : settings.InvalidValues()) {
+            console.Message("sonvara-cli: " + problem);
+        }
         AddOptions add;
         add.readTags = settings.GetID3Check();
         std::vector<std::string> checked;

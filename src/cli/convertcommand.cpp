@@ -7,6 +7,7 @@
 #include "cli/options.h"
 #include "cli/terminalhost.h"
 #include "platform/paths.h"
+#include "platform/stopscope.h"
 #include "profile/qtprofilestore.h"
 #include "tracks/settings.h"
 #include "tracks/tracklist.h"
@@ -35,8 +36,8 @@ const char* const kConversionHelp =
     "  --normalize, --no-normalize    bring each WAV to a common peak (mp3-to-wav)\n"
     "  --convert-corrupt, --skip-corrupt  convert files the check finds corrupt (mp3-to-wav)\n"
     "  --yes, --no              answer the overwrite question for existing outputs\n"
-    "                           (default: ask on a terminal, no otherwise; [c]ancel\n"
-    "                           ends the run)\n"
+    "                           (default: ask on a terminal, no otherwise; [n]o and\n"
+    "                           [c]ancel keep that output and go on, [q]uit ends the run)\n"
     "  -h, --help               show this text\n"
     "\n"
     "Settings come from the user's profile, or the INI file named by SONVARA_CONFIG.\n"
@@ -136,6 +137,9 @@ int RunConversionCommand(ConversionMode mode, const std::string& command,
 
     InstallInterruptHandler();
     CConsole console;
+    for (const std::string& problem : stored.InvalidValues()) {
+        console.Message("sonvara-cli: " + problem);
+    }
     const std::string extension = mode == ConversionMode::kWavToMp3 ? ".WAV" : ".MP3";
     std::size_t errors = 0;
     std::vector<std::string> readable;
@@ -154,6 +158,7 @@ int RunConversionCommand(ConversionMode mode, const std::string& command,
     CTrackList list;
     AddOptions add;
     add.readTags = readTags;
+    CStopScope interrupt([] { return Interrupted(); });  // Ctrl+C, SIGTERM in a huge file too
     for (const AddResult& r : list.AddTracks(readable, add)) {
         if (r.outcome != AddOutcome::kAdded) {
             console.PrintFields({"Error", r.path, r.reason});

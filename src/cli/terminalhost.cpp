@@ -21,10 +21,10 @@ int CTerminalQuestions::Ask(const std::string& question) {
         return 1;
     }
     for (;;) {
-        m_Console.Message(question + " [y]es / [n]o / [c]ancel");
+        m_Console.Message(question + " [y]es / [n]o / [c]ancel / [q]uit");
         std::string answer;
         if (!std::getline(std::cin, answer)) {
-            return 2;
+            return 3;  // no more answers can come: the run ends
         }
         if (!answer.empty()) {
             switch (answer[0]) {
@@ -34,6 +34,8 @@ int CTerminalQuestions::Ask(const std::string& question) {
                 case 'N': return 1;
                 case 'c':
                 case 'C': return 2;
+                case 'q':
+                case 'Q': return 3;
                 default: break;
             }
         }
@@ -70,7 +72,8 @@ Answer CTerminalHost::AskOverwrite(const std::string& question) {
     switch (m_Questions.Ask(question)) {
         case 0: return Answer::kYes;
         case 1: return Answer::kNo;
-        default: return Answer::kCancel;
+        case 2: return Answer::kCancel;
+        default: return Answer::kStop;
     }
 }
 

@@ -13,12 +13,13 @@ class CConsole;
 // How the batch front end answers the overwrite question.
 enum class OverwritePolicy { kAsk, kYes, kNo };
 
-// Asks a yes/no/cancel question on the terminal, or answers it by the policy. Without a
+// Asks a yes/no/cancel/quit question on the terminal, or answers it by the policy. Without a
 // terminal, "ask" answers no.
 class CTerminalQuestions {
 public:
     CTerminalQuestions(CConsole& console, OverwritePolicy policy);
-    // 0 yes, 1 no, 2 cancel.
+    // 0 yes, 1 no, 2 cancel (keep and go on, as no), 3 quit (end the run; also at the end of
+    // the input).
     int Ask(const std::string& question);
 
 private:

@@ -43,6 +43,8 @@ void CEncodingJob::Setup(const std::string& source, const std::string& output, i
         m_OutputPath = output;
         m_Settings = EncoderSettings{};
         m_Settings.vbr = vbr;
+        m_Settings.tagSource = source;
+        m_Settings.tagSourceIsWav = m_WavSource;
         if (!tags->GetArtist().empty()) {
             m_Settings.artist = tags->GetArtist();
         }

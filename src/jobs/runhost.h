@@ -11,8 +11,10 @@ namespace sonvara {
 inline constexpr std::uint32_t kColourDefault = 0;  // the palette's colours
 inline constexpr std::uint32_t kColourRed = 255;
 
-// The answer to every question a run asks (overwrite an output, replace a moved file).
-enum class Answer { kYes, kNo, kCancel };
+// The answer to every question a run asks (overwrite an output, replace a moved file). No and
+// Cancel both keep the existing file and the run goes on with the next track; only kStop (the
+// batch front end's "quit") or a stop of the run itself ends it.
+enum class Answer { kYes, kNo, kCancel, kStop };
 enum class MessageIcon { kInformation, kExclamation, kStop, kQuestion };
 
 // A run's new verdicts for one track of the list it was given.

@@ -53,6 +53,12 @@ const char* EnglishText(StringId id) {
         case StringId::kMoveKeptSameName:
             return "%s holds a file of the same name moved there a moment ago; this one stays "
                    "where it is";
+        case StringId::kSettingInvalid:
+            return "The setting %s cannot be used; the default %s is used instead.";
+        case StringId::kSettingsDisagree:
+            return "The settings %s contradict each other; %s is used.";
+        case StringId::kSettingsCannotBeSaved:
+            return "The settings cannot be saved (%s). Changes last until the program ends.";
         case StringId::kTrackColumn: return "Track;";
         case StringId::kListColumns: return "File;Check;Convert;Title;Artist;Album;Length;Path;";
         case StringId::kReportTitle: return "Analysis Results";

@@ -34,6 +34,9 @@ enum class StringId : int {
     kReportCannotWrite,
     kMoveFolderCannotBeCreated,  // "The folder %s cannot be created: %s"
     kMoveKeptSameName,           // "%s holds a file moved there a moment ago; ..."
+    kSettingInvalid,             // a stored setting that cannot be used, and its default
+    kSettingsDisagree,           // two settings that contradict each other, and what is used
+    kSettingsCannotBeSaved,      // the settings file cannot be written, with the reason
     kStageRepairing,
     kLineRepaired,         // "        ===> REPAIRED: %s"
     kLineNothingToRepair,  // "        ===> Nothing to repair"

@@ -282,6 +282,9 @@ bool CAtomicFile::Commit(FileOpError& error, bool mayReplace) {
 #ifndef _WIN32
     // The file being replaced (for a link: the file it points to, which itself is left alone)
     // hands on its permission bits, and its owner where the process may set it.
+    if (m_CopyAttributes && !CopyFileAttributes(m_Target, m_Temp, error)) {
+        return false;
+    }
     struct stat st {};
     if (m_KeepTargetMode && ::stat(m_Target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
         ::chmod(m_Temp.c_str(), st.st_mode & 07777);

@@ -44,11 +44,15 @@ public:
     // false: Commit leaves the temporary file's own permission bits (a moved file keeps its
     // own mode instead of taking the replaced file's).
     void SetKeepTargetMode(bool keep) { m_KeepTargetMode = keep; }
+    // true: Commit also gives the temporary file the owner and the extended attributes (ACLs
+    // included) of the file it replaces, and fails when one cannot be carried over.
+    void SetCopyAttributes(bool copy) { m_CopyAttributes = copy; }
 
 private:
     std::string m_Target;
     std::string m_Temp;
     bool m_KeepTargetMode = true;
+    bool m_CopyAttributes = false;
 };
 
 // Writes the bytes as a new file that replaces target in one step (see CAtomicFile).

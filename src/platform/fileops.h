@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace sonvara {
@@ -13,6 +14,24 @@ struct FileOpError {
 
 // Pushes a file's data to the disk (before it replaces another by a rename).
 bool SyncFile(const std::string& path, FileOpError& error);
+
+// Gives `to` the owner, permission bits and extended attributes of `from` (user.*, the ACLs in
+// system.posix_acl_access and system.posix_acl_default, and whatever else the process may set;
+// security.* that only the system may set is left out). Links are followed on both sides.
+// False with the reason when an attribute or the owner cannot be carried over.
+bool CopyFileAttributes(const std::string& from, const std::string& to, FileOpError& error);
+
+// How many names (hard links) the file at path has, links followed; 0 when there is none.
+std::uint64_t HardLinkCount(const std::string& path);
+
+// Copies the bytes of the file `source` into the existing file `target` (emptied first) and
+// pushes them to the disk. Every failure keeps the system's reason: a full disk says "the disk
+// is full" (with diskFull set), never a generic input/output error.
+bool CopyFileData(const std::string& source, const std::string& target, FileOpError& error);
+
+// The words for a write error: a full disk, a quota or a file-size limit named as such (and
+// diskFull set), any other error in the system's words.
+FileOpError WriteErrorOf(int code);
 
 }  // namespace sonvara
 

@@ -89,4 +89,16 @@ std::string EscapeControls(std::string_view text, bool escapeBackslash) {
     return out;
 }
 
+std::string ShortForMessage(std::string_view text, std::size_t limit) {
+    if (text.size() <= limit) {
+        return EscapeControls(text, false);
+    }
+    std::size_t cut = limit;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+        --cut;  // not inside a UTF-8 sequence
+    }
+    return EscapeControls(text.substr(0, cut), false) + "... (" + std::to_string(text.size()) +
+           " bytes)";
+}
+
 }  // namespace sonvara

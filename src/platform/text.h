@@ -18,4 +18,9 @@ std::string TextFromFile(std::string_view bytes);
 // report, where Windows paths stay readable).
 std::string EscapeControls(std::string_view text, bool escapeBackslash);
 
+// A text quoted in a message: on one line (EscapeControls), and cut after `limit` bytes at a
+// character's start, with "..." and the whole length added, so that a huge value never makes
+// a huge message.
+std::string ShortForMessage(std::string_view text, std::size_t limit = 40);
+
 }  // namespace sonvara

@@ -1,9 +1,12 @@
 #include "profile/qtprofilestore.h"
 
+#include <QFile>
 #include <QSettings>
 #include <QString>
 
 #include <cstdlib>
+
+#include "platform/text.h"
 
 namespace sonvara {
 
@@ -37,19 +40,62 @@ int CQtProfileStore::GetInt(const std::string& section, const std::string& name,
 
 void CQtProfileStore::SetInt(const std::string& section, const std::string& name, int value) {
     m_Settings->setValue(Key(section, name), value);
+    Sync();
+}
+
+void CQtProfileStore::Sync() {
     m_Settings->sync();
+    if (m_Settings->status() == QSettings::NoError || m_WriteFailureSaid) {
+        return;
+    }
+    m_WriteFailure =
+        QFile::encodeName(m_Settings->fileName()).toStdString() + ": " +
+        (m_Settings->status() == QSettings::AccessError ? "the file or its folder cannot be written"
+                                                        : "the file cannot be read as settings");
+    if (m_OnWriteFailure) {
+        m_WriteFailureSaid = true;
+        m_OnWriteFailure(m_WriteFailure);
+    }
+}
+
+void CQtProfileStore::SetWriteFailureHandler(std::function<void(const std::string&)> handler) {
+    m_OnWriteFailure = std::move(handler);
+    // A failure before there was anyone to tell is told now.
+    if (m_OnWriteFailure && !m_WriteFailure.empty() && !m_WriteFailureSaid) {
+        m_WriteFailureSaid = true;
+        m_OnWriteFailure(m_WriteFailure);
+    }
+}
+
+std::optional<std::string> CQtProfileStore::GetText(const std::string& section,
+                                                    const std::string& name) {
+    const QVariant value = m_Settings->value(Key(section, name));
+    if (!value.isValid()) {
+        return std::nullopt;
+    }
+    return value.toString().toStdString();
 }
 
 std::string CQtProfileStore::GetString(const std::string& section, const std::string& name,
                                        const std::string& fallback) {
     const QVariant value = m_Settings->value(Key(section, name));
+    if (value.typeId() == QMetaType::QByteArray) {
+        return value.toByteArray().toStdString();  // bytes that are not UTF-8 (a path)
+    }
     return value.isValid() ? value.toString().toStdString() : fallback;
 }
 
 void CQtProfileStore::SetString(const std::string& section, const std::string& name,
                                 const std::string& value) {
-    m_Settings->setValue(Key(section, name), QString::fromStdString(value));
-    m_Settings->sync();
+    // A path that is not UTF-8 is kept as its bytes (written as @ByteArray(...)), never turned
+    // into replacement characters.
+    if (IsValidUtf8(value)) {
+        m_Settings->setValue(Key(section, name), QString::fromStdString(value));
+    } else {
+        m_Settings->setValue(Key(section, name),
+                             QByteArray(value.data(), static_cast<qsizetype>(value.size())));
+    }
+    Sync();
 }
 
 }  // namespace sonvara

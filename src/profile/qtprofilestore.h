@@ -24,12 +24,20 @@ public:
                           const std::string& fallback) override;
     void SetString(const std::string& section, const std::string& name,
                    const std::string& value) override;
+    std::optional<std::string> GetText(const std::string& section,
+                                       const std::string& name) override;
+    void SetWriteFailureHandler(std::function<void(const std::string&)> handler) override;
 
     // The store the programs use: SONVARA_CONFIG when set, else the user's profile.
     static std::unique_ptr<CQtProfileStore> ForPrograms();
 
 private:
+    void Sync();
+
     std::unique_ptr<QSettings> m_Settings;
+    std::function<void(const std::string&)> m_OnWriteFailure;
+    std::string m_WriteFailure;  // the first one, until it is said
+    bool m_WriteFailureSaid = false;
 };
 
 }  // namespace sonvara

@@ -21,6 +21,7 @@
 #include "platform/paths.h"
 #include "platform/runinorder.h"
 #include "platform/scopeguard.h"
+#include "platform/stopscope.h"
 #include "tracks/tracklist.h"
 
 namespace sonvara {
@@ -216,6 +217,15 @@ std::vector<CConversionRun::Planned> CConversionRun::Plan(
     return plan;
 }
 
+// A track refused for want of space gets its result line like every failed track.
+std::string CConversionRun::NotEnoughSpace(const TrackRecord& record, IRunHost& host) {
+    const std::string reason = Text(StringId::kNotEnoughSpace);
+    host.AddResult(record.path, kColourRed);
+    host.AddResult(Text(StringId::kLineFailed, reason), kColourRed);
+    host.ScrollToEnd();
+    return reason;
+}
+
 CConversionRun::Decision CConversionRun::Decide(Planned& track, const std::string& source) {
     std::error_code ec;
     track.mayReplace = false;
@@ -230,8 +240,12 @@ CConversionRun::Decision CConversionRun::Decide(Planned& track, const std::strin
     }
     switch (m_Host.AskOverwrite(Text(StringId::kAskOverwrite, track.output))) {
         case Answer::kYes: track.mayReplace = true; return Decision::kGo;
-        case Answer::kNo: return Decision::kSkip;
-        case Answer::kCancel: break;
+        case Answer::kNo:
+        case Answer::kCancel:
+            // Cancel at the question skips this track only, unless the run itself was stopped
+            // while it was asked.
+            return m_Host.IsAborted() ? Decision::kCancel : Decision::kSkip;
+        case Answer::kStop: break;
     }
     return Decision::kCancel;
 }
@@ -345,7 +359,7 @@ private:
 void CConversionRun::WalkInParallel(const std::vector<TrackRecord*>& tracks,
                                     std::vector<Planned>& plan, unsigned threads) {
     // The questions first, in list order, so that the workers never wait for an answer. A
-    // Cancel ends the asking: only the tracks before it are converted.
+    // stop ends the asking: only the tracks before it are converted.
     std::vector<Planned*> taken;
     bool cancelled = false;
     for (Planned& track : plan) {
@@ -435,7 +449,9 @@ bool CConversionRun::PutInPlace(CAtomicFile& file, const Planned& track, std::st
 CConversionRun::TrackResult CConversionRun::ProcessTrack(const Planned& track,
                                                          const TrackRecord& record,
                                                          IRunHost& host) {
-    // The record is only read here; its new states go to the host.
+    // The record is only read here; its new states go to the host. A stop reaches into the
+    // reading of a huge file's frames too.
+    CStopScope stop([&host] { return host.IsAborted(); });
     TrackUpdate state{track.index, record.checkState, record.convertState};
     return m_Mode == ConversionMode::kMp3ToWav ? ProcessMp3ToWav(track, record, state, host)
                                                : ProcessEncoding(track, record, state, host);
@@ -463,7 +479,7 @@ CConversionRun::TrackResult CConversionRun::ProcessMp3ToWav(const Planned& track
     state.checkState = intact ? AnalysedOk : AnalysedCorrupt;
     host.UpdateTrack(state);
     if (CheckSpace(record.path, host) == Space::kShort) {
-        result.outcome.detail = "not enough disk free space";
+        result.outcome.detail = NotEnoughSpace(record, host);
         result.goOn = false;
         return result;
     }
@@ -504,6 +520,9 @@ CConversionRun::TrackResult CConversionRun::ProcessMp3ToWav(const Planned& track
             diskFull = e.m_cause == CFileException::diskFull;
         }
     }
+    // A failure that a stop caused (reading the source was cut short) is the stop, not a
+    // verdict on the file.
+    stopped = stopped || (!reason.empty() && host.IsAborted());
     host.SetStage("");
     if (reason.empty() && !stopped && m_Settings.normalize) {
         std::string normalizeError;
@@ -560,7 +579,7 @@ CConversionRun::TrackResult CConversionRun::ProcessEncoding(const Planned& track
                                                             TrackUpdate& state, IRunHost& host) {
     TrackResult result;
     if (CheckSpace(record.path, host) == Space::kShort) {
-        result.outcome = {TrackOutcome::kFailed, &record, "not enough disk free space"};
+        result.outcome = {TrackOutcome::kFailed, &record, NotEnoughSpace(record, host)};
         result.goOn = false;
         return result;
     }
@@ -599,6 +618,9 @@ CConversionRun::TrackResult CConversionRun::ProcessEncoding(const Planned& track
             diskFull = e.m_cause == CFileException::diskFull;
         }
     }
+    // A failure that a stop caused (reading the source was cut short) is the stop, not a
+    // verdict on the file.
+    stopped = stopped || (!reason.empty() && host.IsAborted());
     if (stopped) {
         // The partial output goes with `output`; the track keeps its states.
         host.AddResult(Text(StringId::kLineAborted), kColourDefault);
@@ -627,7 +649,11 @@ CConversionRun::TrackResult CConversionRun::ProcessEncoding(const Planned& track
         return result;
     }
     state.convertState = m_Mode == ConversionMode::kWavToMp3 ? ConvertedWavToMp3 : ReencodedMp3;
-    state.checkState = AnalysedOk;
+    // The source could be read to its end; a corrupt verdict still holds, as the file itself
+    // was not changed.
+    if (record.checkState != AnalysedCorrupt) {
+        state.checkState = AnalysedOk;
+    }
     host.UpdateTrack(state);
     host.AddResult(Text(StringId::kLineOk, ""), kColourDefault);
     host.ScrollToEnd();

@@ -84,6 +84,7 @@ private:
     // The track directory as a folder to use (the root when the setting was "/").
     std::string TrackDirectory() const;
     Space CheckSpace(const std::string& source, IRunHost& host);
+    static std::string NotEnoughSpace(const TrackRecord& record, IRunHost& host);
     std::vector<Planned> Plan(const std::vector<TrackRecord*>& tracks) const;
     // The overwrite question and the refusal to write over a source.
     Decision Decide(Planned& track, const std::string& source);

@@ -54,10 +54,10 @@ std::size_t MoveCorruptFiles(CTrackList& list, const std::string& folder, IRunHo
                 continue;
             }
             const Answer answer = host.AskOverwrite(Text(StringId::kAskOverwrite, target));
-            if (answer == Answer::kCancel) {
-                break;  // Cancel ends the move; what was moved stays moved
+            if (answer == Answer::kStop) {
+                break;  // the move ends; what was moved stays moved
             }
-            if (answer == Answer::kNo) {
+            if (answer == Answer::kNo || answer == Answer::kCancel) {
                 host.ReportError(record.path, target + " already exists; kept");
                 continue;
             }

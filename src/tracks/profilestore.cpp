@@ -22,6 +22,17 @@ void CMemoryProfileStore::SetString(const std::string& section, const std::strin
     m_Strings[{section, name}] = value;
 }
 
+std::optional<std::string> CMemoryProfileStore::GetText(const std::string& section,
+                                                        const std::string& name) {
+    if (const auto it = m_Strings.find({section, name}); it != m_Strings.end()) {
+        return it->second;
+    }
+    if (const auto it = m_Ints.find({section, name}); it != m_Ints.end()) {
+        return std::to_string(it->second);
+    }
+    return std::nullopt;
+}
+
 bool CMemoryProfileStore::Has(const std::string& section, const std::string& name) const {
     return m_Ints.count({section, name}) != 0 || m_Strings.count({section, name}) != 0;
 }

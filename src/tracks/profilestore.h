@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -17,6 +19,14 @@ public:
                                   const std::string& fallback) = 0;
     virtual void SetString(const std::string& section, const std::string& name,
                            const std::string& value) = 0;
+    // The value as it is stored, whatever its type; absent: nothing.
+    virtual std::optional<std::string> GetText(const std::string& section,
+                                               const std::string& name) = 0;
+    // Called once, with the reason, when a written value cannot reach the store (a read-only
+    // folder or file system); later failures are not said again.
+    virtual void SetWriteFailureHandler(std::function<void(const std::string&)> handler) {
+        (void)handler;
+    }
 };
 
 // A profile that lives only in memory (tests, and runs that must not touch the user's).
@@ -28,6 +38,8 @@ public:
                           const std::string& fallback) override;
     void SetString(const std::string& section, const std::string& name,
                    const std::string& value) override;
+    std::optional<std::string> GetText(const std::string& section,
+                                       const std::string& name) override;
     bool Has(const std::string& section, const std::string& name) const;
 
 private:

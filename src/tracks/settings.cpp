@@ -1,6 +1,11 @@
 #include "tracks/settings.h"
 
+#include <charconv>
+#include <climits>
+
+#include "jobs/strings.h"
 #include "platform/paths.h"
+#include "platform/text.h"
 #include "tracks/profilestore.h"
 
 namespace sonvara {
@@ -8,7 +13,45 @@ namespace sonvara {
 namespace {
 const char* const kGeneral = "GeneralProperties";
 const char* const kEncoder = "EncoderProperties";
+
+// The whole text as a decimal integer (spaces around it allowed), or nothing.
+std::optional<int> ParseInt(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    const std::size_t last = text.find_last_not_of(" \t");
+    if (first == std::string::npos) {
+        return std::nullopt;
+    }
+    const char* begin = text.data() + first;
+    const char* end = text.data() + last + 1;
+    if (*begin == '+') {
+        ++begin;
+    }
+    int value = 0;
+    const auto [stop, error] = std::from_chars(begin, end, value);
+    if (error != std::errc() || stop != end) {
+        return std::nullopt;
+    }
+    return value;
+}
 }  // namespace
+
+int CSettings::ReadInt(const char* section, const char* name, int fallback, int min, int max,
+                       std::vector<std::string>* problems) {
+    const std::optional<std::string> text = m_Store.GetText(section, name);
+    if (!text) {
+        return fallback;  // absent: the default, without a word
+    }
+    const std::optional<int> value = ParseInt(*text);
+    if (value && *value >= min && *value <= max) {
+        return *value;
+    }
+    if (problems != nullptr) {
+        problems->push_back(Text(StringId::kSettingInvalid,
+                                 std::string(section) + "/" + name + "=" + ShortForMessage(*text),
+                                 std::to_string(fallback)));
+    }
+    return fallback;
+}
 
 std::string CSettings::DefaultTrackDir() {
 #ifdef _WIN32
@@ -37,46 +80,61 @@ void CSettings::SetTrackDir(const std::string& dir) {
 }
 
 int CSettings::GetWAVFormat() {
-    return m_Store.GetInt(kGeneral, "WAVFormat", 0);
+    return ReadInt(kGeneral, "WAVFormat", 0, 0, INT_MAX, nullptr);
 }
 void CSettings::SetWAVFormat(int format) {
     m_Store.SetInt(kGeneral, "WAVFormat", format);
 }
 
 bool CSettings::GetID3Check() {
-    return m_Store.GetInt(kGeneral, "ID3Check", 1) != 0;
+    return ReadInt(kGeneral, "ID3Check", 1, INT_MIN, INT_MAX, nullptr) != 0;
 }
 void CSettings::SetID3Check(int on) {
     m_Store.SetInt(kGeneral, "ID3Check", on & 0xFF);
 }
 
 bool CSettings::GetNormalize() {
-    return m_Store.GetInt(kGeneral, "Normalize", 1) != 0;
+    return ReadInt(kGeneral, "Normalize", 1, INT_MIN, INT_MAX, nullptr) != 0;
 }
 void CSettings::SetNormalize(int on) {
     m_Store.SetInt(kGeneral, "Normalize", on & 0xFF);
 }
 
 bool CSettings::GetConvertCorruptFiles() {
-    return m_Store.GetInt(kGeneral, "ConvertCorruptFiles", 1) != 0;
+    return ReadInt(kGeneral, "ConvertCorruptFiles", 1, INT_MIN, INT_MAX, nullptr) != 0;
 }
 void CSettings::SetConvertCorruptFiles(int on) {
     m_Store.SetInt(kGeneral, "ConvertCorruptFiles", on & 0xFF);
 }
 
 EncoderProperties CSettings::GetEncoderProperties() {
+    return ReadEncoderProperties(nullptr);
+}
+
+EncoderProperties CSettings::ReadEncoderProperties(std::vector<std::string>* problems) {
     EncoderProperties p;
-    p.bitRateIndex = m_Store.GetInt(kEncoder, "BitRate", 2);
-    p.qualityIndex = m_Store.GetInt(kEncoder, "Quality", 0);
-    p.cbr = m_Store.GetInt(kEncoder, "CBR", -1) != 0;
-    p.vbr = m_Store.GetInt(kEncoder, "VBR", 0) != 0;
-    if (p.bitRateIndex < 0 || p.bitRateIndex > 8) {
-        p.bitRateIndex = 2;
-    }
-    if (p.qualityIndex < 0 || p.qualityIndex > 2) {
-        p.qualityIndex = 0;
+    p.bitRateIndex = ReadInt(kEncoder, "BitRate", 2, 0, 8, problems);
+    p.qualityIndex = ReadInt(kEncoder, "Quality", 0, 0, 2, problems);
+    const bool cbr = ReadInt(kEncoder, "CBR", -1, INT_MIN, INT_MAX, problems) != 0;
+    p.vbr = ReadInt(kEncoder, "VBR", 0, INT_MIN, INT_MAX, problems) != 0;
+    p.cbr = !p.vbr;
+    if (cbr == p.vbr && problems != nullptr) {
+        // Both on or both off: the runs encode by the VBR flag, and the sheet shows the same.
+        problems->push_back(Text(StringId::kSettingsDisagree,
+                                 std::string(kEncoder) + "/CBR, " + kEncoder + "/VBR",
+                                 p.vbr ? "VBR" : "CBR"));
     }
     return p;
+}
+
+std::vector<std::string> CSettings::InvalidValues() {
+    std::vector<std::string> problems;
+    ReadInt(kGeneral, "WAVFormat", 0, 0, INT_MAX, &problems);
+    for (const char* flag : {"ID3Check", "Normalize", "ConvertCorruptFiles"}) {
+        ReadInt(kGeneral, flag, 1, INT_MIN, INT_MAX, &problems);
+    }
+    ReadEncoderProperties(&problems);
+    return problems;
 }
 
 void CSettings::SetEncoderProperties(const EncoderProperties& p) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace sonvara {
 
@@ -15,7 +16,9 @@ struct EncoderProperties {
 };
 
 // The seven settings that steer adding tracks, analysis and conversion, read fresh from the
-// profile at every use.
+// profile at every use. One reader for the window and the batch program: a stored value that
+// cannot be used (not a number, a bit rate or quality index outside its table, a negative WAV
+// format) reads as its default, and InvalidValues names each such value.
 class CSettings {
 public:
     explicit CSettings(IProfileStore& store) : m_Store(store) {}
@@ -33,13 +36,22 @@ public:
     void SetNormalize(int on);
     bool GetConvertCorruptFiles();
     void SetConvertCorruptFiles(int on);
-    // Indexes outside their tables read as the defaults (bit rate 2, quality 0).
+    // Indexes outside their tables read as the defaults (bit rate 2, quality 0). The VBR flag
+    // decides the mode, for the runs and the options sheet alike: cbr is always !vbr.
     EncoderProperties GetEncoderProperties();
     void SetEncoderProperties(const EncoderProperties& properties);
 
     static std::string DefaultTrackDir();
 
+    // One message for each stored value that cannot be used, saying which default is used
+    // instead (values quoted on one line and cut to a readable length). Empty: all is well.
+    std::vector<std::string> InvalidValues();
+
 private:
+    int ReadInt(const char* section, const char* name, int fallback, int min, int max,
+                std::vector<std::string>* problems);
+    EncoderProperties ReadEncoderProperties(std::vector<std::string>* problems);
+
     IProfileStore& m_Store;
 };
 

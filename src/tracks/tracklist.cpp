@@ -15,6 +15,7 @@
 #include "platform/fileops.h"
 #include "platform/paths.h"
 #include "platform/runinorder.h"
+#include "platform/stopscope.h"
 #include "platform/text.h"
 
 namespace sonvara {
@@ -58,9 +59,12 @@ std::vector<ReadTrack> ReadTrackFiles(const std::vector<std::string>& paths,
     const TrackReader& reader = options.reader ? options.reader : TrackReader(ReadTrackInfo);
     std::vector<ReadTrack> read(paths.size());
     const std::size_t n = paths.size();
+    const auto stopRequested = [&] { return options.cancel != nullptr && options.cancel->load(); };
     const auto readOne = [&](std::size_t i) {
         ReadTrack entry;
         entry.path = paths[i];
+        // A stop reaches into the reading of one huge file too; that file is then not read.
+        CStopScope stop(stopRequested);
         try {
             entry.info = reader(entry.path);
             if (entry.info.lengthMs <= 0 && entry.info.error.empty()) {
@@ -70,9 +74,9 @@ std::vector<ReadTrack> ReadTrackFiles(const std::vector<std::string>& paths,
             entry.info = TrackInfo{};
             entry.info.error = e.what();
         }
+        entry.cancelled = stop.Stopped();
         return entry;
     };
-    const auto stopRequested = [&] { return options.cancel != nullptr && options.cancel->load(); };
     const auto showFile = [&](std::size_t i) {
         if (options.currentFile) {
             options.currentFile(paths[i]);

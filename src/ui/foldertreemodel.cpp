@@ -1,16 +1,15 @@
 #include "ui/foldertreemodel.h"
 
 #include <QCollator>
-#include <QDir>
-#include <QDirIterator>
-#include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "ui/fileicons.h"
 #include "ui/offthread.h"
+#include "ui/pathtext.h"
 #include "ui/sortabletablemodel.h"
 #include "ui/statelog.h"
 
@@ -103,10 +102,11 @@ QVariant CFolderTreeModel::data(const QModelIndex& index, int role) const {
         case Qt::AccessibleTextRole:
             return node->placeholder && node->parent != nullptr && node->parent->reading
                        ? tr("Reading…")
-                       : node->text;
+                       : ShownPath(node->text);
         case Qt::DecorationRole:
             return node->placeholder ? QVariant() : QVariant(CFileIconCache::Instance().Folder());
-        case Qt::ToolTipRole: return node->placeholder ? QVariant() : QVariant(FullPath(index));
+        case Qt::ToolTipRole:
+            return node->placeholder ? QVariant() : QVariant(ShownPath(FullPath(index)));
         default: return {};
     }
 }
@@ -129,7 +129,7 @@ QMimeData* CFolderTreeModel::mimeData(const QModelIndexList& indexes) const {
     QList<QUrl> urls;
     for (const QModelIndex& index : indexes) {
         if (index.isValid() && !NodeOf(index)->placeholder) {
-            urls.append(QUrl::fromLocalFile(FullPath(index)));
+            urls.append(PathUrl(FullPath(index)));
         }
     }
     auto* mime = new QMimeData;
@@ -209,12 +209,10 @@ QModelIndex CFolderTreeModel::TopItemFor(const QString& path, QString* rest) con
 }
 
 bool CFolderTreeModel::HasContent(const QString& path) {
-    QDirIterator it(path,
-                    QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
-    while (it.hasNext()) {
-        it.next();
-        const QFileInfo info = it.fileInfo();
-        if (!info.isHidden()) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    for (fs::directory_iterator it(PathBytes(path), ec), end; !ec && it != end; it.increment(ec)) {
+        if (it->path().filename().native().front() != '.') {
             return true;  // a visible folder or file
         }
     }
@@ -222,11 +220,17 @@ bool CFolderTreeModel::HasContent(const QString& path) {
 }
 
 std::vector<CFolderTreeModel::Entry> CFolderTreeModel::ListFolder(const QString& path) {
+    namespace fs = std::filesystem;
+    // Listed as bytes: a folder whose name is not UTF-8 is shown and can be opened.
     std::vector<Entry> entries;
-    const QDir dir(path);
-    for (const QFileInfo& info :
-         dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort)) {
-        entries.push_back({info.fileName(), HasContent(info.absoluteFilePath())});
+    std::error_code ec;
+    for (fs::directory_iterator it(PathBytes(path), ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code kind;
+        if (it->path().filename().native().front() != '.' &&
+            it->is_directory(kind)) {  // not hidden
+            entries.push_back({PathText(it->path().filename().native()),
+                               HasContent(PathText(it->path().native()))});
+        }
     }
     const QCollator collator = CSortableTableModel::TextCollator();
     std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {

@@ -1,5 +1,8 @@
 #include "ui/listops.h"
 
+#include <utility>
+
+#include "jobs/strings.h"
 #include "runs/addtracks.h"
 #include "runs/movecorrupt.h"
 
@@ -27,21 +30,34 @@ public:
     void AddResult(const std::string&, std::uint32_t) override {}
     void ScrollToEnd() override {}
     Answer AskOverwrite(const std::string& question) override {
-        return m_Move != nullptr && m_Move->askOverwrite ? m_Move->askOverwrite(question)
-                                                         : Answer::kNo;
+        const Answer answer = m_Move != nullptr && m_Move->askOverwrite
+                                  ? m_Move->askOverwrite(question)
+                                  : Answer::kNo;
+        // A file kept by the user's own answer is reported next; the user needs no box for it.
+        m_KeptByAnswer = answer != Answer::kYes;
+        return answer;
     }
     void ShowMessage(const std::string& text, MessageIcon) override {
         if (m_Move != nullptr && m_Move->showError) {
             m_Move->showError(text);
         }
     }
-    void ReportError(const std::string&, const std::string&) override {}
+    void ReportError(const std::string& path, const std::string& reason) override {
+        // A file that could not be moved is said, each in its box.
+        if (std::exchange(m_KeptByAnswer, false)) {
+            return;
+        }
+        if (m_Move != nullptr && m_Move->showError) {
+            m_Move->showError(Text(StringId::kMoveFailed, path, reason));
+        }
+    }
     void UpdateTrack(const TrackUpdate&) override {}
     void RunEnded() override {}
 
 private:
     const ReadCallbacks* m_Read;
     const MoveCallbacks* m_Move;
+    bool m_KeptByAnswer = false;
 };
 }  // namespace
 

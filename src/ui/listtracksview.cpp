@@ -16,6 +16,7 @@
 #include "ui/fileicons.h"
 #include "ui/folderfiles.h"
 #include "ui/offthread.h"
+#include "ui/pathtext.h"
 #include "ui/sonvaradoc.h"
 #include "ui/statelog.h"
 
@@ -32,8 +33,9 @@ QVariant CFileListModel::data(const QModelIndex& index, int role) const {
     const QString& path = m_Paths.at(index.row());
     switch (role) {
         case Qt::DisplayRole:
-        case Qt::AccessibleTextRole: return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-        case Qt::ToolTipRole: return path;
+        case Qt::AccessibleTextRole:
+            return ShownPath(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1));
+        case Qt::ToolTipRole: return ShownPath(path);
         case Qt::DecorationRole: return CFileIconCache::Instance().ForFile(path);
         default: return {};
     }
@@ -69,7 +71,7 @@ QMimeData* CFileListModel::mimeData(const QModelIndexList& indexes) const {
     std::sort(rows.begin(), rows.end());
     QList<QUrl> urls;
     for (int row : rows) {
-        urls.append(QUrl::fromLocalFile(m_Paths.at(row)));
+        urls.append(PathUrl(m_Paths.at(row)));
     }
     auto* mime = new QMimeData;
     mime->setUrls(urls);
@@ -111,7 +113,7 @@ CListTracksView::CListTracksView(CSonvaraDoc& doc, QWidget* parent)
 CListTracksView::~CListTracksView() = default;
 
 void CListTracksView::RefreshFileList() {
-    const QString folder = QString::fromStdString(m_Doc.GetCurrentFolder());
+    const QString folder = PathText(m_Doc.GetCurrentFolder());
     const quint64 generation = ++m_Generation;
     m_Lister->Run<QStringList>([folder] { return FolderTrackFiles(folder); },
                                [this, generation](QStringList paths) {

@@ -8,6 +8,7 @@
 #include "tracks/settings.h"
 #include "ui/commandids.h"
 #include "ui/dlgreadfilesinfo.h"
+#include "ui/pathtext.h"
 #include "ui/statelog.h"
 
 namespace sonvara {
@@ -40,7 +41,7 @@ void CSonvaraDoc::StopPlayback() {
 
 void CSonvaraDoc::SetCurrentFolder(const std::string& folder) {
     m_CurrentFolder = folder;
-    emit currentFolderChanged(QString::fromStdString(folder));
+    emit currentFolderChanged(PathText(folder));
     UpdateViews();
 }
 

@@ -18,6 +18,7 @@
 #include "ui/folderfiles.h"
 #include "ui/foldertreemodel.h"
 #include "ui/offthread.h"
+#include "ui/pathtext.h"
 #include "ui/sonvaradoc.h"
 #include "ui/statelog.h"
 
@@ -66,7 +67,7 @@ QString CFolderTreeCtrl::DefaultLastPath() {
 #ifdef Q_OS_WIN
     return QStringLiteral("c:\\");
 #else
-    return QString::fromStdString(MusicFolder());
+    return PathText(MusicFolder());
 #endif
 }
 
@@ -104,11 +105,10 @@ void CFolderTreeCtrl::Initialise() {
     m_Selecting = true;
     m_Model->SetRoots(RootFolders());
     m_Selecting = false;
-    const QString last =
-        m_Profile != nullptr
-            ? QString::fromStdString(m_Profile->GetString(kLastPathSection, kLastPathValue,
-                                                          DefaultLastPath().toStdString()))
-            : DefaultLastPath();
+    const QString last = m_Profile != nullptr
+                             ? PathText(m_Profile->GetString(kLastPathSection, kLastPathValue,
+                                                             PathBytes(DefaultLastPath())))
+                             : DefaultLastPath();
     if (!SetSelectedPath(last)) {
         emit pathSelected(false);
     }
@@ -213,7 +213,7 @@ void CFolderTreeCtrl::currentChanged(const QModelIndex& current, const QModelInd
     }
     const QString path = m_Model->FullPath(current);
     if (m_Profile != nullptr) {
-        m_Profile->SetString(kLastPathSection, kLastPathValue, path.toStdString());
+        m_Profile->SetString(kLastPathSection, kLastPathValue, PathBytes(path));
     }
     emit folderSelected(path);
 }
@@ -238,13 +238,13 @@ CTreeView1::CTreeView1(CSonvaraDoc& doc, IProfileStore* profile, QWidget* parent
     layout->addWidget(m_Tree);
     setFocusProxy(m_Tree);
     connect(m_Tree, &CFolderTreeCtrl::folderSelected, this,
-            [this](const QString& path) { m_Doc.SetCurrentFolder(path.toStdString()); });
+            [this](const QString& path) { m_Doc.SetCurrentFolder(PathBytes(path)); });
 }
 
 CTreeView1::~CTreeView1() = default;
 
 void CTreeView1::AddFolderFiles() {
-    const QString folder = QString::fromStdString(m_Doc.GetCurrentFolder());
+    const QString folder = PathText(m_Doc.GetCurrentFolder());
     if (folder.isEmpty()) {
         return;
     }

@@ -2,6 +2,8 @@
 // menus, help, the About box, the options sheet, the placement kept between runs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -26,6 +28,7 @@
 #include "app/splash.h"
 #include "app/startup.h"
 #include "jobs/strings.h"
+#include "profile/qtprofilestore.h"
 #include "support/runevents.h"
 #include "support/testfiles.h"
 #include "support/wavbuilder.h"
@@ -42,6 +45,7 @@
 #include "ui/listselectedtrackslistview.h"
 #include "ui/mainframe.h"
 #include "ui/modalanswerer.h"
+#include "ui/pathtext.h"
 #include "ui/sonvaradoc.h"
 
 namespace sonvara {
@@ -215,10 +219,54 @@ TEST_F(StartupTest, LanguageFileIsAlsoFoundInTheDataFolderAndABrokenOneMeansEngl
 
 TEST(CoreStrings, TheTranslationTableNamesEveryCoreTextAsTheCoreHasIt) {
     const std::vector<CoreString> table = CoreStrings();
-    EXPECT_EQ(table.size(), 31u);
     for (const CoreString& entry : table) {
         EXPECT_STREQ(entry.english, EnglishText(entry.id)) << static_cast<int>(entry.id);
     }
+    // Every id the core has a text for is in the table (and so gets its German text).
+    for (int id = 0; id <= static_cast<int>(StringId::kReportTitle); ++id) {
+        if (*EnglishText(static_cast<StringId>(id)) == '\0') {
+            continue;
+        }
+        EXPECT_TRUE(std::any_of(table.begin(), table.end(), [&](const CoreString& e) {
+            return static_cast<int>(e.id) == id;
+        })) << EnglishText(static_cast<StringId>(id));
+    }
+}
+
+// The settings warnings open over the window without holding up the start.
+std::vector<QMessageBox*> SettingsWarnings() {
+    std::vector<QMessageBox*> boxes;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        if (box != nullptr && box->isVisible() && box->objectName() == "settingsWarning") {
+            boxes.push_back(box);
+        }
+    }
+    return boxes;
+}
+
+TEST_F(StartupTest, SettingsThatCannotBeUsedOrSavedAreSaidOnce) {
+    m_Profile.SetString("EncoderProperties", "BitRate", "x");
+    {
+        auto instance = Start();
+        ASSERT_TRUE(WaitFor([] { return !SettingsWarnings().empty(); }));
+        ASSERT_EQ(SettingsWarnings().size(), 1u);
+        EXPECT_TRUE(SettingsWarnings()[0]->text().contains("EncoderProperties/BitRate=x"));
+        SettingsWarnings()[0]->close();
+    }
+    // A settings file inside a file cannot be written, as on a read-only mount (also for root).
+    test::WriteFile(m_Program.File("file"), test::Bytes{1});
+    CQtProfileStore unwritable(m_Program.File("file") + "/settings.ini");
+    m_Options.profile = &unwritable;
+    auto instance = Start();
+    unwritable.SetInt("GeneralProperties", "Normalize", 0);
+    unwritable.SetInt("GeneralProperties", "Normalize", 1);
+    ASSERT_TRUE(WaitFor([] { return !SettingsWarnings().empty(); }));
+    QApplication::processEvents();
+    ASSERT_EQ(SettingsWarnings().size(), 1u);
+    EXPECT_TRUE(SettingsWarnings()[0]->text().contains("cannot be saved"));
+    EXPECT_TRUE(SettingsWarnings()[0]->text().contains("settings.ini"));
+    SettingsWarnings()[0]->close();
 }
 
 TEST_F(StartupTest, MenusAreFlatWithPicturesFromTheCommandIcons) {
@@ -384,12 +432,14 @@ TEST_F(StartupTest, PlacementAndPaneSizesComeBackAndMaximisedStaysMaximised) {
 }
 
 TEST_F(StartupTest, NewDocumentKeepsTheListAndItsColumns) {
-    const std::string wav = m_Program.File("tone.wav");
+    // A command-line name that is not UTF-8 (Latin-1) is added with its bytes as they are.
+    const std::string wav = m_Program.File("-tone\xe9.wav");
     test::WriteFile(wav, test::MakePcmWav(test::Sine(88200, 2, 440, 44100, 8000)));
-    m_Options.files = {Q(wav), Q(m_Program.File("missing.mp3"))};
+    m_Options.files = {PathText(wav), Q(m_Program.File("missing.mp3"))};
     auto instance = Start();
     EXPECT_TRUE(WaitFor(
         [&] { return instance->Doc()->GetTrackCount() == 1; }));  // the file from the command line
+    EXPECT_EQ(instance->Doc()->Tracks().At(0).path, wav);
     CListSelectedTracksListView* view = instance->Frame()->GetSelectedTracksView();
     const int columns = view->model()->columnCount();
     instance->Frame()->OnCommand(cmd::kNewDocument);

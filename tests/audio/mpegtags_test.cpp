@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,10 +13,12 @@
 #include <filesystem>
 
 #include "audio/audiompegfile.h"
+#include "audio/audiowavefile.h"
 #include "audio/fileexception.h"
 #include "platform/text.h"
 #include "support/childprocess.h"
 #include "support/encoders.h"
+#include "support/richtags.h"
 #include "support/testfiles.h"
 
 namespace sonvara::test {
@@ -289,6 +292,251 @@ TEST_F(MpegTags, DamagedTagsNeverCrashTheReader) {
             EXPECT_TRUE(f.IsValid()) << i;
             EXPECT_NEAR(f.GetLength(), plainLength, 30) << i;
         }
+    }
+}
+
+// Every frame of the rich tag but the ones named, as Python sees them.
+std::vector<std::string> FramesBut(const std::vector<std::string>& frames,
+                                   const std::vector<std::string>& left) {
+    std::vector<std::string> kept;
+    for (const std::string& f : frames) {
+        if (std::find(left.begin(), left.end(), f.substr(0, 4)) == left.end()) {
+            kept.push_back(f);
+        }
+    }
+    return kept;
+}
+
+TEST_F(MpegTags, ASaveWritesOnlyTheChangedTextsAndKeepsEveryOtherFrameAndTheVersion) {
+    for (const int version : {3, 4}) {
+        SCOPED_TRACE(version);
+        const std::string path = m_Dir.File("rich" + std::to_string(version) + ".mp3");
+        MakeRichTaggedMp3(m_Plain, path, version);
+        const Bytes before = ReadFile(path);
+        const std::vector<std::string> framesBefore = Id3Frames(path);
+        ASSERT_EQ(framesBefore.front(), "v2." + std::to_string(version));
+
+        // The title and artist as they are, a new album: only TALB changes.
+        const MpegTagTexts now = Read(path);
+        SaveMpegTags(path, {now.title, now.artist, "Новый альбом"});
+        std::vector<std::string> framesAfter = Id3Frames(path);
+        EXPECT_EQ(FramesBut(framesAfter, {"TALB"}), FramesBut(framesBefore, {"TALB"}));
+        const Bytes after = ReadFile(path);
+        EXPECT_EQ(after.size(), before.size()) << "the tag fits its padding";
+        EXPECT_TRUE(AudioFrames(after) == AudioFrames(before));
+        EXPECT_EQ(framesAfter.front(), framesBefore.front()) << "the version stays";
+        const std::string py = Python("from mutagen.id3 import ID3\nt=ID3('" + path +
+                                      "')\nprint(t['TPE1'].text, t['TALB'].text[0])");
+        EXPECT_EQ(py, std::string(version == 3 ? "['First Artist/Second Artist']"
+                                               : "['First Artist', 'Second Artist']") +
+                          " Новый альбом\n");
+
+        // A new artist replaces both values; nothing else moves.
+        SaveMpegTags(path, {now.title, "Один", "Новый альбом"});
+        framesAfter = Id3Frames(path);
+        EXPECT_EQ(FramesBut(framesAfter, {"TALB", "TPE1"}),
+                  FramesBut(framesBefore, {"TALB", "TPE1"}));
+        EXPECT_EQ(Read(path).artist, "Один");
+        // The version 1 tag got the texts as far as Latin-1 goes.
+        const Bytes v1(after.end() - 128, after.end());
+        EXPECT_EQ(std::string(v1.begin() + 63, v1.begin() + 75), "????? ??????");
+    }
+}
+
+TEST_F(MpegTags, TextBeyondLatin1ForAVersionOneOnlyFileGetsAVersionTwoTag) {
+    const std::string path = Copy("v1only.mp3");
+    ASSERT_EQ(Mutagen("from mutagen.id3 import ID3\nt=ID3(); t.add(TIT2(encoding=0, text='Old')); "
+                      "t.add(TPE1(encoding=0, text='Artist')); t.save('" +
+                      path + "', v1=2); t.delete('" + path + "', delete_v1=False, delete_v2=True)")
+                  .exitCode,
+              0);
+    const Bytes before = ReadFile(path);
+    ASSERT_NE(before[0], 'I');
+    SaveMpegTags(path, {"Песня 歌 😀", "Artist", ""});
+    const Bytes after = ReadFile(path);
+    EXPECT_EQ(after[3], 4) << "a version 2.4 tag in front";
+    EXPECT_TRUE(AudioFrames(after) == AudioFrames(before));
+    const MpegTagTexts t = Read(path);
+    EXPECT_EQ(t.title, "Песня 歌 😀");
+    EXPECT_EQ(t.artist, "Artist");
+    const CommandResult r =
+        Mutagen("t=ID3('" + path + "'); print(t['TIT2'].text[0], t['TPE1'].text[0])");
+    EXPECT_EQ(r.out, "Песня 歌 😀 Artist\n") << r.err;
+    const Bytes v1(after.end() - 128, after.end());
+    EXPECT_EQ(std::string(v1.begin(), v1.begin() + 3), "TAG");
+    EXPECT_EQ(std::string(v1.begin() + 3, v1.begin() + 14), std::string("????? ? ??\0", 11));
+    EXPECT_EQ(std::string(v1.begin() + 33, v1.begin() + 39), "Artist");
+}
+
+// Bytes this process has read so far (the kernel's count of read calls).
+std::uint64_t BytesReadSoFar() {
+    const std::string io = ReadText("/proc/self/io");
+    const std::size_t at = io.find("rchar: ");
+    return at == std::string::npos ? 0 : std::stoull(io.substr(at + 7));
+}
+
+TEST_F(MpegTags, ReadingLooksOnlyWhereTagsCanBe) {
+    // Large files of zeros named .mp3 (a renamed disc image), holes on the disk: the reader
+    // takes its (empty) texts from the start and the end only.
+    for (const std::uint64_t size : {64ull << 20, 4ull << 30}) {
+        SCOPED_TRACE(size);
+        const std::string path = m_Dir.File("image" + std::to_string(size) + ".mp3");
+        WriteFile(path, {});
+        std::filesystem::resize_file(path, size);
+        const std::uint64_t before = BytesReadSoFar();
+        const MpegTagTexts t = Read(path);
+        const std::uint64_t read = BytesReadSoFar() - before;
+        EXPECT_EQ(t.title + t.artist + t.album, "");
+        ASSERT_LT(read, 64u * 1024) << "the reader went through the file";
+    }
+    // Tags at both ends of a large file are still found: a version 2 tag with a picture at
+    // the start, an APE tag before a version 1 tag at the end, 16 MiB between them.
+    const std::string big = Copy("big.mp3");
+    ASSERT_EQ(
+        Mutagen("from mutagen.id3 import APIC\nt=ID3(); t.add(TIT2(encoding=3, text='Start'));"
+                "t.add(APIC(encoding=0, mime='image/png', type=3, desc='', data=b'x' * 300000));"
+                "t.save('" +
+                big + "', v1=0)")
+            .exitCode,
+        0);
+    Bytes bytes = ReadFile(big);
+    bytes.resize(bytes.size() + (16u << 20), 0);
+    WriteFile(big, bytes);
+    ASSERT_EQ(Mutagen("a=APEv2(); a['Artist']='End artist'; a['Cover']=b'y' * 200000; a.save('" +
+                      big + "')")
+                  .exitCode,
+              0);
+    Bytes v1(128, 0);
+    std::memcpy(v1.data(), "TAG", 3);
+    std::memcpy(v1.data() + 63, "V1 album", 8);
+    bytes = ReadFile(big);
+    Append(bytes, v1);
+    WriteFile(big, bytes);
+    const std::uint64_t before = BytesReadSoFar();
+    const MpegTagTexts t = Read(big);
+    EXPECT_LT(BytesReadSoFar() - before, 1u << 20);
+    EXPECT_EQ(t.title, "Start");
+    EXPECT_EQ(t.artist, "End artist");
+    EXPECT_EQ(t.album, "V1 album");
+}
+
+// What a save must keep of a file besides its tags, links not followed for `path` itself.
+struct FileFacts {
+    bool link = false;
+    std::string linkText;
+    ino_t node = 0;
+    nlink_t links = 0;
+    mode_t mode = 0;
+    uid_t owner = 0;
+    std::string attributes;  // every extended attribute, ACLs included (getfattr)
+};
+
+FileFacts FactsOf(const std::string& path) {
+    FileFacts f;
+    struct stat own {};
+    EXPECT_EQ(::lstat(path.c_str(), &own), 0) << path;
+    f.link = S_ISLNK(own.st_mode);
+    if (f.link) {
+        f.linkText = std::filesystem::read_symlink(path).string();
+    }
+    struct stat st {};
+    EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+    f.node = st.st_ino;
+    f.links = st.st_nlink;
+    f.mode = st.st_mode & 07777;
+    f.owner = st.st_uid;
+    const CommandResult r =
+        RunCommand("getfattr --absolute-names -d -m - " + ShellQuote(path) + " | tail -n +2");
+    f.attributes = r.out;
+    return f;
+}
+
+void Decorate(const std::string& path) {
+    const std::string q = ShellQuote(path);
+    ASSERT_EQ(
+        RunCommand("chmod 640 " + q + " && setfattr -n user.xdg.tags -v rock " + q +
+                   " && setfattr -n user.rating -v 0x00ff01 " + q + " && setfacl -m u:65534:rw " +
+                   q + (::geteuid() == 0 ? " && chown 65534 " + q : std::string()))
+            .exitCode,
+        0);
+}
+
+void ExpectSameFacts(const FileFacts& before, const FileFacts& after) {
+    EXPECT_EQ(after.link, before.link);
+    EXPECT_EQ(after.linkText, before.linkText);
+    EXPECT_EQ(after.links, before.links);
+    EXPECT_EQ(after.mode, before.mode);
+    EXPECT_EQ(after.owner, before.owner);
+    EXPECT_EQ(after.attributes, before.attributes);
+    EXPECT_NE(before.attributes.find("user.xdg.tags"), std::string::npos);
+    EXPECT_NE(before.attributes.find("system.posix_acl_access"), std::string::npos);
+}
+
+TEST_F(MpegTags, ASaveChangesTheFileUnderEveryNameAndKeepsItsAttributes) {
+    // A tag that fits its space: written in place through a symbolic link; the hard link sees
+    // it too.
+    const std::string real = m_Dir.File("real.mp3");
+    MakeRichTaggedMp3(m_Plain, real, 3);
+    const std::string hard = m_Dir.File("hard.mp3");
+    const std::string link = m_Dir.File("link.mp3");
+    std::filesystem::create_hard_link(real, hard);
+    std::filesystem::create_symlink("real.mp3", link);
+    Decorate(real);
+    FileFacts linkBefore = FactsOf(link);
+    FileFacts hardBefore = FactsOf(hard);
+    SaveMpegTags(link, {"Fits", "", ""});
+    ExpectSameFacts(linkBefore, FactsOf(link));
+    ExpectSameFacts(hardBefore, FactsOf(hard));
+    EXPECT_EQ(FactsOf(link).node, FactsOf(hard).node);
+    EXPECT_EQ(Read(hard).title, "Fits");
+
+    // A tag that must grow: the link's target is replaced by a new file with the old one's
+    // owner, mode, attributes and ACL; the link stays a link.
+    const std::string grows = Copy("grows.mp3");
+    const std::string growsLink = m_Dir.File("grows-link.mp3");
+    std::filesystem::create_symlink(grows, growsLink);
+    Decorate(grows);
+    linkBefore = FactsOf(growsLink);
+    const Bytes audio = AudioFrames(ReadFile(grows));
+    SaveMpegTags(growsLink, {"Длинное название", "", ""});
+    ExpectSameFacts(linkBefore, FactsOf(growsLink));
+    EXPECT_EQ(Read(grows).title, "Длинное название");
+    EXPECT_TRUE(AudioFrames(ReadFile(grows)) == audio);
+
+    // A tag that must grow in a file with two names: refused, saying why, nothing changed.
+    const std::string twice = Copy("twice.mp3");
+    std::filesystem::create_hard_link(twice, m_Dir.File("twice-too.mp3"));
+    const Bytes twiceBefore = ReadFile(twice);
+    try {
+        SaveMpegTags(twice, {"Длинное название", "", ""});
+        ADD_FAILURE() << "a growing tag of a hard-linked file was saved";
+    } catch (const CFileException& e) {
+        EXPECT_NE(std::string(e.what()).find("hard links"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(ReadFile(twice), twiceBefore);
+    EXPECT_EQ(ReadFile(m_Dir.File("twice-too.mp3")), twiceBefore);
+
+    // WAV text chunks: appended, then overwritten, both in place under every name.
+    const std::string wav = SynthWav(m_Dir.File("real.wav"), "-r 44100 -c 2", "0.5 sine 440");
+    const std::string wavHard = m_Dir.File("hard.wav");
+    const std::string wavLink = m_Dir.File("link.wav");
+    std::filesystem::create_hard_link(wav, wavHard);
+    std::filesystem::create_symlink("real.wav", wavLink);
+    Decorate(wav);
+    linkBefore = FactsOf(wavLink);
+    hardBefore = FactsOf(wavHard);
+    for (const char* title : {"First", "Second"}) {
+        CAudioWaveFile f;
+        f.SetFileName(wavLink);
+        ASSERT_TRUE(f.IsValid());
+        f.SetTitle(title);
+        f.SaveTags();
+        ExpectSameFacts(linkBefore, FactsOf(wavLink));
+        ExpectSameFacts(hardBefore, FactsOf(wavHard));
+        CAudioWaveFile other;
+        other.SetFileName(wavHard);
+        ASSERT_TRUE(other.IsValid());
+        EXPECT_EQ(other.GetTitle(), title);
     }
 }
 

@@ -184,6 +184,25 @@ TEST_F(SafetyCli, TheSettingsFileIsByteForByteTheSameAfterARunWithOptions) {
     EXPECT_FALSE(fs::exists(P("music")));
 }
 
+TEST_F(SafetyCli, StoredValuesThatCannotBeUsedAreNamedAndTheirDefaultsUsed) {
+    Mp3("in/m.mp3", 440);
+    WriteIni("[GeneralProperties]\nTrackDir=" + m_Dir.File("out") +
+             "\nWAVFormat=-7\n\n[EncoderProperties]\nBitRate=2147483647\nQuality=x\n");
+    const CommandResult r = Cli("mp3-to-mp3 " + Q("in/m.mp3"));
+    ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+    for (const char* value : {"WAVFormat=-7", "BitRate=2147483647", "Quality=x"}) {
+        EXPECT_NE(r.err.find(value), std::string::npos) << value << "\n" << r.err;
+    }
+    // The default bit rate (128 kbit/s) was used.
+    const Bytes out = ReadFile(m_Dir.File("out/m.mp3"));
+    std::size_t frame = 0;
+    if (out.size() > 10 && out[0] == 'I' && out[1] == 'D' && out[2] == '3') {
+        frame = 10 + (out[6] << 21 | out[7] << 14 | out[8] << 7 | out[9]);  // past a tag
+    }
+    ASSERT_GT(out.size(), frame + 4);
+    EXPECT_EQ(out[frame + 2] >> 4, 9);  // the first frame's bit-rate index: 128 kbit/s
+}
+
 TEST_F(SafetyCli, AnEmptyTrackDirectoryIsAUsageErrorAndTheSameFolderTestFollowsTheFileSystem) {
     Mp3("in/m.mp3", 440);
     const CommandResult empty = Cli("mp3-to-wav --track-dir '' " + Q("in/m.mp3"));

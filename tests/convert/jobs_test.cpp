@@ -14,11 +14,13 @@
 #include "audio/audiowavefile.h"
 #include "audio/fileexception.h"
 #include "audio/mp3encoder.h"
+#include "audio/mpegtags.h"
 #include "convert/encodingjob.h"
 #include "convert/mp3towavjob.h"
 #include "jobs/progresssink.h"
 #include "support/childprocess.h"
 #include "support/encoders.h"
+#include "support/richtags.h"
 #include "support/stopsink.h"
 #include "support/testfiles.h"
 #include "support/wavbuilder.h"
@@ -183,6 +185,67 @@ TEST_F(ConversionJobs, Mp3ToMp3ReencodesAtTheNewRateAndVbrCarriesTheRate) {
     // Bit-rate indexes 7 and 8 name rates MPEG-1 Layer III does not have: an error, no file.
     CMp3ToMp3Job illegal;
     EXPECT_THROW(illegal.Setup(mp3, m_Dir.File("bad.mp3"), 7, 0, false), CFileException);
+}
+
+TEST_F(ConversionJobs, NewMp3sKeepTheSourcesTagsInFullButNotWhatDescribedTheOldAudio) {
+    const std::string wav = SoxWav("tags.wav", "-r 44100 -c 2 -e signed -b 16", 2.0);
+    const std::string plain = LameEncode(wav, m_Dir.File("plain.mp3"), "-b 192");
+    const std::string mp3 = m_Dir.File("rich.mp3");
+    MakeRichTaggedMp3(plain, mp3, 3);
+    const std::string longTitle = "Очень длинное название песни, больше тридцати знаков";
+    Python("from mutagen.id3 import ID3, TIT2\nt = ID3('" + mp3 +
+           "')\nt.add(TIT2(encoding=1, text='" + longTitle + "'))\nt.save(v2_version=3)");
+    // LIST/INFO texts after the audio of a WAV file.
+    Python("import struct\nd = bytearray(open('" + wav +
+           "', 'rb').read())\n"
+           "def sub(i, t):\n    b = t.encode() + b'\\0'\n    b += b'\\0' * (len(b) & 1)\n"
+           "    return i + struct.pack('<I', len(t.encode()) + 1) + b\n"
+           "info = b'INFO' + sub(b'INAM', '" +
+           longTitle +
+           "') + sub(b'IART', 'Артист') + sub(b'IPRD', 'Альбом') + sub(b'ICRD', '2001')\n"
+           "d += b'LIST' + struct.pack('<I', len(info)) + info\n"
+           "d[4:8] = struct.pack('<I', len(d) - 8)\nopen('" +
+           wav + "', 'wb').write(d)");
+
+    const std::string fromMp3 = m_Dir.File("from-mp3.mp3");
+    CMp3ToMp3Job toMp3;
+    toMp3.Setup(mp3, fromMp3, 2, 0, true);  // VBR: the Xing header goes after the tag
+    EXPECT_FALSE(toMp3.Run(nullptr));
+    toMp3.Close();
+    const std::string fromWav = m_Dir.File("from-wav.mp3");
+    CWavToMp3Job wavJob;
+    wavJob.Setup(wav, fromWav, 2, 0, false);
+    EXPECT_FALSE(wavJob.Run(nullptr));
+    wavJob.Close();
+
+    const std::string read = "from mutagen.id3 import ID3\nfor p in ('" + fromMp3 + "', '" +
+                             fromWav +
+                             "'):\n    t = ID3(p)\n    print(t.version, sorted(t.keys()))\n"
+                             "    print([str(t[k]) for k in ('TIT2', 'TPE1', 'TALB', 'TDRC')])\n";
+    EXPECT_EQ(Python(read + "t = ID3('" + fromMp3 +
+                     "')\nprint(t['TPE1'].text, t['TRCK'].text, t.getall('APIC')[0].data == "
+                     "bytes(range(256)) * 4)\n"),
+              "(2, 4, 0) ['APIC:', 'COMM::eng', 'TALB', 'TDRC', 'TIT2', 'TPE1', 'TRCK', "
+              "'TXXX:MOOD', 'USLT::eng']\n"
+              "['" +
+                  longTitle +
+                  "', 'First Artist/Second Artist', 'Old album', '1999']\n"
+                  "(2, 4, 0) ['TALB', 'TDRC', 'TIT2', 'TPE1']\n['" +
+                  longTitle +
+                  "', 'Артист', 'Альбом', '2001']\n"
+                  "['First Artist/Second Artist'] ['3/12'] True\n");
+    for (const std::string& out : {fromMp3, fromWav}) {
+        SCOPED_TRACE(out);
+        EXPECT_EQ(ReadMpegTags(out).title, longTitle);
+        const Bytes bytes = ReadFile(out);
+        EXPECT_EQ(std::string(bytes.end() - 128, bytes.end() - 125), "TAG");
+        EXPECT_EQ(bytes.back(), 255) << "ID3 version 1 genre: none";
+        EXPECT_NEAR(Mpg123Seconds(out), 2.0, 0.06);
+        CAudioMpegFile file;
+        file.SetFileName(out);
+        ASSERT_TRUE(file.IsValid());
+        EXPECT_NEAR(file.GetLength(), 2000, 60);
+    }
 }
 
 TEST_F(ConversionJobs,

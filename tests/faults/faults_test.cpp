@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <csignal>
 #include <filesystem>
 #include <functional>
@@ -172,13 +173,14 @@ TEST_F(Faults, MovingAcrossFileSystemsCopiesChecksAndOnlyThenRemoves) {
     EXPECT_EQ(ReadFile(m_Dir.File("a.mp3")), data);
     EXPECT_FALSE(fs::exists(other + "/a.mp3"));
 
-    // The copy fails part-way: the original stays, no partial copy is left.
+    // The copy fails part-way (a file-size limit): the original stays, no partial copy is
+    // left, and the reason is the limit, not a generic input/output error.
     WriteFile(other + "/b.mp3", data);
     EXPECT_EQ(InChildProcess(
                   [&] {
                       FileOpError e;
                       return !MoveFile(other + "/b.mp3", m_Dir.File("b.mp3"), false, e) &&
-                                     !e.text.empty()
+                                     e.diskFull && e.text.find("larger than") != std::string::npos
                                  ? 0
                                  : 1;
                   },
@@ -187,6 +189,37 @@ TEST_F(Faults, MovingAcrossFileSystemsCopiesChecksAndOnlyThenRemoves) {
     EXPECT_EQ(ReadFile(other + "/b.mp3"), data);
     EXPECT_FALSE(fs::exists(m_Dir.File("b.mp3")));
     EXPECT_FALSE(TempFilesIn(m_Dir.Path()));
+
+    // A full disk says so (the copy into /dev/full, which answers every write with ENOSPC).
+    if (fs::exists("/dev/full")) {
+        FileOpError full;
+        EXPECT_FALSE(CopyFileData(other + "/b.mp3", "/dev/full", full));
+        EXPECT_TRUE(full.diskFull);
+        EXPECT_EQ(full.text, "the disk is full");
+    }
+}
+
+TEST_F(Faults, AStopReachesIntoTheReadingOfAHugeFileNamedMp3) {
+    // A few frames, then 64 GiB of nothing (a sparse file, as a disc image renamed .mp3 would
+    // be): counting its frames alone would read every byte.
+    const std::string huge = m_Dir.File("image.mp3");
+    WriteFile(huge, MakeStream(FrameShape{}, 40));
+    std::error_code ec;
+    fs::resize_file(huge, std::uintmax_t{64} << 30, ec);
+    if (ec) {
+        GTEST_SKIP() << "no sparse file here: " << ec.message();
+    }
+    std::atomic<bool> cancel{false};
+    AddOptions options;
+    options.cancel = &cancel;
+    options.reader = [&](const std::string& path) {
+        cancel = true;  // Cancel pressed while this file is read
+        return ReadTrackInfo(path);
+    };
+    const std::vector<ReadTrack> read = ReadTrackFiles({huge, m_Dir.File("next.mp3")}, options);
+    ASSERT_EQ(read.size(), 2u);
+    EXPECT_TRUE(read[0].cancelled);  // not listed as unreadable: simply not read
+    EXPECT_TRUE(read[1].cancelled);
 }
 
 TEST_F(Faults, AReportThatCannotBeWrittenIsReported) {

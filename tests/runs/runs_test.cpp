@@ -153,6 +153,10 @@ TEST_F(Runs, OverwriteNoLeavesEverythingAndDiskSpaceFactorsHold) {
     tight.Walk(Pointers(records));
     EXPECT_EQ(host.messages.back(), "Not enough disk free space");
     EXPECT_EQ(records[0].convertState, NotConverted);
+    // The refused track has its result line, as every failed track.
+    const std::vector<std::pair<std::string, std::uint32_t>> refused = {
+        {wav, 255u}, {"        ===> NOT CONVERTED: Not enough disk free space", 255u}};
+    EXPECT_EQ(host.lines, refused);
     CConversionRun enough(ConversionMode::kWavToMp3, host);
     enough.freeSpace = [&](const std::string&) { return size * 0.1 + 1; };
     ASSERT_TRUE(enough.Start(s, Pointers(records)));
@@ -176,6 +180,8 @@ TEST_F(Runs, OverwriteNoLeavesEverythingAndDiskSpaceFactorsHold) {
         decode.Walk(Pointers(mp3s));
         EXPECT_EQ(host.messages.back(), "Not enough disk free space");
         EXPECT_EQ(mp3s[0].convertState, NotConverted);
+        ASSERT_EQ(host.lines.size(), 2u);
+        EXPECT_EQ(host.lines[0].first, mp3);
     }
 }
 
@@ -201,6 +207,22 @@ TEST_F(Runs, AnEncodingErrorKeepsTheCorruptVerdictGivesTheReasonAndTheRunGoesOn)
     EXPECT_EQ(host.lines[2].first.rfind("        ===> NOT CONVERTED: ", 0), 0u);
     EXPECT_NE(host.lines[2].first.find("unsupported WAV format"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(m_Dir.File("out/mpeg.mp3")));
+}
+
+TEST_F(Runs, AnEncodeNeverTurnsACorruptVerdictIntoOk) {
+    std::vector<TrackRecord> records = {Record(m_Dir.File("bad.Mp3")),
+                                        Record(m_Dir.File("g1.mp3"))};
+    records[0].checkState = AnalysedCorrupt;  // as the analysis found it
+    CRecordingHost host(Pointers(records));
+    CConversionRun run(ConversionMode::kMp3ToMp3, host);
+    ConversionSettings s;
+    s.trackDir = m_Dir.File("out");
+    ASSERT_TRUE(run.Start(s, Pointers(records)));
+    run.Walk(Pointers(records));
+    EXPECT_EQ(records[0].convertState, ReencodedMp3);
+    EXPECT_EQ(records[0].checkState, AnalysedCorrupt);  // the source is still damaged
+    EXPECT_EQ(records[1].convertState, ReencodedMp3);
+    EXPECT_EQ(records[1].checkState, AnalysedOk);  // read to its end
 }
 
 TEST_F(Runs, Mp3ToWavAnalysesConvertsAndNormalises) {

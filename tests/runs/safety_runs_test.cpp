@@ -1,6 +1,6 @@
 // The runs' promises about the user's files and about what they report, at the run's level:
-// stops leave nothing cut, questions end what they should, measurements that fail say so, and
-// every writer replaces files without writing through them.
+// stops leave nothing cut, questions skip or end what they should, measurements that fail say so,
+// and every writer replaces files without writing through them.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -77,26 +77,29 @@ TEST_F(RunSafety, FreeSpaceThatCannotBeMeasuredIsSaidSoAndTheRunGoesOn) {
     EXPECT_EQ(m_Records[1].convertState, ConvertedWavToMp3);
 }
 
-TEST_F(RunSafety, CancelAtTheOverwriteQuestionEndsTheRunWithOneOrTwoThreads) {
-    for (unsigned threads : {1u, 2u}) {
-        SCOPED_TRACE(threads);
-        fs::remove_all(m_Dir.File("out"));
-        fs::create_directories(m_Dir.File("out"));
-        WriteFile(m_Dir.File("out/w1.mp3"), {1});
-        const auto list = Records({"w0.wav", "w1.wav", "w2.wav"});
-        CRecordingHost host(list);
-        host.answers = {Answer::kCancel};
-        CConversionRun run(ConversionMode::kWavToMp3, host);
-        ASSERT_TRUE(run.Start(Settings(), list));
-        run.Walk(list, threads);
-        EXPECT_EQ(host.questions.size(), 1u);
-        EXPECT_EQ(m_Records[0].convertState, ConvertedWavToMp3);
-        EXPECT_EQ(m_Records[1].convertState, NotConverted);
-        EXPECT_EQ(m_Records[2].convertState, NotConverted);  // never reached
-        EXPECT_FALSE(fs::exists(m_Dir.File("out/w2.mp3")));
-        EXPECT_EQ(ReadFile(m_Dir.File("out/w1.mp3")), (Bytes{1}));
-        ASSERT_FALSE(host.lines.empty());
-        EXPECT_EQ(host.lines.back().first, "Aborted at user request!");
+TEST_F(RunSafety, CancelAtTheOverwriteQuestionSkipsThatTrackAndOnlyAStopEndsTheRun) {
+    for (const Answer answer : {Answer::kCancel, Answer::kStop}) {
+        for (unsigned threads : {1u, 2u}) {
+            const bool stop = answer == Answer::kStop;
+            SCOPED_TRACE(std::to_string(threads) + (stop ? " stop" : " cancel"));
+            fs::remove_all(m_Dir.File("out"));
+            fs::create_directories(m_Dir.File("out"));
+            WriteFile(m_Dir.File("out/w1.mp3"), {1});
+            const auto list = Records({"w0.wav", "w1.wav", "w2.wav"});
+            CRecordingHost host(list);
+            host.answers = {answer};
+            CConversionRun run(ConversionMode::kWavToMp3, host);
+            ASSERT_TRUE(run.Start(Settings(), list));
+            run.Walk(list, threads);
+            EXPECT_EQ(host.questions.size(), 1u);
+            EXPECT_EQ(m_Records[0].convertState, ConvertedWavToMp3);
+            EXPECT_EQ(m_Records[1].convertState, NotConverted);
+            EXPECT_EQ(ReadFile(m_Dir.File("out/w1.mp3")), (Bytes{1}));
+            EXPECT_EQ(m_Records[2].convertState, stop ? NotConverted : ConvertedWavToMp3);
+            EXPECT_EQ(fs::exists(m_Dir.File("out/w2.mp3")), !stop);
+            ASSERT_FALSE(host.lines.empty());
+            EXPECT_EQ(host.lines.back().first == "Aborted at user request!", stop);
+        }
     }
 }
 
@@ -169,7 +172,7 @@ TEST_F(RunSafety, ASourceThatCannotBeOpenedIsNotCalledCorrupt) {
     EXPECT_EQ(m_Records[1].convertState, ConvertedWavToMp3);
 }
 
-TEST(TagSaving, ReplacesTheFileKeepingItsModeAndNeverWritesThroughALink) {
+TEST(TagSaving, ChangesTheFileUnderEveryNameKeepingItsMode) {
     ASSERT_TRUE(HaveTool("sox") && HaveTool("lame"));
     CTempDir dir;
     const std::string wav = SynthWav(dir.File("a.wav"), "-r 44100 -c 2", "1 sine 440");
@@ -192,11 +195,11 @@ TEST(TagSaving, ReplacesTheFileKeepingItsModeAndNeverWritesThroughALink) {
         struct stat st {};
         ASSERT_EQ(::stat(path.c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 07777, 0640u);
-        EXPECT_EQ(ReadFile(other), before);  // a new file took the name
         EXPECT_NE(ReadFile(path), before);
+        EXPECT_EQ(ReadFile(other), ReadFile(path));  // written in place: both names see it
         EXPECT_TRUE(TempFilesUnder(dir.Path()).empty());
     }
-    // Through a link: the link is replaced by the retagged file; its target stays.
+    // Through a link: the link stays a link and its target gets the tags.
     fs::create_directories(dir.File("real"));
     fs::copy_file(wav, dir.File("real/b.wav"));
     fs::create_symlink(dir.File("real/b.wav"), dir.File("b.wav"));
@@ -206,8 +209,12 @@ TEST(TagSaving, ReplacesTheFileKeepingItsModeAndNeverWritesThroughALink) {
     ASSERT_TRUE(link.IsValid());
     link.SetTitle("Linked");
     link.SaveTags();
-    EXPECT_FALSE(fs::is_symlink(dir.File("b.wav")));
-    EXPECT_EQ(SnapshotDifference(real, TakeSnapshot(dir.File("real"))), "");
+    EXPECT_TRUE(fs::is_symlink(dir.File("b.wav")));
+    EXPECT_NE(SnapshotDifference(real, TakeSnapshot(dir.File("real"))), "");
+    CAudioWaveFile target;
+    target.SetFileName(dir.File("real/b.wav"));
+    ASSERT_TRUE(target.IsValid());
+    EXPECT_EQ(target.GetTitle(), "Linked");
 }
 
 TEST(Report, ATagWithLineBreaksStaysInsideItsTrackOfSevenLines) {

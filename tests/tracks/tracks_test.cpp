@@ -60,6 +60,40 @@ TEST(Settings, HealingFlagsAndOutOfRangeIndexes) {
     EXPECT_EQ(store.GetInt("EncoderProperties", "CBR", 1), 0);
 }
 
+TEST(Settings, ValuesThatCannotBeUsedAreNamedOnceAndReadAsTheirDefaults) {
+    CMemoryProfileStore store;
+    CSettings s(store);
+    EXPECT_TRUE(s.InvalidValues().empty());
+    store.SetString("EncoderProperties", "BitRate", "2147483647");
+    store.SetString("EncoderProperties", "Quality", "-2147483648");
+    store.SetString("GeneralProperties", "WAVFormat", "-7");
+    store.SetString("GeneralProperties", "Normalize", std::string(10 << 20, 'y'));
+    store.SetString("EncoderProperties", "CBR", "x");  // read as its default: on
+    store.SetString("EncoderProperties", "VBR", "1");
+    const EncoderProperties e = s.GetEncoderProperties();
+    EXPECT_EQ(e.bitRateIndex, 2);
+    EXPECT_EQ(e.qualityIndex, 0);
+    // CBR and VBR both on: the VBR flag decides, for the runs and the sheet alike.
+    EXPECT_TRUE(e.vbr);
+    EXPECT_FALSE(e.cbr);
+    EXPECT_EQ(s.GetWAVFormat(), 0);
+    EXPECT_TRUE(s.GetNormalize());
+    const std::vector<std::string> problems = s.InvalidValues();
+    ASSERT_EQ(problems.size(), 6u);
+    EXPECT_EQ(problems[0],
+              "The setting GeneralProperties/WAVFormat=-7 cannot be used; the default 0 is used "
+              "instead.");
+    EXPECT_NE(problems[1].find("Normalize=yyyy"), std::string::npos);
+    EXPECT_NE(problems[1].find("(10485760 bytes)"), std::string::npos);
+    EXPECT_LT(problems[1].size(), 200u);  // a huge value never makes a huge message
+    EXPECT_NE(problems[2].find("BitRate=2147483647"), std::string::npos);
+    EXPECT_NE(problems[3].find("Quality=-2147483648"), std::string::npos);
+    EXPECT_NE(problems[4].find("CBR=x"), std::string::npos);
+    EXPECT_EQ(problems[5],
+              "The settings EncoderProperties/CBR, EncoderProperties/VBR contradict each other; "
+              "VBR is used.");
+}
+
 TrackInfo FakeReader(const std::string& path) {
     TrackInfo info;
     if (path.find("broken") != std::string::npos) {
@@ -198,17 +232,18 @@ TEST(TrackList, MovingCorruptFilesAsksBeforeReplacingAndKeepsWhatItCannotMove) {
     WriteFile(dir.File("dst/b.mp3"), {9});
     std::filesystem::remove(dir.File("src/c.mp3"));  // vanished: the move fails
     CRecordingHost host;
+    host.answers = {Answer::kCancel};  // keeps b.mp3, as No does, and the move goes on
     EXPECT_EQ(MoveCorruptFiles(list, dir.File("dst"), host), 1u);
     EXPECT_EQ(host.questions.size(), 1u);
     EXPECT_NE(host.questions[0].find("already exists, should it overwrite ?"), std::string::npos);
-    // Each file not moved is reported with its reason: b.mp3 ("No"), c.mp3 (vanished).
+    // Each file not moved is reported with its reason: b.mp3 (Cancel), c.mp3 (vanished).
     EXPECT_TRUE(host.messages.empty());
     ASSERT_EQ(host.errors.size(), 2u);
     EXPECT_EQ(host.errors[0].first, dir.File("src/b.mp3"));
     EXPECT_EQ(host.errors[1].first, dir.File("src/c.mp3"));
     EXPECT_TRUE(std::filesystem::exists(dir.File("dst/a.mp3")));
     EXPECT_FALSE(std::filesystem::exists(dir.File("src/a.mp3")));
-    EXPECT_EQ(ReadFile(dir.File("dst/b.mp3")), (Bytes{9}));  // "No" kept it
+    EXPECT_EQ(ReadFile(dir.File("dst/b.mp3")), (Bytes{9}));  // Cancel kept it
     ASSERT_EQ(list.GetTrackCount(), 3u);
     EXPECT_EQ(list.At(0).path, dir.File("src/b.mp3"));
 

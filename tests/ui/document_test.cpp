@@ -280,6 +280,31 @@ TEST_F(Document, MovingAsksOncePerExistingFileAndNoKeepsTheTrack) {
     EXPECT_EQ(m_Doc->GetMp3Count(), 2);
 }
 
+TEST_F(Document, AFileThatCannotBeMovedIsShownInABoxAndStaysListed) {
+    UseAnalysisRunner();
+    const auto bad = Files({"bad1.mp3", "bad2.mp3"}, test::CorruptMp3());
+    m_Doc->AddTracks(bad);
+    m_Doc->RunJob(CSonvaraDoc::Job::kAnalyze);
+    const std::string target = m_Dir.File("corrupt");
+    fs::create_directory(target);
+    fs::remove(bad[0]);  // gone meanwhile: its move fails
+    m_Doc->moveFolderAsker = [&] { return target; };
+    std::vector<QString> shown;
+    CModalAnswerer<QMessageBox> ok(
+        [&](QMessageBox* box) {
+            shown.push_back(box->text());
+            box->accept();
+        },
+        -1);
+    m_Doc->ExecuteCommand(cmd::kMoveCorrupt);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].startsWith(QString::fromStdString(bad[0] + " cannot be moved: ")))
+        << shown[0].toStdString();
+    EXPECT_TRUE(fs::exists(target + "/bad2.mp3"));
+    ASSERT_EQ(m_Doc->GetTrackCount(), 1);
+    EXPECT_EQ(m_Doc->Tracks().At(0).path, bad[0]);
+}
+
 TEST_F(Document, MovingToAFolderChosenInThePicker) {
     UseAnalysisRunner();
     const auto bad = Files({"bad.mp3"}, test::CorruptMp3());

@@ -2,11 +2,13 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QDir>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 
@@ -16,6 +18,7 @@
 #include "ui/folderfiles.h"
 #include "ui/foldertreemodel.h"
 #include "ui/listtracksview.h"
+#include "ui/pathtext.h"
 #include "ui/sonvaradoc.h"
 #include "ui/treeview1.h"
 #include "uitestsupport.h"
@@ -205,6 +208,63 @@ TEST_F(Folders, AddTracksFromTheTreeAddsTheCurrentFoldersTrackFiles) {
     ASSERT_TRUE(test::WaitFor([&] { return m_Doc->GetTrackCount() == 2; }));
     EXPECT_EQ(m_Doc->Tracks().At(0).path, m_Dir.File("A.wav"));
     EXPECT_EQ(m_Doc->Tracks().At(1).path, m_Dir.File("b.mp3"));
+}
+
+TEST_F(Folders, NamesThatAreNotUtf8TravelByteForByteThroughTreeListDragAndDrop) {
+    const std::string folder = m_Dir.File("alb\xe9");
+    fs::create_directory(folder);
+    std::vector<std::string> files;
+    for (const char* name : {"caf\xe9.mp3", "\xff\xfe.mp3", "new\nline.wav", "-dash.mp3"}) {
+        files.push_back(folder + "/" + name);
+        test::WriteFile(files.back(), {1});
+    }
+    std::sort(files.begin(), files.end());
+    const auto sorted = [](std::vector<std::string> v) {
+        std::sort(v.begin(), v.end());
+        return v;
+    };
+    // The tree lists the folder and shows it readably.
+    const auto entries = CFolderTreeModel::ListFolder(PathText(m_Dir.Path()));
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(PathBytes(entries[0].name), "alb\xe9");
+    EXPECT_EQ(ShownPath(entries[0].name), QString::fromUtf8("alb\xef\xbf\xbd"));
+    // The folder's track files, and the tracks added from the tree, keep their bytes.
+    EXPECT_EQ(sorted(ToStdPaths(FolderTrackFiles(PathText(folder)))), files);
+    CTreeView1 tree(*m_Doc, &m_Profile);
+    m_Doc->SetCurrentFolder(folder);
+    tree.ExecuteCommand(32790);
+    ASSERT_TRUE(test::WaitFor([&] { return m_Doc->GetTrackCount() == 4; }));
+    std::vector<std::string> added;
+    for (std::size_t i = 0; i < 4; ++i) {
+        added.push_back(m_Doc->Tracks().At(i).path);
+    }
+    EXPECT_EQ(sorted(added), files);
+    // Dragged out of the file list and dropped: the URLs carry the same bytes.
+    CListTracksView view(*m_Doc);
+    QSignalSpy listed(&view, &CListTracksView::listed);
+    m_Doc->SetCurrentFolder(folder);
+    ASSERT_TRUE(listed.wait(test::kHungMs));
+    QModelIndexList rows;
+    for (int r = 0; r < view.FileModel()->rowCount(); ++r) {
+        rows << view.FileModel()->index(r, 0);
+    }
+    std::unique_ptr<QMimeData> mime(view.FileModel()->mimeData(rows));
+    EXPECT_EQ(sorted(TrackFilesOfUrls(mime->urls())), files);
+    // A dropped folder whose own name is not UTF-8.
+    EXPECT_EQ(sorted(TrackFilesOfUrls({PathUrl(PathText(folder))})), files);
+}
+
+TEST(PathText, EveryByteSequenceComesBackAsItWas) {
+    std::string all;
+    for (int b = 1; b < 256; ++b) {
+        all.push_back(static_cast<char>(b));
+    }
+    for (const std::string& bytes :
+         {all, std::string("caf\xc3\xa9 \xe9 \xf0\x9f\x8e\xb5 \xed\xa0\x80 \xc0\xaf"),
+          std::string("\xf4\x90\x80\x80\xe2\x82")}) {
+        EXPECT_EQ(PathBytes(PathText(bytes)), bytes);
+    }
+    EXPECT_EQ(PathText("caf\xc3\xa9"), QString::fromUtf8("caf\xc3\xa9"));  // UTF-8 as it is
 }
 
 TEST(FolderFiles, TrackFileNamesByTheirLastThreeLetters) {
