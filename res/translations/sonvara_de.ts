@@ -99,6 +99,110 @@
             <source>Title:</source>
             <translation>Titel:</translation>
         </message>
+        <message>
+            <source>Junk before the first frame</source>
+            <translation>Datenmüll vor dem ersten Frame</translation>
+        </message>
+        <message>
+            <source>Lost sync</source>
+            <translation>Synchronisation verloren</translation>
+        </message>
+        <message>
+            <source>Invalid frame header</source>
+            <translation>Ungültiger Frame-Header</translation>
+        </message>
+        <message>
+            <source>Truncated last frame</source>
+            <translation>Letzter Frame abgeschnitten</translation>
+        </message>
+        <message>
+            <source>Stream format changes</source>
+            <translation>Format des Datenstroms wechselt</translation>
+        </message>
+        <message>
+            <source>VBR header disagrees</source>
+            <translation>VBR-Header stimmt nicht</translation>
+        </message>
+        <message>
+            <source>CRC mismatch</source>
+            <translation>CRC stimmt nicht</translation>
+        </message>
+        <message>
+            <source>ID3v2 tag runs past the end</source>
+            <translation>ID3v2-Tag reicht über das Dateiende</translation>
+        </message>
+        <message>
+            <source>Tag inside the audio</source>
+            <translation>Tag mitten in den Audiodaten</translation>
+        </message>
+        <message>
+            <source>Data after the last frame</source>
+            <translation>Daten nach dem letzten Frame</translation>
+        </message>
+        <message>
+            <source>Audio data damaged</source>
+            <translation>Audiodaten beschädigt</translation>
+        </message>
+        <message>
+            <source>Findings</source>
+            <translation>Befunde</translation>
+        </message>
+        <message>
+            <source>Severity</source>
+            <translation>Schwere</translation>
+        </message>
+        <message>
+            <source>Kind</source>
+            <translation>Art</translation>
+        </message>
+        <message>
+            <source>Time</source>
+            <translation>Zeit</translation>
+        </message>
+        <message>
+            <source>Offset</source>
+            <translation>Position</translation>
+        </message>
+        <message>
+            <source>What</source>
+            <translation>Was</translation>
+        </message>
+        <message>
+            <source>Only MP3 files are checked frame by frame.</source>
+            <translation>Nur MP3-Dateien werden Frame für Frame geprüft.</translation>
+        </message>
+        <message>
+            <source>Not checked: %1</source>
+            <translation>Nicht geprüft: %1</translation>
+        </message>
+        <message>
+            <source>OK</source>
+            <translation>OK</translation>
+        </message>
+        <message>
+            <source>Corrupt</source>
+            <translation>Defekt</translation>
+        </message>
+        <message>
+            <source>%1: %2 frames, nothing found.</source>
+            <translation>%1: %2 Frames, nichts gefunden.</translation>
+        </message>
+        <message>
+            <source>%1: %2 frames, %3 findings.</source>
+            <translation>%1: %2 Frames, %3 Befunde.</translation>
+        </message>
+        <message>
+            <source>Error</source>
+            <translation>Fehler</translation>
+        </message>
+        <message>
+            <source>Warning</source>
+            <translation>Warnung</translation>
+        </message>
+        <message>
+            <source>Check</source>
+            <translation>Prüfung</translation>
+        </message>
     </context>
     <context>
         <name>CoreStrings</name>
@@ -278,6 +382,26 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
             <comment>message</comment>
             <translation>Die Einstellungen können nicht gespeichert werden (%s). Änderungen gelten nur bis zum Programmende.</translation>
         </message>
+        <message>
+            <source>Repairing</source>
+            <comment>stage</comment>
+            <translation>Repariere</translation>
+        </message>
+        <message>
+            <source>        ===&gt; REPAIRED: %s</source>
+            <comment>result line</comment>
+            <translation>        ===&gt; REPARIERT: %s</translation>
+        </message>
+        <message>
+            <source>        ===&gt; Nothing to repair</source>
+            <comment>result line</comment>
+            <translation>        ===&gt; Nichts zu reparieren</translation>
+        </message>
+        <message>
+            <source>        ===&gt; NOT REPAIRED: %s</source>
+            <comment>result line</comment>
+            <translation>        ===&gt; NICHT REPARIERT: %s</translation>
+        </message>
     </context>
     <context>
         <name>sonvara::CAboutDlg</name>
@@ -353,6 +477,21 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
         <message>
             <source>%1 analysed: %2 OK, %3 corrupt</source>
             <translation>%1 analysiert: %2 OK, %3 defekt</translation>
+        </message>
+        <message>
+            <source> (stopped)</source>
+            <translation> (abgebrochen)</translation>
+        </message>
+    </context>
+    <context>
+        <name>sonvara::CDlgMP3Repairing</name>
+        <message>
+            <source>Repair Corrupt Files</source>
+            <translation>Defekte Dateien reparieren</translation>
+        </message>
+        <message>
+            <source>%1 repaired, the originals kept as .bak files</source>
+            <translation>%1 repariert, die Originale als .bak-Dateien behalten</translation>
         </message>
         <message>
             <source> (stopped)</source>
@@ -619,6 +758,10 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
             <source>Only selected...</source>
             <translation>Nur ausgewählte...</translation>
         </message>
+        <message>
+            <source>Rep&amp;air Corrupt Files</source>
+            <translation>&amp;Defekte Dateien reparieren</translation>
+        </message>
     </context>
     <context>
         <name>sonvara::CListTracksView</name>
@@ -816,6 +959,10 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
         <message>
             <source>Previous Pane</source>
             <translation>Voriger Bereich</translation>
+        </message>
+        <message>
+            <source>&amp;Repair Corrupt Files...</source>
+            <translation>Defekte Dateien &amp;reparieren...</translation>
         </message>
     </context>
     <context>

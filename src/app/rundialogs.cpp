@@ -3,6 +3,7 @@
 #include "playback/trackplayback.h"
 #include "ui/audioelementsheet.h"
 #include "ui/dlgmp3analyzing.h"
+#include "ui/dlgmp3repairing.h"
 #include "ui/dlgmp3tomp3converting.h"
 #include "ui/dlgmp3towavconverting.h"
 #include "ui/dlgwavtomp3converting.h"
@@ -41,6 +42,9 @@ void InstallRunDialogs(CSonvaraDoc& doc, CSettings& settings, QWidget* parent) {
                     break;
                 case CSonvaraDoc::Job::kMp3ToMp3:
                     RunJobDialog<CDlgMP3TOMP3Converting>(settings, parent, tracks);
+                    break;
+                case CSonvaraDoc::Job::kRepair:
+                    RunJobDialog<CDlgMP3Repairing>(settings, parent, tracks);
                     break;
             }
         });

@@ -165,13 +165,6 @@ bool FindMpegFrameRun(const std::string& path) {
 
 namespace {
 
-int SamplesPerFrame(const MP3FrameHeader& h) {
-    if (h.layer1) {
-        return 384;
-    }
-    return h.layer3 && !h.mpeg1 ? 576 : 1152;
-}
-
 // Where the audio starts: after an ID3 version 2 tag (and its footer).
 std::int64_t StreamStart(CBinaryFile& file) {
     unsigned char head[10] = {};
@@ -209,50 +202,6 @@ struct StreamCount {
     std::vector<StreamPart> parts;
     std::string readError;  // why the file could not be read to its end
 };
-
-// What a Xing/Info header in the body of a Layer III frame states.
-struct XingHeader {
-    std::int64_t frames = -1;  // audio frames after the header frame
-    std::int64_t bytes = -1;   // bytes of the stream, the header frame included
-    int encoderDelay = -1;     // from a LAME tag: samples the encoder put in front
-    int encoderPadding = -1;   // and after
-};
-
-// Reads the Xing/Info header from a frame's body (the bytes after its four header bytes);
-// false when the body holds none.
-bool ReadXingHeader(const MP3FrameHeader& h, const unsigned char* body, std::size_t size,
-                    XingHeader& xing) {
-    const std::size_t side = (h.mpeg1 ? (h.singleChannel ? 17 : 32) : (h.singleChannel ? 9 : 17)) +
-                             (h.crcProtected ? 2 : 0);
-    if (side + 8 > size || (!std::equal(body + side, body + side + 4, "Xing") &&
-                            !std::equal(body + side, body + side + 4, "Info"))) {
-        return false;
-    }
-    const auto word = [&](std::size_t at) {
-        return static_cast<std::uint32_t>(body[at]) << 24 | body[at + 1] << 16 | body[at + 2] << 8 |
-               body[at + 3];
-    };
-    std::size_t at = side + 4;
-    const std::uint32_t flags = word(at);
-    at += 4;
-    if ((flags & 1) != 0 && at + 4 <= size) {
-        xing.frames = word(at);
-        at += 4;
-    }
-    if ((flags & 2) != 0 && at + 4 <= size) {
-        xing.bytes = word(at);
-        at += 4;
-    }
-    at += (flags & 4) != 0 ? 100 : 0;
-    at += (flags & 8) != 0 ? 4 : 0;
-    // The LAME tag: encoder delay and padding, 12 bits each, 21 bytes in.
-    if (at + 24 <= size && std::equal(body + at, body + at + 4, "LAME")) {
-        const std::size_t d = at + 21;
-        xing.encoderDelay = body[d] << 4 | body[d + 1] >> 4;
-        xing.encoderPadding = (body[d + 1] & 0x0F) << 8 | body[d + 2];
-    }
-    return true;
-}
 
 // The frame's length as a decoder meets it: bytes after its four header bytes.
 std::int64_t BodyLength(const MP3FrameHeader& h) {
@@ -976,6 +925,179 @@ bool CMpegDecoder::SeekInParts(std::int64_t target) {
     h.skip = std::max<std::int64_t>(0, static_cast<std::int64_t>(std::llround(t - frameStart)));
     h.outFrames = target;
     return true;
+}
+
+MpegDecodeCheck VerifyMpegDecode(const std::string& path) {
+    MpegDecodeCheck check;
+    InitLibrary();
+    CFile in;
+    if (!in.Open(path, CFile::Mode::kRead)) {
+        check.error = "cannot open: " + in.ErrorText();
+        return check;
+    }
+    const std::int64_t size = in.Size();
+    if (size > (std::int64_t{1} << 30)) {
+        check.error = "larger than 1 GiB: not decoded";
+        return check;
+    }
+    std::vector<unsigned char> d(static_cast<std::size_t>(size));
+    if (in.ReadAt(0, d.data(), d.size()) != d.size()) {
+        check.error = "read error";
+        return check;
+    }
+    in.Close();
+
+    // The decoder's frames, by offset.
+    std::vector<std::int64_t> decoded;
+    std::vector<std::pair<std::int64_t, std::string>> rejected;
+    int err = MPG123_OK;
+    mpg123_handle* mh = mpg123_new(nullptr, &err);
+    if (mh == nullptr) {
+        check.error = "the decoder cannot start";
+        return check;
+    }
+    mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+    mpg123_param(mh, MPG123_REMOVE_FLAGS, MPG123_GAPLESS, 0.0);
+    mpg123_format_none(mh);
+    const long* rates = nullptr;
+    std::size_t count = 0;
+    mpg123_rates(&rates, &count);
+    for (std::size_t i = 0; i < count; ++i) {
+        mpg123_format(mh, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
+    }
+    if (mpg123_open_feed(mh) != MPG123_OK || mpg123_feed(mh, d.data(), d.size()) != MPG123_OK) {
+        mpg123_delete(mh);
+        check.error = "the decoder cannot start";
+        return check;
+    }
+    for (int errors = 0; errors < 1000;) {
+        off_t num = 0;
+        unsigned char* audio = nullptr;
+        std::size_t bytes = 0;
+        const int r = mpg123_decode_frame(mh, &num, &audio, &bytes);
+        if (r == MPG123_OK) {
+            decoded.push_back(static_cast<std::int64_t>(mpg123_framepos(mh)));
+        } else if (r == MPG123_NEW_FORMAT) {
+            continue;
+        } else if (r == MPG123_DONE || r == MPG123_NEED_MORE) {
+            break;
+        } else {
+            ++errors;
+            rejected.emplace_back(static_cast<std::int64_t>(mpg123_framepos(mh)),
+                                  mpg123_strerror(mh));
+        }
+    }
+    mpg123_delete(mh);
+    std::sort(decoded.begin(), decoded.end());
+    check.framesDecoded = static_cast<std::int64_t>(decoded.size());
+
+    // The stream frame by frame, as the frame walk meets it, against what was decoded.
+    const auto headerAt = [&](std::int64_t at, MP3FrameHeader& h) {
+        if (at + 4 > size || d[static_cast<std::size_t>(at)] != 0xFF) {
+            return false;
+        }
+        const auto i = static_cast<std::size_t>(at);
+        h = MP3FrameHeader{};
+        return DecodeMpegHeader(static_cast<std::uint32_t>(d[i]) << 24 | d[i + 1] << 16 |
+                                    d[i + 2] << 8 | d[i + 3],
+                                h) &&
+               h.frameLength > 4;
+    };
+    std::int64_t p = 0;
+    if (size >= 10 && std::memcmp(d.data(), "ID3", 3) == 0) {
+        p = 10 + ((d[6] & 0x7F) << 21 | (d[7] & 0x7F) << 14 | (d[8] & 0x7F) << 7 | (d[9] & 0x7F));
+    }
+    std::int64_t frame = 0;
+    double timeMs = 0.0;
+    std::int64_t reservoir = 0;  // main-data bytes of the frames right before this one
+    bool first = true;
+    const auto add = [&](std::int64_t at, std::int64_t bytes, std::string text) {
+        if (check.problems.size() >= 200) {
+            return false;
+        }
+        check.problems.push_back(
+            {at, frame, static_cast<std::int64_t>(timeMs + 0.5), bytes, std::move(text)});
+        return true;
+    };
+    // The run of passed-over frames being counted: its problem's index and its length.
+    constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    std::size_t run = kNone;
+    std::int64_t runFrames = 0;
+    bool chained = false;  // p was reached from a frame, not by a search
+    const auto finishRun = [&] {
+        if (run != kNone) {
+            check.problems[run].text =
+                runFrames == 1 ? "the decoder passed over this frame"
+                               : "the decoder passed over " + std::to_string(runFrames) + " frames";
+        }
+        run = kNone;
+    };
+    while (p + 4 <= size) {
+        MP3FrameHeader h;
+        if (!headerAt(p, h)) {
+            // A break: search the next header; the reservoir starts again after it.
+            ++p;
+            reservoir = 0;
+            chained = false;
+            finishRun();
+            continue;
+        }
+        const int side = h.layer3 ? SideInfoLength(h) : 0;
+        const std::int64_t mainAt = p + 4 + (h.crcProtected ? 2 : 0);
+        const bool whole = p + h.frameLength <= size;
+        if (first && h.layer3 && whole) {
+            XingHeader xing;
+            std::int64_t f = 0;
+            std::int64_t b = 0;
+            const unsigned char* body = d.data() + p + 4;
+            const auto n = static_cast<std::size_t>(h.frameLength - 4);
+            if (ReadXingHeader(h, body, n, xing) || ReadVbriHeader(body, n, f, b)) {
+                first = false;
+                timeMs += SamplesPerFrame(h) * 1000.0 / h.sampleRate;
+                ++frame;  // numbered as the frame walk numbers frames
+                p += h.frameLength;
+                continue;  // carries no audio
+            }
+        }
+        first = false;
+        const bool wasDecoded = std::binary_search(decoded.begin(), decoded.end(), p);
+        if (!wasDecoded && whole && (chained || (!decoded.empty() && p < decoded.back()))) {
+            if (run != kNone && check.problems[run].offset + check.problems[run].bytes == p) {
+                check.problems[run].bytes += h.frameLength;
+                ++runFrames;
+            } else {
+                finishRun();
+                if (add(p, h.frameLength, {})) {
+                    run = check.problems.size() - 1;
+                    runFrames = 1;
+                }
+            }
+        } else {
+            finishRun();
+        }
+        if (h.layer3 && whole && mainAt + side <= size) {
+            const auto s = static_cast<std::size_t>(mainAt);
+            const std::int64_t begin = h.mpeg1 ? (d[s] << 1 | d[s + 1] >> 7) : d[s];
+            if (begin > reservoir && wasDecoded) {
+                add(p, h.frameLength,
+                    "its main data begins " + std::to_string(begin) +
+                        " bytes before it, where the stream holds " + std::to_string(reservoir));
+            }
+            reservoir += h.frameLength - (mainAt - p) - side;
+        }
+        timeMs += SamplesPerFrame(h) * 1000.0 / h.sampleRate;
+        ++frame;
+        p += h.frameLength;
+        chained = true;
+    }
+    finishRun();
+    for (const auto& [at, why] : rejected) {
+        check.problems.push_back({at, 0, 0, 0, "the decoder rejected a frame: " + why});
+    }
+    std::stable_sort(
+        check.problems.begin(), check.problems.end(),
+        [](const MpegDecodeProblem& a, const MpegDecodeProblem& b) { return a.offset < b.offset; });
+    return check;
 }
 
 }  // namespace sonvara

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace sonvara {
 
@@ -81,5 +82,23 @@ bool FindMpegFrameRun(const std::string& path);
 // its ID3 version 1 tag. Otherwise (no header, a cut or joined file, damage at the start,
 // other tags at the end) nothing: the frames have to be counted.
 std::optional<double> StatedMpegDuration(const std::string& path);
+
+// Full-decode verification: what the decoder (libmpg123) could not decode in a file. Each
+// problem starts at a frame: one the decoder rejected or passed over (a run of them is one
+// problem), or a Layer III frame whose main data begins before the first byte the stream
+// holds ahead of it (at the start, or after a break in the stream).
+struct MpegDecodeProblem {
+    std::int64_t offset = 0;
+    std::int64_t frame = 0;   // audio frames before it
+    std::int64_t timeMs = 0;  // their playing time
+    std::int64_t bytes = 0;
+    std::string text;
+};
+struct MpegDecodeCheck {
+    std::int64_t framesDecoded = 0;
+    std::vector<MpegDecodeProblem> problems;
+    std::string error;  // the file could not be read or decoded at all
+};
+MpegDecodeCheck VerifyMpegDecode(const std::string& path);
 
 }  // namespace sonvara

@@ -1,5 +1,7 @@
 #include "audio/mpegheader.h"
 
+#include <algorithm>
+
 namespace sonvara {
 
 namespace {
@@ -103,6 +105,76 @@ bool DecodeMpegHeader(std::uint32_t word, MP3FrameHeader& h) {
         }
     }
     h.valid = true;
+    return true;
+}
+
+int SamplesPerFrame(const MP3FrameHeader& h) {
+    if (h.layer1) {
+        return 384;
+    }
+    return h.layer3 && !h.mpeg1 ? 576 : 1152;
+}
+
+int SideInfoLength(const MP3FrameHeader& h) {
+    return h.mpeg1 ? (h.singleChannel ? 17 : 32) : (h.singleChannel ? 9 : 17);
+}
+
+bool ReadXingHeader(const MP3FrameHeader& h, const unsigned char* body, std::size_t size,
+                    XingHeader& xing) {
+    const auto headerAt = [&](std::size_t side) {
+        return side + 8 <= size && (std::equal(body + side, body + side + 4, "Xing") ||
+                                    std::equal(body + side, body + side + 4, "Info"));
+    };
+    // LAME puts the header right after the side information even in a CRC-protected frame, as
+    // if there were no CRC word; decoders look in both places.
+    std::size_t side = static_cast<std::size_t>(SideInfoLength(h)) + (h.crcProtected ? 2 : 0);
+    if (!headerAt(side)) {
+        if (!h.crcProtected || !headerAt(side - 2)) {
+            return false;
+        }
+        side -= 2;
+    }
+    xing.info = body[side] == 'I';
+    xing.at = side;
+    const auto word = [&](std::size_t at) {
+        return static_cast<std::uint32_t>(body[at]) << 24 | body[at + 1] << 16 | body[at + 2] << 8 |
+               body[at + 3];
+    };
+    std::size_t at = side + 4;
+    const std::uint32_t flags = word(at);
+    at += 4;
+    if ((flags & 1) != 0 && at + 4 <= size) {
+        xing.frames = word(at);
+        at += 4;
+    }
+    if ((flags & 2) != 0 && at + 4 <= size) {
+        xing.bytes = word(at);
+        at += 4;
+    }
+    xing.toc = (flags & 4) != 0;
+    at += (flags & 4) != 0 ? 100 : 0;
+    at += (flags & 8) != 0 ? 4 : 0;
+    // The LAME tag: encoder delay and padding, 12 bits each, 21 bytes in.
+    if (at + 24 <= size && std::equal(body + at, body + at + 4, "LAME")) {
+        const std::size_t d = at + 21;
+        xing.encoderDelay = body[d] << 4 | body[d + 1] >> 4;
+        xing.encoderPadding = (body[d + 1] & 0x0F) << 8 | body[d + 2];
+    }
+    return true;
+}
+
+bool ReadVbriHeader(const unsigned char* body, std::size_t size, std::int64_t& frames,
+                    std::int64_t& bytes) {
+    constexpr std::size_t kAt = 32;  // 36 bytes into the frame
+    if (kAt + 18 > size || !std::equal(body + kAt, body + kAt + 4, "VBRI")) {
+        return false;
+    }
+    const auto word = [&](std::size_t at) {
+        return static_cast<std::uint32_t>(body[at]) << 24 | body[at + 1] << 16 | body[at + 2] << 8 |
+               body[at + 3];
+    };
+    bytes = word(kAt + 10);
+    frames = word(kAt + 14);
     return true;
 }
 

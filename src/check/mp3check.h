@@ -3,8 +3,10 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "audio/mpegheader.h"
+#include "check/findings.h"
 
 namespace sonvara {
 
@@ -52,6 +54,56 @@ public:
     // A read error cut the walk short: the verdict covers only what was read.
     bool ReadFailed() const { return m_ReadFailed; }
     const std::string& FailureText() const { return m_FailureText; }
+
+    // What the walk found, in file order: every error (each counted error lies in one) and
+    // every warning. At most kMaxFindings; FindingsLeftOut counts the rest.
+    const std::vector<Finding>& GetFindings() const { return m_Findings; }
+    std::int64_t FindingsLeftOut() const { return m_LeftOut; }
+    // Audio frames of the stream (a Xing/Info/VBRI frame not counted) and their playing time.
+    std::int64_t GetAudioFrames() const { return m_AudioFrames; }
+    std::int64_t GetLengthMs() const { return m_LengthMs; }
+
+    // One fact the walk notes while it reads; turned into findings after it (the walk keeps
+    // nothing with a destructor on its stack).
+    struct Note {
+        FindingKind kind;
+        bool error;
+        std::int64_t offset;
+        std::int64_t frame;
+        double timeMs;
+        std::int64_t bytes;
+        std::int64_t a;  // kind-specific: invalid headers in a gap, header words, CRCs
+        std::int64_t b;
+    };
+
+private:
+    void AddNote(const Note& note);
+    void Conclude(const std::string& path, std::int64_t fileSize);
+
+    std::array<Note, kMaxFindings> m_Notes{};  // no allocation per file or in the walk
+    std::size_t m_NoteCount = 0;
+    std::vector<Finding> m_Findings;
+    std::int64_t m_LeftOut = 0;
+    std::int64_t m_AudioFrames = 0;
+    std::int64_t m_LengthMs = 0;
+    // Kept for Conclude: the end of the audio, the Xing/VBRI frame and its counts.
+    std::int64_t m_AudioEnd = 0;  // end of the last frame (may lie past the file's end)
+    std::int64_t m_LastFrameStart = -1;
+    std::int64_t m_ErrorsAtAnchor = 0;  // errors counted when the last frame was accepted
+    std::int64_t m_FramesAtEnd = 0;
+    double m_TimeAtEnd = 0.0;
+    double m_LastFrameMs = 0.0;
+    std::int64_t m_ErrorsAtEnd = 0;
+    std::int64_t m_InvalidSinceAnchor = 0;
+    std::int64_t m_VbrStart = -1;  // offset of a frame holding a Xing/Info/VBRI header
+    std::int64_t m_VbrFrameLength = 0;
+    double m_VbrFrameMs = 0.0;
+    bool m_Vbri = false;
+    std::int64_t m_VbrFrames = -1;
+    std::int64_t m_VbrBytes = -1;
+    std::array<unsigned char, 200> m_FirstBody{};
+    std::size_t m_FirstBodySize = 0;
+    MP3FrameHeader m_FirstHeader{};
 
 private:
     std::array<std::int32_t, kOptionCount> m_Options{};

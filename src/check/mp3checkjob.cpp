@@ -23,6 +23,10 @@ bool CMP3CheckJob::Run(IProgressSink* sink) {
     m_Outcome.framesFound = check.GetFramesFound();
     m_Outcome.goodFrames = check.GetStreamState().goodFrames;
     m_Outcome.errors = check.GetStreamState().errors;
+    m_Outcome.audioFrames = check.GetAudioFrames();
+    m_Outcome.lengthMs = check.GetLengthMs();
+    m_Outcome.findings = check.GetFindings();
+    m_Outcome.findingsLeftOut = check.FindingsLeftOut();
 
     if (m_pSink != nullptr) {
         m_pSink->SetProgress(0);

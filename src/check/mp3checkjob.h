@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "check/findings.h"
 #include "jobs/audiojob.h"
 
 namespace sonvara {
@@ -18,6 +20,10 @@ struct MP3CheckOutcome {
     std::int64_t framesFound = 0;  // 0: no MPEG audio frame anywhere in the file
     std::int64_t goodFrames = 0;
     std::int64_t errors = 0;
+    std::int64_t audioFrames = 0;  // frames of audio (a Xing/Info/VBRI frame not counted)
+    std::int64_t lengthMs = 0;     // their playing time
+    std::vector<Finding> findings;
+    std::int64_t findingsLeftOut = 0;
 };
 
 // Runs one stream check of one path for the analysis run.

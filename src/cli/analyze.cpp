@@ -8,6 +8,7 @@
 
 #include "cli/collect.h"
 #include "cli/console.h"
+#include "cli/json.h"
 #include "cli/options.h"
 #include "cli/terminalhost.h"
 #include "jobs/strings.h"
@@ -22,7 +23,7 @@
 namespace sonvara::cli {
 
 const char* const kAnalyzeHelp =
-    "Usage: sonvara-cli analyze [-r] [-j N] [PATH...]\n"
+    "Usage: sonvara-cli analyze [-r] [-j N] [--decode] [--details|--json] [PATH...]\n"
     "\n"
     "Checks MP3 files frame by frame. Every frame header is located and validated; a file is\n"
     "OK when each frame stands exactly where the previous one ends, Corrupt otherwise.\n"
@@ -34,6 +35,18 @@ const char* const kAnalyzeHelp =
     "Options:\n"
     "  -r, --recursive   also check the files in sub-folders of each folder\n"
     "  -j, --jobs N      check N files at once (default: the number of cores)\n"
+    "  --decode          also decode every frame (libmpg123): a frame the decoder rejects or\n"
+    "                    passes over, or whose main data begins before the stream does, is\n"
+    "                    an error finding (decode_error) and makes the file Corrupt\n"
+    "  --details         follow each result line with the file's findings, one line each,\n"
+    "                    starting with a tab:\n"
+    "                    <TAB>severity<TAB>kind<TAB>time<TAB>offset<TAB>frame<TAB>bytes<TAB>text\n"
+    "                    (severity 'error' makes a file Corrupt, 'warning' leaves it OK)\n"
+    "  --json            instead of result lines, one JSON object per file and line:\n"
+    "                    path, verdict (OK, Corrupt, Error), reason (Error only), frames,\n"
+    "                    length_ms, findings [{kind, severity, offset, frame, time_ms,\n"
+    "                    bytes, text}]; a path that is not valid UTF-8 has its invalid\n"
+    "                    bytes as U+FFFD in path and all its bytes in hex in path_bytes\n"
     "  --report FILE     afterwards write the analysis results (a .txt file) with the\n"
     "                    length and tags of each file; files that could not be checked are\n"
     "                    named on standard error ('not in the report: path: reason')\n"
@@ -61,6 +74,46 @@ const char* const kAnalyzeHelp =
 namespace {
 
 enum class Verdict { kNone, kOk, kCorrupt, kError };
+enum class Output { kLines, kDetails, kJson };
+
+// The finding lines of --details.
+void PrintFindings(CConsole& console, const CheckVerdict& checked) {
+    for (const Finding& f : checked.findings) {
+        console.PrintLine("\t" + std::string(FindingSeverityName(f.severity)) + "\t" +
+                          FindingKindName(f.kind) + "\t" + FormatTimeMs(f.timeMs) + "\t" +
+                          std::to_string(f.offset) + "\t" + std::to_string(f.frame) + "\t" +
+                          std::to_string(f.bytes) + "\t" + EscapeField(f.text));
+    }
+    if (checked.findingsLeftOut > 0) {
+        console.PrintLine("\twarning\tmore_findings\t\t\t\t\t" +
+                          std::to_string(checked.findingsLeftOut) + " more findings not listed");
+    }
+}
+
+// One line of --json.
+std::string JsonLine(const std::string& path, const char* verdict, const std::string& reason,
+                     const CheckVerdict& checked) {
+    std::string line = "{" + JsonPathMembers(path) + ",\"verdict\":\"" + verdict + "\"";
+    if (!reason.empty()) {
+        return line + ",\"reason\":" + JsonString(reason) + "}";
+    }
+    line += ",\"frames\":" + std::to_string(checked.frames) +
+            ",\"length_ms\":" + std::to_string(checked.lengthMs) + ",\"findings\":[";
+    for (std::size_t i = 0; i < checked.findings.size(); ++i) {
+        const Finding& f = checked.findings[i];
+        line += std::string(i > 0 ? "," : "") + "{\"kind\":\"" + FindingKindName(f.kind) +
+                "\",\"severity\":\"" + FindingSeverityName(f.severity) +
+                "\",\"offset\":" + std::to_string(f.offset) +
+                ",\"frame\":" + std::to_string(f.frame) +
+                ",\"time_ms\":" + std::to_string(f.timeMs) +
+                ",\"bytes\":" + std::to_string(f.bytes) + ",\"text\":" + JsonString(f.text) + "}";
+    }
+    line += "]";
+    if (checked.findingsLeftOut > 0) {
+        line += ",\"findings_left_out\":" + std::to_string(checked.findingsLeftOut);
+    }
+    return line + "}";
+}
 
 // The analysis run's host for the batch front end: one line per file on standard output, in
 // sorted path order, with the files that were refused before the run at their places.
@@ -73,7 +126,8 @@ public:
           m_Records(std::move(records)),
           m_ItemOfRecord(std::move(itemOfRecord)),
           verdicts(items.size(), Verdict::kNone),
-          reasons(items.size()) {
+          reasons(items.size()),
+          checked(items.size()) {
         for (std::size_t r = 0; r < m_Records.size(); ++r) {
             m_RecordOfPath.emplace(m_Records[r]->path, r);
         }
@@ -132,11 +186,23 @@ private:
         verdicts[item] = kind;
         reasons[item] = reason;
         const std::string& path = m_Items[item].path;
-        switch (kind) {
-            case Verdict::kOk: m_Console.PrintFields({"OK", path}); break;
-            case Verdict::kCorrupt: m_Console.PrintFields({"Corrupt", path}); break;
-            default: m_Console.PrintFields({"Error", path, reason}); break;
+        if (output == Output::kJson) {
+            const char* word = kind == Verdict::kOk        ? "OK"
+                               : kind == Verdict::kCorrupt ? "Corrupt"
+                                                           : "Error";
+            m_Console.PrintLine(
+                JsonLine(path, word, kind == Verdict::kError ? reason : "", checked[item]));
+        } else {
+            switch (kind) {
+                case Verdict::kOk: m_Console.PrintFields({"OK", path}); break;
+                case Verdict::kCorrupt: m_Console.PrintFields({"Corrupt", path}); break;
+                default: m_Console.PrintFields({"Error", path, reason}); break;
+            }
+            if (output == Output::kDetails && kind != Verdict::kError) {
+                PrintFindings(m_Console, checked[item]);
+            }
         }
+        checked[item] = {};  // printed: its findings are no longer needed
     }
 
     CConsole& m_Console;
@@ -148,8 +214,17 @@ private:
     std::size_t m_Done = 0;
 
 public:
-    std::vector<Verdict> verdicts;     // per item
-    std::vector<std::string> reasons;  // per item: why it could not be checked
+    std::vector<Verdict> verdicts;      // per item
+    std::vector<std::string> reasons;   // per item: why it could not be checked
+    std::vector<CheckVerdict> checked;  // per item: frames, length and findings until printed
+    Output output = Output::kLines;
+
+    // The run's verdict with its findings, heard before the host's UpdateTrack for it.
+    void Checked(std::size_t record, const CheckVerdict& verdict) {
+        if (output != Output::kLines) {
+            checked[m_ItemOfRecord[record]] = verdict;
+        }
+    }
 };
 
 // Moving corrupt files on a terminal: each file that stays where it was is named, with the
@@ -172,6 +247,8 @@ int RunAnalyze(const std::vector<std::string>& arguments) {
     std::string reportFile;
     std::string moveFolder;
     OverwritePolicy policy = OverwritePolicy::kAsk;
+    Output output = Output::kLines;
+    bool decode = false;
 
     COptionReader options(arguments);
     while (options.Next()) {
@@ -182,6 +259,14 @@ int RunAnalyze(const std::vector<std::string>& arguments) {
             return 0;
         } else if (options.Is("-r", "--recursive")) {
             recursive = true;
+        } else if (options.Is(nullptr, "--decode")) {
+            decode = true;
+        } else if (options.Is(nullptr, "--details") || options.Is(nullptr, "--json")) {
+            const Output wanted = options.Current() == "--json" ? Output::kJson : Output::kDetails;
+            if (output != Output::kLines && output != wanted) {
+                return UsageError("--details and --json exclude each other", "analyze");
+            }
+            output = wanted;
         } else if (options.Is("-j", "--jobs")) {
             if (!options.TakeCount(jobs)) {
                 return UsageError(options.Error(), "analyze");
@@ -239,7 +324,10 @@ int RunAnalyze(const std::vector<std::string>& arguments) {
         }
     }
     CAnalyzeHost host(console, items, records, itemOfRecord);
-    RunAnalysis(records, host, jobs);
+    host.output = output;
+    RunAnalysis(
+        records, host, jobs,
+        [&host](std::size_t record, const CheckVerdict& v) { host.Checked(record, v); }, decode);
     const std::size_t ok = host.Count(Verdict::kOk);
     const std::size_t corrupt = host.Count(Verdict::kCorrupt);
     const std::size_t errors = host.Count(Verdict::kError);

@@ -44,6 +44,10 @@ const char* EnglishText(StringId id) {
         case StringId::kTrackDirCannotBeCreated:
             return "The track directory %s cannot be created: %s";
         case StringId::kMoveFailed: return "%s cannot be moved: %s";
+        case StringId::kStageRepairing: return "Repairing";
+        case StringId::kLineRepaired: return "        ===> REPAIRED: %s";
+        case StringId::kLineNothingToRepair: return "        ===> Nothing to repair";
+        case StringId::kLineNotRepaired: return "        ===> NOT REPAIRED: %s";
         case StringId::kReportCannotWrite: return "%s: cannot write the report";
         case StringId::kMoveFolderCannotBeCreated: return "The folder %s cannot be created: %s";
         case StringId::kMoveKeptSameName:

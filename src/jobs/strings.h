@@ -37,9 +37,13 @@ enum class StringId : int {
     kSettingInvalid,             // a stored setting that cannot be used, and its default
     kSettingsDisagree,           // two settings that contradict each other, and what is used
     kSettingsCannotBeSaved,      // the settings file cannot be written, with the reason
-    kTrackColumn = 61447,        // "Track;"
-    kListColumns = 61448,        // "File;Check;Convert;Title;Artist;Album;Length;Path;"
-    kReportTitle = 61452,        // "Analysis Results"
+    kStageRepairing,
+    kLineRepaired,         // "        ===> REPAIRED: %s"
+    kLineNothingToRepair,  // "        ===> Nothing to repair"
+    kLineNotRepaired,      // "        ===> NOT REPAIRED: %s"
+    kTrackColumn = 61447,  // "Track;"
+    kListColumns = 61448,  // "File;Check;Convert;Title;Artist;Album;Length;Path;"
+    kReportTitle = 61452,  // "Analysis Results"
 };
 
 // The built-in English text of an id ("" for an unknown id).

@@ -1,5 +1,8 @@
 #include "runs/analysisrun.h"
 
+#include <algorithm>
+
+#include "audio/mpegdecoder.h"
 #include "check/mp3checkjob.h"
 #include "jobs/runhost.h"
 #include "jobs/strings.h"
@@ -8,23 +11,54 @@
 
 namespace sonvara {
 
-CheckVerdict CheckMp3File(const std::string& path, IProgressSink* sink) {
+CheckVerdict CheckMp3File(const std::string& path, IProgressSink* sink, bool decode) {
     CMP3CheckJob job;
     job.SetPath(path);
     job.Run(sink);
     const bool intact = job.IsIntact();
     job.Close();
     const MP3CheckOutcome& outcome = job.GetOutcome();
+    const auto error = [](std::string reason) {
+        CheckVerdict verdict;
+        verdict.reason = std::move(reason);
+        return verdict;
+    };
     if (outcome.openFailed) {
-        return {CheckVerdict::kError, "cannot open: " + outcome.failureText};
+        return error("cannot open: " + outcome.failureText);
     }
     if (outcome.readFailed) {
-        return {CheckVerdict::kError, "read error: " + outcome.failureText};
+        return error("read error: " + outcome.failureText);
     }
     if (outcome.framesFound == 0) {
-        return {CheckVerdict::kError, "no MPEG audio frames"};
+        return error("no MPEG audio frames");
     }
-    return {intact ? CheckVerdict::kOk : CheckVerdict::kCorrupt, {}};
+    CheckVerdict verdict;
+    verdict.kind = intact ? CheckVerdict::kOk : CheckVerdict::kCorrupt;
+    verdict.frames = outcome.audioFrames;
+    verdict.lengthMs = outcome.lengthMs;
+    verdict.findings = outcome.findings;
+    verdict.findingsLeftOut = outcome.findingsLeftOut;
+    if (decode) {
+        const MpegDecodeCheck decoded = VerifyMpegDecode(path);
+        if (!decoded.error.empty()) {
+            return error(decoded.error);
+        }
+        for (const MpegDecodeProblem& problem : decoded.problems) {
+            Finding f;
+            f.kind = FindingKind::kDecodeError;
+            f.severity = FindingSeverity::kError;
+            f.offset = problem.offset;
+            f.frame = problem.frame;
+            f.timeMs = problem.timeMs;
+            f.bytes = problem.bytes;
+            f.text = "audio data damaged at " + FormatTimeMs(problem.timeMs) + ": " + problem.text;
+            verdict.findings.push_back(std::move(f));
+            verdict.kind = CheckVerdict::kCorrupt;
+        }
+        std::stable_sort(verdict.findings.begin(), verdict.findings.end(),
+                         [](const Finding& a, const Finding& b) { return a.offset < b.offset; });
+    }
+    return verdict;
 }
 
 namespace {
@@ -59,7 +93,8 @@ void Deliver(const std::vector<TrackRecord*>& tracks, std::size_t index,
 
 }  // namespace
 
-void RunAnalysis(const std::vector<TrackRecord*>& tracks, IRunHost& host, unsigned threads) {
+void RunAnalysis(const std::vector<TrackRecord*>& tracks, IRunHost& host, unsigned threads,
+                 const CheckedFn& onChecked, bool decode) {
     host.ClearResults();
     std::vector<std::size_t> taken;
     for (std::size_t i = 0; i < tracks.size(); ++i) {
@@ -75,16 +110,23 @@ void RunAnalysis(const std::vector<TrackRecord*>& tracks, IRunHost& host, unsign
                 break;
             }
             host.SetStage(Text(StringId::kStageAnalyzing));
-            Deliver(tracks, index, CheckMp3File(tracks[index]->path, &host), host);
+            const CheckVerdict verdict = CheckMp3File(tracks[index]->path, &host, decode);
+            if (onChecked) {
+                onChecked(index, verdict);
+            }
+            Deliver(tracks, index, verdict, host);
         }
     } else {
         host.SetStage(Text(StringId::kStageAnalyzing));
         CStopOnlySink stopOnly(host);
         const std::size_t delivered = RunTracksInOrder<CheckVerdict>(
             taken.size(), threads,
-            [&](std::size_t i) { return CheckMp3File(tracks[taken[i]]->path, &stopOnly); },
+            [&](std::size_t i) { return CheckMp3File(tracks[taken[i]]->path, &stopOnly, decode); },
             [&](std::size_t i, CheckVerdict& verdict) {
                 host.SetCurrentFile(tracks[taken[i]]->path);
+                if (onChecked) {
+                    onChecked(taken[i], verdict);
+                }
                 Deliver(tracks, taken[i], verdict, host);
                 host.SetProgress(static_cast<int>((i + 1) * 100 / taken.size()));
             },

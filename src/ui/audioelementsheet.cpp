@@ -4,6 +4,7 @@
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -13,6 +14,7 @@
 #include <QScreen>
 #include <QStyleOptionButton>
 #include <QTabWidget>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <stdexcept>
@@ -20,8 +22,11 @@
 #include "audio/audiompegfile.h"
 #include "audio/audiotrack.h"
 #include "audio/mpegdecoder.h"
+#include "check/findings.h"
 #include "playback/waveplayer.h"
+#include "runs/analysisrun.h"
 #include "tracks/tagedit.h"
+#include "tracks/tracklist.h"
 #include "tracks/trackrecord.h"
 #include "ui/dialogunits.h"
 #include "ui/pagefocus.h"
@@ -213,6 +218,78 @@ void CAudioElementPage2::OnPositionTimer() {
 
 // ---------------------------------------------------------------------------------------------
 
+namespace {
+
+// The kinds' titles as the window shows them (FindingKindTitle gives the English).
+QString KindTitle(FindingKind kind) {
+    switch (kind) {
+        case FindingKind::kJunkBeforeFirstFrame: return Tr("Junk before the first frame");
+        case FindingKind::kLostSync: return Tr("Lost sync");
+        case FindingKind::kInvalidHeader: return Tr("Invalid frame header");
+        case FindingKind::kTruncatedFrame: return Tr("Truncated last frame");
+        case FindingKind::kFormatChange: return Tr("Stream format changes");
+        case FindingKind::kVbrHeaderMismatch: return Tr("VBR header disagrees");
+        case FindingKind::kCrcMismatch: return Tr("CRC mismatch");
+        case FindingKind::kId3v2PastEnd: return Tr("ID3v2 tag runs past the end");
+        case FindingKind::kTagInAudio: return Tr("Tag inside the audio");
+        case FindingKind::kTrailingData: return Tr("Data after the last frame");
+        case FindingKind::kDecodeError: return Tr("Audio data damaged");
+    }
+    return QString::fromUtf8(FindingKindTitle(kind));
+}
+
+}  // namespace
+
+CAudioElementCheckPage::CAudioElementCheckPage(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("checkPage"));
+    m_verdict = new QLabel(this);
+    m_verdict->setObjectName(QStringLiteral("checkVerdict"));
+    m_verdict->setWordWrap(true);
+    m_findings = new QTreeWidget(this);
+    m_findings->setObjectName(QStringLiteral("checkFindings"));
+    m_findings->setAccessibleName(Tr("Findings"));
+    m_findings->setRootIsDecorated(false);
+    m_findings->setHeaderLabels({Tr("Severity"), Tr("Kind"), Tr("Time"), Tr("Offset"), Tr("What")});
+    m_findings->setMinimumSize(DialogUnits(this, 300, 110));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_verdict);
+    layout->addWidget(m_findings);
+}
+
+void CAudioElementCheckPage::ShowFile(const std::string& path) {
+    m_findings->clear();
+    if (!CTrackList::IsMp3Path(path)) {
+        m_verdict->setText(Tr("Only MP3 files are checked frame by frame."));
+        return;
+    }
+    const CheckVerdict v = CheckMp3File(path, nullptr);
+    if (v.kind == CheckVerdict::kError) {
+        m_verdict->setText(Tr("Not checked: %1").arg(QString::fromStdString(v.reason)));
+        return;
+    }
+    const QString verdict = v.kind == CheckVerdict::kOk ? Tr("OK") : Tr("Corrupt");
+    m_verdict->setText(
+        v.findings.empty()
+            ? Tr("%1: %2 frames, nothing found.").arg(verdict).arg(v.frames)
+            : Tr("%1: %2 frames, %3 findings.")
+                  .arg(verdict)
+                  .arg(v.frames)
+                  .arg(static_cast<qlonglong>(v.findings.size() +
+                                              static_cast<std::size_t>(v.findingsLeftOut))));
+    for (const Finding& f : v.findings) {
+        auto* row = new QTreeWidgetItem(m_findings);
+        row->setText(0, f.severity == FindingSeverity::kError ? Tr("Error") : Tr("Warning"));
+        row->setText(1, KindTitle(f.kind));
+        row->setText(2, QString::fromStdString(FormatTimeMs(f.timeMs)));
+        row->setText(3, QString::number(f.offset));
+        row->setText(4, QString::fromStdString(f.text));
+        if (f.severity == FindingSeverity::kError) {
+            row->setForeground(0, QColor(Qt::red));
+        }
+    }
+    m_findings->header()->resizeSections(QHeaderView::ResizeToContents);
+}
+
 CAudioElementSheet::CAudioElementSheet(TrackRecord& record, QWidget* parent)
     : QDialog(parent), m_listMode(false), m_pRecord(&record), m_index(0) {
     CommonSetUp();
@@ -235,6 +312,8 @@ void CAudioElementSheet::CommonSetUp() {
     m_page2 = new CAudioElementPage2(this);
     m_tabs->addTab(m_page1, Tr("File"));
     m_tabs->addTab(m_page2, Tr("Properties"));
+    m_checkPage = new CAudioElementCheckPage(this);
+    m_tabs->addTab(m_checkPage, Tr("Check"));
     m_buttons = new QDialogButtonBox(
         QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, this);
     auto* layout = new QVBoxLayout(this);
@@ -324,6 +403,7 @@ void CAudioElementSheet::ShowRecord() {
     }
     m_page1->UpdateData(false);
     m_page2->UpdateData();
+    m_checkPage->ShowFile(path);
     SetModified(false);
 }
 

@@ -16,6 +16,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
+class QTreeWidget;
 
 namespace sonvara {
 
@@ -90,6 +91,18 @@ private:
     CAudioElementSheet* m_sheet;
 };
 
+// The "Check" page: the frame walk's verdict on an MP3 track and its findings, one row each
+// (severity, kind, position as time and byte offset, what it is).
+class CAudioElementCheckPage : public QWidget {
+public:
+    explicit CAudioElementCheckPage(QWidget* parent);
+    // Walks the file (an MP3 path; anything else shows that there is nothing to check).
+    void ShowFile(const std::string& path);
+
+    QLabel* m_verdict;
+    QTreeWidget* m_findings;
+};
+
 // The track properties sheet behind "&Edit ID3-Tags": one record (single form) or several,
 // walked with "Change && next" and "Change && previous" (list form). Edits are saved into the
 // file's tags and the record; a save that fails is shown with its reason and changes nothing.
@@ -112,6 +125,7 @@ public:
 
     CAudioElementPage1* Page1() { return m_page1; }
     CAudioElementPage2* Page2() { return m_page2; }
+    CAudioElementCheckPage* CheckPage() { return m_checkPage; }
     QTabWidget* Tabs() { return m_tabs; }
     QDialogButtonBox* Buttons() { return m_buttons; }
     CWavePlayer* Player() { return m_pPlayer.get(); }
@@ -135,6 +149,7 @@ private:
 
     CAudioElementPage1* m_page1 = nullptr;
     CAudioElementPage2* m_page2 = nullptr;
+    CAudioElementCheckPage* m_checkPage = nullptr;
     std::unique_ptr<CAudioTrack> m_pAudioTrack;
     std::unique_ptr<CHelpContextScope> m_savedHelpContext;
     bool m_listMode = false;

@@ -25,6 +25,8 @@ inline constexpr int kAnalyzeSelected = 32798;
 inline constexpr int kMp3ToWavSelected = 32799;
 inline constexpr int kWavToMp3Selected = 32800;
 inline constexpr int kMp3ToMp3Selected = 32801;
+inline constexpr int kRepair = 32840;
+inline constexpr int kRepairSelected = 32841;
 
 // Status bar panes.
 inline constexpr int kPaneTracks = 61484;

@@ -198,6 +198,7 @@ QMenu* CListSelectedTracksListView::ContextMenu() {
         {QT_TR_NOOP("&Convert MP3 -> WAV"), cmd::kMp3ToWav, cmd::kMp3ToWavSelected},
         {QT_TR_NOOP("C&onvert WAV -> MP3"), cmd::kWavToMp3, cmd::kWavToMp3Selected},
         {QT_TR_NOOP("C&onvert MP3 -> MP3"), cmd::kMp3ToMp3, cmd::kMp3ToMp3Selected},
+        {QT_TR_NOOP("Rep&air Corrupt Files"), cmd::kRepair, cmd::kRepairSelected},
     };
     for (const auto& sub : subs) {
         QMenu* submenu = menu->addMenu(tr(sub.title));
@@ -274,6 +275,7 @@ bool CListSelectedTracksListView::QueryCommand(int id, bool& enabled) {
         case cmd::kMp3ToMp3Selected:
             enabled = selected && m_Doc.CanRun(CSonvaraDoc::Job::kMp3ToMp3);
             return true;
+        case cmd::kRepairSelected: enabled = selected && m_Doc.HasJobRunner(); return true;
         default: return false;
     }
 }
@@ -304,6 +306,7 @@ void CListSelectedTracksListView::ExecuteCommand(int id) {
         }
         case cmd::kStopPlaying: m_Player.pause(); break;
         case cmd::kAnalyzeSelected: runSelected(CSonvaraDoc::Job::kAnalyze); break;
+        case cmd::kRepairSelected: runSelected(CSonvaraDoc::Job::kRepair); break;
         case cmd::kMp3ToWavSelected: runSelected(CSonvaraDoc::Job::kMp3ToWav); break;
         case cmd::kWavToMp3Selected: runSelected(CSonvaraDoc::Job::kWavToMp3); break;
         case cmd::kMp3ToMp3Selected: runSelected(CSonvaraDoc::Job::kMp3ToMp3); break;

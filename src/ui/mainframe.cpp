@@ -164,6 +164,7 @@ void CMainFrame::BuildActions() {
     MakeAction(kMp3ToWav, tr("&Convert MP3 -> WAV..."), "mp3-to-wav", QKeySequence("Ctrl+W"));
     MakeAction(kWavToMp3, tr("C&onvert WAV -> MP3..."), "wav-to-mp3", QKeySequence("Ctrl+M"));
     MakeAction(kMp3ToMp3, tr("C&onvert MP3 -> MP3..."), "mp3-to-mp3", QKeySequence("Ctrl+P"));
+    MakeAction(kRepair, tr("&Repair Corrupt Files..."));
     MakeAction(kEditTags, tr("&Edit ID3-Tags"), "edit-tags", QKeySequence("Alt+I"));
     MakeAction(kAddTracks, tr("Add &Tracks"), "add-tracks", QKeySequence("Alt+T"));
     MakeAction(kRemoveTracks, tr("&Remove Tracks"), "remove-tracks");
@@ -200,7 +201,7 @@ void CMainFrame::BuildMenus() {
     menu(tr("&File"), {kSaveResults, kMoveCorrupt});
     bar->actions().back()->menu()->addSeparator();
     bar->actions().back()->menu()->addAction(m_Actions[kExit]);
-    menu(tr("&Sonvara"), {kAnalyze, kMp3ToWav, kWavToMp3, kMp3ToMp3});
+    menu(tr("&Sonvara"), {kAnalyze, kMp3ToWav, kWavToMp3, kMp3ToMp3, kRepair});
     menu(tr("&Edit"), {kEditTags, kAddTracks, kRemoveTracks, kPlayTrack, kStopPlaying});
     menu(tr("&Options"), {kSettings});
     BuildSortMenu(menu(tr("&View"), {kViewToolbar, kViewStatusBar}));
@@ -434,7 +435,7 @@ void CMainFrame::UpdateCommandUI() {
         }
     }
     for (int id : {cmd::kAnalyzeSelected, cmd::kMp3ToWavSelected, cmd::kWavToMp3Selected,
-                   cmd::kMp3ToMp3Selected}) {
+                   cmd::kMp3ToMp3Selected, cmd::kRepairSelected}) {
         const bool enabled = IsCommandEnabled(id);
         for (const QPointer<QAction>& extra : m_ExtraActions.values(id)) {
             if (extra) {

@@ -107,6 +107,9 @@ bool CSonvaraDoc::CanRun(Job job) const {
     if (!m_JobRunner) {
         return false;
     }
+    if (job == Job::kRepair) {
+        return HasCorruptTracks();
+    }
     return job == Job::kWavToMp3 ? GetWavCount() > 0 : GetMp3Count() > 0;
 }
 
@@ -116,12 +119,23 @@ void CSonvaraDoc::RunOn(Job job, const std::vector<TrackRecord*>& tracks) {
         m_JobRunner(job, tracks);
     }
     UpdateViews();
-    static const char* const kNames[] = {"analyze", "mp3-to-wav", "wav-to-mp3", "mp3-to-mp3"};
+    static const char* const kNames[] = {"analyze", "mp3-to-wav", "wav-to-mp3", "mp3-to-mp3",
+                                         "repair"};
     qCInfo(lcState, "job done: %s; %d tracks", kNames[static_cast<int>(job)],
            static_cast<int>(tracks.size()));
 }
 
 void CSonvaraDoc::RunJob(Job job) {
+    if (job == Job::kRepair) {  // all: the corrupt tracks
+        std::vector<TrackRecord*> corrupt;
+        for (TrackRecord* record : m_Tracks.Records()) {
+            if (record->checkState == AnalysedCorrupt) {
+                corrupt.push_back(record);
+            }
+        }
+        RunOn(job, corrupt);
+        return;
+    }
     RunOn(job, m_Tracks.Records());
 }
 
@@ -234,6 +248,7 @@ bool CSonvaraDoc::QueryCommand(int id, bool& enabled) {
         case cmd::kMp3ToMp3: enabled = CanRun(Job::kMp3ToMp3); return true;
         case cmd::kSaveResults: enabled = GetTrackCount() > 0; return true;
         case cmd::kMoveCorrupt: enabled = HasCorruptTracks(); return true;
+        case cmd::kRepair: enabled = CanRun(Job::kRepair); return true;
         default: return false;
     }
 }
@@ -250,6 +265,7 @@ void CSonvaraDoc::ExecuteCommand(int id) {
         case cmd::kMp3ToMp3: RunJob(Job::kMp3ToMp3); break;
         case cmd::kSaveResults: SaveAnalysisResults(); break;
         case cmd::kMoveCorrupt: MoveCorruptFiles(); break;
+        case cmd::kRepair: RunJob(Job::kRepair); break;
         default: break;
     }
 }

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <sstream>
 
 #include "support/mpegframes.h"
 #include "support/testfiles.h"
@@ -99,6 +100,48 @@ TEST_F(AnalyzeCli, LinksToFoldersAreNotFollowed) {
     const CommandResult r = Analyze("-r " + ShellQuote(P("sub")));
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "OK\t" + P("sub/d.Mp3") + "\nOK\t" + P("sub/deeper/e.mp3") + "\n");
+}
+
+// --details keeps the result lines as they are and adds tab-led finding lines; --json gives
+// one valid object per file in the same order, whatever bytes the names hold.
+TEST_F(AnalyzeCli, DetailsAndJsonNameEveryFindingAndAnyPathBytes) {
+    const std::string odd = P("odd\xff\tname.mp3");
+    Bytes junk = MakeStream(FrameShape{}, 4);
+    junk.insert(junk.end(), 9, 0x20);
+    Append(junk, MakeStream(FrameShape{}, 4));
+    WriteFile(odd, junk);
+    const CommandResult plain = Analyze(ShellQuote(m_Dir.Path()));
+    const CommandResult details = Analyze("--details " + ShellQuote(m_Dir.Path()));
+    EXPECT_EQ(details.exitCode, 1);
+    std::string resultLines;
+    std::string findingLines;
+    std::istringstream lines(details.out);
+    for (std::string line; std::getline(lines, line);) {
+        (line.rfind('\t', 0) == 0 ? findingLines : resultLines) += line + "\n";
+    }
+    EXPECT_EQ(resultLines, plain.out);
+    EXPECT_NE(findingLines.find("\terror\tlost_sync\t0:00.104\t1668\t4\t9\t"), std::string::npos)
+        << findingLines;
+
+    // Python reads each line as JSON and prints what it found; path_bytes gives the name back.
+    const std::string script =
+        "import json,sys\n"
+        "for l in sys.stdin:\n"
+        "  o=json.loads(l)\n"
+        "  p=bytes.fromhex(o['path_bytes']) if 'path_bytes' in o else o['path'].encode()\n"
+        "  k=','.join(f['kind']+'@'+str(f['offset'])+':'+f['severity'] for f in "
+        "o.get('findings',[]))\n"
+        "  print(p.split(b'/')[-1], o['verdict'], o.get('reason',''), o.get('frames'), k)\n";
+    const CommandResult json =
+        RunCommand(kCli + " analyze --json -j 2 " + ShellQuote(m_Dir.Path()) + " | python3 -c " +
+                   ShellQuote(script));
+    EXPECT_EQ(json.out,
+              "b'a.MP3' Corrupt  29 lost_sync@2085:error\n"
+              "b'b.mp3' OK  30 \n"
+              "b'c.mp3' Error no MPEG audio frames None \n"
+              "b'odd\\xff\\tname.mp3' Corrupt  8 lost_sync@1668:error\n")
+        << json.err;
+    EXPECT_EQ(Analyze("--json --details .").exitCode, 2);
 }
 
 }  // namespace

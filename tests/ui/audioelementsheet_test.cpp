@@ -15,6 +15,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -268,6 +269,25 @@ TEST_F(SheetTest, LengthInMinutesSecondsAndFrames) {
         CAudioElementSheet sheet3(record3);
         EXPECT_EQ(sheet3.Page2()->m_formatText->text(), stream.format);
     }
+}
+
+// The Check page lists what the frame walk found, with the position as time and offset.
+TEST_F(SheetTest, CheckPageListsTheFindingsOfTheTrack) {
+    Bytes bytes = test::MakeStream(test::FrameShape{}, 5);
+    bytes.insert(bytes.end(), 37, 0x20);
+    Append(bytes, test::MakeStream(test::FrameShape{}, 5));
+    const std::string path = m_dir.File("damaged.mp3");
+    WriteFile(path, bytes);
+    TrackRecord record = RecordFor(path);
+    CAudioElementSheet sheet(record);
+    EXPECT_EQ(sheet.Tabs()->tabText(2), "Check");
+    EXPECT_EQ(sheet.CheckPage()->m_verdict->text(), "Corrupt: 10 frames, 1 findings.");
+    ASSERT_EQ(sheet.CheckPage()->m_findings->topLevelItemCount(), 1);
+    const QTreeWidgetItem* row = sheet.CheckPage()->m_findings->topLevelItem(0);
+    EXPECT_EQ(row->text(0), "Error");
+    EXPECT_EQ(row->text(1), "Lost sync");
+    EXPECT_EQ(row->text(2), "0:00.131");
+    EXPECT_EQ(row->text(3), "2085");
 }
 
 TEST_F(SheetTest, ReadOnlyFileIsShownDisabledAndNeverWritten) {

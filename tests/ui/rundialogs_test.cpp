@@ -16,6 +16,7 @@
 #include "ui/configsheet.h"
 #include "ui/dialogfixture.h"
 #include "ui/dlgmp3analyzing.h"
+#include "ui/dlgmp3repairing.h"
 #include "ui/dlgmp3tomp3converting.h"
 #include "ui/dlgmp3towavconverting.h"
 #include "ui/dlgwavtomp3converting.h"
@@ -112,6 +113,27 @@ TEST_F(AnalysisDialog, ChecksEachUncheckedMp3AndClosesItself) {
         EXPECT_EQ(CHelpContext::Get(), kHelpAnalysis);
     }
     EXPECT_EQ(CHelpContext::Get(), kHelpAnalysis);  // the first dialog still exists
+}
+
+// The repair dialog replaces each repairable file in its place, keeps the original beside it
+// and makes the record OK; a file without a stream is named with its reason.
+TEST_F(AnalysisDialog, RepairReplacesTheCorruptFileKeepsTheOriginalAndMarksTheRecordOk) {
+    Add(dir.File("bad.Mp3"), AnalysedCorrupt);
+    Add(dir.File("g1.mp3"), AnalysedOk);
+    WriteFile(dir.File("noise.mp3"), Bytes(3000, 0x41));
+    Add(dir.File("noise.mp3"), AnalysedCorrupt);
+    const Bytes original = ReadFile(dir.File("bad.Mp3"));
+    CDlgMP3Repairing dialog(settings);
+    dialog.RunOnTracks(List());
+    EXPECT_EQ(ReadFile(dir.File("bad.Mp3.bak")), original);
+    EXPECT_EQ(records[0]->checkState, AnalysedOk);
+    EXPECT_EQ(records[2]->checkState, AnalysedCorrupt);
+    const Lines lines = ResultLines(dialog);
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[1].first.rfind("        ===> REPAIRED: dropped ", 0), 0u);
+    EXPECT_EQ(lines[3].first, "        ===> Nothing to repair");
+    EXPECT_EQ(lines[5].first, "        ===> NOT REPAIRED: no MPEG audio stream found");
+    EXPECT_EQ(dialog.Summary(), "1 repaired, the originals kept as .bak files");
 }
 
 TEST_F(AnalysisDialog, AnEmptyListClosesAtOnceAndTheHelpContextComesBack) {
