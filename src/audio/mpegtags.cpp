@@ -10,6 +10,9 @@
 #include <taglib/tbytevectorstream.h>
 #include <taglib/textidentificationframe.h>
 
+#include <algorithm>
+#include <cctype>
+
 #include <filesystem>
 #include <vector>
 
@@ -60,6 +63,29 @@ void SetTextFrame(TagLib::ID3v2::Tag* tag, const char* id, const std::string& te
     tag->addFrame(frame);
 }
 
+std::string Upper(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return text;
+}
+
+// Replaces the TXXX frames of the description (in any letter case) by one with the value.
+void SetUserTextFrame(TagLib::ID3v2::Tag* tag, const std::string& description,
+                      const std::string& value) {
+    const std::string wanted = Upper(description);
+    const TagLib::ID3v2::FrameList frames = tag->frameListMap()["TXXX"];
+    for (TagLib::ID3v2::Frame* frame : frames) {
+        auto* user = dynamic_cast<TagLib::ID3v2::UserTextIdentificationFrame*>(frame);
+        if (user != nullptr && Upper(Utf8(user->description())) == wanted) {
+            tag->removeFrame(user, true);
+        }
+    }
+    auto* frame = new TagLib::ID3v2::UserTextIdentificationFrame(TagLib::String::Latin1);
+    frame->setDescription(TagLib::String(description, TagLib::String::UTF8));
+    frame->setText(TagLib::String(value, TagLib::String::UTF8));
+    tag->addFrame(frame);
+}
+
 [[noreturn]] void Fail(CFileException::Cause cause, const std::string& path,
                        const std::string& why) {
     throw CFileException(cause, 0, path, "cannot save the tags: " + why);
@@ -104,7 +130,8 @@ MpegTagTexts ReadMpegTags(const std::string& path) {
     return texts;
 }
 
-void SaveMpegTags(const std::string& path, const MpegTagTexts& texts) {
+void SaveMpegTags(const std::string& path, const MpegTagTexts& texts,
+                  const UserTextFrames& userTexts) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) {
         Fail(CFileException::genericException, path, "not a file");
@@ -133,23 +160,29 @@ void SaveMpegTags(const std::string& path, const MpegTagTexts& texts) {
         if (!file.isValid()) {
             Fail(CFileException::genericException, path, "not an MPEG audio file");
         }
-        TagLib::ID3v1::Tag* v1 = file.ID3v1Tag(true);
-        if (!texts.title.empty()) {
-            v1->setTitle(Latin1Only(texts.title));
+        const bool userOnly = !userTexts.empty() && texts.title.empty() && texts.artist.empty() &&
+                              texts.album.empty();
+        int tags = 0;
+        if (!userOnly) {
+            TagLib::ID3v1::Tag* v1 = file.ID3v1Tag(true);
+            if (!texts.title.empty()) {
+                v1->setTitle(Latin1Only(texts.title));
+            }
+            if (!texts.artist.empty()) {
+                v1->setArtist(Latin1Only(texts.artist));
+            }
+            if (!texts.album.empty()) {
+                v1->setAlbum(Latin1Only(texts.album));
+            }
+            tags |= TagLib::MPEG::File::ID3v1;
         }
-        if (!texts.artist.empty()) {
-            v1->setArtist(Latin1Only(texts.artist));
-        }
-        if (!texts.album.empty()) {
-            v1->setAlbum(Latin1Only(texts.album));
-        }
-        int tags = TagLib::MPEG::File::ID3v1;
         TagLib::ID3v2::Version version = TagLib::ID3v2::v4;
-        if (file.hasID3v2Tag()) {
-            TagLib::ID3v2::Tag* v2 = file.ID3v2Tag();
+        if (file.hasID3v2Tag() || !userTexts.empty()) {
+            const bool had = file.hasID3v2Tag();
+            TagLib::ID3v2::Tag* v2 = file.ID3v2Tag(true);
             // 2.3 stays 2.3 (texts in UTF-16), 2.4 stays 2.4 (UTF-8); 2.2 cannot be written
             // and becomes 2.4.
-            const bool v23 = v2->header()->majorVersion() == 3;
+            const bool v23 = had && v2->header()->majorVersion() == 3;
             version = v23 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4;
             const TagLib::String::Type encoding =
                 v23 ? TagLib::String::UTF16 : TagLib::String::UTF8;
@@ -161,6 +194,9 @@ void SaveMpegTags(const std::string& path, const MpegTagTexts& texts) {
             }
             if (!texts.album.empty()) {
                 SetTextFrame(v2, "TALB", texts.album, encoding);
+            }
+            for (const auto& [description, value] : userTexts) {
+                SetUserTextFrame(v2, description, value);
             }
             tags |= TagLib::MPEG::File::ID3v2;
         }

@@ -49,6 +49,13 @@ const char* EnglishText(StringId id) {
         case StringId::kMoveKeptSameName:
             return "%s holds a file of the same name moved there a moment ago; this one stays "
                    "where it is";
+        case StringId::kStageMeasuring: return "Measuring";
+        case StringId::kStageWritingTags: return "Writing tags";
+        case StringId::kLineLoudness: return "        ===> %s";
+        case StringId::kLineAlbumLoudness: return "        ===> Album: %s";
+        case StringId::kLineNotMeasured: return "        ===> NOT MEASURED: %s";
+        case StringId::kLineTagsWritten: return "        ===> ReplayGain tags written: %s";
+        case StringId::kLineTagsNotWritten: return "        ===> TAGS NOT WRITTEN: %s";
         case StringId::kTrackColumn: return "Track;";
         case StringId::kListColumns: return "File;Check;Convert;Title;Artist;Album;Length;Path;";
         case StringId::kReportTitle: return "Analysis Results";

@@ -34,9 +34,16 @@ enum class StringId : int {
     kReportCannotWrite,
     kMoveFolderCannotBeCreated,  // "The folder %s cannot be created: %s"
     kMoveKeptSameName,           // "%s holds a file moved there a moment ago; ..."
-    kTrackColumn = 61447,        // "Track;"
-    kListColumns = 61448,        // "File;Check;Convert;Title;Artist;Album;Length;Path;"
-    kReportTitle = 61452,        // "Analysis Results"
+    kStageMeasuring,
+    kStageWritingTags,
+    kLineLoudness,         // "        ===> %s" (LUFS, dBTP, LU)
+    kLineAlbumLoudness,    // "        ===> Album: %s"
+    kLineNotMeasured,      // with the reason
+    kLineTagsWritten,      // with the track gain
+    kLineTagsNotWritten,   // with the reason
+    kTrackColumn = 61447,  // "Track;"
+    kListColumns = 61448,  // "File;Check;Convert;Title;Artist;Album;Length;Path;"
+    kReportTitle = 61452,  // "Analysis Results"
 };
 
 // The built-in English text of an id ("" for an unknown id).
