@@ -6,6 +6,7 @@
 
 #include "cli/analyze.h"
 #include "cli/convertcommand.h"
+#include "cli/loudness.h"
 
 namespace {
 
@@ -19,6 +20,7 @@ const char* const kHelp =
     "  mp3-to-wav   decode MP3 files to WAV (PCM or IMA ADPCM, optionally normalised)\n"
     "  wav-to-mp3   encode WAV files to MP3\n"
     "  mp3-to-mp3   re-encode MP3 files at the configured bit rate\n"
+    "  loudness     measure loudness (EBU R 128), write ReplayGain tags\n"
     "\n"
     "'sonvara-cli COMMAND --help' explains a command. Exit status 2 means a usage error.\n";
 
@@ -46,6 +48,9 @@ int main(int argc, char** argv) {
     }
     if (command == "analyze") {
         return sonvara::cli::RunAnalyze(arguments);
+    }
+    if (command == "loudness") {
+        return sonvara::cli::RunLoudnessCommand(arguments);
     }
     using sonvara::ConversionMode;
     if (command == "mp3-to-wav") {

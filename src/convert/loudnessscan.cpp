@@ -29,7 +29,10 @@ TrackLoudness MeasureTrackLoudness(const std::string& path, IProgressSink* sink,
     track.OpenStream();
     const unsigned channels = static_cast<unsigned>(file->GetDeliveredChannels());
     const unsigned rate = file->GetDeliveredSampleRate();
-    auto meter = std::make_shared<CLoudnessMeter>(channels, rate);
+    // A mono file that the reader delivers as stereo (the formats it converts) is measured as
+    // the one channel it is: both channels would read it 3 LU too loud.
+    const bool monoAsStereo = channels == 2 && file->GetChannels() == 1;
+    auto meter = std::make_shared<CLoudnessMeter>(monoAsStereo ? 1 : channels, rate);
     if (!meter->IsValid()) {
         track.CloseStream();
         const std::string why = file->UnreadableReason();
@@ -57,7 +60,13 @@ TrackLoudness MeasureTrackLoudness(const std::string& path, IProgressSink* sink,
         if (n == 0) {
             break;
         }
-        meter->AddFrames(buffer.data(), static_cast<std::size_t>(n) / frameBytes);
+        const std::size_t frames = static_cast<std::size_t>(n) / frameBytes;
+        if (monoAsStereo) {
+            for (std::size_t f = 0; f < frames; ++f) {
+                buffer[f] = buffer[2 * f];
+            }
+        }
+        meter->AddFrames(buffer.data(), frames);
         if (sink != nullptr && length > 0) {
             const std::int64_t done = static_cast<std::int64_t>(meter->Frames()) * 1000 / rate;
             sink->SetProgress(static_cast<int>(std::min<std::int64_t>(100, done * 100 / length)));

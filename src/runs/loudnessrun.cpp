@@ -61,12 +61,12 @@ std::string LuText(double lu) {
 UserTextFrames ReplayGainFrames(const LoudnessValues& track, const LoudnessValues* album) {
     UserTextFrames frames = {
         {"REPLAYGAIN_TRACK_GAIN", Format(ReplayGainDb(track.integratedLufs), 2, " dB")},
-        {"REPLAYGAIN_TRACK_PEAK", Format(track.samplePeak, 6)},
+        {"REPLAYGAIN_TRACK_PEAK", Format(track.truePeak, 6)},
     };
     if (album != nullptr) {
         frames.emplace_back("REPLAYGAIN_ALBUM_GAIN",
                             Format(ReplayGainDb(album->integratedLufs), 2, " dB"));
-        frames.emplace_back("REPLAYGAIN_ALBUM_PEAK", Format(album->samplePeak, 6));
+        frames.emplace_back("REPLAYGAIN_ALBUM_PEAK", Format(album->truePeak, 6));
     }
     return frames;
 }
@@ -157,7 +157,6 @@ LoudnessRunResult RunLoudness(const std::vector<TrackRecord*>& tracks, IRunHost&
         for (std::size_t i = 0; i < count; ++i) {
             const std::string& path = tracks[i]->path;
             if (!result.tracks[i].ok) {
-                result.tagResults[i] = "not measured";
                 continue;
             }
             if (host.IsAborted()) {
@@ -167,8 +166,7 @@ LoudnessRunResult RunLoudness(const std::vector<TrackRecord*>& tracks, IRunHost&
             }
             host.SetCurrentFile(path);
             if (!CTrackList::IsMp3Path(path)) {
-                result.tagResults[i] = "ReplayGain tags are written into MP3 files only";
-                continue;
+                continue;  // WAV files carry no ReplayGain tags
             }
             const int album = result.albumOf[i];
             const AlbumLoudness* a =

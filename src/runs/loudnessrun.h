@@ -33,13 +33,15 @@ struct LoudnessRunResult {
     std::vector<TrackLoudness> tracks;  // per record (meters released)
     std::vector<int> albumOf;           // per record: index into albums, -1 for none
     std::vector<AlbumLoudness> albums;
-    // Per record, with writeTags: "" when the tags were written, else why not.
+    // Per record, with writeTags: why the tags of a measured MP3 could not be written ("" when
+    // they were, and for every other file).
     std::vector<std::string> tagResults;
     bool stopped = false;
 };
 
 // The ReplayGain 2.0 frames for a track (and its album when given): gains as "-6.53 dB"
-// against -18 LUFS, peaks (sample peak, 1.0 = full scale) as "0.988831".
+// against -18 LUFS, peaks (the true peak, 1.0 = full scale, as loudgain writes it) as
+// "0.988831".
 UserTextFrames ReplayGainFrames(const LoudnessValues& track, const LoudnessValues* album);
 
 // The loudness run: every record's file is decoded and measured (EBU R 128), on `threads`

@@ -1,0 +1,134 @@
+// sonvara-cli loudness as a user runs it, side by side with ffmpeg's ebur128 filter and
+// loudgain (Debian packages) on files synthesised by sox.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <regex>
+
+#include "support/encoders.h"
+#include "support/testfiles.h"
+#include "support/wavbuilder.h"
+
+namespace sonvara::test {
+namespace {
+
+const std::string kCli = SONVARA_CLI_PATH;
+
+CommandResult Loudness(const std::string& args) {
+    return RunCommand(kCli + " loudness " + args);
+}
+
+// The last value of `key=` in the text, NaN when there is none.
+double LastValue(const std::string& text, const std::string& key) {
+    const std::regex pattern(key + R"(\s*(-?[0-9]+\.[0-9]+))");
+    double value = std::nan("");
+    for (std::sregex_iterator it(text.begin(), text.end(), pattern), end; it != end; ++it) {
+        value = std::stod((*it)[1]);
+    }
+    return value;
+}
+
+double FfmpegIntegrated(const std::string& file) {
+    const CommandResult r = RunCommand(
+        "ffmpeg -nostats -hide_banner -loglevel error -i " + ShellQuote(file) +
+        " -af ebur128=metadata=1,ametadata=mode=print:key=lavfi.r128.I:file=- -f null -");
+    return LastValue(r.out, "lavfi.r128.I=");
+}
+
+double LoudgainIntegrated(const std::string& file) {
+    const CommandResult r = RunCommand("loudgain -q " + ShellQuote(file) + " 2>&1");
+    return LastValue(r.out, "Loudness:");
+}
+
+// Every signal kind reads within 0.1 LU of both reference meters: stereo and mono, three
+// rates, a steady tone, pink noise, a modulated mix, a track that is mostly silence, an MP3.
+TEST(LoudnessCli, AgreesWithFfmpegAndLoudgain) {
+    ASSERT_TRUE(HaveTool("sox") && HaveTool("ffmpeg") && HaveTool("loudgain") && HaveTool("lame"))
+        << "sox, ffmpeg, loudgain and lame are installed by the set-up script";
+    CTempDir dir;
+    const std::vector<std::pair<std::string, std::string>> signals = {
+        {"sine-44k.wav", "-b 16 -r 44100 -c 2|20 sine 1000 vol -23dB"},
+        {"mono-22k.wav", "-b 16 -r 22050 -c 1|10 sine 440 vol 0.2"},
+        {"pink-48k.wav", "-b 16 -r 48000 -c 2|10 pinknoise vol 0.3"},
+        {"mix-44k.wav", "-b 16 -r 44100 -c 2|12 pinknoise sine 300 tremolo 2 80 vol 0.5"},
+        {"quiet-48k.wav", "-b 16 -r 48000 -c 2|3 sine 1000 vol 0.3 pad 5 20"},
+    };
+    std::vector<std::string> files;
+    for (const auto& [name, spec] : signals) {
+        const std::size_t bar = spec.find('|');
+        files.push_back(SynthWav(dir.File(name), spec.substr(0, bar), spec.substr(bar + 1)));
+    }
+    files.push_back(LameEncode(dir.File("mix-44k.wav"), dir.File("mix.mp3"), "--quiet -b 192"));
+
+    const CommandResult r = Loudness("--json -j 2 " + ShellQuote(dir.Path()));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    for (const std::string& file : files) {
+        SCOPED_TRACE(file);
+        const std::size_t at = r.out.find("{\"path\": \"" + file + "\"");
+        ASSERT_NE(at, std::string::npos) << r.out;
+        const std::string line = r.out.substr(at, r.out.find('\n', at) - at);
+        const double ours = LastValue(line, "\"integrated_lufs\":");
+        EXPECT_NEAR(ours, FfmpegIntegrated(file), 0.1) << line;
+        EXPECT_NEAR(ours, LoudgainIntegrated(file), 0.1) << line;
+    }
+    // The first signal is EBU Tech 3341's first case.
+    const std::size_t sine = r.out.find(files[0]);
+    ASSERT_NE(sine, std::string::npos);
+    EXPECT_NEAR(
+        LastValue(r.out.substr(sine, r.out.find('\n', sine) - sine), "\"integrated_lufs\":"), -23.0,
+        0.1);
+}
+
+// The result lines: values for each measured file, the reason for the others, in path order,
+// album lines of their own, and exit status 1 when any file was not measured.
+TEST(LoudnessCli, ResultLinesAndReasons) {
+    CTempDir dir;
+    std::filesystem::create_directories(dir.File("sub"));
+    WriteFile(dir.File("a-silence.wav"), MakePcmWav(std::vector<std::int16_t>(44100 * 2 * 3, 0)));
+    WriteFile(dir.File("b-short.WAV"), MakePcmWav(Sine(44100 / 4, 2, 1000, 44100)));
+    WriteFile(dir.File("c-damaged.mp3"), Bytes(4000, 0x42));
+    WriteFile(dir.File("d-tone.wav"), MakePcmWav(Sine(44100 * 5, 2, 1000, 44100, 2323.0)));
+    WriteFile(dir.File("notes.txt"), {'h', 'i'});
+    WriteFile(dir.File("sub/e-tone.wav"), MakePcmWav(Sine(44100 * 5, 2, 1000, 44100)));
+
+    const CommandResult flat = Loudness(ShellQuote(dir.Path()));
+    EXPECT_EQ(flat.exitCode, 1);
+    const std::regex lines("Error\t" + dir.File("a-silence.wav") + "\tsilent\n" +  //
+                           "Error\t" + dir.File("b-short.WAV") + "\ttoo short[^\n]*\n" + "Error\t" +
+                           dir.File("c-damaged.mp3") + "\t[^\n]+\n" +  // the decoder's reason
+                           "OK\t" + dir.File("d-tone.wav") +
+                           "\t-2[23]\\.[0-9]{2} LUFS\t-2[23]\\.[0-9]{2} dBTP\t0.0 LU\n");
+    EXPECT_TRUE(std::regex_match(flat.out, lines)) << flat.out;
+
+    const CommandResult deep = Loudness("-r -j 3 " + ShellQuote(dir.File("sub")) + " " +
+                                        ShellQuote(dir.File("d-tone.wav")));
+    EXPECT_EQ(deep.exitCode, 0) << deep.err;
+    EXPECT_EQ(std::count(deep.out.begin(), deep.out.end(), '\n'), 2) << deep.out;
+
+    EXPECT_EQ(Loudness("--bogus x").exitCode, 2);
+    EXPECT_EQ(Loudness("").exitCode, 2);
+}
+
+// A name that is not UTF-8 survives the JSON output: Python's surrogateescape gives back the
+// same bytes.
+TEST(LoudnessCli, JsonKeepsEveryPathByte) {
+    CTempDir dir;
+    const std::string name = dir.File(std::string("b\xff\x01q.wav"));
+    WriteFile(name, MakePcmWav(Sine(44100 * 2, 2, 1000, 44100)));
+    const CommandResult r = Loudness("--json --album " + ShellQuote(name));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const CommandResult py = RunCommand(
+        "printf '%s' " + ShellQuote(r.out) + " | /usr/bin/python3 -c " +
+        ShellQuote("import json, os, sys\n"
+                   "o = json.loads(sys.stdin.read())\n"
+                   "sys.stdout.buffer.write(os.fsencode(o['path']))\n"
+                   "assert o['album'] is None and o['album_gain_db'] is None\n"
+                   "assert abs(o['track_gain_db'] + o['integrated_lufs'] + 18) < 0.011\n"));
+    EXPECT_EQ(py.exitCode, 0) << py.err;
+    EXPECT_EQ(py.out, name);
+}
+
+}  // namespace
+}  // namespace sonvara::test
