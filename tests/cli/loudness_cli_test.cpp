@@ -2,6 +2,9 @@
 // loudgain (Debian packages) on files synthesised by sox.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -128,6 +131,84 @@ TEST(LoudnessCli, JsonKeepsEveryPathByte) {
                    "assert abs(o['track_gain_db'] + o['integrated_lufs'] + 18) < 0.011\n"));
     EXPECT_EQ(py.exitCode, 0) << py.err;
     EXPECT_EQ(py.out, name);
+}
+
+// ReplayGain tags as players and mutagen read them: one TXXX frame per name (an old one in
+// another letter case replaced), the album pair for an album, every other frame and the audio
+// kept, a read-only file named and left as it was.
+TEST(LoudnessCli, WritesReplayGainTagsInPlaceOfOldOnes) {
+    ASSERT_TRUE(HaveTool("lame") && HaveTool("sox"));
+    CTempDir dir;
+    const std::string wav =
+        SynthWav(dir.File("a.wav"), "-b 16 -r 44100 -c 2", "6 pinknoise vol 0.4");
+    const std::string script =
+        "import sys\n"
+        "from mutagen.id3 import ID3, TIT2, TALB, COMM, TXXX, APIC\n"
+        "for i, path in enumerate(sys.argv[1:]):\n"
+        "    t = ID3()\n"
+        "    t.add(TIT2(encoding=1, text='Song %d' % i))\n"
+        "    t.add(TALB(encoding=1, text='Same Album'))\n"
+        "    t.add(COMM(encoding=1, lang='eng', desc='', text='keep me'))\n"
+        "    t.add(APIC(encoding=0, mime='image/png', type=3, desc='', data=b'\\x89PNG' + "
+        "bytes(200)))\n"
+        "    t.add(TXXX(encoding=1, desc='replaygain_track_gain', text='+9.99 dB'))\n"
+        "    t.save(path, v2_version=3)\n";
+    std::vector<std::string> mp3s;
+    for (const char* name : {"one.mp3", "two.mp3", "locked.mp3"}) {
+        mp3s.push_back(LameEncode(wav, dir.File(name), "--quiet -b 128"));
+    }
+    ASSERT_EQ(RunCommand("/usr/bin/python3 -c " + ShellQuote(script) + " " + ShellQuote(mp3s[0]) +
+                         " " + ShellQuote(mp3s[1]) + " " + ShellQuote(mp3s[2]))
+                  .exitCode,
+              0);
+    // What must stay: every frame but the ReplayGain ones, and the audio after the tag.
+    const std::string kept =
+        "import sys\n"
+        "import hashlib\n"
+        "from mutagen.id3 import ID3\n"
+        "b = open(sys.argv[1], 'rb').read()\n"
+        "n = 10 + (b[6] << 21 | b[7] << 14 | b[8] << 7 | b[9])\n"
+        "t = ID3(sys.argv[1])\n"
+        "frames = sorted(repr(f) for k, f in t.items() if 'REPLAYGAIN' not in k.upper())\n"
+        "print(hashlib.md5(b[n:].lstrip(b'\\0')).hexdigest(), frames, t.version)\n";
+    auto Kept = [&](const std::string& path) {
+        return RunCommand("/usr/bin/python3 -c " + ShellQuote(kept) + " " + ShellQuote(path)).out;
+    };
+    const std::string before = Kept(mp3s[0]);
+    const Bytes lockedBefore = ReadFile(mp3s[2]);
+    ASSERT_EQ(chmod(mp3s[2].c_str(), 0444), 0);
+    const bool locked = ::geteuid() != 0;  // root writes a read-only file
+
+    for (int round = 0; round < 2; ++round) {  // the second round replaces the first's frames
+        const CommandResult r = Loudness("--album --write-tags --json " + ShellQuote(dir.Path()));
+        EXPECT_EQ(r.exitCode, locked ? 1 : 0) << r.err;
+        EXPECT_EQ(r.out.find("\"tags_error\"") != std::string::npos, locked) << r.out;
+        const std::string gain =
+            std::to_string(LastValue(r.out.substr(r.out.find(mp3s[0])), "\"track_gain_db\":"));
+        const CommandResult tags =
+            RunCommand("/usr/bin/python3 -c " +
+                       ShellQuote("import sys\n"
+                                  "from mutagen.id3 import ID3\n"
+                                  "t = ID3(sys.argv[1])\n"
+                                  "rg = sorted((f.desc, f.text[0]) for f in t.getall('TXXX'))\n"
+                                  "print(rg)\n") +
+                       " " + ShellQuote(mp3s[0]));
+        const std::regex frames(R"(\[\('REPLAYGAIN_ALBUM_GAIN', '-?[0-9]+\.[0-9]{2} dB'\), )"
+                                R"(\('REPLAYGAIN_ALBUM_PEAK', '[01]\.[0-9]{6}'\), )"
+                                R"(\('REPLAYGAIN_TRACK_GAIN', ')" +
+                                gain.substr(0, gain.find('.') + 3) +
+                                R"( dB'\), )"
+                                R"(\('REPLAYGAIN_TRACK_PEAK', '[01]\.[0-9]{6}'\)\]\n)");
+        EXPECT_TRUE(std::regex_match(tags.out, frames)) << tags.out << tags.err << gain;
+        EXPECT_EQ(Kept(mp3s[0]), before);
+    }
+    if (!locked) {
+        return;
+    }
+    EXPECT_EQ(ReadFile(mp3s[2]), lockedBefore);
+    const CommandResult lines = Loudness("--write-tags " + ShellQuote(mp3s[2]));
+    EXPECT_NE(lines.out.find("Error\t" + mp3s[2] + "\ttags not written: "), std::string::npos)
+        << lines.out;
 }
 
 }  // namespace
