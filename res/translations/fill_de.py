@@ -23,6 +23,23 @@ GLOSSARY = {
     "Analyzing": "Analysiere",
     "Converting": "Konvertiere",
     "Normalizing": "Normalisiere",
+    "Measuring": "Messe",
+    "Writing tags": "Schreibe Tags",
+    "        ===> %s": "        ===> %s",
+    "        ===> Album: %s": "        ===> Album: %s",
+    "        ===> NOT MEASURED: %s": "        ===> NICHT GEMESSEN: %s",
+    "        ===> ReplayGain tags written: %s": "        ===> ReplayGain-Tags geschrieben: %s",
+    "        ===> TAGS NOT WRITTEN: %s": "        ===> TAGS NICHT GESCHRIEBEN: %s",
+    "Normalize to": "Normalisieren auf",
+    "to a common peak (95 %)": "auf gemeinsamen Spitzenpegel (95 %)",
+    "to -23 LUFS (EBU R 128)": "auf -23 LUFS (EBU R 128)",
+    "to -18 LUFS (ReplayGain)": "auf -18 LUFS (ReplayGain)",
+    "to -16 LUFS": "auf -16 LUFS",
+    "to -14 LUFS": "auf -14 LUFS",
+    "A loudness target brings each track to the same loudness as listeners hear it; "
+    "the gain stops where the true peak would pass -1 dBTP.":
+        "Ein Lautheitsziel bringt jeden Titel auf dieselbe hörbare Lautheit; die Verstärkung "
+        "endet dort, wo der True Peak -1 dBTP überschreiten würde.",
     "        ===> File OK! %s": "        ===> Datei OK! %s",
     "        ===> FILE CORRUPT!!! %s Please convert.":
         "        ===> DATEI DEFEKT!!! %s Bitte konvertieren.",

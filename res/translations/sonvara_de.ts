@@ -253,6 +253,41 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
             <comment>report</comment>
             <translation>Analyseergebnisse</translation>
         </message>
+        <message>
+            <source>Measuring</source>
+            <comment>stage</comment>
+            <translation>Messe</translation>
+        </message>
+        <message>
+            <source>Writing tags</source>
+            <comment>stage</comment>
+            <translation>Schreibe Tags</translation>
+        </message>
+        <message>
+            <source>        ===&gt; %s</source>
+            <comment>result line</comment>
+            <translation>        ===&gt; %s</translation>
+        </message>
+        <message>
+            <source>        ===&gt; Album: %s</source>
+            <comment>result line</comment>
+            <translation>        ===&gt; Album: %s</translation>
+        </message>
+        <message>
+            <source>        ===&gt; NOT MEASURED: %s</source>
+            <comment>result line</comment>
+            <translation>        ===&gt; NICHT GEMESSEN: %s</translation>
+        </message>
+        <message>
+            <source>        ===&gt; ReplayGain tags written: %s</source>
+            <comment>result line</comment>
+            <translation>        ===&gt; ReplayGain-Tags geschrieben: %s</translation>
+        </message>
+        <message>
+            <source>        ===&gt; TAGS NOT WRITTEN: %s</source>
+            <comment>result line</comment>
+            <translation>        ===&gt; TAGS NICHT GESCHRIEBEN: %s</translation>
+        </message>
     </context>
     <context>
         <name>sonvara::CAboutDlg</name>
@@ -511,6 +546,34 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
         <message>
             <source>Select Path</source>
             <translation>Pfad wählen</translation>
+        </message>
+        <message>
+            <source>Normalize to</source>
+            <translation>Normalisieren auf</translation>
+        </message>
+        <message>
+            <source>to a common peak (95 %)</source>
+            <translation>auf gemeinsamen Spitzenpegel (95 %)</translation>
+        </message>
+        <message>
+            <source>to -23 LUFS (EBU R 128)</source>
+            <translation>auf -23 LUFS (EBU R 128)</translation>
+        </message>
+        <message>
+            <source>to -18 LUFS (ReplayGain)</source>
+            <translation>auf -18 LUFS (ReplayGain)</translation>
+        </message>
+        <message>
+            <source>to -16 LUFS</source>
+            <translation>auf -16 LUFS</translation>
+        </message>
+        <message>
+            <source>to -14 LUFS</source>
+            <translation>auf -14 LUFS</translation>
+        </message>
+        <message>
+            <source>A loudness target brings each track to the same loudness as listeners hear it; the gain stops where the true peak would pass -1 dBTP.</source>
+            <translation>Ein Lautheitsziel bringt jeden Titel auf dieselbe hörbare Lautheit; die Verstärkung endet dort, wo der True Peak -1 dBTP überschreiten würde.</translation>
         </message>
     </context>
     <context>

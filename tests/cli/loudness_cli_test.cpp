@@ -133,6 +133,33 @@ TEST(LoudnessCli, JsonKeepsEveryPathByte) {
     EXPECT_EQ(py.out, name);
 }
 
+// mp3-to-wav --normalize-to: the output reads the target, or its result line says why not.
+TEST(LoudnessCli, ConversionNormalisesToTheTargetOrSaysWhyNot) {
+    CTempDir dir;
+    std::vector<std::int16_t> spiky = Sine(44100 * 8, 2, 1000, 44100, 1000.0);
+    for (std::size_t i = 0; i < spiky.size(); i += 44100) {
+        spiky[i] = 32000;
+    }
+    WriteFile(dir.File("spiky.wav"), MakePcmWav(spiky));
+    WriteFile(dir.File("soft.wav"), MakePcmWav(Sine(44100 * 8, 2, 1000, 44100, 1500.0)));
+    const std::string soft = LameEncode(dir.File("soft.wav"), dir.File("soft.mp3"), "--quiet");
+    const std::string sharp = LameEncode(dir.File("spiky.wav"), dir.File("sharp.mp3"), "--quiet");
+    std::filesystem::create_directories(dir.File("out"));
+    const CommandResult r =
+        RunCommand("SONVARA_CONFIG=" + ShellQuote(dir.File("c.ini")) + " " + kCli +
+                   " mp3-to-wav --yes --normalize-to -16 --track-dir " +
+                   ShellQuote(dir.File("out")) + " " + ShellQuote(soft) + " " + ShellQuote(sharp));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find(soft + "\n        ===> File OK! (-16.0 LUFS)\n"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("LUFS: target -16 LUFS not reached, true peak held at -1 dBTP)"),
+              std::string::npos)
+        << r.out;
+    const CommandResult out = Loudness(ShellQuote(dir.File("out/soft.wav")));
+    EXPECT_NE(out.out.find("\t-16.0"), std::string::npos) << out.out;
+    EXPECT_EQ(RunCommand(kCli + " mp3-to-wav --normalize-to -17 x.mp3").exitCode, 2);
+}
+
 // ReplayGain tags as players and mutagen read them: one TXXX frame per name (an old one in
 // another letter case replaced), the album pair for an album, every other frame and the audio
 // kept, a read-only file named and left as it was.

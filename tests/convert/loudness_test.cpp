@@ -1,4 +1,5 @@
 #include "convert/loudnessscan.h"
+#include "convert/normalize.h"
 
 #include <gtest/gtest.h>
 
@@ -114,6 +115,40 @@ TEST(LoudnessScan, AlbumValuesSpanTheTracks) {
     const double expected = 10 * std::log10((std::pow(10, -2.0) + std::pow(10, -2.6)) / 2);
     EXPECT_NEAR(album.integratedLufs, expected, 0.1);
     EXPECT_DOUBLE_EQ(album.samplePeak, a.values.samplePeak);
+}
+
+// Loudness normalisation: a quiet track reaches the target; a track whose peaks leave no room
+// stops at the -1 dBTP ceiling and says so; silence is left as it was.
+TEST(LoudnessNormalize, ReachesTheTargetUnderTheCeiling) {
+    CTempDir dir;
+    const std::string quiet = SineFile(dir, "quiet.wav", -30.0, 2, 44100, 10);
+    LoudnessNormalizeResult r;
+    std::string error;
+    ASSERT_TRUE(NormalizeFileToLoudness(quiet, 0, -16, nullptr, {}, &error, &r)) << error;
+    EXPECT_TRUE(r.measured && r.reached);
+    TrackLoudness after = MeasureTrackLoudness(quiet, nullptr);
+    EXPECT_NEAR(after.values.integratedLufs, -16.0, 0.1);
+
+    // A soft tone with a full-scale click each second: its peak allows hardly any gain.
+    std::vector<std::int16_t> pcm = Sine(44100 * 10, 2, 1000, 44100, 1000.0);
+    for (std::size_t i = 0; i < pcm.size(); i += 44100 * 2) {
+        pcm[i] = 30000;
+    }
+    WriteFile(dir.File("spiky.wav"), MakePcmWav(pcm));
+    ASSERT_TRUE(NormalizeFileToLoudness(dir.File("spiky.wav"), 0, -14, nullptr, {}, &error, &r));
+    EXPECT_TRUE(r.measured);
+    EXPECT_FALSE(r.reached);
+    EXPECT_LT(r.after, -14.5);
+    after = MeasureTrackLoudness(dir.File("spiky.wav"), nullptr);
+    EXPECT_NEAR(after.values.integratedLufs, r.after, 0.1);
+    EXPECT_LE(after.values.TruePeakDbtp(), kTruePeakCeilingDbtp + 0.05);
+
+    const Bytes silence = MakePcmWav(std::vector<std::int16_t>(44100 * 2 * 2, 0));
+    WriteFile(dir.File("silence.wav"), silence);
+    ASSERT_TRUE(NormalizeFileToLoudness(dir.File("silence.wav"), 0, -14, nullptr, {}, &error, &r));
+    EXPECT_FALSE(r.measured);
+    EXPECT_EQ(r.why, "silent");
+    EXPECT_EQ(ReadFile(dir.File("silence.wav")), silence);
 }
 
 }  // namespace
