@@ -351,6 +351,29 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
         </message>
     </context>
     <context>
+        <name>sonvara::CDlgLoudness</name>
+        <message>
+            <source>Write ReplayGain Tags</source>
+            <translation>ReplayGain-Tags schreiben</translation>
+        </message>
+        <message>
+            <source>Measure Loudness</source>
+            <translation>Lautheit messen</translation>
+        </message>
+        <message>
+            <source>%1 tagged, %2 not tagged</source>
+            <translation>%1 mit Tags versehen, %2 ohne Tags</translation>
+        </message>
+        <message>
+            <source>%1 measured, %2 not measured</source>
+            <translation>%1 gemessen, %2 nicht gemessen</translation>
+        </message>
+        <message>
+            <source> (stopped)</source>
+            <translation> (abgebrochen)</translation>
+        </message>
+    </context>
+    <context>
         <name>sonvara::CDlgMP3Analyzing</name>
         <message>
             <source>Analyze MP3 Files</source>
@@ -657,6 +680,14 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
             <source>Only selected...</source>
             <translation>Nur ausgewählte...</translation>
         </message>
+        <message>
+            <source>Measure &amp;Loudness</source>
+            <translation>&amp;Lautheit messen</translation>
+        </message>
+        <message>
+            <source>Write &amp;ReplayGain Tags</source>
+            <translation>&amp;ReplayGain-Tags schreiben</translation>
+        </message>
     </context>
     <context>
         <name>sonvara::CListTracksView</name>
@@ -855,6 +886,14 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
             <source>Previous Pane</source>
             <translation>Voriger Bereich</translation>
         </message>
+        <message>
+            <source>Measure &amp;Loudness...</source>
+            <translation>&amp;Lautheit messen...</translation>
+        </message>
+        <message>
+            <source>Write &amp;ReplayGain Tags...</source>
+            <translation>&amp;ReplayGain-Tags schreiben...</translation>
+        </message>
     </context>
     <context>
         <name>sonvara::CRunDialog</name>
@@ -926,6 +965,13 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
         <message>
             <source>Velmora Sonvara 2.0</source>
             <translation>Velmora Sonvara 2.0</translation>
+        </message>
+    </context>
+    <context>
+        <name>sonvara::CTrackListModel</name>
+        <message>
+            <source>Loudness</source>
+            <translation>Lautheit</translation>
         </message>
     </context>
     <context>

@@ -121,10 +121,11 @@ LoudnessRunResult RunLoudness(const std::vector<TrackRecord*>& tracks, IRunHost&
         std::map<std::pair<std::string, std::string>, int> index;
         for (std::size_t i = 0; i < count; ++i) {
             const TrackLoudness& t = result.tracks[i];
-            if (t.album.empty() || !t.meter) {
+            if ((t.album.empty() && !options.oneAlbum) || !t.meter) {
                 continue;
             }
-            const auto key = std::make_pair(FolderOf(tracks[i]->path), t.album);
+            const auto key = options.oneAlbum ? std::make_pair(std::string("."), std::string())
+                                              : std::make_pair(FolderOf(tracks[i]->path), t.album);
             auto [it, added] = index.emplace(key, static_cast<int>(result.albums.size()));
             if (added) {
                 result.albums.push_back({key.first, key.second, false, {}, {}, {}});

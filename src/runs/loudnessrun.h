@@ -15,6 +15,7 @@ struct TrackRecord;
 struct LoudnessRunOptions {
     bool album = false;      // album values for the tracks of one folder with the same album tag
     bool writeTags = false;  // ReplayGain tags into the MP3 files measured
+    bool oneAlbum = false;   // with album: all the tracks form one album (a selection)
     unsigned threads = 1;
 };
 

@@ -164,6 +164,8 @@ void CMainFrame::BuildActions() {
     MakeAction(kMp3ToWav, tr("&Convert MP3 -> WAV..."), "mp3-to-wav", QKeySequence("Ctrl+W"));
     MakeAction(kWavToMp3, tr("C&onvert WAV -> MP3..."), "wav-to-mp3", QKeySequence("Ctrl+M"));
     MakeAction(kMp3ToMp3, tr("C&onvert MP3 -> MP3..."), "mp3-to-mp3", QKeySequence("Ctrl+P"));
+    MakeAction(kMeasureLoudness, tr("Measure &Loudness..."));
+    MakeAction(kWriteReplayGain, tr("Write &ReplayGain Tags..."));
     MakeAction(kEditTags, tr("&Edit ID3-Tags"), "edit-tags", QKeySequence("Alt+I"));
     MakeAction(kAddTracks, tr("Add &Tracks"), "add-tracks", QKeySequence("Alt+T"));
     MakeAction(kRemoveTracks, tr("&Remove Tracks"), "remove-tracks");
@@ -201,6 +203,9 @@ void CMainFrame::BuildMenus() {
     bar->actions().back()->menu()->addSeparator();
     bar->actions().back()->menu()->addAction(m_Actions[kExit]);
     menu(tr("&Sonvara"), {kAnalyze, kMp3ToWav, kWavToMp3, kMp3ToMp3});
+    bar->actions().back()->menu()->addSeparator();
+    bar->actions().back()->menu()->addActions(
+        {m_Actions[kMeasureLoudness], m_Actions[kWriteReplayGain]});
     menu(tr("&Edit"), {kEditTags, kAddTracks, kRemoveTracks, kPlayTrack, kStopPlaying});
     menu(tr("&Options"), {kSettings});
     BuildSortMenu(menu(tr("&View"), {kViewToolbar, kViewStatusBar}));
@@ -433,8 +438,9 @@ void CMainFrame::UpdateCommandUI() {
             }
         }
     }
-    for (int id : {cmd::kAnalyzeSelected, cmd::kMp3ToWavSelected, cmd::kWavToMp3Selected,
-                   cmd::kMp3ToMp3Selected}) {
+    for (int id :
+         {cmd::kAnalyzeSelected, cmd::kMp3ToWavSelected, cmd::kWavToMp3Selected,
+          cmd::kMp3ToMp3Selected, cmd::kMeasureLoudnessSelected, cmd::kWriteReplayGainSelected}) {
         const bool enabled = IsCommandEnabled(id);
         for (const QPointer<QAction>& extra : m_ExtraActions.values(id)) {
             if (extra) {

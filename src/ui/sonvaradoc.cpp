@@ -106,6 +106,9 @@ bool CSonvaraDoc::CanRun(Job job) const {
     if (!m_JobRunner) {
         return false;
     }
+    if (job == Job::kLoudness) {
+        return GetTrackCount() > 0;
+    }
     return job == Job::kWavToMp3 ? GetWavCount() > 0 : GetMp3Count() > 0;
 }
 
@@ -115,7 +118,8 @@ void CSonvaraDoc::RunOn(Job job, const std::vector<TrackRecord*>& tracks) {
         m_JobRunner(job, tracks);
     }
     UpdateViews();
-    static const char* const kNames[] = {"analyze", "mp3-to-wav", "wav-to-mp3", "mp3-to-mp3"};
+    static const char* const kNames[] = {"analyze",    "mp3-to-wav", "wav-to-mp3",
+                                         "mp3-to-mp3", "loudness",   "replaygain"};
     qCInfo(lcState, "job done: %s; %d tracks", kNames[static_cast<int>(job)],
            static_cast<int>(tracks.size()));
 }
@@ -231,6 +235,8 @@ bool CSonvaraDoc::QueryCommand(int id, bool& enabled) {
         case cmd::kMp3ToWav: enabled = CanRun(Job::kMp3ToWav); return true;
         case cmd::kWavToMp3: enabled = CanRun(Job::kWavToMp3); return true;
         case cmd::kMp3ToMp3: enabled = CanRun(Job::kMp3ToMp3); return true;
+        case cmd::kMeasureLoudness: enabled = CanRun(Job::kLoudness); return true;
+        case cmd::kWriteReplayGain: enabled = CanRun(Job::kReplayGain); return true;
         case cmd::kSaveResults: enabled = GetTrackCount() > 0; return true;
         case cmd::kMoveCorrupt: enabled = HasCorruptTracks(); return true;
         default: return false;
@@ -247,6 +253,8 @@ void CSonvaraDoc::ExecuteCommand(int id) {
         case cmd::kMp3ToWav: RunJob(Job::kMp3ToWav); break;
         case cmd::kWavToMp3: RunJob(Job::kWavToMp3); break;
         case cmd::kMp3ToMp3: RunJob(Job::kMp3ToMp3); break;
+        case cmd::kMeasureLoudness: RunJob(Job::kLoudness); break;
+        case cmd::kWriteReplayGain: RunJob(Job::kReplayGain); break;
         case cmd::kSaveResults: SaveAnalysisResults(); break;
         case cmd::kMoveCorrupt: MoveCorruptFiles(); break;
         default: break;
