@@ -358,6 +358,61 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
             <translation>Analyseergebnisse</translation>
         </message>
         <message>
+            <source>Measuring</source>
+            <comment>stage</comment>
+            <translation>Messe</translation>
+        </message>
+        <message>
+            <source>Writing tags</source>
+            <comment>stage</comment>
+            <translation>Schreibe Tags</translation>
+        </message>
+        <message>
+            <source>        ===&gt; %s</source>
+            <comment>result line</comment>
+            <translation>        ===&gt; %s</translation>
+        </message>
+        <message>
+            <source>        ===&gt; Album: %s</source>
+            <comment>result line</comment>
+            <translation>        ===&gt; Album: %s</translation>
+        </message>
+        <message>
+            <source>        ===&gt; NOT MEASURED: %s</source>
+            <comment>result line</comment>
+            <translation>        ===&gt; NICHT GEMESSEN: %s</translation>
+        </message>
+        <message>
+            <source>        ===&gt; ReplayGain tags written: %s</source>
+            <comment>result line</comment>
+            <translation>        ===&gt; ReplayGain-Tags geschrieben: %s</translation>
+        </message>
+        <message>
+            <source>        ===&gt; TAGS NOT WRITTEN: %s</source>
+            <comment>result line</comment>
+            <translation>        ===&gt; TAGS NICHT GESCHRIEBEN: %s</translation>
+        </message>
+        <message>
+            <source>Repairing</source>
+            <comment>stage</comment>
+            <translation>Repariere</translation>
+        </message>
+        <message>
+            <source>        ===&gt; REPAIRED: %s</source>
+            <comment>result line</comment>
+            <translation>        ===&gt; REPARIERT: %s</translation>
+        </message>
+        <message>
+            <source>        ===&gt; Nothing to repair</source>
+            <comment>result line</comment>
+            <translation>        ===&gt; Nichts zu reparieren</translation>
+        </message>
+        <message>
+            <source>        ===&gt; NOT REPAIRED: %s</source>
+            <comment>result line</comment>
+            <translation>        ===&gt; NICHT REPARIERT: %s</translation>
+        </message>
+        <message>
             <source>The folder %s cannot be created: %s</source>
             <comment>message</comment>
             <translation>Der Ordner %s kann nicht angelegt werden: %s</translation>
@@ -381,26 +436,6 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
             <source>The settings cannot be saved (%s). Changes last until the program ends.</source>
             <comment>message</comment>
             <translation>Die Einstellungen können nicht gespeichert werden (%s). Änderungen gelten nur bis zum Programmende.</translation>
-        </message>
-        <message>
-            <source>Repairing</source>
-            <comment>stage</comment>
-            <translation>Repariere</translation>
-        </message>
-        <message>
-            <source>        ===&gt; REPAIRED: %s</source>
-            <comment>result line</comment>
-            <translation>        ===&gt; REPARIERT: %s</translation>
-        </message>
-        <message>
-            <source>        ===&gt; Nothing to repair</source>
-            <comment>result line</comment>
-            <translation>        ===&gt; Nichts zu reparieren</translation>
-        </message>
-        <message>
-            <source>        ===&gt; NOT REPAIRED: %s</source>
-            <comment>result line</comment>
-            <translation>        ===&gt; NICHT REPARIERT: %s</translation>
         </message>
     </context>
     <context>
@@ -458,6 +493,29 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
         <message>
             <source>, %1 skipped</source>
             <translation>, %1 übersprungen</translation>
+        </message>
+        <message>
+            <source> (stopped)</source>
+            <translation> (abgebrochen)</translation>
+        </message>
+    </context>
+    <context>
+        <name>sonvara::CDlgLoudness</name>
+        <message>
+            <source>Write ReplayGain Tags</source>
+            <translation>ReplayGain-Tags schreiben</translation>
+        </message>
+        <message>
+            <source>Measure Loudness</source>
+            <translation>Lautheit messen</translation>
+        </message>
+        <message>
+            <source>%1 tagged, %2 not tagged</source>
+            <translation>%1 mit Tags versehen, %2 ohne Tags</translation>
+        </message>
+        <message>
+            <source>%1 measured, %2 not measured</source>
+            <translation>%1 gemessen, %2 nicht gemessen</translation>
         </message>
         <message>
             <source> (stopped)</source>
@@ -676,6 +734,34 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
             <source>Select Path</source>
             <translation>Pfad wählen</translation>
         </message>
+        <message>
+            <source>Normalize to</source>
+            <translation>Normalisieren auf</translation>
+        </message>
+        <message>
+            <source>to a common peak (95 %)</source>
+            <translation>auf gemeinsamen Spitzenpegel (95 %)</translation>
+        </message>
+        <message>
+            <source>to -23 LUFS (EBU R 128)</source>
+            <translation>auf -23 LUFS (EBU R 128)</translation>
+        </message>
+        <message>
+            <source>to -18 LUFS (ReplayGain)</source>
+            <translation>auf -18 LUFS (ReplayGain)</translation>
+        </message>
+        <message>
+            <source>to -16 LUFS</source>
+            <translation>auf -16 LUFS</translation>
+        </message>
+        <message>
+            <source>to -14 LUFS</source>
+            <translation>auf -14 LUFS</translation>
+        </message>
+        <message>
+            <source>A loudness target brings each track to the same loudness as listeners hear it; the gain stops where the true peak would pass -1 dBTP.</source>
+            <translation>Ein Lautheitsziel bringt jeden Titel auf dieselbe hörbare Lautheit; die Verstärkung endet dort, wo der True Peak -1 dBTP überschreiten würde.</translation>
+        </message>
     </context>
     <context>
         <name>sonvara::CHelpBrowser</name>
@@ -757,6 +843,14 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
         <message>
             <source>Only selected...</source>
             <translation>Nur ausgewählte...</translation>
+        </message>
+        <message>
+            <source>Measure &amp;Loudness</source>
+            <translation>&amp;Lautheit messen</translation>
+        </message>
+        <message>
+            <source>Write &amp;ReplayGain Tags</source>
+            <translation>&amp;ReplayGain-Tags schreiben</translation>
         </message>
         <message>
             <source>Rep&amp;air Corrupt Files</source>
@@ -961,6 +1055,14 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
             <translation>Voriger Bereich</translation>
         </message>
         <message>
+            <source>Measure &amp;Loudness...</source>
+            <translation>&amp;Lautheit messen...</translation>
+        </message>
+        <message>
+            <source>Write &amp;ReplayGain Tags...</source>
+            <translation>&amp;ReplayGain-Tags schreiben...</translation>
+        </message>
+        <message>
             <source>&amp;Repair Corrupt Files...</source>
             <translation>Defekte Dateien &amp;reparieren...</translation>
         </message>
@@ -1035,6 +1137,13 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
         <message>
             <source>Velmora Sonvara 2.0</source>
             <translation>Velmora Sonvara 2.0</translation>
+        </message>
+    </context>
+    <context>
+        <name>sonvara::CTrackListModel</name>
+        <message>
+            <source>Loudness</source>
+            <translation>Lautheit</translation>
         </message>
     </context>
     <context>

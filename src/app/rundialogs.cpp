@@ -2,6 +2,7 @@
 
 #include "playback/trackplayback.h"
 #include "ui/audioelementsheet.h"
+#include "ui/dlgloudness.h"
 #include "ui/dlgmp3analyzing.h"
 #include "ui/dlgmp3repairing.h"
 #include "ui/dlgmp3tomp3converting.h"
@@ -28,26 +29,36 @@ void RunJobDialog(CSettings& settings, QWidget* parent, const std::vector<TrackR
 }  // namespace
 
 void InstallRunDialogs(CSonvaraDoc& doc, CSettings& settings, QWidget* parent) {
-    doc.SetJobRunner(
-        [&settings, parent](CSonvaraDoc::Job job, const std::vector<TrackRecord*>& tracks) {
-            switch (job) {
-                case CSonvaraDoc::Job::kAnalyze:
-                    RunJobDialog<CDlgMP3Analyzing>(settings, parent, tracks);
-                    break;
-                case CSonvaraDoc::Job::kMp3ToWav:
-                    RunJobDialog<CDlgMP3TOWAVConverting>(settings, parent, tracks);
-                    break;
-                case CSonvaraDoc::Job::kWavToMp3:
-                    RunJobDialog<CDlgWAVTOMP3Converting>(settings, parent, tracks);
-                    break;
-                case CSonvaraDoc::Job::kMp3ToMp3:
-                    RunJobDialog<CDlgMP3TOMP3Converting>(settings, parent, tracks);
-                    break;
-                case CSonvaraDoc::Job::kRepair:
-                    RunJobDialog<CDlgMP3Repairing>(settings, parent, tracks);
-                    break;
+    doc.SetJobRunner([&doc, &settings, parent](CSonvaraDoc::Job job,
+                                               const std::vector<TrackRecord*>& tracks) {
+        switch (job) {
+            case CSonvaraDoc::Job::kAnalyze:
+                RunJobDialog<CDlgMP3Analyzing>(settings, parent, tracks);
+                break;
+            case CSonvaraDoc::Job::kMp3ToWav:
+                RunJobDialog<CDlgMP3TOWAVConverting>(settings, parent, tracks);
+                break;
+            case CSonvaraDoc::Job::kWavToMp3:
+                RunJobDialog<CDlgWAVTOMP3Converting>(settings, parent, tracks);
+                break;
+            case CSonvaraDoc::Job::kMp3ToMp3:
+                RunJobDialog<CDlgMP3TOMP3Converting>(settings, parent, tracks);
+                break;
+            case CSonvaraDoc::Job::kRepair:
+                RunJobDialog<CDlgMP3Repairing>(settings, parent, tracks);
+                break;
+            case CSonvaraDoc::Job::kLoudness:
+            case CSonvaraDoc::Job::kReplayGain: {
+                CDlgLoudness dialog(job == CSonvaraDoc::Job::kReplayGain,
+                                    static_cast<int>(tracks.size()) < doc.GetTrackCount(), parent);
+                dialog.RunOnTracks(tracks);
+                if (auto* frame = qobject_cast<CMainFrame*>(parent)) {
+                    frame->ShowRunSummary(dialog.Summary());
+                }
+                break;
             }
-        });
+        }
+    });
     doc.SetEditRunner([parent](const std::vector<TrackRecord*>& records) {
         if (records.size() == 1) {
             CAudioElementSheet sheet(*records.front(), parent);

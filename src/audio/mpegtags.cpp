@@ -11,6 +11,7 @@
 #include <taglib/tfile.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -195,9 +196,117 @@ MpegTagTexts TextsOf(const TagRegions& r) {
 constexpr const char* kIds[3] = {"TIT2", "TPE1", "TALB"};
 constexpr std::size_t kV1Fields[3] = {3, 33, 63};
 
+std::string Upper(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return text;
+}
+
+// The description of a raw TXXX frame, for comparing (characters beyond ASCII as '?').
+std::string TxxxDescription(const id3::RawFrame& frame) {
+    const Bytes& b = frame.bytes;
+    if (b.size() < 11) {
+        return {};
+    }
+    const std::uint8_t encoding = b[10];
+    std::string out;
+    if (encoding == 0 || encoding == 3) {
+        for (std::size_t i = 11; i < b.size() && b[i] != 0; ++i) {
+            out.push_back(b[i] < 0x80 ? static_cast<char>(b[i]) : '?');
+        }
+        return out;
+    }
+    std::size_t i = 11;
+    bool little = false;  // encoding 2: UTF-16 big-endian without a byte-order mark
+    if (encoding == 1 && i + 1 < b.size()) {
+        little = b[i] == 0xFF && b[i + 1] == 0xFE;
+        i += 2;
+    }
+    for (; i + 1 < b.size(); i += 2) {
+        const unsigned unit = little ? (b[i] | b[i + 1] << 8) : (b[i] << 8 | b[i + 1]);
+        if (unit == 0) {
+            break;
+        }
+        out.push_back(unit < 0x80 ? static_cast<char>(unit) : '?');
+    }
+    return out;
+}
+
+bool IsAscii(const std::string& text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// A TXXX frame with the description and the value: plain ASCII as ISO-8859-1, other text as
+// UTF-8 in version 2.4 (version 2.3 has no UTF-8: refused there).
+std::optional<id3::RawFrame> TxxxFrame(int major, const std::string& description,
+                                       const std::string& value) {
+    const bool ascii = IsAscii(description) && IsAscii(value);
+    if (!ascii && major != 4) {
+        return std::nullopt;
+    }
+    Bytes data;
+    data.push_back(ascii ? 0 : 3);
+    data.insert(data.end(), description.begin(), description.end());
+    data.push_back(0);
+    data.insert(data.end(), value.begin(), value.end());
+    id3::RawFrame frame;
+    frame.id = "TXXX";
+    frame.bytes = {'T', 'X', 'X', 'X'};
+    const auto n = static_cast<std::uint32_t>(data.size());
+    if (major == 4) {  // sync-safe
+        for (int shift : {21, 14, 7, 0}) {
+            frame.bytes.push_back(static_cast<std::uint8_t>((n >> shift) & 0x7F));
+        }
+    } else {
+        for (int shift : {24, 16, 8, 0}) {
+            frame.bytes.push_back(static_cast<std::uint8_t>(n >> shift));
+        }
+    }
+    frame.bytes.push_back(0);
+    frame.bytes.push_back(0);
+    frame.bytes.insert(frame.bytes.end(), data.begin(), data.end());
+    return frame;
+}
+
+// Every TXXX frame of the description (in any letter case) gives way to one with the value.
+bool ReplaceUserText(id3::RawTag& tag, const std::string& description, const std::string& value) {
+    std::optional<id3::RawFrame> frame = TxxxFrame(tag.major, description, value);
+    if (!frame) {
+        return false;
+    }
+    const std::string wanted = Upper(description);
+    auto& frames = tag.frames;
+    frames.erase(std::remove_if(frames.begin(), frames.end(),
+                                [&](const id3::RawFrame& f) {
+                                    return f.id == "TXXX" && Upper(TxxxDescription(f)) == wanted;
+                                }),
+                 frames.end());
+    frames.push_back(std::move(*frame));
+    return true;
+}
+
+// The same through the tag library (a version 2.2 tag made 2.4).
+void SetUserTextFrame(TagLib::ID3v2::Tag& tag, const std::string& description,
+                      const std::string& value) {
+    const std::string wanted = Upper(description);
+    const TagLib::ID3v2::FrameList frames = tag.frameListMap()["TXXX"];
+    for (TagLib::ID3v2::Frame* frame : frames) {
+        auto* user = dynamic_cast<TagLib::ID3v2::UserTextIdentificationFrame*>(frame);
+        if (user != nullptr && Upper(Utf8(user->description())) == wanted) {
+            tag.removeFrame(user, true);
+        }
+    }
+    auto* frame = new TagLib::ID3v2::UserTextIdentificationFrame(TagLib::String::UTF8);
+    frame->setDescription(TagLib::String(description, TagLib::String::UTF8));
+    frame->setText(TagLib::String(value, TagLib::String::UTF8));
+    tag.addFrame(frame);
+}
+
 // A version 2.2 tag, or one whose frames cannot be taken apart, made version 2.4 by the tag
 // library with the changed texts.
-Bytes RenderWithTagLib(const TagRegions& r, const std::string* texts[3], const bool change[3]) {
+Bytes RenderWithTagLib(const TagRegions& r, const std::string* texts[3], const bool change[3],
+                       const UserTextFrames& userTexts) {
     TagRegions headOnly;
     headOnly.head = r.head;
     CRegionFile file(headOnly);
@@ -209,6 +318,9 @@ Bytes RenderWithTagLib(const TagRegions& r, const std::string* texts[3], const b
             frame->setText(TagLib::String(*texts[i], TagLib::String::UTF8));
             tag.addFrame(frame);
         }
+    }
+    for (const auto& [description, value] : userTexts) {
+        SetUserTextFrame(tag, description, value);
     }
     const TagLib::ByteVector out = tag.render(TagLib::ID3v2::v4);
     return Bytes(out.begin(), out.end());
@@ -428,7 +540,8 @@ MpegTagTexts ReadMpegTags(const std::string& path) {
     return TextsOf(r);
 }
 
-void SaveMpegTags(const std::string& path, const MpegTagTexts& texts) {
+void SaveMpegTags(const std::string& path, const MpegTagTexts& texts,
+                  const UserTextFrames& userTexts) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) {
         Fail(CFileException::genericException, path, "not a file");
@@ -459,7 +572,8 @@ void SaveMpegTags(const std::string& path, const MpegTagTexts& texts) {
         change[i] = !wanted[i]->empty() && *wanted[i] != *held[i];
         latin1 = latin1 && (!change[i] || id3::FitsLatin1(*wanted[i]));
     }
-    if (!change[0] && !change[1] && !change[2]) {
+    const bool textChanges = change[0] || change[1] || change[2];
+    if (!textChanges && userTexts.empty()) {
         return;
     }
 
@@ -477,19 +591,28 @@ void SaveMpegTags(const std::string& path, const MpegTagTexts& texts) {
                     id3::ReplaceFrame(*raw, id3::TextFrame(raw->major, kIds[i], *wanted[i]));
                 }
             }
+            for (const auto& [description, value] : userTexts) {
+                if (!ReplaceUserText(*raw, description, value)) {
+                    Fail(CFileException::genericException, path,
+                         "an ID3 version 2.3 tag cannot hold the text of " + description);
+                }
+            }
             head = id3::RenderTag(*raw);
             head = id3::RenderTag(*raw, head.size() <= oldSpan ? static_cast<std::size_t>(oldSpan)
                                                                : head.size() + kGrowPadding);
         } else {
-            head = RenderWithTagLib(r, wanted, change);
+            head = RenderWithTagLib(r, wanted, change, userTexts);
         }
-    } else if (!latin1) {
+    } else if (!latin1 || !userTexts.empty()) {
         headChanges = true;
         id3::RawTag fresh;
         for (int i = 0; i < 3; ++i) {
             if (!wanted[i]->empty()) {
                 id3::ReplaceFrame(fresh, id3::TextFrame(4, kIds[i], *wanted[i]));
             }
+        }
+        for (const auto& [description, value] : userTexts) {
+            ReplaceUserText(fresh, description, value);  // version 2.4 holds any text
         }
         head = id3::RenderTag(fresh, id3::RenderTag(fresh).size() + kGrowPadding);
     }
@@ -508,8 +631,13 @@ void SaveMpegTags(const std::string& path, const MpegTagTexts& texts) {
         }
     }
 
+    // Only frames of its own (ReplayGain): the ID3 version 1 tag is neither added nor changed.
+    const bool v1Changes = textChanges;
+    if (!v1Changes && r.hasV1) {
+        std::copy(r.tail.end() - kV1, r.tail.end(), v1.begin());
+    }
     if (headChanges && head.size() != oldSpan) {
-        RewriteFile(path, file, r, oldSpan, head, v1);
+        RewriteFile(path, file, r, oldSpan, head, v1Changes || r.hasV1 ? v1 : Bytes{});
         return;
     }
     // In place: each tag region is one write of its complete new bytes; the audio between
@@ -518,7 +646,7 @@ void SaveMpegTags(const std::string& path, const MpegTagTexts& texts) {
         FailWrite(file, path, "cannot write the ID3 version 2 tag");
     }
     const std::int64_t v1At = r.hasV1 ? r.size - static_cast<std::int64_t>(kV1) : r.size;
-    if (!file.WriteAt(v1At, v1.data(), v1.size())) {
+    if (v1Changes && !file.WriteAt(v1At, v1.data(), v1.size())) {
         if (!r.hasV1) {
             file.Truncate(r.size);
         }

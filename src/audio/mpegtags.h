@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace sonvara {
@@ -11,6 +12,9 @@ struct MpegTagTexts {
     std::string artist;
     std::string album;
 };
+
+// ID3 version 2 "TXXX" frames, description and value (ReplayGain).
+using UserTextFrames = std::vector<std::pair<std::string, std::string>>;
 
 // Title, artist and album of an MP3 file, in UTF-8: from the ID3 version 2 tag ("TIT2";
 // "TPE1", else "TPE2", "TPE3", "TCOM"; "TALB"), where it lacks a text from the ID3 version 1
@@ -28,8 +32,12 @@ MpegTagTexts ReadMpegTags(const std::string& path);
 // A tag that fits into the old tag's space is written in place, through any link, so every
 // name of the file sees it. A tag that must grow makes a new file that replaces the real file
 // (a link's target; the link stays) in one step, with its owner, mode and extended attributes;
-// a file with more than one hard link is then refused. Throws CFileException.
-void SaveMpegTags(const std::string& path, const MpegTagTexts& texts);
+// a file with more than one hard link is then refused. Each of userTexts replaces every TXXX
+// frame of its description (in any letter case) in the ID3 version 2 tag (one is made, version
+// 2.4, when the file has none); with userTexts and no changed text the ID3 version 1 tag is
+// neither added nor changed. Throws CFileException.
+void SaveMpegTags(const std::string& path, const MpegTagTexts& texts,
+                  const UserTextFrames& userTexts = {});
 
 // The ID3 version 2.4 tag of a new MP3 file (empty when it would hold nothing): the texts in
 // full (the non-empty ones); from an MP3 source also every other frame of its ID3 version 2

@@ -17,6 +17,24 @@ std::string ErrorMessage(const std::error_code& ec) {
     return std::error_code(ec.value(), std::generic_category()).message();
 }
 
+// upperExtension is one (".MP3") or several separated by '|' (".MP3|.WAV").
+bool ExtensionWanted(const std::string& path, const std::string& upperExtension) {
+    const std::string extension = UpperExtension(path);
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t bar = upperExtension.find('|', start);
+        if (upperExtension.compare(start,
+                                   bar == std::string::npos ? std::string::npos : bar - start,
+                                   extension) == 0) {
+            return true;
+        }
+        if (bar == std::string::npos) {
+            return false;
+        }
+        start = bar + 1;
+    }
+}
+
 void WalkFolder(const fs::path& folder, const std::string& upperExtension, bool recursive,
                 std::vector<CollectedPath>& out) {
     std::error_code ec;
@@ -50,7 +68,7 @@ void WalkFolder(const fs::path& folder, const std::string& upperExtension, bool 
             continue;
         }
         const std::string path = it->path().string();
-        if (UpperExtension(path) == upperExtension) {
+        if (ExtensionWanted(path, upperExtension)) {
             out.push_back({path, {}});
         }
     }
@@ -94,8 +112,13 @@ std::vector<CollectedPath> CollectPaths(const std::vector<std::string>& argument
             found.push_back({argument, "cannot read: " + ErrorMessage(ec)});
         } else if (!fs::exists(status) && !fs::is_symlink(fs::symlink_status(argument, ec))) {
             found.push_back({argument, "no such file or folder"});
-        } else if (UpperExtension(argument) != upperExtension) {
-            found.push_back({argument, "extension is not " + upperExtension});
+        } else if (!ExtensionWanted(argument, upperExtension)) {
+            std::string wanted = upperExtension;
+            for (std::size_t bar = wanted.find('|'); bar != std::string::npos;
+                 bar = wanted.find('|')) {
+                wanted.replace(bar, 1, " or ");
+            }
+            found.push_back({argument, "extension is not " + wanted});
         } else {
             found.push_back({argument, {}});
         }

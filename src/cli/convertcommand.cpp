@@ -1,6 +1,7 @@
 #include "cli/convertcommand.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "cli/collect.h"
 #include "cli/console.h"
@@ -33,7 +34,11 @@ const char* const kConversionHelp =
     "  --quality Q              normal, low or high (MP3 outputs)\n"
     "  --vbr, --cbr             variable or constant bit rate (MP3 outputs)\n"
     "  --pcm, --adpcm           uncompressed or IMA ADPCM WAV (mp3-to-wav)\n"
-    "  --normalize, --no-normalize    bring each WAV to a common peak (mp3-to-wav)\n"
+    "  --normalize, --no-normalize    normalise each WAV as the settings say, or not\n"
+    "                           (mp3-to-wav)\n"
+    "  --normalize-to TARGET    normalise each WAV (mp3-to-wav): 'peak' to a common peak of 95\n"
+    "                           percent, or -23, -18, -16 or -14 to that integrated loudness in\n"
+    "                           LUFS (EBU R 128) with the true peak held at or below -1 dBTP\n"
     "  --convert-corrupt, --skip-corrupt  convert files the check finds corrupt (mp3-to-wav)\n"
     "  --yes, --no              answer the overwrite question for existing outputs\n"
     "                           (default: ask on a terminal, no otherwise; [n]o and\n"
@@ -122,6 +127,17 @@ int RunConversionCommand(ConversionMode mode, const std::string& command,
             settings.uncompressed = options.Current() == "--pcm";
         } else if (options.Is(nullptr, "--normalize") || options.Is(nullptr, "--no-normalize")) {
             settings.normalize = options.Current() == "--normalize";
+        } else if (options.Is(nullptr, "--normalize-to")) {
+            if (!options.TakeValue(value) || (value != "peak" && value != "-23" && value != "-18" &&
+                                              value != "-16" && value != "-14")) {
+                return UsageError("--normalize-to takes peak, -23, -18, -16 or -14", command);
+            }
+            settings.normalize = true;
+            settings.normalizeMode =
+                value == "peak" ? NormalizeMode::kPeak : NormalizeMode::kLoudness;
+            if (value != "peak") {
+                settings.loudnessTarget = std::atoi(value.c_str());
+            }
         } else if (options.Is(nullptr, "--convert-corrupt") ||
                    options.Is(nullptr, "--skip-corrupt")) {
             settings.convertCorrupt = options.Current() == "--convert-corrupt";

@@ -6,6 +6,7 @@
 
 #include "cli/analyze.h"
 #include "cli/convertcommand.h"
+#include "cli/loudness.h"
 #include "cli/repaircommand.h"
 
 namespace {
@@ -21,6 +22,7 @@ const char* const kHelp =
     "  wav-to-mp3   encode WAV files to MP3\n"
     "  mp3-to-mp3   re-encode MP3 files at the configured bit rate\n"
     "  repair       write repaired copies of damaged MP3 files (no re-encoding)\n"
+    "  loudness     measure loudness (EBU R 128), write ReplayGain tags\n"
     "\n"
     "'sonvara-cli COMMAND --help' explains a command. Exit status 2 means a usage error.\n";
 
@@ -51,6 +53,9 @@ int main(int argc, char** argv) {
     }
     if (command == "repair") {
         return sonvara::cli::RunRepairCommand(arguments);
+    }
+    if (command == "loudness") {
+        return sonvara::cli::RunLoudnessCommand(arguments);
     }
     using sonvara::ConversionMode;
     if (command == "mp3-to-wav") {

@@ -1,8 +1,12 @@
 #include "convert/normalize.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "audio/audiowavefile.h"
 #include "audio/disctrack.h"
 #include "audio/fileexception.h"
+#include "convert/loudnessscan.h"
 #include "convert/normalizejob.h"
 #include "jobs/jobstop.h"
 #include "jobs/strings.h"
@@ -11,8 +15,11 @@
 
 namespace sonvara {
 
-bool NormalizeFile(const std::string& file, int formatType, IProgressSink* sink,
-                   const std::function<void(const std::string&)>& stage, std::string* error) {
+namespace {
+
+// factor 0: to the 95 % peak; else that factor.
+bool Rewrite(const std::string& file, int formatType, double factor, IProgressSink* sink,
+             const std::function<void(const std::string&)>& stage, std::string* error) {
     auto fail = [error](const std::string& why) {
         if (error != nullptr) {
             *error = why;
@@ -46,6 +53,7 @@ bool NormalizeFile(const std::string& file, int formatType, IProgressSink* sink,
     });
     CNormalizeJob job;
     job.Setup(&track, &output, formatType, sink);
+    job.SetFactor(factor);
     bool stopped = false;
     bool created = false;
     try {
@@ -71,6 +79,62 @@ bool NormalizeFile(const std::string& file, int formatType, IProgressSink* sink,
         }
     }
     return true;
+}
+
+}  // namespace
+
+bool NormalizeFile(const std::string& file, int formatType, IProgressSink* sink,
+                   const std::function<void(const std::string&)>& stage, std::string* error) {
+    return Rewrite(file, formatType, 0, sink, stage, error);
+}
+
+bool NormalizeFileToLoudness(const std::string& file, int formatType, double targetLufs,
+                             IProgressSink* sink,
+                             const std::function<void(const std::string&)>& stage,
+                             std::string* error, LoudnessNormalizeResult* result) {
+    LoudnessNormalizeResult done;
+    if (error != nullptr) {
+        error->clear();
+    }
+    if (stage) {
+        stage(Text(StringId::kStageMeasuring));
+    }
+    const TrackLoudness measured = MeasureTrackLoudness(file, sink);
+    if (stage) {
+        stage("");
+    }
+    if (measured.stopped) {
+        return false;
+    }
+    if (!measured.ok) {
+        if (measured.reason != LoudnessFailureText(LoudnessFailure::kSilent) &&
+            measured.reason != LoudnessFailureText(LoudnessFailure::kTooShort)) {
+            if (error != nullptr) {
+                *error = file + ": " + measured.reason;
+            }
+            return false;
+        }
+        done.measured = false;
+        done.why = measured.reason;
+        if (result != nullptr) {
+            *result = done;
+        }
+        return true;
+    }
+    done.measured = true;
+    done.before = measured.values.integratedLufs;
+    const double wanted = targetLufs - done.before;
+    const double room = kTruePeakCeilingDbtp - measured.values.TruePeakDbtp();
+    done.gainDb = std::min(wanted, room);
+    done.reached = wanted <= room + 1e-9;
+    done.after = done.before + done.gainDb;
+    if (result != nullptr) {
+        *result = done;
+    }
+    if (std::fabs(done.gainDb) < 0.005) {
+        return true;  // nothing to change
+    }
+    return Rewrite(file, formatType, std::pow(10.0, done.gainDb / 20.0), sink, stage, error);
 }
 
 }  // namespace sonvara

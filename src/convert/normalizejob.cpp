@@ -1,5 +1,8 @@
 #include "convert/normalizejob.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "audio/audiowavefile.h"
 #include "audio/disctrack.h"
 #include "convert/blockpass.h"
@@ -21,12 +24,24 @@ std::vector<std::int16_t> CNormalizeJob::MakeGainTable(std::int16_t gain) {
     return table;
 }
 
+std::vector<std::int16_t> CNormalizeJob::MakeFactorTable(double factor) {
+    std::vector<std::int16_t> table(65536);
+    for (std::int32_t i = -32768; i <= 32767; ++i) {
+        const double j = std::round(i * factor);
+        table[static_cast<std::size_t>(i + 32768)] = static_cast<std::int16_t>(j > 32767    ? 32767
+                                                                               : j < -32768 ? -32768
+                                                                                            : j);
+    }
+    return table;
+}
+
 void CNormalizeJob::Setup(IDiscTrack* track, CAudioWaveFile* output, int formatType,
                           IProgressSink* sink) {
     m_pTrack = track;
     m_pOutput = output;
     m_pSink = sink;
     m_Gain = 0;
+    m_Factor = 0;
     m_Writing = false;
     m_Created = false;
     if (sink != nullptr) {
@@ -37,7 +52,10 @@ void CNormalizeJob::Setup(IDiscTrack* track, CAudioWaveFile* output, int formatT
 
 bool CNormalizeJob::Execute() {
     auto aborted = [this] { return m_pSink != nullptr && m_pSink->IsAborted(); };
-    {
+    if (m_Factor > 0) {
+        m_Gain = static_cast<std::int16_t>(std::clamp(std::round(m_Factor * 100), 1.0, 32767.0));
+        m_Table = MakeFactorTable(m_Factor);
+    } else {
         CPeakScanJob scan;
         scan.Setup(m_pTrack, m_pSink);
         {
@@ -51,7 +69,9 @@ bool CNormalizeJob::Execute() {
         return aborted();
     }
     m_Length75 = m_pTrack->GetLengthInFrames();
-    m_Table = MakeGainTable(m_Gain);
+    if (m_Factor <= 0) {
+        m_Table = MakeGainTable(m_Gain);
+    }
 
     auto* disc = dynamic_cast<CDiscAudioTrack*>(m_pTrack);
     if (disc != nullptr && disc->GetFile() != nullptr) {

@@ -21,6 +21,8 @@ public:
     // after a block raises CUserException). A silent track is not written at all.
     bool Execute() override;
     void Setup(IDiscTrack* track, CAudioWaveFile* output, int formatType, IProgressSink* sink);
+    // Scales by this factor instead of to the 95 % peak (set after Setup; no peak scan).
+    void SetFactor(double factor) { m_Factor = factor; }
 
     std::int16_t GetGain() const { return m_Gain; }
     // Execute created the output (a silent track creates none).
@@ -29,12 +31,15 @@ public:
     const std::vector<std::int16_t>& Table() const { return m_Table; }
 
     static std::vector<std::int16_t> MakeGainTable(std::int16_t gain);
+    // Each sample times the factor, rounded and held within 16 bits.
+    static std::vector<std::int16_t> MakeFactorTable(double factor);
 
 private:
     std::int32_t m_Length75 = 0;
     IProgressSink* m_pSink = nullptr;
     std::vector<std::int16_t> m_Table;
     std::int16_t m_Gain = 0;
+    double m_Factor = 0;
     WaveFormat m_Format;
     IDiscTrack* m_pTrack = nullptr;
     CAudioWaveFile* m_pOutput = nullptr;

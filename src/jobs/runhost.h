@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
 
 #include "jobs/progresssink.h"
@@ -22,6 +23,8 @@ struct TrackUpdate {
     std::size_t index = 0;  // into the list of records handed to the run
     std::int32_t checkState = 0;
     std::int32_t convertState = 0;
+    // The integrated loudness measured (LUFS); NaN leaves the record's value as it is.
+    double loudness = std::numeric_limits<double>::quiet_NaN();
 };
 
 // What a run shows and asks while it works: the analysis and conversion runs, adding tracks

@@ -59,6 +59,13 @@ const char* EnglishText(StringId id) {
             return "The settings %s contradict each other; %s is used.";
         case StringId::kSettingsCannotBeSaved:
             return "The settings cannot be saved (%s). Changes last until the program ends.";
+        case StringId::kStageMeasuring: return "Measuring";
+        case StringId::kStageWritingTags: return "Writing tags";
+        case StringId::kLineLoudness: return "        ===> %s";
+        case StringId::kLineAlbumLoudness: return "        ===> Album: %s";
+        case StringId::kLineNotMeasured: return "        ===> NOT MEASURED: %s";
+        case StringId::kLineTagsWritten: return "        ===> ReplayGain tags written: %s";
+        case StringId::kLineTagsNotWritten: return "        ===> TAGS NOT WRITTEN: %s";
         case StringId::kTrackColumn: return "Track;";
         case StringId::kListColumns: return "File;Check;Convert;Title;Artist;Album;Length;Path;";
         case StringId::kReportTitle: return "Analysis Results";

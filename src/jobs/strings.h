@@ -41,6 +41,13 @@ enum class StringId : int {
     kLineRepaired,         // "        ===> REPAIRED: %s"
     kLineNothingToRepair,  // "        ===> Nothing to repair"
     kLineNotRepaired,      // "        ===> NOT REPAIRED: %s"
+    kStageMeasuring,
+    kStageWritingTags,
+    kLineLoudness,         // "        ===> %s" (LUFS, dBTP, LU)
+    kLineAlbumLoudness,    // "        ===> Album: %s"
+    kLineNotMeasured,      // with the reason
+    kLineTagsWritten,      // with the track gain
+    kLineTagsNotWritten,   // with the reason
     kTrackColumn = 61447,  // "Track;"
     kListColumns = 61448,  // "File;Check;Convert;Title;Artist;Album;Length;Path;"
     kReportTitle = 61452,  // "Analysis Results"

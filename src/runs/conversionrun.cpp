@@ -1,6 +1,7 @@
 #include "runs/conversionrun.h"
 
 #include <atomic>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -33,6 +34,8 @@ ConversionSettings ReadConversionSettings(CSettings& settings) {
     s.trackDir = settings.GetTrackDir();
     s.uncompressed = settings.GetWAVFormat() == 0;
     s.normalize = settings.GetNormalize();
+    s.normalizeMode = settings.GetNormalizeMode();
+    s.loudnessTarget = settings.GetLoudnessTarget();
     s.convertCorrupt = settings.GetConvertCorruptFiles();
     s.encoder = settings.GetEncoderProperties();
     return s;
@@ -58,6 +61,22 @@ CConversionRun::CConversionRun(ConversionMode mode, IRunHost& host)
 CConversionRun::~CConversionRun() = default;
 
 namespace {
+
+// What loudness normalisation did, for the result line: the loudness reached, or why the
+// target was not.
+std::string LoudnessNote(const LoudnessNormalizeResult& r, int target) {
+    char text[200];
+    if (!r.measured) {
+        std::snprintf(text, sizeof text, "(not normalised: %s)", r.why.c_str());
+    } else if (r.reached) {
+        std::snprintf(text, sizeof text, "(%.1f LUFS)", r.after);
+    } else {
+        std::snprintf(text, sizeof text,
+                      "(%.1f LUFS: target %d LUFS not reached, true peak held at %.0f dBTP)",
+                      r.after, target, kTruePeakCeilingDbtp);
+    }
+    return text;
+}
 
 std::string SystemText(const std::error_code& ec) {
     return std::error_code(ec.value(), std::generic_category()).message();
@@ -524,11 +543,19 @@ CConversionRun::TrackResult CConversionRun::ProcessMp3ToWav(const Planned& track
     // verdict on the file.
     stopped = stopped || (!reason.empty() && host.IsAborted());
     host.SetStage("");
+    std::string loudnessNote;
     if (reason.empty() && !stopped && m_Settings.normalize) {
         std::string normalizeError;
-        const bool ok = NormalizeFile(
-            output.TempPath(), format, &host,
-            [&host](const std::string& word) { host.SetStage(word); }, &normalizeError);
+        const auto stage = [&host](const std::string& word) { host.SetStage(word); };
+        bool ok = false;
+        if (m_Settings.normalizeMode == NormalizeMode::kLoudness) {
+            LoudnessNormalizeResult loudness;
+            ok = NormalizeFileToLoudness(output.TempPath(), format, m_Settings.loudnessTarget,
+                                         &host, stage, &normalizeError, &loudness);
+            loudnessNote = LoudnessNote(loudness, m_Settings.loudnessTarget);
+        } else {
+            ok = NormalizeFile(output.TempPath(), format, &host, stage, &normalizeError);
+        }
         host.SetStage("");
         if (!ok && normalizeError.empty()) {
             stopped = true;
@@ -564,7 +591,7 @@ CConversionRun::TrackResult CConversionRun::ProcessMp3ToWav(const Planned& track
     host.UpdateTrack(state);
     result.outcome = {TrackOutcome::kConverted, &record, track.output};
     host.AddResult(record.path, colour);
-    host.AddResult(Text(intact ? StringId::kLineOk : StringId::kLineCorrupt, ""), colour);
+    host.AddResult(Text(intact ? StringId::kLineOk : StringId::kLineCorrupt, loudnessNote), colour);
     host.ScrollToEnd();
     if (host.IsAborted()) {
         // Done, but the stop request came meanwhile: the run ends here.

@@ -20,8 +20,10 @@ enum class ConversionMode { kMp3ToWav, kWavToMp3, kMp3ToMp3 };
 // The settings a run reads at Start.
 struct ConversionSettings {
     std::string trackDir;
-    bool uncompressed = true;    // MP3 -> WAV: PCM (else IMA ADPCM)
-    bool normalize = true;       // MP3 -> WAV
+    bool uncompressed = true;  // MP3 -> WAV: PCM (else IMA ADPCM)
+    bool normalize = true;     // MP3 -> WAV
+    NormalizeMode normalizeMode = NormalizeMode::kPeak;
+    int loudnessTarget = -18;    // LUFS, for NormalizeMode::kLoudness
     bool convertCorrupt = true;  // MP3 -> WAV
     EncoderProperties encoder;   // WAV -> MP3, MP3 -> MP3
 };

@@ -1,5 +1,7 @@
 #include "runs/runhelpers.h"
 
+#include <cmath>
+
 #include "tracks/trackrecord.h"
 
 namespace sonvara {
@@ -8,6 +10,9 @@ void ApplyTrackUpdate(const std::vector<TrackRecord*>& tracks, const TrackUpdate
     if (update.index < tracks.size() && tracks[update.index] != nullptr) {
         tracks[update.index]->checkState = update.checkState;
         tracks[update.index]->convertState = update.convertState;
+        if (!std::isnan(update.loudness)) {
+            tracks[update.index]->loudness = update.loudness;
+        }
     }
 }
 

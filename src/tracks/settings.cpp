@@ -100,6 +100,25 @@ void CSettings::SetNormalize(int on) {
     m_Store.SetInt(kGeneral, "Normalize", on & 0xFF);
 }
 
+NormalizeMode CSettings::GetNormalizeMode() {
+    return m_Store.GetInt(kGeneral, "NormalizeMode", 0) == 1 ? NormalizeMode::kLoudness
+                                                             : NormalizeMode::kPeak;
+}
+void CSettings::SetNormalizeMode(NormalizeMode mode) {
+    m_Store.SetInt(kGeneral, "NormalizeMode", static_cast<int>(mode));
+}
+
+bool CSettings::IsLoudnessTarget(int lufs) {
+    return lufs == -23 || lufs == -18 || lufs == -16 || lufs == -14;
+}
+int CSettings::GetLoudnessTarget() {
+    const int lufs = m_Store.GetInt(kGeneral, "LoudnessTarget", -18);
+    return IsLoudnessTarget(lufs) ? lufs : -18;
+}
+void CSettings::SetLoudnessTarget(int lufs) {
+    m_Store.SetInt(kGeneral, "LoudnessTarget", lufs);
+}
+
 bool CSettings::GetConvertCorruptFiles() {
     return ReadInt(kGeneral, "ConvertCorruptFiles", 1, INT_MIN, INT_MAX, nullptr) != 0;
 }

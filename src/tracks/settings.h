@@ -15,6 +15,8 @@ struct EncoderProperties {
     bool vbr = false;
 };
 
+enum class NormalizeMode { kPeak = 0, kLoudness = 1 };
+
 // The seven settings that steer adding tracks, analysis and conversion, read fresh from the
 // profile at every use. One reader for the window and the batch program: a stored value that
 // cannot be used (not a number, a bit rate or quality index outside its table, a negative WAV
@@ -34,6 +36,14 @@ public:
     void SetID3Check(int on);
     bool GetNormalize();
     void SetNormalize(int on);
+    // How Normalize works: to a common peak (the default, also for settings files without the
+    // key) or to a target loudness. Keys "NormalizeMode" and "LoudnessTarget".
+    NormalizeMode GetNormalizeMode();
+    void SetNormalizeMode(NormalizeMode mode);
+    // -23, -18, -16 or -14 LUFS; anything else reads as -18.
+    int GetLoudnessTarget();
+    void SetLoudnessTarget(int lufs);
+    static bool IsLoudnessTarget(int lufs);
     bool GetConvertCorruptFiles();
     void SetConvertCorruptFiles(int on);
     // Indexes outside their tables read as the defaults (bit rate 2, quality 0). The VBR flag

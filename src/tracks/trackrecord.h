@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <string>
 
 namespace sonvara {
@@ -32,6 +33,8 @@ struct TrackRecord {
     std::int32_t lengthSeconds = 0;
     std::int32_t checkState = NotAnalysed;
     std::int32_t convertState = NotConverted;
+    // Integrated loudness in LUFS once measured; NaN until then.
+    double loudness = std::numeric_limits<double>::quiet_NaN();
 
     void SetTitle(const std::string& text);
     void SetArtist(const std::string& text);

@@ -27,6 +27,10 @@ inline constexpr int kWavToMp3Selected = 32800;
 inline constexpr int kMp3ToMp3Selected = 32801;
 inline constexpr int kRepair = 32840;
 inline constexpr int kRepairSelected = 32841;
+inline constexpr int kMeasureLoudness = 32850;
+inline constexpr int kWriteReplayGain = 32851;
+inline constexpr int kMeasureLoudnessSelected = 32852;
+inline constexpr int kWriteReplayGainSelected = 32853;
 
 // Status bar panes.
 inline constexpr int kPaneTracks = 61484;

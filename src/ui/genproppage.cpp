@@ -1,6 +1,7 @@
 #include "ui/genproppage.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -15,6 +16,23 @@
 #include "ui/dialogunits.h"
 
 namespace sonvara {
+
+namespace {
+
+constexpr int kLoudnessTargets[] = {-23, -18, -16, -14};
+
+int KindIndex(NormalizeMode mode, int target) {
+    if (mode == NormalizeMode::kLoudness) {
+        for (int i = 0; i < 4; ++i) {
+            if (kLoudnessTargets[i] == target) {
+                return i + 1;
+            }
+        }
+    }
+    return 0;
+}
+
+}  // namespace
 
 CGenPropPage::CGenPropPage(CSettings& settings, QWidget* parent)
     : QWidget(parent), m_Settings(settings) {
@@ -32,6 +50,15 @@ CGenPropPage::CGenPropPage(CSettings& settings, QWidget* parent)
     m_ReadTags->setObjectName(QStringLiteral("readTagsCheck"));
     m_Normalize = new QCheckBox(tr("Normalize"), this);  // 1006
     m_Normalize->setObjectName(QStringLiteral("normalizeCheck"));
+    m_NormalizeKind = new QComboBox(this);
+    m_NormalizeKind->setObjectName(QStringLiteral("normalizeKindCombo"));
+    m_NormalizeKind->setAccessibleName(tr("Normalize to"));
+    m_NormalizeKind->addItems({tr("to a common peak (95 %)"), tr("to -23 LUFS (EBU R 128)"),
+                               tr("to -18 LUFS (ReplayGain)"), tr("to -16 LUFS"),
+                               tr("to -14 LUFS")});
+    m_NormalizeKind->setToolTip(
+        tr("A loudness target brings each track to the same loudness as listeners hear it; "
+           "the gain stops where the true peak would pass -1 dBTP."));
     auto* format = new QGroupBox(tr("WAV Format"), this);
     m_Uncompressed = new QRadioButton(tr("WAV uncompressed (1:1)"), format);  // 1007
     m_Uncompressed->setObjectName(QStringLiteral("uncompressedRadio"));
@@ -51,7 +78,10 @@ CGenPropPage::CGenPropPage(CSettings& settings, QWidget* parent)
     page->addLayout(dirRow);
     page->addSpacing(6);
     page->addWidget(m_ReadTags);
-    page->addWidget(m_Normalize);
+    auto* normalizeRow = new QHBoxLayout;
+    normalizeRow->addWidget(m_Normalize);
+    normalizeRow->addWidget(m_NormalizeKind, 1);
+    page->addLayout(normalizeRow);
     page->addWidget(format);
     page->addWidget(m_ConvertCorrupt);
     page->addStretch(1);
@@ -60,7 +90,8 @@ CGenPropPage::CGenPropPage(CSettings& settings, QWidget* parent)
     setTabOrder(m_TrackDir, m_Browse);
     setTabOrder(m_Browse, m_ReadTags);
     setTabOrder(m_ReadTags, m_Normalize);
-    setTabOrder(m_Normalize, m_Uncompressed);
+    setTabOrder(m_Normalize, m_NormalizeKind);
+    setTabOrder(m_NormalizeKind, m_Uncompressed);
     setTabOrder(m_Uncompressed, m_Compressed);
     setTabOrder(m_Compressed, m_ConvertCorrupt);
 
@@ -73,6 +104,8 @@ CGenPropPage::CGenPropPage(CSettings& settings, QWidget* parent)
         connect(b, &QAbstractButton::clicked, this, &CGenPropPage::MarkModified);
     }
     connect(m_Browse, &QPushButton::clicked, this, &CGenPropPage::OnBrowse);
+    connect(m_NormalizeKind, &QComboBox::activated, this, &CGenPropPage::MarkModified);
+    connect(m_Normalize, &QCheckBox::toggled, m_NormalizeKind, &QWidget::setEnabled);
 }
 
 void CGenPropPage::EnsureCreated() {
@@ -85,6 +118,9 @@ void CGenPropPage::EnsureCreated() {
     (m_Settings.GetWAVFormat() != 0 ? m_Compressed : m_Uncompressed)->setChecked(true);
     m_ReadTags->setChecked(m_Settings.GetID3Check());
     m_Normalize->setChecked(m_Settings.GetNormalize());
+    m_NormalizeKind->setEnabled(m_Normalize->isChecked());
+    m_NormalizeKind->setCurrentIndex(
+        KindIndex(m_Settings.GetNormalizeMode(), m_Settings.GetLoudnessTarget()));
     m_ConvertCorrupt->setChecked(m_Settings.GetConvertCorruptFiles());
     m_Loading = false;
 }
@@ -94,6 +130,16 @@ void CGenPropPage::Save() {
     m_Settings.SetWAVFormat(m_Uncompressed->isChecked() ? 0 : 1);
     m_Settings.SetID3Check(m_ReadTags->isChecked() ? 1 : 0);
     m_Settings.SetNormalize(m_Normalize->isChecked() ? 1 : 0);
+    // The loudness keys are written only when they change, so a profile that never chose a
+    // loudness target stays as it was.
+    const int kind = m_NormalizeKind->currentIndex();
+    const NormalizeMode mode = kind > 0 ? NormalizeMode::kLoudness : NormalizeMode::kPeak;
+    if (mode != m_Settings.GetNormalizeMode()) {
+        m_Settings.SetNormalizeMode(mode);
+    }
+    if (kind > 0 && kLoudnessTargets[kind - 1] != m_Settings.GetLoudnessTarget()) {
+        m_Settings.SetLoudnessTarget(kLoudnessTargets[kind - 1]);
+    }
     m_Settings.SetConvertCorruptFiles(m_ConvertCorrupt->isChecked() ? 1 : 0);
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -30,6 +31,8 @@ public:
     QPushButton* BrowseButton() const { return m_Browse; }
     QCheckBox* ReadTagsCheck() const { return m_ReadTags; }
     QCheckBox* NormalizeCheck() const { return m_Normalize; }
+    // How Normalize works: index 0 to a common peak, 1..4 to -23, -18, -16, -14 LUFS.
+    QComboBox* NormalizeKindCombo() const { return m_NormalizeKind; }
     QRadioButton* UncompressedRadio() const { return m_Uncompressed; }
     QRadioButton* CompressedRadio() const { return m_Compressed; }
     QCheckBox* ConvertCorruptCheck() const { return m_ConvertCorrupt; }
@@ -47,8 +50,9 @@ private:
     QCheckBox* m_ReadTags;         // 1005
     QCheckBox* m_Normalize;        // 1006
     QCheckBox* m_ConvertCorrupt;   // 1009
-    QLineEdit* m_TrackDir;         // 1003
-    QPushButton* m_Browse;         // 1004
+    QComboBox* m_NormalizeKind;
+    QLineEdit* m_TrackDir;  // 1003
+    QPushButton* m_Browse;  // 1004
     bool m_Created = false;
     bool m_Loading = false;
 };

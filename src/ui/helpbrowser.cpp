@@ -34,6 +34,7 @@ QString HelpTopicFor(int context) {
         case kHelpMp3ToWav: return QStringLiteral("Converting_MP3_Files.htm");
         case kHelpWavToMp3: return QStringLiteral("Converting_WAV_Files.htm");
         case kHelpMp3ToMp3: return QStringLiteral("Converting_MP3_to_MP3_Files.htm");
+        case kHelpLoudness: return QStringLiteral("Loudness.htm");
         default: return {};
     }
 }

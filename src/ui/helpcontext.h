@@ -11,6 +11,7 @@ inline constexpr int kHelpAnalysis = 1003;
 inline constexpr int kHelpMp3ToWav = 1004;
 inline constexpr int kHelpWavToMp3 = 1005;
 inline constexpr int kHelpMp3ToMp3 = 1006;
+inline constexpr int kHelpLoudness = 1020;
 
 // The one application-wide help-context number (1000 at start).
 class CHelpContext {

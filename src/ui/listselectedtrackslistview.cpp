@@ -34,7 +34,7 @@ CListSelectedTracksListView::CListSelectedTracksListView(CSonvaraDoc& doc, QWidg
     setDropIndicatorShown(false);
     setContextMenuPolicy(Qt::DefaultContextMenu);
     // Initial widths until the stored ones are applied.
-    const int initial[] = {176, 59, 70, 99, 76, 70, 51, 149};
+    const int initial[] = {176, 59, 70, 99, 76, 70, 51, 149, 80};
     for (int i = 0; i < CTrackListModel::kColumnCount; ++i) {
         setColumnWidth(i, initial[i]);
     }
@@ -49,6 +49,7 @@ void CListSelectedTracksListView::OnInitialUpdate() {
     if (!m_Initialised) {
         m_Initialised = true;
         SetNumericColumn(CTrackListModel::kLength);
+        SetNumericColumn(CTrackListModel::kLoudness);
         LoadColumnWidths();
     }
     Rebuild();
@@ -199,6 +200,9 @@ QMenu* CListSelectedTracksListView::ContextMenu() {
         {QT_TR_NOOP("C&onvert WAV -> MP3"), cmd::kWavToMp3, cmd::kWavToMp3Selected},
         {QT_TR_NOOP("C&onvert MP3 -> MP3"), cmd::kMp3ToMp3, cmd::kMp3ToMp3Selected},
         {QT_TR_NOOP("Rep&air Corrupt Files"), cmd::kRepair, cmd::kRepairSelected},
+        {QT_TR_NOOP("Measure &Loudness"), cmd::kMeasureLoudness, cmd::kMeasureLoudnessSelected},
+        {QT_TR_NOOP("Write &ReplayGain Tags"), cmd::kWriteReplayGain,
+         cmd::kWriteReplayGainSelected},
     };
     for (const auto& sub : subs) {
         QMenu* submenu = menu->addMenu(tr(sub.title));
@@ -276,6 +280,12 @@ bool CListSelectedTracksListView::QueryCommand(int id, bool& enabled) {
             enabled = selected && m_Doc.CanRun(CSonvaraDoc::Job::kMp3ToMp3);
             return true;
         case cmd::kRepairSelected: enabled = selected && m_Doc.HasJobRunner(); return true;
+        case cmd::kMeasureLoudnessSelected:
+            enabled = selected && m_Doc.CanRun(CSonvaraDoc::Job::kLoudness);
+            return true;
+        case cmd::kWriteReplayGainSelected:
+            enabled = selected && m_Doc.CanRun(CSonvaraDoc::Job::kReplayGain);
+            return true;
         default: return false;
     }
 }
@@ -310,6 +320,8 @@ void CListSelectedTracksListView::ExecuteCommand(int id) {
         case cmd::kMp3ToWavSelected: runSelected(CSonvaraDoc::Job::kMp3ToWav); break;
         case cmd::kWavToMp3Selected: runSelected(CSonvaraDoc::Job::kWavToMp3); break;
         case cmd::kMp3ToMp3Selected: runSelected(CSonvaraDoc::Job::kMp3ToMp3); break;
+        case cmd::kMeasureLoudnessSelected: runSelected(CSonvaraDoc::Job::kLoudness); break;
+        case cmd::kWriteReplayGainSelected: runSelected(CSonvaraDoc::Job::kReplayGain); break;
         default: break;
     }
 }

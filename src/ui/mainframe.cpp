@@ -165,6 +165,8 @@ void CMainFrame::BuildActions() {
     MakeAction(kWavToMp3, tr("C&onvert WAV -> MP3..."), "wav-to-mp3", QKeySequence("Ctrl+M"));
     MakeAction(kMp3ToMp3, tr("C&onvert MP3 -> MP3..."), "mp3-to-mp3", QKeySequence("Ctrl+P"));
     MakeAction(kRepair, tr("&Repair Corrupt Files..."));
+    MakeAction(kMeasureLoudness, tr("Measure &Loudness..."));
+    MakeAction(kWriteReplayGain, tr("Write &ReplayGain Tags..."));
     MakeAction(kEditTags, tr("&Edit ID3-Tags"), "edit-tags", QKeySequence("Alt+I"));
     MakeAction(kAddTracks, tr("Add &Tracks"), "add-tracks", QKeySequence("Alt+T"));
     MakeAction(kRemoveTracks, tr("&Remove Tracks"), "remove-tracks");
@@ -202,6 +204,9 @@ void CMainFrame::BuildMenus() {
     bar->actions().back()->menu()->addSeparator();
     bar->actions().back()->menu()->addAction(m_Actions[kExit]);
     menu(tr("&Sonvara"), {kAnalyze, kMp3ToWav, kWavToMp3, kMp3ToMp3, kRepair});
+    bar->actions().back()->menu()->addSeparator();
+    bar->actions().back()->menu()->addActions(
+        {m_Actions[kMeasureLoudness], m_Actions[kWriteReplayGain]});
     menu(tr("&Edit"), {kEditTags, kAddTracks, kRemoveTracks, kPlayTrack, kStopPlaying});
     menu(tr("&Options"), {kSettings});
     BuildSortMenu(menu(tr("&View"), {kViewToolbar, kViewStatusBar}));
@@ -435,7 +440,8 @@ void CMainFrame::UpdateCommandUI() {
         }
     }
     for (int id : {cmd::kAnalyzeSelected, cmd::kMp3ToWavSelected, cmd::kWavToMp3Selected,
-                   cmd::kMp3ToMp3Selected, cmd::kRepairSelected}) {
+                   cmd::kMp3ToMp3Selected, cmd::kRepairSelected, cmd::kMeasureLoudnessSelected,
+                   cmd::kWriteReplayGainSelected}) {
         const bool enabled = IsCommandEnabled(id);
         for (const QPointer<QAction>& extra : m_ExtraActions.values(id)) {
             if (extra) {

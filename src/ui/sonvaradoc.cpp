@@ -110,6 +110,9 @@ bool CSonvaraDoc::CanRun(Job job) const {
     if (job == Job::kRepair) {
         return HasCorruptTracks();
     }
+    if (job == Job::kLoudness) {
+        return GetTrackCount() > 0;
+    }
     return job == Job::kWavToMp3 ? GetWavCount() > 0 : GetMp3Count() > 0;
 }
 
@@ -120,7 +123,7 @@ void CSonvaraDoc::RunOn(Job job, const std::vector<TrackRecord*>& tracks) {
     }
     UpdateViews();
     static const char* const kNames[] = {"analyze", "mp3-to-wav", "wav-to-mp3", "mp3-to-mp3",
-                                         "repair"};
+                                         "repair",  "loudness",   "replaygain"};
     qCInfo(lcState, "job done: %s; %d tracks", kNames[static_cast<int>(job)],
            static_cast<int>(tracks.size()));
 }
@@ -246,6 +249,8 @@ bool CSonvaraDoc::QueryCommand(int id, bool& enabled) {
         case cmd::kMp3ToWav: enabled = CanRun(Job::kMp3ToWav); return true;
         case cmd::kWavToMp3: enabled = CanRun(Job::kWavToMp3); return true;
         case cmd::kMp3ToMp3: enabled = CanRun(Job::kMp3ToMp3); return true;
+        case cmd::kMeasureLoudness: enabled = CanRun(Job::kLoudness); return true;
+        case cmd::kWriteReplayGain: enabled = CanRun(Job::kReplayGain); return true;
         case cmd::kSaveResults: enabled = GetTrackCount() > 0; return true;
         case cmd::kMoveCorrupt: enabled = HasCorruptTracks(); return true;
         case cmd::kRepair: enabled = CanRun(Job::kRepair); return true;
@@ -263,6 +268,8 @@ void CSonvaraDoc::ExecuteCommand(int id) {
         case cmd::kMp3ToWav: RunJob(Job::kMp3ToWav); break;
         case cmd::kWavToMp3: RunJob(Job::kWavToMp3); break;
         case cmd::kMp3ToMp3: RunJob(Job::kMp3ToMp3); break;
+        case cmd::kMeasureLoudness: RunJob(Job::kLoudness); break;
+        case cmd::kWriteReplayGain: RunJob(Job::kReplayGain); break;
         case cmd::kSaveResults: SaveAnalysisResults(); break;
         case cmd::kMoveCorrupt: MoveCorruptFiles(); break;
         case cmd::kRepair: RunJob(Job::kRepair); break;

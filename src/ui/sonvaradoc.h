@@ -24,7 +24,7 @@ class CSettings;
 class CSonvaraDoc : public QObject, public ICommandTarget {
     Q_OBJECT
 public:
-    enum class Job { kAnalyze, kMp3ToWav, kWavToMp3, kMp3ToMp3, kRepair };
+    enum class Job { kAnalyze, kMp3ToWav, kWavToMp3, kMp3ToMp3, kRepair, kLoudness, kReplayGain };
 
     // Runs one job's modal dialog over the records (the frame supplies the run dialogs).
     using JobRunner = std::function<void(Job job, const std::vector<TrackRecord*>& tracks)>;

@@ -3,6 +3,8 @@
 #include <QBrush>
 #include <QColor>
 
+#include <cmath>
+
 #include "platform/paths.h"
 #include "tracks/tracklist.h"
 #include "ui/fileicons.h"
@@ -23,6 +25,9 @@ int CTrackListModel::columnCount(const QModelIndex& parent) const {
 }
 
 QString CTrackListModel::ColumnTitle(int column) {
+    if (column == kLoudness) {
+        return tr("Loudness");
+    }
     const std::vector<std::string> titles = ColumnTitles();
     return column >= 0 && static_cast<std::size_t>(column) < titles.size()
                ? QString::fromStdString(titles[static_cast<std::size_t>(column)])
@@ -39,6 +44,10 @@ QString CTrackListModel::CellText(const TrackRecord& record, int column) const {
         case kAlbum: return QString::fromStdString(record.album);
         case kLength: return QString::fromStdString(record.lengthText);
         case kPath: return QString::fromStdString(record.path);
+        case kLoudness:
+            return std::isnan(record.loudness)
+                       ? QString()
+                       : QStringLiteral("%1 LUFS").arg(record.loudness, 0, 'f', 1);
         default: return {};
     }
 }
@@ -64,7 +73,8 @@ QVariant CTrackListModel::data(const QModelIndex& index, int role) const {
             return {};
         case Qt::TextAlignmentRole:
             return index.column() == kLength ? QVariant(int(Qt::AlignHCenter | Qt::AlignVCenter))
-                                             : QVariant(int(Qt::AlignLeft | Qt::AlignVCenter));
+                   : index.column() == kLoudness ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter))
+                                                 : QVariant(int(Qt::AlignLeft | Qt::AlignVCenter));
         case Qt::ForegroundRole:
             // A corrupt track stands out, red as in the results lists of the runs.
             if (record.checkState == AnalysedCorrupt) {
@@ -136,7 +146,14 @@ std::vector<const TrackRecord*> CTrackListModel::RecordsInOrder() const {
 }
 
 QString CTrackListModel::SortText(int row, int column) const {
-    return CellText(*m_Rows[static_cast<std::size_t>(row)], column);
+    const TrackRecord& record = *m_Rows[static_cast<std::size_t>(row)];
+    if (column == kLoudness) {
+        // Hundredths of a LU as a whole number (the numeric key); unmeasured tracks first.
+        return std::isnan(record.loudness)
+                   ? QStringLiteral("-1000000")
+                   : QString::number(static_cast<long long>(std::llround(record.loudness * 100)));
+    }
+    return CellText(record, column);
 }
 
 void CTrackListModel::ApplyRowOrder(const std::vector<int>& order) {

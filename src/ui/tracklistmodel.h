@@ -10,13 +10,24 @@ namespace sonvara {
 class CTrackList;
 struct TrackRecord;
 
-// The working list as a table of eight columns, read straight from the records (no item
+// The working list as a table of nine columns, read straight from the records (no item
 // objects per row). Its row order is the list's order after every rebuild; a sort reorders
 // the rows, and the view then writes the order back into the list.
 class CTrackListModel : public CSortableTableModel {
     Q_OBJECT
 public:
-    enum Column { kFile, kCheck, kConvert, kTitle, kArtist, kAlbum, kLength, kPath, kColumnCount };
+    enum Column {
+        kFile,
+        kCheck,
+        kConvert,
+        kTitle,
+        kArtist,
+        kAlbum,
+        kLength,
+        kPath,
+        kLoudness,  // integrated LUFS once measured
+        kColumnCount
+    };
 
     explicit CTrackListModel(CTrackList& list, QObject* parent = nullptr);
 

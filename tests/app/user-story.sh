@@ -419,7 +419,7 @@ grep -qx "Rectangle=$placement" "$conf" ||
   die "the window placement is not stored as it was restored: $(grep Rectangle "$conf")"
 grep -qx "Path=$coll" "$conf" || die "the last folder is not stored"
 widths=$(sed -n 's/^LISTSELECTEDTRACK="\(.*\)"$/\1/p' "$conf")
-[[ $widths =~ ^([0-9]+,){8}$ ]] || die "no column widths stored: \"$widths\""
+[[ $widths =~ ^([0-9]+,){9}$ ]] || die "no column widths stored: \"$widths\""
 file_width=${widths%%,*}
 [ "$file_width" -ge 206 ] && [ "$file_width" -le 226 ] ||
   die "the widened File column is stored as $file_width pixels, not about 216"

@@ -94,6 +94,25 @@ TEST(Settings, ValuesThatCannotBeUsedAreNamedOnceAndReadAsTheirDefaults) {
               "VBR is used.");
 }
 
+// Loudness normalisation lives under keys of its own: a profile without them (every older
+// one) normalises by peak as before, and a target outside the four reads as -18.
+TEST(Settings, LoudnessNormalisationKeys) {
+    CMemoryProfileStore store;
+    CSettings s(store);
+    store.SetInt("GeneralProperties", "Normalize", 1);
+    EXPECT_EQ(s.GetNormalizeMode(), NormalizeMode::kPeak);
+    EXPECT_EQ(s.GetLoudnessTarget(), -18);
+    s.SetNormalizeMode(NormalizeMode::kLoudness);
+    s.SetLoudnessTarget(-14);
+    EXPECT_EQ(store.GetInt("GeneralProperties", "NormalizeMode", 0), 1);
+    EXPECT_EQ(s.GetLoudnessTarget(), -14);
+    EXPECT_TRUE(s.GetNormalize());  // the switch itself is unchanged
+    store.SetInt("GeneralProperties", "LoudnessTarget", -20);
+    store.SetInt("GeneralProperties", "NormalizeMode", 9);
+    EXPECT_EQ(s.GetLoudnessTarget(), -18);
+    EXPECT_EQ(s.GetNormalizeMode(), NormalizeMode::kPeak);
+}
+
 TrackInfo FakeReader(const std::string& path) {
     TrackInfo info;
     if (path.find("broken") != std::string::npos) {

@@ -77,6 +77,38 @@ TEST_F(ConfigSheet, OkWithoutVisitingTheEncoderPageWritesOnlyTheGeneralValues) {
     for (const char* name : {"BitRate", "Quality", "CBR", "VBR"}) {
         EXPECT_FALSE(store.Has(kEncoder, name)) << name;
     }
+    // A profile that never chose a loudness target stays without those keys.
+    EXPECT_FALSE(store.Has(kGeneral, "NormalizeMode"));
+    EXPECT_FALSE(store.Has(kGeneral, "LoudnessTarget"));
+}
+
+TEST_F(ConfigSheet, NormalizeKindChoosesPeakOrALoudnessTarget) {
+    store.SetInt(kGeneral, "Normalize", 1);
+    {
+        CConfigSheet sheet(settings);
+        ShowSheet(sheet);
+        QComboBox* kind = sheet.GeneralPage()->NormalizeKindCombo();
+        EXPECT_EQ(kind->currentIndex(), 0);  // peak, as before
+        EXPECT_TRUE(kind->isEnabled());
+        kind->setCurrentIndex(3);
+        emit kind->activated(3);
+        EXPECT_TRUE(sheet.ApplyButton()->isEnabled());
+        QTest::mouseClick(sheet.OkButton(), Qt::LeftButton);
+    }
+    EXPECT_EQ(settings.GetNormalizeMode(), NormalizeMode::kLoudness);
+    EXPECT_EQ(settings.GetLoudnessTarget(), -16);
+    {
+        CConfigSheet sheet(settings);
+        ShowSheet(sheet);
+        QComboBox* kind = sheet.GeneralPage()->NormalizeKindCombo();
+        EXPECT_EQ(kind->currentIndex(), 3);
+        Click(sheet.GeneralPage()->NormalizeCheck());
+        EXPECT_FALSE(kind->isEnabled());
+        kind->setCurrentIndex(0);
+        QTest::mouseClick(sheet.OkButton(), Qt::LeftButton);
+    }
+    EXPECT_EQ(settings.GetNormalizeMode(), NormalizeMode::kPeak);
+    EXPECT_FALSE(settings.GetNormalize());
 }
 
 TEST_F(ConfigSheet, CancelAfterChangesWritesNothing) {

@@ -12,9 +12,11 @@
 #include "support/encoders.h"
 #include "support/mpegframes.h"
 #include "support/runevents.h"
+#include "support/wavbuilder.h"
 #include "ui/colorlistbox.h"
 #include "ui/configsheet.h"
 #include "ui/dialogfixture.h"
+#include "ui/dlgloudness.h"
 #include "ui/dlgmp3analyzing.h"
 #include "ui/dlgmp3repairing.h"
 #include "ui/dlgmp3tomp3converting.h"
@@ -134,6 +136,29 @@ TEST_F(AnalysisDialog, RepairReplacesTheCorruptFileKeepsTheOriginalAndMarksTheRe
     EXPECT_EQ(lines[3].first, "        ===> Nothing to repair");
     EXPECT_EQ(lines[5].first, "        ===> NOT REPAIRED: no MPEG audio stream found");
     EXPECT_EQ(dialog.Summary(), "1 repaired, the originals kept as .bak files");
+}
+
+// Measure Loudness: each track's values as result lines and in its record (the Loudness
+// column), a silent one named with its reason; the summary counts both.
+TEST_F(AnalysisDialog, MeasureLoudnessFillsTheColumnAndNamesSilence) {
+    WriteFile(dir.File("tone.wav"), MakePcmWav(Sine(44100 * 3, 2, 1000, 44100, 2323.0)));
+    WriteFile(dir.File("quiet.wav"), MakePcmWav(std::vector<std::int16_t>(44100 * 2 * 2, 0)));
+    Add(dir.File("tone.wav"));
+    Add(dir.File("quiet.wav"));
+    int helpWhileOpen = 0;
+    CDlgLoudness dialog(false, false);
+    QTimer::singleShot(0, &dialog, [&] { helpWhileOpen = CHelpContext::Get(); });
+    dialog.RunOnTracks(List());
+    EXPECT_EQ(helpWhileOpen, kHelpLoudness);
+    EXPECT_EQ(dialog.windowTitle(), "Measure Loudness");
+    const Lines lines = ResultLines(dialog);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[1].first, "        ===> -22.98 LUFS, -22.98 dBTP, 0.0 LU");
+    EXPECT_EQ(lines[3],
+              (std::pair<std::string, std::uint32_t>{"        ===> NOT MEASURED: silent", 255}));
+    EXPECT_NEAR(records[0]->loudness, -23.0, 0.1);
+    EXPECT_TRUE(std::isnan(records[1]->loudness));
+    EXPECT_EQ(dialog.Summary(), "1 measured, 1 not measured");
 }
 
 TEST_F(AnalysisDialog, AnEmptyListClosesAtOnceAndTheHelpContextComesBack) {

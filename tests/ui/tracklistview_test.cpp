@@ -103,22 +103,23 @@ TEST(SortKeys, TimesAndNumbersReadLikeTheCRuntime) {
     EXPECT_EQ(CSortableTableModel::NumericKey(u"1:2:3"), 62);  // the part after the first ':'
 }
 
-TEST_F(WorkingList, ShowsEightColumnsWithVerdictTexts) {
+TEST_F(WorkingList, ShowsNineColumnsWithVerdictTexts) {
     Fill({{"/m/a.mp3", "T", "A", 61000}, {"/m/b.WAV", "", "", 5000}});
     m_Doc->Tracks().At(0).checkState = AnalysedCorrupt;
     m_Doc->Tracks().At(1).convertState = ConvertedWavToMp3;
     m_Doc->UpdateViews();
     auto* model = m_View->TrackModel();
-    ASSERT_EQ(model->columnCount(), 8);
-    const char* titles[] = {"File",   "Check", "Convert", "Title",
-                            "Artist", "Album", "Length",  "Path"};
-    for (int c = 0; c < 8; ++c) {
+    ASSERT_EQ(model->columnCount(), 9);
+    const char* titles[] = {"File",  "Check",  "Convert", "Title",   "Artist",
+                            "Album", "Length", "Path",    "Loudness"};
+    for (int c = 0; c < 9; ++c) {
         EXPECT_EQ(model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(), titles[c]);
     }
     EXPECT_EQ(Column(0), (std::vector<std::string>{"a.mp3", "b.WAV"}));
     EXPECT_EQ(Column(1), (std::vector<std::string>{"Corrupt", "no"}));
     EXPECT_EQ(Column(2), (std::vector<std::string>{"no", "WAV -> MP3"}));
     EXPECT_EQ(Column(6), (std::vector<std::string>{"1:01", "0:05"}));
+    EXPECT_EQ(Column(8), (std::vector<std::string>{"", ""}));  // empty until measured
     EXPECT_EQ(model->index(0, 6).data(Qt::TextAlignmentRole).toInt() & Qt::AlignHCenter,
               Qt::AlignHCenter);
 }
@@ -145,6 +146,22 @@ TEST_F(WorkingList, TimeColumnSortsByMinutesAndSeconds) {
     ClickHeader(CTrackListModel::kLength);  // ascending
     EXPECT_EQ(Column(CTrackListModel::kLength),
               (std::vector<std::string>{"1:15", "9:59", "10:05"}));
+}
+
+TEST_F(WorkingList, LoudnessColumnSortsByItsValueWithUnmeasuredTracksFirst) {
+    m_View->OnInitialUpdate();
+    Fill({{"/m/a.mp3", "", "", 1000},
+          {"/m/b.mp3", "", "", 1000},
+          {"/m/c.mp3", "", "", 1000},
+          {"/m/d.mp3", "", "", 1000}});
+    m_Doc->Tracks().At(0).loudness = -9.04;
+    m_Doc->Tracks().At(2).loudness = -23.0;
+    m_Doc->Tracks().At(3).loudness = -14.26;
+    m_Doc->UpdateViews();
+    ClickHeader(CTrackListModel::kLoudness);  // descending
+    ClickHeader(CTrackListModel::kLoudness);  // ascending
+    EXPECT_EQ(Column(CTrackListModel::kLoudness),
+              (std::vector<std::string>{"", "-23.0 LUFS", "-14.3 LUFS", "-9.0 LUFS"}));
 }
 
 TEST_F(WorkingList, LetterCaseDoesNotSeparateTextKeysAndEqualRowsKeepTheirOrder) {
@@ -242,13 +259,13 @@ TEST_F(WorkingList, ColumnWidthsAreStoredAsACommaListAndShortOrMissingFieldsAuto
     m_Profile.SetString("ColumnWidths", "LISTSELECTEDTRACK", "176,50,");
     m_View->OnInitialUpdate();
     EXPECT_EQ(m_View->columnWidth(0), 176);
-    for (int c = 1; c < 8; ++c) {
+    for (int c = 1; c < 9; ++c) {
         EXPECT_GE(m_View->columnWidth(c), 70) << c;  // 50 and the missing fields: auto size
     }
     m_View->setColumnWidth(2, 123);
     m_View->SaveColumnWidths();
     const std::string stored = m_Profile.GetString("ColumnWidths", "LISTSELECTEDTRACK", "");
-    EXPECT_EQ(std::count(stored.begin(), stored.end(), ','), 8);
+    EXPECT_EQ(std::count(stored.begin(), stored.end(), ','), 9);
     EXPECT_EQ(stored.back(), ',');
     EXPECT_EQ(stored.rfind("176,", 0), 0u);
     EXPECT_NE(stored.find(",123,"), std::string::npos);
@@ -256,17 +273,17 @@ TEST_F(WorkingList, ColumnWidthsAreStoredAsACommaListAndShortOrMissingFieldsAuto
 
 TEST_F(WorkingList, WithoutStoredWidthsTheColumnsFitTheirTitleAndArrow) {
     m_View->OnInitialUpdate();
-    for (int c = 0; c < 8; ++c) {
+    for (int c = 0; c < 9; ++c) {
         EXPECT_GE(m_View->columnWidth(c), CMultiColumnSortListView::kMinAutoWidth) << c;
         EXPECT_GE(m_View->columnWidth(c), m_View->horizontalHeader()->sectionSizeHint(c)) << c;
     }
 }
 
-TEST_F(WorkingList, RepeatedInitialUpdateKeepsEightColumns) {
+TEST_F(WorkingList, RepeatedInitialUpdateKeepsNineColumns) {
     Fill({{"/m/a.mp3", "", "", 1000}});
     m_View->OnInitialUpdate();
     m_View->OnInitialUpdate();
-    EXPECT_EQ(m_View->GetColumnCount(), 8);
+    EXPECT_EQ(m_View->GetColumnCount(), 9);
     EXPECT_EQ(m_View->TrackModel()->rowCount(), 1);
 }
 
