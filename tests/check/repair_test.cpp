@@ -124,8 +124,18 @@ TEST_F(Repair, EveryKindOfDamageGivesACleanCopyThatKeepsTheIntactFramesAndTags) 
     }
     junk.insert(junk.begin() + mid, noise.begin(), noise.end());
     Bytes sync = vbr;  // a flipped sync bit in a header near the middle
-    const auto header =
-        std::find_if(sync.begin() + mid, sync.end() - 1, [](std::uint8_t b) { return b == 0xFF; });
+    // The first frame header at or after the middle, found by walking the frames.
+    std::size_t at = 10 + (vbr[6] << 21 | vbr[7] << 14 | vbr[8] << 7 | vbr[9]);  // past the tag
+    for (MP3FrameHeader h;
+         at < mid && at + 4 < sync.size() &&
+         DecodeMpegHeader(static_cast<std::uint32_t>(sync[at]) << 24 | sync[at + 1] << 16 |
+                              sync[at + 2] << 8 | sync[at + 3],
+                          h) &&
+         h.frameLength > 0;) {
+        at += static_cast<std::size_t>(h.frameLength);
+    }
+    ASSERT_GE(at, mid);
+    const auto header = sync.begin() + static_cast<std::ptrdiff_t>(at);
     ASSERT_NE(header, sync.end() - 1);
     *(header + 1) &= 0xEF;
     Bytes xing = vbr;

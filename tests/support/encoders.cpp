@@ -8,7 +8,7 @@ namespace sonvara::test {
 
 std::string SynthWav(const std::string& path, const std::string& format, const std::string& synth) {
     const CommandResult r =
-        RunCommand("sox -q -n " + format + " " + ShellQuote(path) + " synth " + synth);
+        RunCommand("sox -R -q -n " + format + " " + ShellQuote(path) + " synth " + synth);
     if (r.exitCode != 0) {
         throw std::runtime_error("sox failed: " + r.err);
     }
