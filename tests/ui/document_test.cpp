@@ -233,6 +233,33 @@ TEST_F(Document, TheReportFollowsTheViewsOrderAfterSortingByLength) {
     EXPECT_LT(text.find(shorter), text.find(longer));
 }
 
+TEST_F(Document, NamesThatAreNotUtf8AreAnalysedReportedAndMovedUnderTheirOwnBytes) {
+    UseAnalysisRunner();
+    const auto corrupt = Files({"caf\xe9.mp3", "new\nline.mp3"}, test::CorruptMp3());
+    const auto good = Files({"\xff\xfe.mp3", "-dash.mp3"}, test::GoodMp3());
+    m_Doc->AddTracks({corrupt[0], good[0], corrupt[1], good[1]});
+    ASSERT_EQ(m_Doc->GetTrackCount(), 4);
+    m_Doc->RunJob(CSonvaraDoc::Job::kAnalyze);
+    EXPECT_EQ(m_Doc->Tracks().At(0).checkState, AnalysedCorrupt);
+    EXPECT_EQ(m_Doc->Tracks().At(1).checkState, AnalysedOk);
+    const std::string report = m_Dir.File("report.txt");
+    m_Doc->reportFileAsker = [&] { return report; };
+    m_Doc->SaveAnalysisResults();
+    const std::string text = test::ReadText(report);
+    EXPECT_NE(text.find("caf\xe9.mp3"), std::string::npos);  // the bytes, not "caf?.mp3"
+    EXPECT_NE(text.find("\xff\xfe.mp3"), std::string::npos);
+    const std::string target = m_Dir.File("corrupt\xe9");
+    fs::create_directory(target);
+    m_Doc->moveFolderAsker = [&] { return target; };
+    m_Doc->ExecuteCommand(cmd::kMoveCorrupt);
+    EXPECT_EQ(test::ReadFile(target + "/caf\xe9.mp3"), test::CorruptMp3());
+    EXPECT_TRUE(fs::exists(target + "/new\nline.mp3"));
+    EXPECT_FALSE(fs::exists(corrupt[0]));
+    ASSERT_EQ(m_Doc->GetTrackCount(), 2);
+    EXPECT_EQ(m_Doc->Tracks().At(0).path, good[0]);
+    EXPECT_EQ(m_Doc->Tracks().At(1).path, good[1]);
+}
+
 TEST_F(Document, AReportNameThatIsNotTxtWritesNothingAndSaysSo) {
     m_Doc->AddTracks(Files({"a.mp3"}, test::GoodMp3()));
     const std::string log = m_Dir.File("results.log");
