@@ -169,6 +169,11 @@ GLOSSARY = {
     "WAV uncompressed (1:1)": "WAV unkomprimiert (1:1)",
     "WAV compressed (1:4)": "WAV komprimiert (1:4)",
     "Try to convert corrupt files": "Versuchen, defekte Dateien zu konvertieren",
+    "Decode every frame when analysing (slower)":
+        "Beim Analysieren jeden Frame dekodieren (langsamer)",
+    "A frame the decoder rejects makes the file Corrupt and is listed on the Check page of its properties.":
+        "Ein Frame, den der Decoder zurückweist, macht die Datei defekt und wird auf der Seite "
+        "„Prüfung“ ihrer Eigenschaften aufgeführt.",
     "Select Path": "Pfad wählen",
     # Run dialogs
     "&Start": "&Starten",

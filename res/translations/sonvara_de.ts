@@ -762,6 +762,14 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
             <source>A loudness target brings each track to the same loudness as listeners hear it; the gain stops where the true peak would pass -1 dBTP.</source>
             <translation>Ein Lautheitsziel bringt jeden Titel auf dieselbe hörbare Lautheit; die Verstärkung endet dort, wo der True Peak -1 dBTP überschreiten würde.</translation>
         </message>
+        <message>
+            <source>Decode every frame when analysing (slower)</source>
+            <translation>Beim Analysieren jeden Frame dekodieren (langsamer)</translation>
+        </message>
+        <message>
+            <source>A frame the decoder rejects makes the file Corrupt and is listed on the Check page of its properties.</source>
+            <translation>Ein Frame, den der Decoder zurückweist, macht die Datei defekt und wird auf der Seite „Prüfung“ ihrer Eigenschaften aufgeführt.</translation>
+        </message>
     </context>
     <context>
         <name>sonvara::CHelpBrowser</name>

@@ -126,6 +126,13 @@ void CSettings::SetConvertCorruptFiles(int on) {
     m_Store.SetInt(kGeneral, "ConvertCorruptFiles", on & 0xFF);
 }
 
+bool CSettings::GetDecodeCheck() {
+    return ReadInt(kGeneral, "DecodeCheck", 0, INT_MIN, INT_MAX, nullptr) != 0;
+}
+void CSettings::SetDecodeCheck(int on) {
+    m_Store.SetInt(kGeneral, "DecodeCheck", on & 0xFF);
+}
+
 EncoderProperties CSettings::GetEncoderProperties() {
     return ReadEncoderProperties(nullptr);
 }
@@ -152,6 +159,7 @@ std::vector<std::string> CSettings::InvalidValues() {
     for (const char* flag : {"ID3Check", "Normalize", "ConvertCorruptFiles"}) {
         ReadInt(kGeneral, flag, 1, INT_MIN, INT_MAX, &problems);
     }
+    ReadInt(kGeneral, "DecodeCheck", 0, INT_MIN, INT_MAX, &problems);
     ReadEncoderProperties(&problems);
     return problems;
 }

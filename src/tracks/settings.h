@@ -46,6 +46,10 @@ public:
     static bool IsLoudnessTarget(int lufs);
     bool GetConvertCorruptFiles();
     void SetConvertCorruptFiles(int on);
+    // "DecodeCheck" (default off): the window's analysis also decodes every frame, as
+    // `sonvara-cli analyze --decode` does.
+    bool GetDecodeCheck();
+    void SetDecodeCheck(int on);
     // Indexes outside their tables read as the defaults (bit rate 2, quality 0). The VBR flag
     // decides the mode, for the runs and the options sheet alike: cbr is always !vbr.
     EncoderProperties GetEncoderProperties();

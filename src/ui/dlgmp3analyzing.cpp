@@ -1,12 +1,14 @@
 #include "ui/dlgmp3analyzing.h"
 
 #include "runs/analysisrun.h"
+#include "tracks/settings.h"
 #include "ui/dialogunits.h"
 
 namespace sonvara {
 
-CDlgMP3Analyzing::CDlgMP3Analyzing(CSettings&, QWidget* parent)
-    : CRunDialog(kHelpAnalysis, tr("Analyze MP3 Files"), parent) {
+CDlgMP3Analyzing::CDlgMP3Analyzing(CSettings& settings, QWidget* parent)
+    : CRunDialog(kHelpAnalysis, tr("Analyze MP3 Files"), parent),
+      m_Decode(settings.GetDecodeCheck()) {
     setObjectName(QStringLiteral("analyzeDialog"));
     resize(DialogUnits(this, 316, 162));
 }
@@ -22,7 +24,7 @@ int CDlgMP3Analyzing::RunOnTracks(const std::vector<TrackRecord*>& tracks) {
 }
 
 void CDlgMP3Analyzing::Work() {
-    RunAnalysis(Tracks(), Host(), 1);
+    RunAnalysis(Tracks(), Host(), 1, {}, m_Decode);
 }
 
 void CDlgMP3Analyzing::WorkerFinished(bool) {

@@ -25,6 +25,9 @@ public:
 protected:
     void Work() override;
     void WorkerFinished(bool ended) override;
+
+private:
+    const bool m_Decode;  // the options sheet's "Decode every frame", read at the start
 };
 
 }  // namespace sonvara

@@ -66,6 +66,11 @@ CGenPropPage::CGenPropPage(CSettings& settings, QWidget* parent)
     m_Compressed->setObjectName(QStringLiteral("compressedRadio"));
     m_ConvertCorrupt = new QCheckBox(tr("Try to convert corrupt files"), this);  // 1009
     m_ConvertCorrupt->setObjectName(QStringLiteral("convertCorruptCheck"));
+    m_DecodeCheck = new QCheckBox(tr("Decode every frame when analysing (slower)"), this);
+    m_DecodeCheck->setObjectName(QStringLiteral("decodeCheck"));
+    m_DecodeCheck->setToolTip(
+        tr("A frame the decoder rejects makes the file Corrupt and is "
+           "listed on the Check page of its properties."));
 
     auto* dirRow = new QHBoxLayout;
     dirRow->addWidget(m_TrackDir, 1);
@@ -84,6 +89,7 @@ CGenPropPage::CGenPropPage(CSettings& settings, QWidget* parent)
     page->addLayout(normalizeRow);
     page->addWidget(format);
     page->addWidget(m_ConvertCorrupt);
+    page->addWidget(m_DecodeCheck);
     page->addStretch(1);
     setMinimumSize(DialogUnits(this, 210, 154));
 
@@ -94,13 +100,15 @@ CGenPropPage::CGenPropPage(CSettings& settings, QWidget* parent)
     setTabOrder(m_NormalizeKind, m_Uncompressed);
     setTabOrder(m_Uncompressed, m_Compressed);
     setTabOrder(m_Compressed, m_ConvertCorrupt);
+    setTabOrder(m_ConvertCorrupt, m_DecodeCheck);
 
     connect(m_TrackDir, &QLineEdit::textChanged, this, &CGenPropPage::MarkModified);
     for (QAbstractButton* b :
          {static_cast<QAbstractButton*>(m_ReadTags), static_cast<QAbstractButton*>(m_Normalize),
           static_cast<QAbstractButton*>(m_Uncompressed),
           static_cast<QAbstractButton*>(m_Compressed),
-          static_cast<QAbstractButton*>(m_ConvertCorrupt)}) {
+          static_cast<QAbstractButton*>(m_ConvertCorrupt),
+          static_cast<QAbstractButton*>(m_DecodeCheck)}) {
         connect(b, &QAbstractButton::clicked, this, &CGenPropPage::MarkModified);
     }
     connect(m_Browse, &QPushButton::clicked, this, &CGenPropPage::OnBrowse);
@@ -122,6 +130,7 @@ void CGenPropPage::EnsureCreated() {
     m_NormalizeKind->setCurrentIndex(
         KindIndex(m_Settings.GetNormalizeMode(), m_Settings.GetLoudnessTarget()));
     m_ConvertCorrupt->setChecked(m_Settings.GetConvertCorruptFiles());
+    m_DecodeCheck->setChecked(m_Settings.GetDecodeCheck());
     m_Loading = false;
 }
 
@@ -141,6 +150,10 @@ void CGenPropPage::Save() {
         m_Settings.SetLoudnessTarget(kLoudnessTargets[kind - 1]);
     }
     m_Settings.SetConvertCorruptFiles(m_ConvertCorrupt->isChecked() ? 1 : 0);
+    // Written only when it changes: a profile that never chose it stays as it was.
+    if (m_DecodeCheck->isChecked() != m_Settings.GetDecodeCheck()) {
+        m_Settings.SetDecodeCheck(m_DecodeCheck->isChecked() ? 1 : 0);
+    }
 }
 
 void CGenPropPage::MarkModified() {

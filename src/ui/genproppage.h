@@ -36,6 +36,7 @@ public:
     QRadioButton* UncompressedRadio() const { return m_Uncompressed; }
     QRadioButton* CompressedRadio() const { return m_Compressed; }
     QCheckBox* ConvertCorruptCheck() const { return m_ConvertCorrupt; }
+    QCheckBox* DecodeCheck() const { return m_DecodeCheck; }
 
 signals:
     void Modified();
@@ -50,6 +51,7 @@ private:
     QCheckBox* m_ReadTags;         // 1005
     QCheckBox* m_Normalize;        // 1006
     QCheckBox* m_ConvertCorrupt;   // 1009
+    QCheckBox* m_DecodeCheck;
     QComboBox* m_NormalizeKind;
     QLineEdit* m_TrackDir;  // 1003
     QPushButton* m_Browse;  // 1004

@@ -1,6 +1,7 @@
 // The four run dialogs driven as a user drives them, over the real runs and real files.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -8,6 +9,7 @@
 #include <QtTest/QTest>
 #include <filesystem>
 
+#include "audio/mpegheader.h"
 #include "runs/analysisrun.h"
 #include "support/encoders.h"
 #include "support/mpegframes.h"
@@ -115,6 +117,40 @@ TEST_F(AnalysisDialog, ChecksEachUncheckedMp3AndClosesItself) {
         EXPECT_EQ(CHelpContext::Get(), kHelpAnalysis);
     }
     EXPECT_EQ(CHelpContext::Get(), kHelpAnalysis);  // the first dialog still exists
+}
+
+// "Decode every frame" in the options sheet makes the window's analysis decode too: a stream
+// cut at a frame boundary walks clean, but its first frame's audio lies in what was cut away.
+TEST_F(AnalysisDialog, TheDecodeSettingOfTheOptionsSheetFindsAudioTheWalkCannot) {
+    ASSERT_TRUE(HaveTool("sox") && HaveTool("lame"));
+    const std::string wav = SynthWav(dir.File("n.wav"), "-r 44100 -c 2", "4 pinknoise");
+    const Bytes mp3 = ReadFile(LameEncode(wav, dir.File("n.mp3"), "-V 4"));
+    std::size_t at = 0;  // past ten frames
+    for (int frame = 0; frame < 10; ++frame) {
+        MP3FrameHeader h;
+        ASSERT_TRUE(DecodeMpegHeader(static_cast<std::uint32_t>(mp3[at]) << 24 | mp3[at + 1] << 16 |
+                                         mp3[at + 2] << 8 | mp3[at + 3],
+                                     h));
+        at += static_cast<std::size_t>(h.frameLength);
+    }
+    WriteFile(dir.File("cut.mp3"), Bytes(mp3.begin() + static_cast<std::ptrdiff_t>(at), mp3.end()));
+    for (const bool decode : {false, true}) {
+        SCOPED_TRACE(decode);
+        {
+            CConfigSheet sheet(settings);
+            sheet.show();
+            if (sheet.GeneralPage()->DecodeCheck()->isChecked() != decode) {
+                QTest::mouseClick(sheet.GeneralPage()->DecodeCheck(), Qt::LeftButton);
+            }
+            QTest::mouseClick(sheet.OkButton(), Qt::LeftButton);
+        }
+        records.clear();
+        Add(dir.File("cut.mp3"));
+        CDlgMP3Analyzing dialog(settings);
+        dialog.RunOnTracks(List());
+        EXPECT_EQ(records[0]->checkState, decode ? AnalysedCorrupt : AnalysedOk);
+    }
+    EXPECT_EQ(store.GetInt("GeneralProperties", "DecodeCheck", -5), 1);
 }
 
 // The repair dialog replaces each repairable file in its place, keeps the original beside it
