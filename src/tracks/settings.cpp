@@ -101,8 +101,8 @@ void CSettings::SetNormalize(int on) {
 }
 
 NormalizeMode CSettings::GetNormalizeMode() {
-    return m_Store.GetInt(kGeneral, "NormalizeMode", 0) == 1 ? NormalizeMode::kLoudness
-                                                             : NormalizeMode::kPeak;
+    return ReadInt(kGeneral, "NormalizeMode", 0, 0, 1, nullptr) == 1 ? NormalizeMode::kLoudness
+                                                                     : NormalizeMode::kPeak;
 }
 void CSettings::SetNormalizeMode(NormalizeMode mode) {
     m_Store.SetInt(kGeneral, "NormalizeMode", static_cast<int>(mode));
@@ -112,8 +112,20 @@ bool CSettings::IsLoudnessTarget(int lufs) {
     return lufs == -23 || lufs == -18 || lufs == -16 || lufs == -14;
 }
 int CSettings::GetLoudnessTarget() {
-    const int lufs = m_Store.GetInt(kGeneral, "LoudnessTarget", -18);
-    return IsLoudnessTarget(lufs) ? lufs : -18;
+    return ReadLoudnessTarget(nullptr);
+}
+
+int CSettings::ReadLoudnessTarget(std::vector<std::string>* problems) {
+    const int lufs = ReadInt(kGeneral, "LoudnessTarget", -18, -23, -14, problems);
+    if (IsLoudnessTarget(lufs)) {
+        return lufs;
+    }
+    if (problems != nullptr) {  // within the range, but none of the four targets
+        problems->push_back(Text(StringId::kSettingInvalid,
+                                 std::string(kGeneral) + "/LoudnessTarget=" + std::to_string(lufs),
+                                 "-18"));
+    }
+    return -18;
 }
 void CSettings::SetLoudnessTarget(int lufs) {
     m_Store.SetInt(kGeneral, "LoudnessTarget", lufs);
@@ -160,6 +172,8 @@ std::vector<std::string> CSettings::InvalidValues() {
         ReadInt(kGeneral, flag, 1, INT_MIN, INT_MAX, &problems);
     }
     ReadInt(kGeneral, "DecodeCheck", 0, INT_MIN, INT_MAX, &problems);
+    ReadInt(kGeneral, "NormalizeMode", 0, 0, 1, &problems);
+    ReadLoudnessTarget(&problems);
     ReadEncoderProperties(&problems);
     return problems;
 }

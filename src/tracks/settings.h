@@ -65,6 +65,7 @@ private:
     int ReadInt(const char* section, const char* name, int fallback, int min, int max,
                 std::vector<std::string>* problems);
     EncoderProperties ReadEncoderProperties(std::vector<std::string>* problems);
+    int ReadLoudnessTarget(std::vector<std::string>* problems);
 
     IProfileStore& m_Store;
 };

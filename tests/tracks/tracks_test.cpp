@@ -111,6 +111,10 @@ TEST(Settings, LoudnessNormalisationKeys) {
     store.SetInt("GeneralProperties", "NormalizeMode", 9);
     EXPECT_EQ(s.GetLoudnessTarget(), -18);
     EXPECT_EQ(s.GetNormalizeMode(), NormalizeMode::kPeak);
+    const std::vector<std::string> named = s.InvalidValues();  // and both are named
+    ASSERT_EQ(named.size(), 2u);
+    EXPECT_NE(named[0].find("NormalizeMode=9"), std::string::npos);
+    EXPECT_NE(named[1].find("LoudnessTarget=-20"), std::string::npos);
 }
 
 TrackInfo FakeReader(const std::string& path) {
