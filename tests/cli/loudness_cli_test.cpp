@@ -59,9 +59,9 @@ TEST(LoudnessCli, AgreesWithFfmpegAndLoudgain) {
         {"quiet-48k.wav", "-b 16 -r 48000 -c 2|3 sine 1000 vol 0.3 pad 5 20"},
     };
     std::vector<std::string> files;
-    for (const auto& [name, spec] : signals) {
-        const std::size_t bar = spec.find('|');
-        files.push_back(SynthWav(dir.File(name), spec.substr(0, bar), spec.substr(bar + 1)));
+    for (const auto& [name, recipe] : signals) {
+        const std::size_t bar = recipe.find('|');
+        files.push_back(SynthWav(dir.File(name), recipe.substr(0, bar), recipe.substr(bar + 1)));
     }
     files.push_back(LameEncode(dir.File("mix-44k.wav"), dir.File("mix.mp3"), "--quiet -b 192"));
 
