@@ -7,6 +7,7 @@
 #include "jobs/runhost.h"
 #include "jobs/strings.h"
 #include "platform/runinorder.h"
+#include "runs/runhelpers.h"
 #include "tracks/tracklist.h"
 
 namespace sonvara {
@@ -62,17 +63,6 @@ CheckVerdict CheckMp3File(const std::string& path, IProgressSink* sink, bool dec
 }
 
 namespace {
-
-// A worker's view of the host: the stop request only.
-class CStopOnlySink : public IProgressSink {
-public:
-    explicit CStopOnlySink(IRunHost& host) : m_Host(host) {}
-    bool IsAborted() override { return m_Host.IsAborted(); }
-    void SetProgress(int) override {}
-
-private:
-    IRunHost& m_Host;
-};
 
 void Deliver(const std::vector<TrackRecord*>& tracks, std::size_t index,
              const CheckVerdict& verdict, IRunHost& host) {

@@ -10,6 +10,7 @@
 #include "jobs/runhost.h"
 #include "jobs/strings.h"
 #include "platform/runinorder.h"
+#include "runs/runhelpers.h"
 #include "tracks/tracklist.h"
 
 namespace sonvara {
@@ -22,17 +23,6 @@ std::string Format(double value, int decimals, const char* unit = "") {
     std::snprintf(text, sizeof text, "%.*f%s", decimals, value, unit);
     return text;
 }
-
-// A worker's view of the host: the stop request only.
-class CStopOnlySink : public IProgressSink {
-public:
-    explicit CStopOnlySink(IRunHost& host) : m_Host(host) {}
-    bool IsAborted() override { return m_Host.IsAborted(); }
-    void SetProgress(int) override {}
-
-private:
-    IRunHost& m_Host;
-};
 
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');

@@ -11,4 +11,15 @@ struct TrackRecord;
 // Gives the record named by the update its new states; a host calls it on the list's thread.
 void ApplyTrackUpdate(const std::vector<TrackRecord*>& tracks, const TrackUpdate& update);
 
+// A worker's view of the host: the stop request only.
+class CStopOnlySink : public IProgressSink {
+public:
+    explicit CStopOnlySink(IRunHost& host) : m_Host(host) {}
+    bool IsAborted() override { return m_Host.IsAborted(); }
+    void SetProgress(int) override {}
+
+private:
+    IRunHost& m_Host;
+};
+
 }  // namespace sonvara
