@@ -23,10 +23,14 @@ namespace sonvara {
 TrackInfo ReadTrackInfo(const std::string& path) {
     TrackInfo info;
     if (UpperExtension(path) == ".MP3") {
-        // A file as its encoder wrote it states its length in its first frame; only other
-        // files have their frames counted.
-        if (const std::optional<double> stated = StatedMpegDuration(path)) {
-            info.lengthMs = static_cast<std::int32_t>(*stated);
+        // A file as its encoder wrote it states its length in its first frame; other files
+        // have their frames counted, the decoder is not needed for that.
+        std::optional<double> length = StatedMpegDuration(path);
+        if (!length) {
+            length = CountedMpegDuration(path);
+        }
+        if (length) {
+            info.lengthMs = static_cast<std::int32_t>(*length);
             const MpegTagTexts tags = ReadMpegTags(path);
             info.title = tags.title;
             info.artist = tags.artist;
