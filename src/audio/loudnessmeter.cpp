@@ -160,6 +160,22 @@ std::uint32_t InterpolatedPeak2(const float* x, std::size_t n, const float* c) {
     return InterpolatedPeakBits<1, 24>(x, n, c);
 }
 
+// Samples of one channel (every stride-th value of in) as floats at full scale 1.0.
+SONVARA_VECTOR_CLONES
+void ToFloat(const std::int16_t* in, std::size_t stride, std::size_t n, float* out) {
+    for (std::size_t i = 0; i < n; ++i) {
+        out[i] = static_cast<float>(in[i * stride]) * (1.0f / 32768.0f);
+    }
+}
+
+SONVARA_VECTOR_CLONES
+void PairToFloat(const std::int16_t* in, std::size_t n, float* left, float* right) {
+    for (std::size_t i = 0; i < n; ++i) {
+        left[i] = static_cast<float>(in[2 * i]) * (1.0f / 32768.0f);
+        right[i] = static_cast<float>(in[2 * i + 1]) * (1.0f / 32768.0f);
+    }
+}
+
 SONVARA_VECTOR_CLONES
 std::uint32_t LargestMagnitudeBits(const float* x, std::size_t n) {
     std::uint32_t top = 0;
@@ -213,35 +229,40 @@ public:
         m_Samples.assign(channels, std::vector<float>(m_Reach + kChunk, 0.0f));
         m_SamplePeak.assign(channels, 0);
         m_TruePeak.assign(channels, 0);
+        m_ReachPeak.assign(channels, 0);
     }
 
     static constexpr std::size_t kChunk = 4096;
+    static constexpr std::size_t kStretch = 32;  // longer than the filter's reach
 
     // The chunk's samples of channel c (up to kChunk), as the filter reads them.
     float* Input(unsigned c) { return m_Samples[c].data() + m_Reach; }
 
     // Takes the n samples just written to Input(c) into the peaks.
     void Add(unsigned c, std::size_t n) {
-        float* x = Input(c);
-        m_SamplePeak[c] = std::max(m_SamplePeak[c], LargestMagnitudeBits(x, n));
-        if (m_Factor > 1) {
-            constexpr std::size_t kStretch = 32;
-            for (std::size_t i = 0; i < n; i += kStretch) {
-                const std::size_t len = std::min(kStretch, n - i);
-                // The inputs of this stretch's outputs: the reach before it and its own.
-                const float largest =
-                    std::bit_cast<float>(LargestMagnitudeBits(x + i - m_Reach, len + m_Reach));
-                if (largest * m_Gain <= std::bit_cast<float>(m_TruePeak[c])) {
-                    continue;
-                }
-                const std::uint32_t peak =
-                    m_Factor == 4 ? InterpolatedPeak4(x + i, len, m_Coefficients.data())
-                                  : InterpolatedPeak2(x + i, len, m_Coefficients.data());
-                m_TruePeak[c] = std::max(m_TruePeak[c], peak);
+        const float* x = Input(c);
+        // The largest magnitude of each stretch; the inputs of a stretch's outputs lie in it
+        // and in the m_Reach samples before it (the stretch before, of kStretch samples, or
+        // the end of the last chunk).
+        std::uint32_t before = m_ReachPeak[c];
+        for (std::size_t i = 0; i < n; i += kStretch) {
+            const std::size_t len = std::min(kStretch, n - i);
+            const std::uint32_t own = LargestMagnitudeBits(x + i, len);
+            m_SamplePeak[c] = std::max(m_SamplePeak[c], own);
+            const float largest = std::bit_cast<float>(std::max(before, own));
+            before = own;
+            if (m_Factor == 1 || largest * m_Gain <= std::bit_cast<float>(m_TruePeak[c])) {
+                continue;
             }
+            const std::uint32_t peak = m_Factor == 4
+                                           ? InterpolatedPeak4(x + i, len, m_Coefficients.data())
+                                           : InterpolatedPeak2(x + i, len, m_Coefficients.data());
+            m_TruePeak[c] = std::max(m_TruePeak[c], peak);
         }
         // Keep the last m_Reach samples in front for the next chunk.
-        std::memmove(m_Samples[c].data(), x + n - m_Reach, m_Reach * sizeof(float));
+        float* h = m_Samples[c].data();
+        std::memmove(h, x + n - m_Reach, m_Reach * sizeof(float));
+        m_ReachPeak[c] = LargestMagnitudeBits(h, m_Reach);
     }
 
     double SamplePeak(unsigned c) const { return std::bit_cast<float>(m_SamplePeak[c]); }
@@ -258,6 +279,7 @@ private:
     std::vector<std::vector<float>> m_Samples;  // per channel: m_Reach history, then the chunk
     std::vector<std::uint32_t> m_SamplePeak;    // magnitude bits
     std::vector<std::uint32_t> m_TruePeak;
+    std::vector<std::uint32_t> m_ReachPeak;  // of the m_Reach samples kept in front
 };
 
 // Denormal numbers flushed to zero while the filters run: the filters' memory decays into
@@ -394,11 +416,14 @@ void CLoudnessMeter::AddFrames(const std::int16_t* samples, std::size_t frames) 
                 s.CloseSubBlock();
             }
         }
-        for (unsigned c = 0; c < m_Channels; ++c) {
-            float* x = s.peaks->Input(c);
-            for (std::size_t i = 0; i < chunk; ++i) {
-                x[i] = static_cast<float>(samples[i * stride + c]) * (1.0f / 32768.0f);
+        if (m_Channels == 2) {
+            PairToFloat(samples, chunk, s.peaks->Input(0), s.peaks->Input(1));
+        } else {
+            for (unsigned c = 0; c < m_Channels; ++c) {
+                ToFloat(samples + c, stride, chunk, s.peaks->Input(c));
             }
+        }
+        for (unsigned c = 0; c < m_Channels; ++c) {
             s.peaks->Add(c, chunk);
         }
         samples += chunk * stride;
