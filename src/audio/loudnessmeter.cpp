@@ -25,10 +25,6 @@ namespace sonvara {
 
 namespace {
 
-// Two channels in one register: a stereo pair runs through the recursive filters at the cost
-// of one channel.
-typedef double Pair __attribute__((vector_size(16)));
-
 // BS.1770's K-weighting at a sample rate: a high shelf (+4 dB above about 1.7 kHz) and a
 // high-pass at about 38 Hz, the two second-order sections derived for any rate as libebur128
 // derives them. The shelf's numerator takes the scale of 16-bit samples to full scale.
@@ -63,60 +59,85 @@ KWeighting MakeKWeighting(unsigned rate) {
     return k;
 }
 
-// One channel's filter memory (direct form I: the last two inputs and outputs of each
-// section) and the energy of the weighted signal in the current 100 ms.
+// One channel's filter memory in direct form I: the last two inputs and outputs of each
+// section.
 struct Weighing {
     double x1 = 0, x2 = 0;  // shelf inputs
     double s1 = 0, s2 = 0;  // shelf outputs = high-pass inputs
     double h1 = 0, h2 = 0;  // high-pass outputs
-    double energy = 0;
+
+    double Step(const KWeighting& k, double x) {
+        const double s = k.b0 * x + k.b1 * x1 + k.b2 * x2 - k.a2 * s2 - k.a1 * s1;
+        const double h = s - 2.0 * s1 + s2 - k.c2 * h2 - k.c1 * h1;
+        x2 = x1;
+        x1 = x;
+        s2 = s1;
+        s1 = s;
+        h2 = h1;
+        h1 = h;
+        return h;
+    }
 };
 
-// The recursive terms are added last, so that each output waits on the one before it for one
-// multiplication and one addition only.
-SONVARA_VECTOR_CLONES
-void WeighOne(const std::int16_t* in, std::size_t stride, std::size_t n, const KWeighting& k,
-              Weighing& w) {
-    double x1 = w.x1, x2 = w.x2, s1 = w.s1, s2 = w.s2, h1 = w.h1, h2 = w.h2, e = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const double x = in[i * stride];
-        const double s = (k.b0 * x + k.b1 * x1 + k.b2 * x2 - k.a2 * s2) - k.a1 * s1;
-        const double h = (s - 2.0 * s1 + s2 - k.c2 * h2) - k.c1 * h1;
-        x2 = x1;
-        x1 = x;
-        s2 = s1;
-        s1 = s;
-        h2 = h1;
-        h1 = h;
-        e += h * h;
-    }
-    w = {x1, x2, s1, s2, h1, h2, w.energy + e};
-}
+// The K-weighting runs over kLanes stretches of 100 ms at once, one in each lane of a vector:
+// the sub-blocks of a group of them side by side, channel by channel. A stretch starts from
+// its true input history (the two samples before it) but with no filter output behind it.
+// Its true output differs from that by the filter's response to the true output history
+// alone, a combination of four fixed responses (one to each value of that history), so the
+// true energy and end state follow from the lane's energy, end state and sums against those
+// responses, stretch after stretch. That is exact (but for rounding), and a recursive filter
+// that would wait for its previous output at every sample of a channel runs eight outputs at
+// a time.
+constexpr std::size_t kLanes = 8;
+typedef double Lanes __attribute__((vector_size(kLanes * sizeof(double))));
+typedef std::int16_t LaneSamples __attribute__((vector_size(kLanes * sizeof(std::int16_t))));
+typedef std::int32_t LaneInts __attribute__((vector_size(kLanes * sizeof(std::int32_t))));
+constexpr int kHistory = 4;  // s1, s2, h1, h2
 
+// One kernel call's lanes. In: the input history. Out: the end state and the energy from a
+// zero output history, and the output's sums against the four responses.
+struct LaneRun {
+    alignas(64) double x1[kLanes];
+    alignas(64) double x2[kLanes];
+    alignas(64) double end[kHistory][kLanes];
+    alignas(64) double energy[kLanes];
+    alignas(64) double cross[kHistory][kLanes];
+};
+
+// x: n rows of kLanes samples; basis: the four responses, n values each.
 SONVARA_VECTOR_CLONES
-void WeighPair(const std::int16_t* in, std::size_t stride, std::size_t n, const KWeighting& k,
-               Weighing& left, Weighing& right) {
-    Pair x1 = {left.x1, right.x1}, x2 = {left.x2, right.x2};
-    Pair s1 = {left.s1, right.s1}, s2 = {left.s2, right.s2};
-    Pair h1 = {left.h1, right.h1}, h2 = {left.h2, right.h2};
-    Pair e = {0, 0};
-    const Pair b0 = {k.b0, k.b0}, b1 = {k.b1, k.b1}, b2 = {k.b2, k.b2};
-    const Pair a1 = {k.a1, k.a1}, a2 = {k.a2, k.a2}, c1 = {k.c1, k.c1}, c2 = {k.c2, k.c2};
+void WeighLanes(const std::int16_t* x, std::size_t n, const KWeighting& k, const double* basis,
+                LaneRun& run) {
+    Lanes x1, x2;
+    std::memcpy(&x1, run.x1, sizeof x1);
+    std::memcpy(&x2, run.x2, sizeof x2);
+    Lanes s1 = {}, s2 = {}, h1 = {}, h2 = {}, e = {}, q0 = {}, q1 = {}, q2 = {}, q3 = {};
     for (std::size_t i = 0; i < n; ++i) {
-        const Pair x = {static_cast<double>(in[i * stride]),
-                        static_cast<double>(in[i * stride + 1])};
-        const Pair s = (b0 * x + b1 * x1 + b2 * x2 - a2 * s2) - a1 * s1;
-        const Pair h = (s - 2.0 * s1 + s2 - c2 * h2) - c1 * h1;
+        LaneSamples row;
+        std::memcpy(&row, x + i * kLanes, sizeof row);
+        // Through 32-bit integers: the compiler has vector instructions for both steps.
+        const Lanes xi = __builtin_convertvector(__builtin_convertvector(row, LaneInts), Lanes);
+        const Lanes s = k.b0 * xi + k.b1 * x1 + k.b2 * x2 - k.a2 * s2 - k.a1 * s1;
+        const Lanes h = s - 2.0 * s1 + s2 - k.c2 * h2 - k.c1 * h1;
         x2 = x1;
-        x1 = x;
+        x1 = xi;
         s2 = s1;
         s1 = s;
         h2 = h1;
         h1 = h;
         e += h * h;
+        q0 += h * basis[i];
+        q1 += h * basis[n + i];
+        q2 += h * basis[2 * n + i];
+        q3 += h * basis[3 * n + i];
     }
-    left = {x1[0], x2[0], s1[0], s2[0], h1[0], h2[0], left.energy + e[0]};
-    right = {x1[1], x2[1], s1[1], s2[1], h1[1], h2[1], right.energy + e[1]};
+    const Lanes* out[] = {&s1, &s2, &h1, &h2};
+    const Lanes* sums[] = {&q0, &q1, &q2, &q3};
+    for (int m = 0; m < kHistory; ++m) {
+        std::memcpy(run.end[m], out[m], sizeof(Lanes));
+        std::memcpy(run.cross[m], sums[m], sizeof(Lanes));
+    }
+    std::memcpy(run.energy, &e, sizeof e);
 }
 
 // The bits of a float's magnitude: ordered as the magnitudes are, and their largest is found
@@ -330,25 +351,165 @@ double LoudnessOfEnergy(double energy) {
 }  // namespace
 
 struct CLoudnessMeter::State {
+    unsigned channels = 0;
     KWeighting weighting;
     std::vector<double> weights;
-    std::vector<Weighing> filters;
     std::unique_ptr<CTruePeak> peaks;
     std::size_t subBlockFrames = 0;  // 100 ms, rounded
-    std::size_t inSubBlock = 0;      // frames of the current 100 ms so far
     // The weighted energy summed over the channels of each whole 100 ms: the 400 ms gating
     // blocks (every 100 ms) and the 3 s blocks of the loudness range (every second) are sums
     // of these.
     std::vector<double> subBlocks;
 
-    void CloseSubBlock() {
-        double sum = 0;
-        for (std::size_t c = 0; c < filters.size(); ++c) {
-            sum += weights[c] * filters[c].energy;
-            filters[c].energy = 0;
+    // The group of sub-blocks that the lanes take at once: lane L holds channel L % channels
+    // of sub-block L / channels; lanes beyond kLanes go to further kernel calls.
+    std::size_t segments = 0;         // sub-blocks in a group
+    std::size_t filled = 0;           // whole sub-blocks in the group so far
+    std::size_t inSubBlock = 0;       // frames of the next one so far
+    std::vector<std::int16_t> lanes;  // per kernel call: subBlockFrames rows of kLanes samples
+    std::vector<LaneRun> runs;        // per kernel call
+    std::vector<Weighing> history;    // per channel: the true filter memory before the group
+    // The high-pass output of the responses to a unit value of each output history (s1, s2,
+    // h1, h2) over one sub-block, their sums of products, and the history they leave.
+    std::vector<double> basis;
+    double gram[kHistory][kHistory] = {};
+    double endOfUnit[kHistory][kHistory] = {};  // [history value after][unit value before]
+
+    void Init(unsigned channelCount, unsigned rate) {
+        channels = channelCount;
+        weighting = MakeKWeighting(rate);
+        weights = ChannelWeights(channels);
+        subBlockFrames = (rate + 5) / 10;
+        segments = std::max<std::size_t>(1, kLanes / channels);
+        const std::size_t calls = (segments * channels + kLanes - 1) / kLanes;
+        lanes.assign(calls * subBlockFrames * kLanes, 0);
+        runs.resize(calls);
+        history.assign(channels, Weighing{});
+        const std::size_t n = subBlockFrames;
+        basis.assign(kHistory * n, 0.0);
+        for (int u = 0; u < kHistory; ++u) {
+            Weighing w;
+            double* value[] = {&w.s1, &w.s2, &w.h1, &w.h2};
+            *value[u] = 1.0;
+            for (std::size_t i = 0; i < n; ++i) {
+                basis[u * n + i] = w.Step(weighting, 0.0);
+            }
+            for (int m = 0; m < kHistory; ++m) {
+                endOfUnit[m][u] = *value[m];
+            }
         }
-        subBlocks.push_back(sum);
-        inSubBlock = 0;
+        for (int u = 0; u < kHistory; ++u) {
+            for (int v = 0; v < kHistory; ++v) {
+                gram[u][v] = std::inner_product(basis.begin() + u * n, basis.begin() + (u + 1) * n,
+                                                basis.begin() + v * n, 0.0);
+            }
+        }
+    }
+
+    std::int16_t* Lane(std::size_t lane) {
+        return lanes.data() + lane / kLanes * subBlockFrames * kLanes + lane % kLanes;
+    }
+
+    // Takes frames into the group, and the group through the filter when it is whole.
+    void Weigh(const std::int16_t* samples, std::size_t frames) {
+        while (frames > 0) {
+            const std::size_t n = std::min(frames, subBlockFrames - inSubBlock);
+            if (channels == 2) {
+                std::int16_t* to = Lane(filled * 2) + inSubBlock * kLanes;
+                for (std::size_t i = 0; i < n; ++i) {
+                    to[i * kLanes] = samples[2 * i];
+                    to[i * kLanes + 1] = samples[2 * i + 1];
+                }
+            } else {
+                for (unsigned c = 0; c < channels; ++c) {
+                    std::int16_t* to = Lane(filled * channels + c) + inSubBlock * kLanes;
+                    for (std::size_t i = 0; i < n; ++i) {
+                        to[i * kLanes] = samples[i * channels + c];
+                    }
+                }
+            }
+            samples += n * channels;
+            frames -= n;
+            inSubBlock += n;
+            if (inSubBlock == subBlockFrames) {
+                inSubBlock = 0;
+                if (++filled == segments) {
+                    WeighGroup();
+                }
+            }
+        }
+    }
+
+    // The whole sub-blocks of the group through the filter, their energies into subBlocks;
+    // a part of a sub-block after them moves to the front.
+    void WeighGroup() {
+        const std::size_t n = subBlockFrames;
+        for (std::size_t lane = 0; lane < runs.size() * kLanes; ++lane) {
+            LaneRun& run = runs[lane / kLanes];
+            const std::size_t segment = lane / channels;
+            const unsigned c = static_cast<unsigned>(lane % channels);
+            double x1 = 0, x2 = 0;
+            if (segment >= segments) {
+                // a lane left over: nothing to weigh
+            } else if (segment == 0) {
+                x1 = history[c].x1;
+                x2 = history[c].x2;
+            } else {
+                const std::int16_t* before = Lane(lane - channels);
+                x1 = before[(n - 1) * kLanes];
+                x2 = before[(n - 2) * kLanes];
+            }
+            run.x1[lane % kLanes] = x1;
+            run.x2[lane % kLanes] = x2;
+        }
+        for (std::size_t call = 0; call < runs.size(); ++call) {
+            WeighLanes(lanes.data() + call * n * kLanes, n, weighting, basis.data(), runs[call]);
+        }
+        for (std::size_t segment = 0; segment < filled; ++segment) {
+            double sum = 0;
+            for (unsigned c = 0; c < channels; ++c) {
+                const std::size_t lane = segment * channels + c;
+                const LaneRun& run = runs[lane / kLanes];
+                const std::size_t l = lane % kLanes;
+                Weighing& w = history[c];
+                const double u[kHistory] = {w.s1, w.s2, w.h1, w.h2};
+                double energy = run.energy[l];
+                double end[kHistory];
+                for (int m = 0; m < kHistory; ++m) {
+                    energy += 2.0 * u[m] * run.cross[m][l];
+                    end[m] = run.end[m][l];
+                    for (int v = 0; v < kHistory; ++v) {
+                        energy += u[m] * gram[m][v] * u[v];
+                        end[m] += endOfUnit[m][v] * u[v];
+                    }
+                }
+                const std::int16_t* x = Lane(lane);
+                w = {static_cast<double>(x[(n - 1) * kLanes]),
+                     static_cast<double>(x[(n - 2) * kLanes]),
+                     end[0],
+                     end[1],
+                     end[2],
+                     end[3]};
+                sum += weights[c] * energy;
+            }
+            subBlocks.push_back(sum);
+        }
+        for (unsigned c = 0; c < channels && inSubBlock > 0; ++c) {
+            const std::int16_t* from = Lane(filled * channels + c);
+            std::int16_t* to = Lane(c);
+            for (std::size_t i = 0; i < inSubBlock; ++i) {
+                to[i * kLanes] = from[i * kLanes];
+            }
+        }
+        filled = 0;
+    }
+
+    // Takes the whole sub-blocks of an unfinished group into subBlocks.
+    void Settle() {
+        if (filled > 0) {
+            const CFlushDenormals flush;
+            WeighGroup();
+        }
     }
 
     // Energies of the blocks of `length` sub-blocks that end every `step` sub-blocks from
@@ -375,12 +536,8 @@ CLoudnessMeter::CLoudnessMeter(unsigned channels, unsigned sampleRate)
     if (channels == 0 || channels > 64 || sampleRate < 8000 || sampleRate > 384000) {
         return;
     }
-    State& s = *m_pState;
-    s.weighting = MakeKWeighting(sampleRate);
-    s.weights = ChannelWeights(channels);
-    s.filters.assign(channels, Weighing{});
-    s.subBlockFrames = (sampleRate + 5) / 10;
-    s.peaks = std::make_unique<CTruePeak>(channels, sampleRate);
+    m_pState->Init(channels, sampleRate);
+    m_pState->peaks = std::make_unique<CTruePeak>(channels, sampleRate);
 }
 
 CLoudnessMeter::~CLoudnessMeter() = default;
@@ -399,23 +556,7 @@ void CLoudnessMeter::AddFrames(const std::int16_t* samples, std::size_t frames) 
     m_Frames += frames;
     while (frames > 0) {
         const std::size_t chunk = std::min(frames, CTruePeak::kChunk);
-        // The weighting, in pieces that end where a 100 ms sub-block ends.
-        for (std::size_t done = 0; done < chunk;) {
-            const std::size_t n = std::min(chunk - done, s.subBlockFrames - s.inSubBlock);
-            const std::int16_t* in = samples + done * stride;
-            unsigned c = 0;
-            for (; c + 1 < m_Channels; c += 2) {
-                WeighPair(in + c, stride, n, s.weighting, s.filters[c], s.filters[c + 1]);
-            }
-            if (c < m_Channels) {
-                WeighOne(in + c, stride, n, s.weighting, s.filters[c]);
-            }
-            done += n;
-            s.inSubBlock += n;
-            if (s.inSubBlock == s.subBlockFrames) {
-                s.CloseSubBlock();
-            }
-        }
+        s.Weigh(samples, chunk);
         if (m_Channels == 2) {
             PairToFloat(samples, chunk, s.peaks->Input(0), s.peaks->Input(1));
         } else {
@@ -447,7 +588,10 @@ LoudnessFailure CLoudnessMeter::AlbumResult(const std::vector<const CLoudnessMet
             continue;
         }
         any = true;
-        const State& s = *m->m_pState;
+        // The sub-blocks still in the lanes (once, after the last frames: a meter is not
+        // shared before its track is measured).
+        State& s = *m->m_pState;
+        s.Settle();
         s.GatedBlocks(4, 1, blocks);
         s.GatedBlocks(30, 10, shortTerm);
         // A block of 400 ms needs that much audio in one track.
