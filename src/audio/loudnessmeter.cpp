@@ -197,13 +197,32 @@ void PairToFloat(const std::int16_t* in, std::size_t n, float* left, float* righ
     }
 }
 
-SONVARA_VECTOR_CLONES
-std::uint32_t LargestMagnitudeBits(const float* x, std::size_t n) {
+[[gnu::always_inline]] inline std::uint32_t LargestOf(const float* x, std::size_t n) {
     std::uint32_t top = 0;
     for (std::size_t i = 0; i < n; ++i) {
         top = std::max(top, MagnitudeBits(x[i]));
     }
     return top;
+}
+
+SONVARA_VECTOR_CLONES
+std::uint32_t LargestMagnitudeBits(const float* x, std::size_t n) {
+    return LargestOf(x, n);
+}
+
+constexpr std::size_t kStretch = 32;
+
+// The largest magnitude of each stretch of kStretch samples of x (the last one may be
+// shorter).
+SONVARA_VECTOR_CLONES
+void StretchPeaks(const float* x, std::size_t n, std::uint32_t* peaks) {
+    std::size_t i = 0;
+    for (; i + kStretch <= n; i += kStretch) {
+        *peaks++ = LargestOf(x + i, kStretch);
+    }
+    if (i < n) {
+        *peaks = LargestOf(x + i, n - i);
+    }
 }
 
 // The true peak by ITU-R BS.1770 Annex 2: the signal oversampled (4x below 96 kHz, 2x below
@@ -251,10 +270,10 @@ public:
         m_SamplePeak.assign(channels, 0);
         m_TruePeak.assign(channels, 0);
         m_ReachPeak.assign(channels, 0);
+        m_Stretches.assign((kChunk + kStretch - 1) / kStretch, 0);
     }
 
     static constexpr std::size_t kChunk = 4096;
-    static constexpr std::size_t kStretch = 32;  // longer than the filter's reach
 
     // The chunk's samples of channel c (up to kChunk), as the filter reads them.
     float* Input(unsigned c) { return m_Samples[c].data() + m_Reach; }
@@ -262,23 +281,34 @@ public:
     // Takes the n samples just written to Input(c) into the peaks.
     void Add(unsigned c, std::size_t n) {
         const float* x = Input(c);
-        // The largest magnitude of each stretch; the inputs of a stretch's outputs lie in it
-        // and in the m_Reach samples before it (the stretch before, of kStretch samples, or
-        // the end of the last chunk).
-        std::uint32_t before = m_ReachPeak[c];
-        for (std::size_t i = 0; i < n; i += kStretch) {
-            const std::size_t len = std::min(kStretch, n - i);
-            const std::uint32_t own = LargestMagnitudeBits(x + i, len);
-            m_SamplePeak[c] = std::max(m_SamplePeak[c], own);
-            const float largest = std::bit_cast<float>(std::max(before, own));
-            before = own;
-            if (m_Factor == 1 || largest * m_Gain <= std::bit_cast<float>(m_TruePeak[c])) {
+        const std::size_t count = (n + kStretch - 1) / kStretch;
+        StretchPeaks(x, n, m_Stretches.data());
+        for (std::size_t k = 0; k < count; ++k) {
+            m_SamplePeak[c] = std::max(m_SamplePeak[c], m_Stretches[k]);
+        }
+        // The inputs of a stretch's outputs lie in it and in the m_Reach samples before it:
+        // in the stretch before (kStretch is longer than the reach) or the last chunk's end.
+        const auto worthIt = [&](std::size_t k) {
+            const std::uint32_t before = k > 0 ? m_Stretches[k - 1] : m_ReachPeak[c];
+            return std::bit_cast<float>(std::max(before, m_Stretches[k])) * m_Gain >
+                   std::bit_cast<float>(m_TruePeak[c]);
+        };
+        for (std::size_t k = 0; k < count && m_Factor > 1;) {
+            if (!worthIt(k)) {
+                ++k;
                 continue;
             }
-            const std::uint32_t peak = m_Factor == 4
-                                           ? InterpolatedPeak4(x + i, len, m_Coefficients.data())
-                                           : InterpolatedPeak2(x + i, len, m_Coefficients.data());
+            std::size_t end = k + 1;
+            while (end < count && worthIt(end)) {
+                ++end;
+            }
+            const std::size_t from = k * kStretch;
+            const std::size_t len = std::min(end * kStretch, n) - from;
+            const std::uint32_t peak =
+                m_Factor == 4 ? InterpolatedPeak4(x + from, len, m_Coefficients.data())
+                              : InterpolatedPeak2(x + from, len, m_Coefficients.data());
             m_TruePeak[c] = std::max(m_TruePeak[c], peak);
+            k = end;
         }
         // Keep the last m_Reach samples in front for the next chunk.
         float* h = m_Samples[c].data();
@@ -301,6 +331,7 @@ private:
     std::vector<std::uint32_t> m_SamplePeak;    // magnitude bits
     std::vector<std::uint32_t> m_TruePeak;
     std::vector<std::uint32_t> m_ReachPeak;  // of the m_Reach samples kept in front
+    std::vector<std::uint32_t> m_Stretches;  // of the chunk's stretches
 };
 
 // Denormal numbers flushed to zero while the filters run: the filters' memory decays into
