@@ -288,10 +288,11 @@ public:
         }
         // The inputs of a stretch's outputs lie in it and in the m_Reach samples before it:
         // in the stretch before (kStretch is longer than the reach) or the last chunk's end.
+        // The true peak is at least the sample peak.
         const auto worthIt = [&](std::size_t k) {
             const std::uint32_t before = k > 0 ? m_Stretches[k - 1] : m_ReachPeak[c];
             return std::bit_cast<float>(std::max(before, m_Stretches[k])) * m_Gain >
-                   std::bit_cast<float>(m_TruePeak[c]);
+                   std::bit_cast<float>(std::max(m_TruePeak[c], m_SamplePeak[c]));
         };
         for (std::size_t k = 0; k < count && m_Factor > 1;) {
             if (!worthIt(k)) {
