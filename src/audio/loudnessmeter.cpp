@@ -59,25 +59,29 @@ KWeighting MakeKWeighting(unsigned rate) {
     return k;
 }
 
-// One channel's filter memory in direct form I: the last two inputs and outputs of each
-// section.
-struct Weighing {
-    double x1 = 0, x2 = 0;  // shelf inputs
-    double s1 = 0, s2 = 0;  // shelf outputs = high-pass inputs
-    double h1 = 0, h2 = 0;  // high-pass outputs
+// The filter memory in direct form I, the last two inputs and outputs of each section, of one
+// channel (T = double) or of a row of lanes (T = a vector).
+template <class T>
+struct FilterMemory {
+    T x1{}, x2{};  // shelf inputs
+    T s1{}, s2{};  // shelf outputs = high-pass inputs
+    T h1{}, h2{};  // high-pass outputs
 
-    double Step(const KWeighting& k, double x) {
-        const double s = k.b0 * x + k.b1 * x1 + k.b2 * x2 - k.a2 * s2 - k.a1 * s1;
-        const double h = s - 2.0 * s1 + s2 - k.c2 * h2 - k.c1 * h1;
+    // The weighted value of the next input (h1 after the step; vectors go by reference, not
+    // in registers that differ between the processor builds).
+    [[gnu::always_inline]] const T& Step(const KWeighting& k, const T& x) {
+        const T s = k.b0 * x + k.b1 * x1 + k.b2 * x2 - k.a2 * s2 - k.a1 * s1;
+        const T h = s - 2.0 * s1 + s2 - k.c2 * h2 - k.c1 * h1;
         x2 = x1;
         x1 = x;
         s2 = s1;
         s1 = s;
         h2 = h1;
         h1 = h;
-        return h;
+        return h1;
     }
 };
+using Weighing = FilterMemory<double>;
 
 // The K-weighting runs over kLanes stretches of 100 ms at once, one in each lane of a vector:
 // the sub-blocks of a group of them side by side, channel by channel. A stretch starts from
@@ -108,34 +112,27 @@ struct LaneRun {
 SONVARA_VECTOR_CLONES
 void WeighLanes(const std::int16_t* x, std::size_t n, const KWeighting& k, const double* basis,
                 LaneRun& run) {
-    Lanes x1, x2;
-    std::memcpy(&x1, run.x1, sizeof x1);
-    std::memcpy(&x2, run.x2, sizeof x2);
-    Lanes s1 = {}, s2 = {}, h1 = {}, h2 = {}, e = {}, q0 = {}, q1 = {}, q2 = {}, q3 = {};
+    FilterMemory<Lanes> m;
+    std::memcpy(&m.x1, run.x1, sizeof m.x1);
+    std::memcpy(&m.x2, run.x2, sizeof m.x2);
+    Lanes e = {}, q0 = {}, q1 = {}, q2 = {}, q3 = {};
     for (std::size_t i = 0; i < n; ++i) {
         LaneSamples row;
         std::memcpy(&row, x + i * kLanes, sizeof row);
         // Through 32-bit integers: the compiler has vector instructions for both steps.
         const Lanes xi = __builtin_convertvector(__builtin_convertvector(row, LaneInts), Lanes);
-        const Lanes s = k.b0 * xi + k.b1 * x1 + k.b2 * x2 - k.a2 * s2 - k.a1 * s1;
-        const Lanes h = s - 2.0 * s1 + s2 - k.c2 * h2 - k.c1 * h1;
-        x2 = x1;
-        x1 = xi;
-        s2 = s1;
-        s1 = s;
-        h2 = h1;
-        h1 = h;
+        const Lanes h = m.Step(k, xi);
         e += h * h;
         q0 += h * basis[i];
         q1 += h * basis[n + i];
         q2 += h * basis[2 * n + i];
         q3 += h * basis[3 * n + i];
     }
-    const Lanes* out[] = {&s1, &s2, &h1, &h2};
+    const Lanes* out[] = {&m.s1, &m.s2, &m.h1, &m.h2};
     const Lanes* sums[] = {&q0, &q1, &q2, &q3};
-    for (int m = 0; m < kHistory; ++m) {
-        std::memcpy(run.end[m], out[m], sizeof(Lanes));
-        std::memcpy(run.cross[m], sums[m], sizeof(Lanes));
+    for (int j = 0; j < kHistory; ++j) {
+        std::memcpy(run.end[j], out[j], sizeof(Lanes));
+        std::memcpy(run.cross[j], sums[j], sizeof(Lanes));
     }
     std::memcpy(run.energy, &e, sizeof e);
 }
