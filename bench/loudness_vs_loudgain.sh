@@ -39,18 +39,20 @@ hyperfine --style basic --warmup 1 --runs 5 --export-csv "$csv" \
   -n "ffmpeg ebur128" "$ffm" >/dev/null
 
 mean() { awk -F, -v n="$1" '$1 == n { print $2 }' "$csv"; }
+median() { awk -F, -v n="$1" '$1 == n { print $4 }' "$csv"; }
 cpu() { awk -F, -v n="$1" '$1 == n { print $5 + $6 }' "$csv"; }  # user + system
 {
-  # The machine may be shared: the processor time (user + system) is less disturbed by other
-  # work than the wall-clock time, so both are listed, and both ratios.
+  # The machine may be shared: the median and the processor time (user + system) are less
+  # disturbed by other work than the mean wall-clock time, so the ratio is given by all three.
   printf "%-16s %10s %10s\n" "command" "mean (s)" "cpu (s)"
   for n in "decode only" "ours" "loudgain" "ffmpeg ebur128"; do
     printf "%-16s %10.3f %10.3f\n" "$n" "$(mean "$n")" "$(cpu "$n")"
   done
   awk -v d="$(mean "decode only")" -v o="$(mean "ours")" -v l="$(mean "loudgain")" -v f="$(mean "ffmpeg ebur128")" \
+      -v dm="$(median "decode only")" -v om="$(median "ours")" \
       -v dc="$(cpu "decode only")" -v oc="$(cpu "ours")" 'BEGIN {
     printf "loudgain / ours: %.2f (goal >= 1)   ffmpeg / ours: %.2f   ours / decode only: %.2f (goal <= 1.20)\n", l / o, f / o, o / d
-    printf "ours / decode only in processor time: %.2f\n", oc / dc }'
+    printf "ours / decode only by the medians: %.2f, in processor time: %.2f\n", om / dm, oc / dc }'
   echo
   printf "%-18s %10s %10s %10s\n" "file" "ours" "loudgain" "ffmpeg"
   for f in "${files[@]}"; do
