@@ -64,6 +64,20 @@ GLOSSARY = {
     "        ===> NOT MEASURED: %s": "        ===> NICHT GEMESSEN: %s",
     "        ===> ReplayGain tags written: %s": "        ===> ReplayGain-Tags geschrieben: %s",
     "        ===> TAGS NOT WRITTEN: %s": "        ===> TAGS NICHT GESCHRIEBEN: %s",
+    "cannot open: %s": "kann nicht geöffnet werden: %s",
+    "read error: %s": "Lesefehler: %s",
+    "no MPEG audio frames": "keine MPEG-Audio-Frames",
+    "%s is also the output of %s": "%s ist auch die Ausgabe von %s",
+    "%s was written by this run a moment ago; it is kept":
+        "%s wurde eben in diesem Lauf geschrieben; sie bleibt erhalten",
+    "%s appeared while converting; it is kept":
+        "%s ist während der Konvertierung entstanden; sie bleibt erhalten",
+    ("unknown", "reason"): "unbekannt",
+    "(%s LUFS)": "(%s LUFS)",
+    "(%s LUFS: target %s LUFS not reached, true peak held at %s dBTP)":
+        "(%s LUFS: Ziel %s LUFS nicht erreicht, True Peak bei %s dBTP gehalten)",
+    "(not normalised: %s)": "(nicht normalisiert: %s)",
+    "%s already exists; kept": "%s existiert bereits; sie bleibt erhalten",
     "Normalize to": "Normalisieren auf",
     "Loudness": "Lautheit",
     "Measure &Loudness...": "&Lautheit messen...",

@@ -343,11 +343,6 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
             <translation>%s: der Bericht kann nicht geschrieben werden</translation>
         </message>
         <message>
-            <source>Track;</source>
-            <comment>column titles</comment>
-            <translation>Stück;</translation>
-        </message>
-        <message>
             <source>File;Check;Convert;Title;Artist;Album;Length;Path;</source>
             <comment>column titles</comment>
             <translation>Datei;Prüfung;Konvertierung;Titel;Interpret;Album;Länge;Pfad;</translation>
@@ -436,6 +431,61 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
             <source>The settings cannot be saved (%s). Changes last until the program ends.</source>
             <comment>message</comment>
             <translation>Die Einstellungen können nicht gespeichert werden (%s). Änderungen gelten nur bis zum Programmende.</translation>
+        </message>
+        <message>
+            <source>cannot open: %s</source>
+            <comment>reason</comment>
+            <translation>kann nicht geöffnet werden: %s</translation>
+        </message>
+        <message>
+            <source>read error: %s</source>
+            <comment>reason</comment>
+            <translation>Lesefehler: %s</translation>
+        </message>
+        <message>
+            <source>no MPEG audio frames</source>
+            <comment>reason</comment>
+            <translation>keine MPEG-Audio-Frames</translation>
+        </message>
+        <message>
+            <source>%s is also the output of %s</source>
+            <comment>reason</comment>
+            <translation>%s ist auch die Ausgabe von %s</translation>
+        </message>
+        <message>
+            <source>%s was written by this run a moment ago; it is kept</source>
+            <comment>reason</comment>
+            <translation>%s wurde eben in diesem Lauf geschrieben; sie bleibt erhalten</translation>
+        </message>
+        <message>
+            <source>%s appeared while converting; it is kept</source>
+            <comment>reason</comment>
+            <translation>%s ist während der Konvertierung entstanden; sie bleibt erhalten</translation>
+        </message>
+        <message>
+            <source>unknown</source>
+            <comment>reason</comment>
+            <translation>unbekannt</translation>
+        </message>
+        <message>
+            <source>(%s LUFS)</source>
+            <comment>result line</comment>
+            <translation>(%s LUFS)</translation>
+        </message>
+        <message>
+            <source>(%s LUFS: target %s LUFS not reached, true peak held at %s dBTP)</source>
+            <comment>result line</comment>
+            <translation>(%s LUFS: Ziel %s LUFS nicht erreicht, True Peak bei %s dBTP gehalten)</translation>
+        </message>
+        <message>
+            <source>(not normalised: %s)</source>
+            <comment>result line</comment>
+            <translation>(nicht normalisiert: %s)</translation>
+        </message>
+        <message>
+            <source>%s already exists; kept</source>
+            <comment>reason</comment>
+            <translation>%s existiert bereits; sie bleibt erhalten</translation>
         </message>
     </context>
     <context>

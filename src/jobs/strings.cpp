@@ -66,7 +66,19 @@ const char* EnglishText(StringId id) {
         case StringId::kLineNotMeasured: return "        ===> NOT MEASURED: %s";
         case StringId::kLineTagsWritten: return "        ===> ReplayGain tags written: %s";
         case StringId::kLineTagsNotWritten: return "        ===> TAGS NOT WRITTEN: %s";
-        case StringId::kTrackColumn: return "Track;";
+        case StringId::kReasonCannotOpen: return "cannot open: %s";
+        case StringId::kReasonReadError: return "read error: %s";
+        case StringId::kReasonNoFrames: return "no MPEG audio frames";
+        case StringId::kReasonSameOutput: return "%s is also the output of %s";
+        case StringId::kReasonWrittenByRun:
+            return "%s was written by this run a moment ago; it is kept";
+        case StringId::kReasonAppeared: return "%s appeared while converting; it is kept";
+        case StringId::kReasonUnknown: return "unknown";
+        case StringId::kNoteLoudness: return "(%s LUFS)";
+        case StringId::kNoteLoudnessShort:
+            return "(%s LUFS: target %s LUFS not reached, true peak held at %s dBTP)";
+        case StringId::kNoteNotNormalised: return "(not normalised: %s)";
+        case StringId::kMoveKeptExisting: return "%s already exists; kept";
         case StringId::kListColumns: return "File;Check;Convert;Title;Artist;Album;Length;Path;";
         case StringId::kReportTitle: return "Analysis Results";
     }
@@ -98,14 +110,18 @@ std::string Text(StringId id) {
     return english;
 }
 
-std::string Text(StringId id, const std::string& arg1, const std::string& arg2) {
+std::string Text(StringId id, const std::string& arg1, const std::string& arg2,
+                 const std::string& arg3) {
+    const std::string* args[] = {&arg1, &arg2, &arg3};
     const std::string pattern = Text(id);
     std::string out;
-    out.reserve(pattern.size() + arg1.size() + arg2.size());
+    out.reserve(pattern.size() + arg1.size() + arg2.size() + arg3.size());
     int used = 0;
     for (std::size_t i = 0; i < pattern.size(); ++i) {
         if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] == 's') {
-            out += used == 0 ? arg1 : used == 1 ? arg2 : std::string();
+            if (used < 3) {
+                out += *args[used];
+            }
             ++used;
             ++i;
         } else {

@@ -48,7 +48,17 @@ enum class StringId : int {
     kLineNotMeasured,      // with the reason
     kLineTagsWritten,      // with the track gain
     kLineTagsNotWritten,   // with the reason
-    kTrackColumn = 61447,  // "Track;"
+    kReasonCannotOpen,     // "cannot open: %s" (the system's words)
+    kReasonReadError,      // "read error: %s"
+    kReasonNoFrames,       // a file without a single MPEG audio frame
+    kReasonSameOutput,     // "%s is also the output of %s"
+    kReasonWrittenByRun,   // an output this run wrote a moment ago, kept
+    kReasonAppeared,       // an output that appeared while converting, kept
+    kReasonUnknown,        // a reason the system did not give
+    kNoteLoudness,         // "(%s LUFS)", after a loudness-normalised conversion
+    kNoteLoudnessShort,    // the target not reached, the true peak held
+    kNoteNotNormalised,    // "(not normalised: %s)"
+    kMoveKeptExisting,     // "%s already exists; kept"
     kListColumns = 61448,  // "File;Check;Convert;Title;Artist;Album;Length;Path;"
     kReportTitle = 61452,  // "Analysis Results"
 };
@@ -59,7 +69,8 @@ const char* EnglishText(StringId id);
 // The text of an id in the program's language: English unless a lookup hook is set.
 std::string Text(StringId id);
 // Text(id) with each "%s" replaced, in order, by the arguments given (missing ones by "").
-std::string Text(StringId id, const std::string& arg1, const std::string& arg2 = {});
+std::string Text(StringId id, const std::string& arg1, const std::string& arg2 = {},
+                 const std::string& arg3 = {});
 
 // A program sets this once, before any run starts, to translate the core's texts (the window
 // sets it from its translator). Empty: English. The hook may be called from any thread.

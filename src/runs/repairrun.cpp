@@ -217,7 +217,7 @@ std::size_t RunRepair(const std::vector<TrackRecord*>& tracks, const RepairSetti
                     FileOpError error;
                     if (r.kind == RepairResult::kRepaired && !p.copy->Commit(error, mayReplace)) {
                         r = {RepairResult::kError,
-                             error.code == EEXIST || error.text == "the target exists"
+                             error.kind == FileOpError::Kind::kTargetExists
                                  ? p.target + " appeared meanwhile and is kept"
                                  : p.target + ": " + error.text,
                              {},
