@@ -487,6 +487,26 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
             <comment>reason</comment>
             <translation>%s existiert bereits; sie bleibt erhalten</translation>
         </message>
+        <message>
+            <source>not a readable WAV file</source>
+            <comment>reason</comment>
+            <translation>keine lesbare WAV-Datei</translation>
+        </message>
+        <message>
+            <source>no audio</source>
+            <comment>reason</comment>
+            <translation>keine Audiodaten</translation>
+        </message>
+        <message>
+            <source>already listed</source>
+            <comment>reason</comment>
+            <translation>bereits in der Liste</translation>
+        </message>
+        <message>
+            <source>cancelled</source>
+            <comment>reason</comment>
+            <translation>abgebrochen</translation>
+        </message>
     </context>
     <context>
         <name>sonvara::CAboutDlg</name>

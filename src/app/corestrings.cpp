@@ -76,6 +76,10 @@ const Entry kEntries[] = {
     {StringId::kNoteLoudnessShort, QT_TRANSLATE_NOOP3("CoreStrings", "(%s LUFS: target %s LUFS not reached, true peak held at %s dBTP)", "result line")},
     {StringId::kNoteNotNormalised, QT_TRANSLATE_NOOP3("CoreStrings", "(not normalised: %s)", "result line")},
     {StringId::kMoveKeptExisting, QT_TRANSLATE_NOOP3("CoreStrings", "%s already exists; kept", "reason")},
+    {StringId::kReasonNotReadableWav, QT_TRANSLATE_NOOP3("CoreStrings", "not a readable WAV file", "reason")},
+    {StringId::kReasonNoAudio, QT_TRANSLATE_NOOP3("CoreStrings", "no audio", "reason")},
+    {StringId::kReasonAlreadyListed, QT_TRANSLATE_NOOP3("CoreStrings", "already listed", "reason")},
+    {StringId::kReasonCancelled, QT_TRANSLATE_NOOP3("CoreStrings", "cancelled", "reason")},
     {StringId::kListColumns, QT_TRANSLATE_NOOP3("CoreStrings", "File;Check;Convert;Title;Artist;Album;Length;Path;", "column titles")},
     {StringId::kReportTitle, QT_TRANSLATE_NOOP3("CoreStrings", "Analysis Results", "report")},
 };

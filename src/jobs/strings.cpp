@@ -79,6 +79,10 @@ const char* EnglishText(StringId id) {
             return "(%s LUFS: target %s LUFS not reached, true peak held at %s dBTP)";
         case StringId::kNoteNotNormalised: return "(not normalised: %s)";
         case StringId::kMoveKeptExisting: return "%s already exists; kept";
+        case StringId::kReasonNotReadableWav: return "not a readable WAV file";
+        case StringId::kReasonNoAudio: return "no audio";
+        case StringId::kReasonAlreadyListed: return "already listed";
+        case StringId::kReasonCancelled: return "cancelled";
         case StringId::kListColumns: return "File;Check;Convert;Title;Artist;Album;Length;Path;";
         case StringId::kReportTitle: return "Analysis Results";
     }

@@ -43,24 +43,28 @@ enum class StringId : int {
     kLineNotRepaired,      // "        ===> NOT REPAIRED: %s"
     kStageMeasuring,
     kStageWritingTags,
-    kLineLoudness,         // "        ===> %s" (LUFS, dBTP, LU)
-    kLineAlbumLoudness,    // "        ===> Album: %s"
-    kLineNotMeasured,      // with the reason
-    kLineTagsWritten,      // with the track gain
-    kLineTagsNotWritten,   // with the reason
-    kReasonCannotOpen,     // "cannot open: %s" (the system's words)
-    kReasonReadError,      // "read error: %s"
-    kReasonNoFrames,       // a file without a single MPEG audio frame
-    kReasonSameOutput,     // "%s is also the output of %s"
-    kReasonWrittenByRun,   // an output this run wrote a moment ago, kept
-    kReasonAppeared,       // an output that appeared while converting, kept
-    kReasonUnknown,        // a reason the system did not give
-    kNoteLoudness,         // "(%s LUFS)", after a loudness-normalised conversion
-    kNoteLoudnessShort,    // the target not reached, the true peak held
-    kNoteNotNormalised,    // "(not normalised: %s)"
-    kMoveKeptExisting,     // "%s already exists; kept"
-    kListColumns = 61448,  // "File;Check;Convert;Title;Artist;Album;Length;Path;"
-    kReportTitle = 61452,  // "Analysis Results"
+    kLineLoudness,          // "        ===> %s" (LUFS, dBTP, LU)
+    kLineAlbumLoudness,     // "        ===> Album: %s"
+    kLineNotMeasured,       // with the reason
+    kLineTagsWritten,       // with the track gain
+    kLineTagsNotWritten,    // with the reason
+    kReasonCannotOpen,      // "cannot open: %s" (the system's words)
+    kReasonReadError,       // "read error: %s"
+    kReasonNoFrames,        // a file without a single MPEG audio frame
+    kReasonSameOutput,      // "%s is also the output of %s"
+    kReasonWrittenByRun,    // an output this run wrote a moment ago, kept
+    kReasonAppeared,        // an output that appeared while converting, kept
+    kReasonUnknown,         // a reason the system did not give
+    kNoteLoudness,          // "(%s LUFS)", after a loudness-normalised conversion
+    kNoteLoudnessShort,     // the target not reached, the true peak held
+    kNoteNotNormalised,     // "(not normalised: %s)"
+    kMoveKeptExisting,      // "%s already exists; kept"
+    kReasonNotReadableWav,  // a WAV file without readable audio
+    kReasonNoAudio,         // a file that holds no audio
+    kReasonAlreadyListed,   // a path the list holds already
+    kReasonCancelled,       // a file not read: the user stopped before it
+    kListColumns = 61448,   // "File;Check;Convert;Title;Artist;Album;Length;Path;"
+    kReportTitle = 61452,   // "Analysis Results"
 };
 
 // The built-in English text of an id ("" for an unknown id).

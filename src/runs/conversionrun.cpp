@@ -10,6 +10,7 @@
 
 #include "audio/fileexception.h"
 #include "audio/makevalidfilename.h"
+#include "audio/trackkind.h"
 #include "convert/encodingjob.h"
 #include "convert/mp3towavjob.h"
 #include "convert/normalize.h"
@@ -158,8 +159,8 @@ ResultShape CConversionRun::Shape() const {
 }
 
 bool CConversionRun::TakesPath(const std::string& path) const {
-    const std::string ext = UpperExtension(path);
-    return m_Mode == ConversionMode::kWavToMp3 ? ext == ".WAV" : ext == ".MP3";
+    return TrackKindOf(path) ==
+           (m_Mode == ConversionMode::kWavToMp3 ? TrackKind::kWave : TrackKind::kMpeg);
 }
 
 std::string CConversionRun::OutputName(const std::string& source) const {
