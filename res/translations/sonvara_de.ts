@@ -507,6 +507,151 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
             <comment>reason</comment>
             <translation>abgebrochen</translation>
         </message>
+        <message>
+            <source>the file was cut short</source>
+            <comment>reason</comment>
+            <translation>die Datei ist abgeschnitten</translation>
+        </message>
+        <message>
+            <source>read error</source>
+            <comment>reason</comment>
+            <translation>Lesefehler</translation>
+        </message>
+        <message>
+            <source>a symbolic link: repair the file it points to</source>
+            <comment>reason</comment>
+            <translation>ein symbolischer Link: reparieren Sie die Datei, auf die er zeigt</translation>
+        </message>
+        <message>
+            <source>larger than 1 GiB: not repaired</source>
+            <comment>reason</comment>
+            <translation>größer als 1 GiB: nicht repariert</translation>
+        </message>
+        <message>
+            <source>cannot write beside %s: %s</source>
+            <comment>reason</comment>
+            <translation>neben %s kann nicht geschrieben werden: %s</translation>
+        </message>
+        <message>
+            <source>cannot write %s: %s</source>
+            <comment>reason</comment>
+            <translation>%s kann nicht geschrieben werden: %s</translation>
+        </message>
+        <message>
+            <source>the repaired copy did not check out; nothing was written</source>
+            <comment>reason</comment>
+            <translation>die reparierte Kopie hat die Prüfung nicht bestanden; es wurde nichts geschrieben</translation>
+        </message>
+        <message>
+            <source>cannot keep the original as %s: %s</source>
+            <comment>reason</comment>
+            <translation>das Original kann nicht als %s behalten werden: %s</translation>
+        </message>
+        <message>
+            <source>no free backup name beside %s</source>
+            <comment>reason</comment>
+            <translation>kein freier Sicherungsname neben %s</translation>
+        </message>
+        <message>
+            <source>another file of this name was repaired into the folder in this run</source>
+            <comment>reason</comment>
+            <translation>eine andere Datei dieses Namens wurde in diesem Lauf in den Ordner repariert</translation>
+        </message>
+        <message>
+            <source>the output folder holds the original itself</source>
+            <comment>reason</comment>
+            <translation>der Ausgabeordner enthält das Original selbst</translation>
+        </message>
+        <message>
+            <source>%s exists and is kept</source>
+            <comment>reason</comment>
+            <translation>%s existiert und bleibt erhalten</translation>
+        </message>
+        <message>
+            <source>%s appeared meanwhile and is kept</source>
+            <comment>reason</comment>
+            <translation>%s ist inzwischen entstanden und bleibt erhalten</translation>
+        </message>
+        <message>
+            <source>cannot replace the original: %s</source>
+            <comment>reason</comment>
+            <translation>das Original kann nicht ersetzt werden: %s</translation>
+        </message>
+        <message>
+            <source>; written to %s</source>
+            <comment>result line</comment>
+            <translation>; geschrieben nach %s</translation>
+        </message>
+        <message>
+            <source>; the original is kept as %s</source>
+            <comment>result line</comment>
+            <translation>; das Original ist als %s behalten</translation>
+        </message>
+        <message>
+            <source>empty file</source>
+            <comment>reason</comment>
+            <translation>leere Datei</translation>
+        </message>
+        <message>
+            <source>a RIFF (WAV) file, not an MPEG audio stream</source>
+            <comment>reason</comment>
+            <translation>eine RIFF-(WAV-)Datei, kein MPEG-Audiodatenstrom</translation>
+        </message>
+        <message>
+            <source>no MPEG audio stream after a broken ID3v2 tag</source>
+            <comment>reason</comment>
+            <translation>kein MPEG-Audiodatenstrom nach einem defekten ID3v2-Tag</translation>
+        </message>
+        <message>
+            <source>no MPEG audio stream found</source>
+            <comment>reason</comment>
+            <translation>kein MPEG-Audiodatenstrom gefunden</translation>
+        </message>
+        <message>
+            <source>no bit rate holds a VBR header for this stream</source>
+            <comment>reason</comment>
+            <translation>keine Bitrate fasst einen VBR-Header für diesen Datenstrom</translation>
+        </message>
+        <message>
+            <source>dropped an ID3v2 tag that ran past the end</source>
+            <comment>result line</comment>
+            <translation>ein ID3v2-Tag entfernt, das über das Ende reichte</translation>
+        </message>
+        <message>
+            <source>dropped %s bytes of junk and partial frames</source>
+            <comment>result line</comment>
+            <translation>%s Bytes Datenmüll und unvollständige Frames entfernt</translation>
+        </message>
+        <message>
+            <source>dropped %s frames of another format</source>
+            <comment>result line</comment>
+            <translation>%s Frames eines anderen Formats entfernt</translation>
+        </message>
+        <message>
+            <source>dropped %s VBR header frames inside the stream</source>
+            <comment>result line</comment>
+            <translation>%s VBR-Header-Frames im Datenstrom entfernt</translation>
+        </message>
+        <message>
+            <source>corrected the %s header (%s frames)</source>
+            <comment>result line</comment>
+            <translation>den %s-Header korrigiert (%s Frames)</translation>
+        </message>
+        <message>
+            <source>wrote a %s header (%s frames)</source>
+            <comment>result line</comment>
+            <translation>einen %s-Header geschrieben (%s Frames)</translation>
+        </message>
+        <message>
+            <source>kept %s frames</source>
+            <comment>result line</comment>
+            <translation>%s Frames behalten</translation>
+        </message>
+        <message>
+            <source>audio data damaged at %s: %s</source>
+            <comment>finding</comment>
+            <translation>Audiodaten beschädigt bei %s: %s</translation>
+        </message>
     </context>
     <context>
         <name>sonvara::CAboutDlg</name>

@@ -83,6 +83,39 @@ const char* EnglishText(StringId id) {
         case StringId::kReasonNoAudio: return "no audio";
         case StringId::kReasonAlreadyListed: return "already listed";
         case StringId::kReasonCancelled: return "cancelled";
+        case StringId::kReasonCutShort: return "the file was cut short";
+        case StringId::kReasonReadFailed: return "read error";
+        case StringId::kRepairSymlink: return "a symbolic link: repair the file it points to";
+        case StringId::kRepairTooLarge: return "larger than 1 GiB: not repaired";
+        case StringId::kRepairCannotWriteBeside: return "cannot write beside %s: %s";
+        case StringId::kRepairCannotWrite: return "cannot write %s: %s";
+        case StringId::kRepairCopyBad:
+            return "the repaired copy did not check out; nothing was written";
+        case StringId::kRepairCannotKeep: return "cannot keep the original as %s: %s";
+        case StringId::kRepairNoBackupName: return "no free backup name beside %s";
+        case StringId::kRepairSameName:
+            return "another file of this name was repaired into the folder in this run";
+        case StringId::kRepairOutputIsSource: return "the output folder holds the original itself";
+        case StringId::kRepairExistsKept: return "%s exists and is kept";
+        case StringId::kRepairAppeared: return "%s appeared meanwhile and is kept";
+        case StringId::kRepairCannotReplace: return "cannot replace the original: %s";
+        case StringId::kRepairWrittenTo: return "; written to %s";
+        case StringId::kRepairOriginalKept: return "; the original is kept as %s";
+        case StringId::kPlanEmptyFile: return "empty file";
+        case StringId::kPlanRiff: return "a RIFF (WAV) file, not an MPEG audio stream";
+        case StringId::kPlanNoStreamAfterTag:
+            return "no MPEG audio stream after a broken ID3v2 tag";
+        case StringId::kPlanNoStream: return "no MPEG audio stream found";
+        case StringId::kPlanNoVbrRate: return "no bit rate holds a VBR header for this stream";
+        case StringId::kPlanDroppedTag: return "dropped an ID3v2 tag that ran past the end";
+        case StringId::kPlanDroppedJunk: return "dropped %s bytes of junk and partial frames";
+        case StringId::kPlanDroppedOtherFormat: return "dropped %s frames of another format";
+        case StringId::kPlanDroppedVbrHeaders:
+            return "dropped %s VBR header frames inside the stream";
+        case StringId::kPlanCorrectedHeader: return "corrected the %s header (%s frames)";
+        case StringId::kPlanWroteHeader: return "wrote a %s header (%s frames)";
+        case StringId::kPlanKept: return "kept %s frames";
+        case StringId::kFindingAudioDamaged: return "audio data damaged at %s: %s";
         case StringId::kListColumns: return "File;Check;Convert;Title;Artist;Album;Length;Path;";
         case StringId::kReportTitle: return "Analysis Results";
     }

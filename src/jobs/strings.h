@@ -63,8 +63,37 @@ enum class StringId : int {
     kReasonNoAudio,         // a file that holds no audio
     kReasonAlreadyListed,   // a path the list holds already
     kReasonCancelled,       // a file not read: the user stopped before it
-    kListColumns = 61448,   // "File;Check;Convert;Title;Artist;Album;Length;Path;"
-    kReportTitle = 61452,   // "Analysis Results"
+    kReasonCutShort,
+    kReasonReadFailed,
+    kRepairSymlink,
+    kRepairTooLarge,
+    kRepairCannotWriteBeside,
+    kRepairCannotWrite,
+    kRepairCopyBad,
+    kRepairCannotKeep,
+    kRepairNoBackupName,
+    kRepairSameName,
+    kRepairOutputIsSource,
+    kRepairExistsKept,
+    kRepairAppeared,
+    kRepairCannotReplace,
+    kRepairWrittenTo,
+    kRepairOriginalKept,
+    kPlanEmptyFile,
+    kPlanRiff,
+    kPlanNoStreamAfterTag,
+    kPlanNoStream,
+    kPlanNoVbrRate,
+    kPlanDroppedTag,
+    kPlanDroppedJunk,
+    kPlanDroppedOtherFormat,
+    kPlanDroppedVbrHeaders,
+    kPlanCorrectedHeader,
+    kPlanWroteHeader,
+    kPlanKept,
+    kFindingAudioDamaged,
+    kListColumns = 61448,  // "File;Check;Convert;Title;Artist;Album;Length;Path;"
+    kReportTitle = 61452,  // "Analysis Results"
 };
 
 // The built-in English text of an id ("" for an unknown id).

@@ -54,7 +54,8 @@ CheckVerdict CheckMp3File(const std::string& path, IProgressSink* sink, bool dec
             f.frame = problem.frame;
             f.timeMs = problem.timeMs;
             f.bytes = problem.bytes;
-            f.text = "audio data damaged at " + FormatTimeMs(problem.timeMs) + ": " + problem.text;
+            f.text =
+                Text(StringId::kFindingAudioDamaged, FormatTimeMs(problem.timeMs), problem.text);
             verdict.findings.push_back(std::move(f));
             verdict.kind = CheckVerdict::kCorrupt;
         }

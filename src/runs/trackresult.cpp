@@ -15,61 +15,75 @@ void ShowAborted(ResultShape shape, IRunHost& host) {
                    shape == ResultShape::kEncode ? kColourDefault : kColourRed);
 }
 
-void ShowResult(const TrackResult& r, ResultShape shape, IRunHost& host) {
-    const bool encoding = shape == ResultShape::kEncode;
-    const auto failed = [&](const std::string& head, std::uint32_t headColour) {
-        host.AddResult(head, headColour);
-        host.AddResult(Text(StringId::kLineFailed, r.reason), kColourRed);
-    };
+namespace {
+
+// The line under a track's name for a track that was done.
+std::string DoneText(const TrackResult& r, ResultShape shape) {
+    switch (shape) {
+        case ResultShape::kEncode: return Text(StringId::kLineOk, "");
+        case ResultShape::kRepair:
+            return r.verdict == Verdict::kCorrupt ? Text(StringId::kLineRepaired, r.reason)
+                                                  : Text(StringId::kLineNothingToRepair);
+        case ResultShape::kMeasure: return Text(StringId::kLineLoudness, r.reason);
+        case ResultShape::kCheck:
+        case ResultShape::kDecode: break;
+    }
+    return Text(r.verdict == Verdict::kCorrupt ? StringId::kLineCorrupt : StringId::kLineOk,
+                r.reason);
+}
+
+// The line under a track's name for a track that was not done.
+std::string NotDoneText(const TrackResult& r, ResultShape shape) {
     switch (r.status) {
-        case TrackStatus::kSkipped: return;
-        case TrackStatus::kDone: {
-            if (encoding) {
-                // The source was read to its end; the output's line says so, in the list's colour.
-                host.AddResult(r.output, kColourDefault);
-                host.AddResult(Text(StringId::kLineOk, ""), kColourDefault);
-                break;
-            }
-            const bool intact = r.verdict != Verdict::kCorrupt;
-            const std::uint32_t colour = intact ? kColourDefault : kColourRed;
-            host.AddResult(r.path, colour);
-            host.AddResult(Text(intact ? StringId::kLineOk : StringId::kLineCorrupt, r.reason),
-                           colour);
-            if (r.stoppedAfter) {
-                ShowAborted(shape, host);
-            }
-            break;
-        }
         case TrackStatus::kNotChecked:
-            host.ReportError(r.path, r.reason);
-            host.AddResult(r.path, kColourRed);
-            host.AddResult(Text(StringId::kLineUnreadable, r.reason), kColourRed);
-            break;
-        case TrackStatus::kCorruptKept:
-            host.AddResult(r.path, kColourRed);
-            host.AddResult(Text(StringId::kLineCorrupt, ""), kColourRed);
-            break;
-        case TrackStatus::kFailed:
-            if (!encoding) {
-                failed(r.path, kColourRed);
-                break;
-            }
+            return Text(shape == ResultShape::kMeasure ? StringId::kLineNotMeasured
+                                                       : StringId::kLineUnreadable,
+                        r.reason);
+        case TrackStatus::kCorruptKept: return Text(StringId::kLineCorrupt, "");
+        default: break;
+    }
+    return Text(shape == ResultShape::kRepair ? StringId::kLineNotRepaired : StringId::kLineFailed,
+                r.reason);
+}
+
+}  // namespace
+
+void ShowResult(const TrackResult& r, ResultShape shape, IRunHost& host) {
+    if (r.status == TrackStatus::kSkipped) {
+        return;
+    }
+    // An encoding names its output once its work began, in the list's colour; every other result
+    // names the source, red when the track was not done or its source was found corrupt.
+    const bool namesOutput = shape == ResultShape::kEncode &&
+                             (r.status == TrackStatus::kDone || r.status == TrackStatus::kFailed ||
+                              r.status == TrackStatus::kStopped);
+    const bool done = r.status == TrackStatus::kDone;
+    const bool red = !done || ((shape == ResultShape::kCheck || shape == ResultShape::kDecode) &&
+                               r.verdict == Verdict::kCorrupt);
+    if (r.status == TrackStatus::kStopped) {
+        // A verdict of half a file is no verdict: no line of the track's own, the stop only.
+        if (namesOutput) {
             host.AddResult(r.output, kColourDefault);
-            if (r.verdict == Verdict::kCorrupt) {
-                // The source could not be read or encoded: the corrupt verdict, with the reason.
-                host.AddResult(Text(StringId::kLineCorrupt, ""), kColourRed);
-            }
-            host.AddResult(Text(StringId::kLineFailed, r.reason), kColourRed);
-            break;
-        case TrackStatus::kNoSpace:
-        case TrackStatus::kCollision: failed(r.path, kColourRed); break;
-        case TrackStatus::kStopped:
-            // A verdict of half a file is no verdict: no line for the track, the stop only.
-            if (encoding) {
-                host.AddResult(r.output, kColourDefault);
-            }
+        }
+        ShowAborted(shape, host);
+        return;
+    }
+    if (r.status == TrackStatus::kNotChecked) {
+        host.ReportError(r.path, r.reason);
+    }
+    host.AddResult(namesOutput ? r.output : r.path,
+                   namesOutput || !red ? kColourDefault : kColourRed);
+    if (done) {
+        host.AddResult(DoneText(r, shape), red ? kColourRed : kColourDefault);
+        if (r.stoppedAfter) {
             ShowAborted(shape, host);
-            return;
+        }
+    } else {
+        if (namesOutput && r.verdict == Verdict::kCorrupt) {
+            // The source could not be read or encoded: the corrupt verdict, then the reason.
+            host.AddResult(Text(StringId::kLineCorrupt, ""), kColourRed);
+        }
+        host.AddResult(NotDoneText(r, shape), kColourRed);
     }
     host.ScrollToEnd();
 }
