@@ -652,6 +652,116 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
             <comment>finding</comment>
             <translation>Audiodaten beschädigt bei %s: %s</translation>
         </message>
+        <message>
+            <source>cannot measure %s channels at %s Hz</source>
+            <comment>reason</comment>
+            <translation>%s Kanäle bei %s Hz können nicht gemessen werden</translation>
+        </message>
+        <message>
+            <source>, %s invalid header in it</source>
+            <comment>finding</comment>
+            <translation>, darin %s ungültiger Header</translation>
+        </message>
+        <message>
+            <source>, %s invalid headers in it</source>
+            <comment>finding</comment>
+            <translation>, darin %s ungültige Header</translation>
+        </message>
+        <message>
+            <source>%s bytes before the first frame%s</source>
+            <comment>finding</comment>
+            <translation>%s Bytes vor dem ersten Frame%s</translation>
+        </message>
+        <message>
+            <source>%s bytes of junk where the next frame should start%s</source>
+            <comment>finding</comment>
+            <translation>%s Bytes Datenmüll, wo der nächste Frame beginnen sollte%s</translation>
+        </message>
+        <message>
+            <source>header %s: %s; %s bytes up to the next frame</source>
+            <comment>finding</comment>
+            <translation>Header %s: %s; %s Bytes bis zum nächsten Frame</translation>
+        </message>
+        <message>
+            <source>reserved version</source>
+            <comment>finding</comment>
+            <translation>reservierte Version</translation>
+        </message>
+        <message>
+            <source>reserved layer</source>
+            <comment>finding</comment>
+            <translation>reservierter Layer</translation>
+        </message>
+        <message>
+            <source>reserved sample rate</source>
+            <comment>finding</comment>
+            <translation>reservierte Abtastrate</translation>
+        </message>
+        <message>
+            <source>forbidden bit rate</source>
+            <comment>finding</comment>
+            <translation>verbotene Bitrate</translation>
+        </message>
+        <message>
+            <source>free-format bit rate</source>
+            <comment>finding</comment>
+            <translation>Free-Format-Bitrate</translation>
+        </message>
+        <message>
+            <source>bit rate not allowed in this channel mode</source>
+            <comment>finding</comment>
+            <translation>in diesem Kanalmodus nicht erlaubte Bitrate</translation>
+        </message>
+        <message>
+            <source>%s where the next frame should start; %s bytes up to the next frame</source>
+            <comment>finding</comment>
+            <translation>%s, wo der nächste Frame beginnen sollte; %s Bytes bis zum nächsten Frame</translation>
+        </message>
+        <message>
+            <source>an ID3v2 tag</source>
+            <comment>finding</comment>
+            <translation>ein ID3v2-Tag</translation>
+        </message>
+        <message>
+            <source>an ID3v1 tag</source>
+            <comment>finding</comment>
+            <translation>ein ID3v1-Tag</translation>
+        </message>
+        <message>
+            <source>an APE tag</source>
+            <comment>finding</comment>
+            <translation>ein APE-Tag</translation>
+        </message>
+        <message>
+            <source>a frame of %s bytes, only %s present</source>
+            <comment>finding</comment>
+            <translation>ein Frame von %s Bytes, nur %s vorhanden</translation>
+        </message>
+        <message>
+            <source>%s, then %s</source>
+            <comment>finding</comment>
+            <translation>%s, dann %s</translation>
+        </message>
+        <message>
+            <source>%s header states %s frames and %s bytes; the stream has %s frames and %s bytes</source>
+            <comment>finding</comment>
+            <translation>%s-Header nennt %s Frames und %s Bytes; der Datenstrom hat %s Frames und %s Bytes</translation>
+        </message>
+        <message>
+            <source>stored CRC %s, computed %s</source>
+            <comment>finding</comment>
+            <translation>gespeicherte CRC %s, berechnet %s</translation>
+        </message>
+        <message>
+            <source>the tag claims %s bytes, the file has %s</source>
+            <comment>finding</comment>
+            <translation>das Tag gibt %s Bytes an, die Datei hat %s</translation>
+        </message>
+        <message>
+            <source>%s bytes after the last frame%s</source>
+            <comment>finding</comment>
+            <translation>%s Bytes nach dem letzten Frame%s</translation>
+        </message>
     </context>
     <context>
         <name>sonvara::CAboutDlg</name>

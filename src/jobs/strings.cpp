@@ -116,6 +116,31 @@ const char* EnglishText(StringId id) {
         case StringId::kPlanWroteHeader: return "wrote a %s header (%s frames)";
         case StringId::kPlanKept: return "kept %s frames";
         case StringId::kFindingAudioDamaged: return "audio data damaged at %s: %s";
+        case StringId::kReasonCannotMeasure: return "cannot measure %s channels at %s Hz";
+        case StringId::kFindingInvalidHeader1: return ", %s invalid header in it";
+        case StringId::kFindingInvalidHeaders: return ", %s invalid headers in it";
+        case StringId::kFindingJunkBefore: return "%s bytes before the first frame%s";
+        case StringId::kFindingLostSync:
+            return "%s bytes of junk where the next frame should start%s";
+        case StringId::kFindingBadHeader: return "header %s: %s; %s bytes up to the next frame";
+        case StringId::kHeaderReservedVersion: return "reserved version";
+        case StringId::kHeaderReservedLayer: return "reserved layer";
+        case StringId::kHeaderReservedRate: return "reserved sample rate";
+        case StringId::kHeaderForbiddenRate: return "forbidden bit rate";
+        case StringId::kHeaderFreeFormat: return "free-format bit rate";
+        case StringId::kHeaderRateNotAllowed: return "bit rate not allowed in this channel mode";
+        case StringId::kFindingTagInAudio:
+            return "%s where the next frame should start; %s bytes up to the next frame";
+        case StringId::kTagId3v2: return "an ID3v2 tag";
+        case StringId::kTagId3v1: return "an ID3v1 tag";
+        case StringId::kTagApe: return "an APE tag";
+        case StringId::kFindingTruncated: return "a frame of %s bytes, only %s present";
+        case StringId::kFindingFormatChange: return "%s, then %s";
+        case StringId::kFindingVbrMismatch:
+            return "%s header states %s frames and %s bytes; the stream has %s frames and %s bytes";
+        case StringId::kFindingCrc: return "stored CRC %s, computed %s";
+        case StringId::kFindingTagPastEnd: return "the tag claims %s bytes, the file has %s";
+        case StringId::kFindingTrailing: return "%s bytes after the last frame%s";
         case StringId::kListColumns: return "File;Check;Convert;Title;Artist;Album;Length;Path;";
         case StringId::kReportTitle: return "Analysis Results";
     }
@@ -149,15 +174,18 @@ std::string Text(StringId id) {
 
 std::string Text(StringId id, const std::string& arg1, const std::string& arg2,
                  const std::string& arg3) {
-    const std::string* args[] = {&arg1, &arg2, &arg3};
+    return TextWith(id, {arg1, arg2, arg3});
+}
+
+std::string TextWith(StringId id, const std::vector<std::string>& args) {
     const std::string pattern = Text(id);
     std::string out;
-    out.reserve(pattern.size() + arg1.size() + arg2.size() + arg3.size());
-    int used = 0;
+    out.reserve(pattern.size() + 16 * args.size());
+    std::size_t used = 0;
     for (std::size_t i = 0; i < pattern.size(); ++i) {
         if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] == 's') {
-            if (used < 3) {
-                out += *args[used];
+            if (used < args.size()) {
+                out += args[used];
             }
             ++used;
             ++i;

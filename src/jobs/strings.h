@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace sonvara {
 
@@ -92,6 +93,28 @@ enum class StringId : int {
     kPlanWroteHeader,
     kPlanKept,
     kFindingAudioDamaged,
+    kReasonCannotMeasure,
+    kFindingInvalidHeader1,
+    kFindingInvalidHeaders,
+    kFindingJunkBefore,
+    kFindingLostSync,
+    kFindingBadHeader,
+    kHeaderReservedVersion,
+    kHeaderReservedLayer,
+    kHeaderReservedRate,
+    kHeaderForbiddenRate,
+    kHeaderFreeFormat,
+    kHeaderRateNotAllowed,
+    kFindingTagInAudio,
+    kTagId3v2,
+    kTagId3v1,
+    kTagApe,
+    kFindingTruncated,
+    kFindingFormatChange,
+    kFindingVbrMismatch,
+    kFindingCrc,
+    kFindingTagPastEnd,
+    kFindingTrailing,
     kListColumns = 61448,  // "File;Check;Convert;Title;Artist;Album;Length;Path;"
     kReportTitle = 61452,  // "Analysis Results"
 };
@@ -104,6 +127,8 @@ std::string Text(StringId id);
 // Text(id) with each "%s" replaced, in order, by the arguments given (missing ones by "").
 std::string Text(StringId id, const std::string& arg1, const std::string& arg2 = {},
                  const std::string& arg3 = {});
+// The same with any number of arguments.
+std::string TextWith(StringId id, const std::vector<std::string>& args);
 
 // A program sets this once, before any run starts, to translate the core's texts (the window
 // sets it from its translator). Empty: English. The hook may be called from any thread.
