@@ -1,5 +1,6 @@
 #include "runs/conversionrun.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
@@ -348,6 +349,9 @@ void CConversionRun::Walk(const std::vector<TrackRecord*>& tracks, unsigned thre
             break;
         }
     }
+    // With several threads the tracks skipped at their question were kept first.
+    std::stable_sort(m_Results.begin(), m_Results.end(),
+                     [](const TrackResult& a, const TrackResult& b) { return a.index < b.index; });
     m_Host.SetCurrentFile("");
     m_Host.SetProgress(0);
     m_Host.RunEnded();

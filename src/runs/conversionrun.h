@@ -61,8 +61,7 @@ public:
     // Free bytes where the outputs go (nothing: they cannot be measured); replaceable for tests.
     std::function<std::optional<double>(const std::string& directory)> freeSpace;
 
-    // One result per track taken: in list order with one thread; with several, the tracks
-    // skipped at the overwrite question come first.
+    // One result per track the walk reached, in list order.
     const std::vector<TrackResult>& Results() const { return m_Results; }
     const ConversionSettings& Settings() const { return m_Settings; }
 
