@@ -388,10 +388,11 @@ void RewriteFile(const std::string& path, CFile& in, const TagRegions& r, std::u
 // Frames that describe the audio of the file they are in, not the music: a new encoding makes
 // them untrue.
 bool DescribesTheOldAudio(const TagLib::ID3v2::Frame* frame) {
-    static const char* const kIds[] = {"RVA2", "RVAD", "RGAD", "EQUA", "EQU2", "TLEN", "TSIZ",
-                                       "MLLT", "SEEK", "ASPI", "TSSE", "TFLT", "SYTC"};
+    static const char* const kOldAudioIds[] = {"RVA2", "RVAD", "RGAD", "EQUA", "EQU2",
+                                               "TLEN", "TSIZ", "MLLT", "SEEK", "ASPI",
+                                               "TSSE", "TFLT", "SYTC"};
     const TagLib::ByteVector id = frame->frameID();
-    for (const char* k : kIds) {
+    for (const char* k : kOldAudioIds) {
         if (id == TagLib::ByteVector(k, 4)) {
             return true;
         }
