@@ -25,6 +25,7 @@
 #include "ui/listtracksview.h"
 #include "ui/mainframe.h"
 #include "ui/pathtext.h"
+#include "ui/runservice.h"
 #include "ui/sonvaradoc.h"
 #include "ui/statelog.h"
 #include "ui/treeview1.h"
@@ -99,7 +100,8 @@ bool CSonvaraInstance::InitInstance() {
     }
 
     // 4. The document and the main window with its views.
-    m_Doc = std::make_unique<CSonvaraDoc>(*m_Settings);
+    m_Runs = std::make_unique<CRunService>();
+    m_Doc = std::make_unique<CSonvaraDoc>(*m_Settings, *m_Runs);
     m_Frame = std::make_unique<CMainFrame>(*m_Doc, *m_Profile);
     m_App = new CSonvaraApp(*m_Frame, *m_Doc, *m_Settings);
     m_Frame->SetAppTarget(m_App);

@@ -13,6 +13,7 @@ namespace sonvara {
 
 class CHelpKeyFilter;
 class CMainFrame;
+class CRunService;
 class CSettings;
 class CSonvaraApp;
 class CSonvaraDoc;
@@ -45,6 +46,7 @@ public:
 
     CMainFrame* Frame() const { return m_Frame.get(); }
     CSonvaraDoc* Doc() const { return m_Doc.get(); }
+    CRunService* Runs() const { return m_Runs.get(); }
     CSonvaraApp* App() const { return m_App; }
     CSettings* Settings() const { return m_Settings.get(); }
     const CLanguage& Language() const { return m_Language; }
@@ -66,6 +68,7 @@ private:
     std::unique_ptr<IProfileStore> m_OwnProfile;
     IProfileStore* m_Profile = nullptr;
     std::unique_ptr<CSettings> m_Settings;
+    std::unique_ptr<CRunService> m_Runs;  // outlives the document and the window
     std::unique_ptr<CSonvaraDoc> m_Doc;
     std::unique_ptr<CMainFrame> m_Frame;
     std::unique_ptr<CTrackPlayback> m_Playback;
