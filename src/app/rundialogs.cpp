@@ -29,7 +29,8 @@ void RunJobDialog(CRunService& runs, CSettings& settings, QWidget* parent,
 
 }  // namespace
 
-void InstallRunDialogs(CSonvaraDoc& doc, CSettings& settings, QWidget* parent) {
+void InstallRunDialogs(CSonvaraDoc& doc, CSettings& settings, WaveOutDeviceFactory makeDevice,
+                       QWidget* parent) {
     doc.SetJobRunner([&doc, &settings, parent](CSonvaraDoc::Job job,
                                                const std::vector<TrackRecord*>& tracks) {
         switch (job) {
@@ -60,12 +61,12 @@ void InstallRunDialogs(CSonvaraDoc& doc, CSettings& settings, QWidget* parent) {
             }
         }
     });
-    doc.SetEditRunner([parent](const std::vector<TrackRecord*>& records) {
+    doc.SetEditRunner([parent, makeDevice](const std::vector<TrackRecord*>& records) {
         if (records.size() == 1) {
-            CAudioElementSheet sheet(*records.front(), parent);
+            CAudioElementSheet sheet(*records.front(), parent, makeDevice);
             return sheet.exec() == QDialog::Accepted;  // the single form refreshes on OK only
         }
-        CAudioElementSheet sheet(records, parent);
+        CAudioElementSheet sheet(records, parent, makeDevice);
         sheet.exec();
         return true;
     });

@@ -105,8 +105,8 @@ bool CSonvaraInstance::InitInstance() {
     m_Frame = std::make_unique<CMainFrame>(*m_Doc, *m_Profile);
     m_App = new CSonvaraApp(*m_Frame, *m_Doc, *m_Settings);
     m_Frame->SetAppTarget(m_App);
-    InstallRunDialogs(*m_Doc, *m_Settings, m_Frame.get());
-    m_Playback = std::make_unique<CTrackPlayback>();
+    InstallRunDialogs(*m_Doc, *m_Settings, m_Options.makeDevice, m_Frame.get());
+    m_Playback = std::make_unique<CTrackPlayback>(m_Options.makeDevice);
     InstallPlayback(*m_Frame->GetSelectedTracksView(), *m_Playback);
     m_Frame->UpdateCommandUI();
     m_HelpKeys = std::make_unique<CHelpKeyFilter>();

@@ -8,6 +8,7 @@
 
 #include "app/language.h"
 #include "app/splash.h"
+#include "playback/waveoutdevice.h"
 
 namespace sonvara {
 
@@ -27,6 +28,8 @@ struct StartOptions {
     QStringList files;   // files from the command line: added to the working list
     // The profile store to use (tests); null: the programs' store (QSettings, SONVARA_CONFIG).
     IProfileStore* profile = nullptr;
+    // The device every player plays on (tests: the test device); empty: the system's output.
+    WaveOutDeviceFactory makeDevice;
 };
 
 // The program's start-up and shutdown around the one QApplication.

@@ -90,7 +90,7 @@ TEST_F(EndToEnd, FromAFolderToAReportAndTheCorruptFilesMoved) {
     m_Frame = std::make_unique<CMainFrame>(*m_Doc, m_Profile);
     CSonvaraApp app(*m_Frame, *m_Doc, m_Settings);
     m_Frame->SetAppTarget(&app);
-    InstallRunDialogs(*m_Doc, m_Settings, m_Frame.get());
+    InstallRunDialogs(*m_Doc, m_Settings, {}, m_Frame.get());
     m_Frame->resize(1100, 700);
     m_Frame->ShowAtStart();
     m_Frame->activateWindow();

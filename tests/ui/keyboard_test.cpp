@@ -147,7 +147,7 @@ TEST_F(Window, TheSortArrowsGoWhenTheRowsNoLongerStandInTheirOrder) {
 
 TEST_F(Window, ARunLeavesItsSummaryAndCorruptRowsTurnRed) {
     Show();
-    InstallRunDialogs(*m_Doc, m_Settings, m_Frame.get());
+    InstallRunDialogs(*m_Doc, m_Settings, {}, m_Frame.get());
     m_Doc->AddTracks(Tracks({"good.mp3"}));
     m_Doc->AddTracks(Tracks({"bad.mp3"}, 40, true));
     m_Frame->OnCommand(cmd::kAnalyze);  // the dialog closes itself when the run ends
