@@ -35,22 +35,25 @@ private:
 
 }  // namespace
 
-CRunService::CRunService(int maxThreads, QObject* parent) : QObject(parent) {
+CRunService::CRunService(int maxThreads, QObject* parent)
+    : QObject(parent), m_Pool(new QThreadPool) {
     setObjectName(QStringLiteral("runService"));
-    m_Pool.setMaxThreadCount(maxThreads > 0 ? maxThreads
-                                            : std::max(4, QThread::idealThreadCount()));
-    m_Pool.setObjectName(QStringLiteral("runServicePool"));
+    m_Pool->setMaxThreadCount(maxThreads > 0 ? maxThreads
+                                             : std::max(4, QThread::idealThreadCount()));
+    m_Pool->setObjectName(QStringLiteral("runServicePool"));
 }
 
 CRunService::~CRunService() {
-    m_Pool.clear();
-    m_Pool.waitForDone();
+    m_Pool->clear();
+    if (m_Pool->waitForDone(kEndWaitMs)) {
+        delete m_Pool;
+    }
 }
 
 void CRunService::Start(std::function<void()> task) {
     auto* runnable = new CTask(std::move(task));
     SONVARA_TSAN_RELEASE(runnable);
-    m_Pool.start(runnable);
+    m_Pool->start(runnable);
 }
 
 void CRunService::Finish(const std::shared_ptr<CRunHandle::State>& state) {
@@ -113,7 +116,7 @@ void CRunService::RunParts(std::size_t count, const std::function<void(std::size
 }
 
 void CRunService::WaitForIdle() {
-    m_Pool.waitForDone();
+    m_Pool->waitForDone();
 }
 
 }  // namespace sonvara

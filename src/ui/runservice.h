@@ -32,8 +32,11 @@ public:
     // maxThreads 0: as many as the machine has cores, at least four (a run dialog's worker may
     // wait for an answer while folders are listed).
     explicit CRunService(int maxThreads = 0, QObject* parent = nullptr);
-    // Drops the work not yet started and waits for the work that runs.
+    // Drops the work not yet started and waits for the work that runs, at most kEndWaitMs: work
+    // that hangs (a folder on a mount that no longer answers) does not hold up the end of the
+    // program; its threads are left to the end of the process.
     ~CRunService() override;
+    static constexpr int kEndWaitMs = 5000;
     CRunService(const CRunService&) = delete;
     CRunService& operator=(const CRunService&) = delete;
 
@@ -69,7 +72,7 @@ public:
     // part has run.
     void RunParts(std::size_t count, const std::function<void(std::size_t)>& part);
 
-    int MaxThreads() const { return m_Pool.maxThreadCount(); }
+    int MaxThreads() const { return m_Pool->maxThreadCount(); }
     // Blocks until nothing runs on the pool (tests; the end of the program).
     void WaitForIdle();
 
@@ -85,7 +88,7 @@ private:
     void Start(std::function<void()> task);
     static void Finish(const std::shared_ptr<CRunHandle::State>& state);
 
-    QThreadPool m_Pool;
+    QThreadPool* m_Pool;  // deleted unless work still hangs at the end
 };
 
 template <class Result>
