@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Loudness measurement (EBU R 128) against Debian's loudgain and ffmpeg's ebur128 filter on the
 # same MP3 files, one thread each, in one run, and against decoding the files alone:
-#   sonvara-cli loudness -j 1 FILES          vs  loudgain -q FILES  (one thread, same libebur128 modes)
+#   sonvara-cli loudness -j 1 FILES          vs  loudgain -q FILES  (one thread, libebur128)
 #                                            vs  ffmpeg -af ebur128=peak=true per file
 #   sonvara-mp3bench decode FILES            (the same decoder without measuring)
 # Goals: at least as fast as loudgain (ratio >= 1), measuring costs at most decoding + 20 %.
@@ -39,11 +39,20 @@ hyperfine --style basic --warmup 1 --runs 5 --export-csv "$csv" \
   -n "ffmpeg ebur128" "$ffm" >/dev/null
 
 mean() { awk -F, -v n="$1" '$1 == n { print $2 }' "$csv"; }
+median() { awk -F, -v n="$1" '$1 == n { print $4 }' "$csv"; }
+cpu() { awk -F, -v n="$1" '$1 == n { print $5 + $6 }' "$csv"; }  # user + system
 {
-  printf "%-16s %10s\n" "command" "mean (s)"
-  for n in "decode only" "ours" "loudgain" "ffmpeg ebur128"; do printf "%-16s %10.3f\n" "$n" "$(mean "$n")"; done
-  awk -v d="$(mean "decode only")" -v o="$(mean "ours")" -v l="$(mean "loudgain")" -v f="$(mean "ffmpeg ebur128")" 'BEGIN {
-    printf "loudgain / ours: %.2f (goal >= 1)   ffmpeg / ours: %.2f   ours / decode only: %.2f (goal <= 1.20)\n", l / o, f / o, o / d }'
+  # The machine may be shared: the median and the processor time (user + system) are less
+  # disturbed by other work than the mean wall-clock time, so the ratio is given by all three.
+  printf "%-16s %10s %10s\n" "command" "mean (s)" "cpu (s)"
+  for n in "decode only" "ours" "loudgain" "ffmpeg ebur128"; do
+    printf "%-16s %10.3f %10.3f\n" "$n" "$(mean "$n")" "$(cpu "$n")"
+  done
+  awk -v d="$(mean "decode only")" -v o="$(mean "ours")" -v l="$(mean "loudgain")" -v f="$(mean "ffmpeg ebur128")" \
+      -v dm="$(median "decode only")" -v om="$(median "ours")" \
+      -v dc="$(cpu "decode only")" -v oc="$(cpu "ours")" 'BEGIN {
+    printf "loudgain / ours: %.2f (goal >= 1)   ffmpeg / ours: %.2f   ours / decode only: %.2f (goal <= 1.20)\n", l / o, f / o, o / d
+    printf "ours / decode only by the medians: %.2f, in processor time: %.2f\n", om / dm, oc / dc }'
   echo
   printf "%-18s %10s %10s %10s\n" "file" "ours" "loudgain" "ffmpeg"
   for f in "${files[@]}"; do

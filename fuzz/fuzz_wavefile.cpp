@@ -15,10 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     f.GetLength();
     f.OpenStream();
     // Converting is the cost of each input: a bounded amount of output covers the format
-    // layer's paths, and the campaign tries many more inputs.
-    std::vector<std::uint8_t> buffer(32768);
+    // layer's paths, and the campaign tries many more inputs. The buffer is kept between
+    // inputs, so that no input pays for fresh pages.
+    static std::vector<std::uint8_t> buffer(32768);
     std::size_t total = 0;
-    for (int i = 0; i < 40 && total < (256u << 10); ++i) {
+    for (int i = 0; i < 40 && total < (64u << 10); ++i) {
         const int n = f.Read(1, 1 + (i * 7919) % buffer.size(), buffer.data(), buffer.size());
         if (n <= 0) {
             break;

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (clang, AddressSanitizer + UndefinedBehaviorSanitizer) and runs
-# each for SECONDS on its corpus, two at a time. Findings are saved in build/fuzz/findings and
-# make the script fail.
+# each for SECONDS on its corpus, two at a time (SONVARA_FUZZ_PARALLEL=N: N at a time).
+# Findings are saved in build/fuzz/findings and make the script fail.
 #   scripts/fuzz.sh [SECONDS] [TARGET...]     (default 60 s, every target)
-# The long campaign: scripts/fuzz.sh 600
+# The long campaign of the file readers: scripts/fuzz.sh 3600 mpegfile wavefile tags
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -37,7 +37,7 @@ pids=()
 names=()
 for t in "${targets[@]}"; do
   run "$t" & pids+=($!); names+=("$t")
-  if [ ${#pids[@]} -ge 2 ]; then
+  if [ ${#pids[@]} -ge "${SONVARA_FUZZ_PARALLEL:-2}" ]; then
     wait "${pids[0]}" || status=1; pids=("${pids[@]:1}")
   fi
 done

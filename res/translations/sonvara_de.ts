@@ -343,11 +343,6 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
             <translation>%s: der Bericht kann nicht geschrieben werden</translation>
         </message>
         <message>
-            <source>Track;</source>
-            <comment>column titles</comment>
-            <translation>Stück;</translation>
-        </message>
-        <message>
             <source>File;Check;Convert;Title;Artist;Album;Length;Path;</source>
             <comment>column titles</comment>
             <translation>Datei;Prüfung;Konvertierung;Titel;Interpret;Album;Länge;Pfad;</translation>
@@ -436,6 +431,336 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
             <source>The settings cannot be saved (%s). Changes last until the program ends.</source>
             <comment>message</comment>
             <translation>Die Einstellungen können nicht gespeichert werden (%s). Änderungen gelten nur bis zum Programmende.</translation>
+        </message>
+        <message>
+            <source>cannot open: %s</source>
+            <comment>reason</comment>
+            <translation>kann nicht geöffnet werden: %s</translation>
+        </message>
+        <message>
+            <source>read error: %s</source>
+            <comment>reason</comment>
+            <translation>Lesefehler: %s</translation>
+        </message>
+        <message>
+            <source>no MPEG audio frames</source>
+            <comment>reason</comment>
+            <translation>keine MPEG-Audio-Frames</translation>
+        </message>
+        <message>
+            <source>%s is also the output of %s</source>
+            <comment>reason</comment>
+            <translation>%s ist auch die Ausgabe von %s</translation>
+        </message>
+        <message>
+            <source>%s was written by this run a moment ago; it is kept</source>
+            <comment>reason</comment>
+            <translation>%s wurde eben in diesem Lauf geschrieben; sie bleibt erhalten</translation>
+        </message>
+        <message>
+            <source>%s appeared while converting; it is kept</source>
+            <comment>reason</comment>
+            <translation>%s ist während der Konvertierung entstanden; sie bleibt erhalten</translation>
+        </message>
+        <message>
+            <source>unknown</source>
+            <comment>reason</comment>
+            <translation>unbekannt</translation>
+        </message>
+        <message>
+            <source>(%s LUFS)</source>
+            <comment>result line</comment>
+            <translation>(%s LUFS)</translation>
+        </message>
+        <message>
+            <source>(%s LUFS: target %s LUFS not reached, true peak held at %s dBTP)</source>
+            <comment>result line</comment>
+            <translation>(%s LUFS: Ziel %s LUFS nicht erreicht, True Peak bei %s dBTP gehalten)</translation>
+        </message>
+        <message>
+            <source>(not normalised: %s)</source>
+            <comment>result line</comment>
+            <translation>(nicht normalisiert: %s)</translation>
+        </message>
+        <message>
+            <source>%s already exists; kept</source>
+            <comment>reason</comment>
+            <translation>%s existiert bereits; sie bleibt erhalten</translation>
+        </message>
+        <message>
+            <source>not a readable WAV file</source>
+            <comment>reason</comment>
+            <translation>keine lesbare WAV-Datei</translation>
+        </message>
+        <message>
+            <source>no audio</source>
+            <comment>reason</comment>
+            <translation>keine Audiodaten</translation>
+        </message>
+        <message>
+            <source>already listed</source>
+            <comment>reason</comment>
+            <translation>bereits in der Liste</translation>
+        </message>
+        <message>
+            <source>cancelled</source>
+            <comment>reason</comment>
+            <translation>abgebrochen</translation>
+        </message>
+        <message>
+            <source>the file was cut short</source>
+            <comment>reason</comment>
+            <translation>die Datei ist abgeschnitten</translation>
+        </message>
+        <message>
+            <source>read error</source>
+            <comment>reason</comment>
+            <translation>Lesefehler</translation>
+        </message>
+        <message>
+            <source>a symbolic link: repair the file it points to</source>
+            <comment>reason</comment>
+            <translation>ein symbolischer Link: reparieren Sie die Datei, auf die er zeigt</translation>
+        </message>
+        <message>
+            <source>larger than 1 GiB: not repaired</source>
+            <comment>reason</comment>
+            <translation>größer als 1 GiB: nicht repariert</translation>
+        </message>
+        <message>
+            <source>cannot write beside %s: %s</source>
+            <comment>reason</comment>
+            <translation>neben %s kann nicht geschrieben werden: %s</translation>
+        </message>
+        <message>
+            <source>cannot write %s: %s</source>
+            <comment>reason</comment>
+            <translation>%s kann nicht geschrieben werden: %s</translation>
+        </message>
+        <message>
+            <source>the repaired copy did not check out; nothing was written</source>
+            <comment>reason</comment>
+            <translation>die reparierte Kopie hat die Prüfung nicht bestanden; es wurde nichts geschrieben</translation>
+        </message>
+        <message>
+            <source>cannot keep the original as %s: %s</source>
+            <comment>reason</comment>
+            <translation>das Original kann nicht als %s behalten werden: %s</translation>
+        </message>
+        <message>
+            <source>no free backup name beside %s</source>
+            <comment>reason</comment>
+            <translation>kein freier Sicherungsname neben %s</translation>
+        </message>
+        <message>
+            <source>another file of this name was repaired into the folder in this run</source>
+            <comment>reason</comment>
+            <translation>eine andere Datei dieses Namens wurde in diesem Lauf in den Ordner repariert</translation>
+        </message>
+        <message>
+            <source>the output folder holds the original itself</source>
+            <comment>reason</comment>
+            <translation>der Ausgabeordner enthält das Original selbst</translation>
+        </message>
+        <message>
+            <source>%s exists and is kept</source>
+            <comment>reason</comment>
+            <translation>%s existiert und bleibt erhalten</translation>
+        </message>
+        <message>
+            <source>%s appeared meanwhile and is kept</source>
+            <comment>reason</comment>
+            <translation>%s ist inzwischen entstanden und bleibt erhalten</translation>
+        </message>
+        <message>
+            <source>cannot replace the original: %s</source>
+            <comment>reason</comment>
+            <translation>das Original kann nicht ersetzt werden: %s</translation>
+        </message>
+        <message>
+            <source>; written to %s</source>
+            <comment>result line</comment>
+            <translation>; geschrieben nach %s</translation>
+        </message>
+        <message>
+            <source>; the original is kept as %s</source>
+            <comment>result line</comment>
+            <translation>; das Original ist als %s behalten</translation>
+        </message>
+        <message>
+            <source>empty file</source>
+            <comment>reason</comment>
+            <translation>leere Datei</translation>
+        </message>
+        <message>
+            <source>a RIFF (WAV) file, not an MPEG audio stream</source>
+            <comment>reason</comment>
+            <translation>eine RIFF-(WAV-)Datei, kein MPEG-Audiodatenstrom</translation>
+        </message>
+        <message>
+            <source>no MPEG audio stream after a broken ID3v2 tag</source>
+            <comment>reason</comment>
+            <translation>kein MPEG-Audiodatenstrom nach einem defekten ID3v2-Tag</translation>
+        </message>
+        <message>
+            <source>no MPEG audio stream found</source>
+            <comment>reason</comment>
+            <translation>kein MPEG-Audiodatenstrom gefunden</translation>
+        </message>
+        <message>
+            <source>no bit rate holds a VBR header for this stream</source>
+            <comment>reason</comment>
+            <translation>keine Bitrate fasst einen VBR-Header für diesen Datenstrom</translation>
+        </message>
+        <message>
+            <source>dropped an ID3v2 tag that ran past the end</source>
+            <comment>result line</comment>
+            <translation>ein ID3v2-Tag entfernt, das über das Ende reichte</translation>
+        </message>
+        <message>
+            <source>dropped %s bytes of junk and partial frames</source>
+            <comment>result line</comment>
+            <translation>%s Bytes Datenmüll und unvollständige Frames entfernt</translation>
+        </message>
+        <message>
+            <source>dropped %s frames of another format</source>
+            <comment>result line</comment>
+            <translation>%s Frames eines anderen Formats entfernt</translation>
+        </message>
+        <message>
+            <source>dropped %s VBR header frames inside the stream</source>
+            <comment>result line</comment>
+            <translation>%s VBR-Header-Frames im Datenstrom entfernt</translation>
+        </message>
+        <message>
+            <source>corrected the %s header (%s frames)</source>
+            <comment>result line</comment>
+            <translation>den %s-Header korrigiert (%s Frames)</translation>
+        </message>
+        <message>
+            <source>wrote a %s header (%s frames)</source>
+            <comment>result line</comment>
+            <translation>einen %s-Header geschrieben (%s Frames)</translation>
+        </message>
+        <message>
+            <source>kept %s frames</source>
+            <comment>result line</comment>
+            <translation>%s Frames behalten</translation>
+        </message>
+        <message>
+            <source>audio data damaged at %s: %s</source>
+            <comment>finding</comment>
+            <translation>Audiodaten beschädigt bei %s: %s</translation>
+        </message>
+        <message>
+            <source>cannot measure %s channels at %s Hz</source>
+            <comment>reason</comment>
+            <translation>%s Kanäle bei %s Hz können nicht gemessen werden</translation>
+        </message>
+        <message>
+            <source>, %s invalid header in it</source>
+            <comment>finding</comment>
+            <translation>, darin %s ungültiger Header</translation>
+        </message>
+        <message>
+            <source>, %s invalid headers in it</source>
+            <comment>finding</comment>
+            <translation>, darin %s ungültige Header</translation>
+        </message>
+        <message>
+            <source>%s bytes before the first frame%s</source>
+            <comment>finding</comment>
+            <translation>%s Bytes vor dem ersten Frame%s</translation>
+        </message>
+        <message>
+            <source>%s bytes of junk where the next frame should start%s</source>
+            <comment>finding</comment>
+            <translation>%s Bytes Datenmüll, wo der nächste Frame beginnen sollte%s</translation>
+        </message>
+        <message>
+            <source>header %s: %s; %s bytes up to the next frame</source>
+            <comment>finding</comment>
+            <translation>Header %s: %s; %s Bytes bis zum nächsten Frame</translation>
+        </message>
+        <message>
+            <source>reserved version</source>
+            <comment>finding</comment>
+            <translation>reservierte Version</translation>
+        </message>
+        <message>
+            <source>reserved layer</source>
+            <comment>finding</comment>
+            <translation>reservierter Layer</translation>
+        </message>
+        <message>
+            <source>reserved sample rate</source>
+            <comment>finding</comment>
+            <translation>reservierte Abtastrate</translation>
+        </message>
+        <message>
+            <source>forbidden bit rate</source>
+            <comment>finding</comment>
+            <translation>verbotene Bitrate</translation>
+        </message>
+        <message>
+            <source>free-format bit rate</source>
+            <comment>finding</comment>
+            <translation>Free-Format-Bitrate</translation>
+        </message>
+        <message>
+            <source>bit rate not allowed in this channel mode</source>
+            <comment>finding</comment>
+            <translation>in diesem Kanalmodus nicht erlaubte Bitrate</translation>
+        </message>
+        <message>
+            <source>%s where the next frame should start; %s bytes up to the next frame</source>
+            <comment>finding</comment>
+            <translation>%s, wo der nächste Frame beginnen sollte; %s Bytes bis zum nächsten Frame</translation>
+        </message>
+        <message>
+            <source>an ID3v2 tag</source>
+            <comment>finding</comment>
+            <translation>ein ID3v2-Tag</translation>
+        </message>
+        <message>
+            <source>an ID3v1 tag</source>
+            <comment>finding</comment>
+            <translation>ein ID3v1-Tag</translation>
+        </message>
+        <message>
+            <source>an APE tag</source>
+            <comment>finding</comment>
+            <translation>ein APE-Tag</translation>
+        </message>
+        <message>
+            <source>a frame of %s bytes, only %s present</source>
+            <comment>finding</comment>
+            <translation>ein Frame von %s Bytes, nur %s vorhanden</translation>
+        </message>
+        <message>
+            <source>%s, then %s</source>
+            <comment>finding</comment>
+            <translation>%s, dann %s</translation>
+        </message>
+        <message>
+            <source>%s header states %s frames and %s bytes; the stream has %s frames and %s bytes</source>
+            <comment>finding</comment>
+            <translation>%s-Header nennt %s Frames und %s Bytes; der Datenstrom hat %s Frames und %s Bytes</translation>
+        </message>
+        <message>
+            <source>stored CRC %s, computed %s</source>
+            <comment>finding</comment>
+            <translation>gespeicherte CRC %s, berechnet %s</translation>
+        </message>
+        <message>
+            <source>the tag claims %s bytes, the file has %s</source>
+            <comment>finding</comment>
+            <translation>das Tag gibt %s Bytes an, die Datei hat %s</translation>
+        </message>
+        <message>
+            <source>%s bytes after the last frame%s</source>
+            <comment>finding</comment>
+            <translation>%s Bytes nach dem letzten Frame%s</translation>
         </message>
     </context>
     <context>

@@ -5,22 +5,22 @@
 #include "audio/archive.h"
 #include "audio/audiompegfile.h"
 #include "audio/audiowavefile.h"
+#include "audio/trackkind.h"
 #include "platform/paths.h"
 
 namespace sonvara {
 
 std::unique_ptr<CAudioFile> CreateTrackAudioFile(const std::string& upperExtension) {
-    if (upperExtension == ".MP3") {
-        return std::make_unique<CAudioMpegFile>();
-    }
-    if (upperExtension == ".WAV") {
-        return std::make_unique<CAudioWaveFile>();
+    switch (TrackKindOf(upperExtension)) {
+        case TrackKind::kMpeg: return std::make_unique<CAudioMpegFile>();
+        case TrackKind::kWave: return std::make_unique<CAudioWaveFile>();
+        case TrackKind::kNone: break;
     }
     return nullptr;
 }
 
 std::unique_ptr<CAudioFile> CreateArchivedAudioFile(const std::string& upperExtension) {
-    if (upperExtension == ".MP3" || upperExtension == ".DLL") {
+    if (TrackKindOf(upperExtension) == TrackKind::kMpeg || upperExtension == ".DLL") {
         return std::make_unique<CAudioMpegFile>();
     }
     return std::make_unique<CAudioWaveFile>();

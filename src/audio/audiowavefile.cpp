@@ -22,6 +22,7 @@ constexpr std::uint32_t kMaxFormatBytes = 64 * 1024;
 // Conversion buffers hold one second of source; a file claiming more per second than this is
 // read in pieces of this size.
 constexpr std::size_t kMaxSourceBuffer = 4 * 1024 * 1024;
+constexpr std::size_t kMaxConvertedBuffer = 256 * 1024;
 
 std::string ReadTextField(const std::uint8_t* field) {
     std::size_t n = 0;
@@ -205,7 +206,15 @@ void CAudioWaveFile::OpenStream() {
     converter->SetSourceFrameLimit(m_FactFrames);
     std::size_t sourceSize = std::min<std::size_t>(f.avgBytesPerSec, kMaxSourceBuffer);
     m_ReadBlock = std::max<std::size_t>(sourceSize / f.blockAlign * f.blockAlign, f.blockAlign);
-    m_Source.Allocate(std::max(sourceSize, m_ReadBlock));
+    // The byte rate is the header's word: one far above what the format holds (a low rate
+    // resampled to 44100 Hz) would make each read convert hundreds of megabytes. A read
+    // converts whole blocks up to kMaxConvertedBuffer of output, or one block.
+    while (m_ReadBlock > f.blockAlign &&
+           converter->DestinationSize(m_ReadBlock) > kMaxConvertedBuffer) {
+        m_ReadBlock =
+            std::max<std::size_t>(m_ReadBlock / 2 / f.blockAlign * f.blockAlign, f.blockAlign);
+    }
+    m_Source.Allocate(m_ReadBlock);
     m_Destination.Allocate(converter->DestinationSize(m_ReadBlock));
     m_SourceUsed = 0;
     m_DestinationUsed = 0;

@@ -522,12 +522,74 @@ struct FileReader {
 
 }  // namespace
 
+namespace {
+
+// Where a part of the stream lies in the output.
+struct OutputPart {
+    StreamPart frames;
+    double outStart = 0.0;     // output frame at which its first frame starts
+    double outPerFrame = 0.0;  // output frames one of its frames gives
+};
+
+// The output the counted frames give at outRate: where each part lies and how many frames
+// there are in all. Gapless decoding (a LAME tag) leaves out the encoder's delay at the start
+// and its padding where the Xing/Info count says the first encoding ends, even when more
+// frames follow (joined encodings); from there on the output is earlier by the padding.
+struct StreamLayout {
+    std::vector<OutputPart> parts;
+    double outFrames = 0.0;
+    bool uniform = true;  // sample positions run straight through (one part, no cut inside)
+};
+
+StreamLayout LayOut(const StreamCount& counted, long outRate) {
+    StreamLayout layout;
+    const std::int64_t cutAt =
+        counted.encoderDelay >= 0 && counted.xingFrames > 0 && counted.xingFrames <= counted.frames
+            ? counted.xingFrames
+            : -1;
+    const double cut = std::max(0, counted.encoderPadding - 529);
+    double at = -static_cast<double>(GaplessTrim(counted));
+    const double rate = static_cast<double>(outRate);
+    double lastScale = 0.0;  // output frames per native frame of the piece before
+    for (const StreamPart& part : counted.parts) {
+        std::vector<StreamPart> pieces = {part};
+        if (cutAt > part.firstFrame && cutAt < part.firstFrame + part.frames) {
+            pieces = {part, part};
+            pieces[0].frames = cutAt - part.firstFrame;
+            pieces[1].firstFrame = cutAt;
+            pieces[1].frames = part.frames - pieces[0].frames;
+        }
+        for (const StreamPart& piece : pieces) {
+            if (piece.firstFrame == cutAt) {
+                at -= cut * lastScale;
+            }
+            OutputPart p;
+            p.frames = piece;
+            p.outStart = at;
+            p.outPerFrame = static_cast<double>(piece.samplesPerFrame) * rate / piece.rate;
+            if (piece.rate == outRate) {
+                at += p.outPerFrame * static_cast<double>(piece.frames);
+            } else {
+                // A converted part gives its frames at the output rate, rounded up.
+                const std::int64_t in = piece.frames * piece.samplesPerFrame;
+                at += static_cast<double>((in * outRate + piece.rate - 1) / piece.rate);
+            }
+            lastScale = rate / piece.rate;
+            layout.parts.push_back(p);
+        }
+    }
+    if (cutAt == counted.frames) {
+        at -= cut * lastScale;
+    }
+    layout.uniform = counted.parts.size() <= 1 && (cutAt < 0 || cutAt == counted.frames);
+    layout.outFrames = std::max(0.0, at);
+    return layout;
+}
+
+}  // namespace
+
 struct CMpegDecoder::Handle {
-    struct Part {
-        StreamPart frames;
-        double outStart = 0.0;     // output frame at which its first frame starts
-        double outPerFrame = 0.0;  // output frames one of its frames gives
-    };
+    using Part = OutputPart;
 
     std::unique_ptr<FileReader> reader;  // outlives the library handle that reads through it
     mpg123_handle* mh = nullptr;
@@ -608,6 +670,20 @@ mpg123_handle* OpenHandle(const std::string& path, int channels, long& rate,
 
 }  // namespace
 
+std::optional<double> CountedMpegDuration(const std::string& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec) || !FindMpegFrameRun(path)) {
+        return std::nullopt;
+    }
+    const StreamCount counted = CountFrames(path);
+    if (!counted.readError.empty() || counted.frames <= 0 || counted.firstRate <= 0 ||
+        counted.xingFrames == counted.frames) {
+        return std::nullopt;
+    }
+    return LayOut(counted, counted.firstRate).outFrames * 1000.0 /
+           static_cast<double>(counted.firstRate);
+}
+
 std::unique_ptr<CMpegDecoder> CMpegDecoder::Create(const std::string& path, std::string* why) {
     auto refuse = [why](const std::string& reason) {
         if (why != nullptr) {
@@ -638,51 +714,11 @@ std::unique_ptr<CMpegDecoder> CMpegDecoder::Create(const std::string& path, std:
     }
     handle->outRate = counted.firstRate > 0 ? counted.firstRate : rate;
     handle->native.resize(8192);
-    // Where each frame's output lies. Gapless decoding (a LAME tag) leaves out the encoder's
-    // delay at the start and its padding where the Xing/Info count says the first encoding
-    // ends, even when more frames follow (joined encodings); from there on the output is
-    // earlier by the padding.
-    const std::int64_t cutAt =
-        counted.encoderDelay >= 0 && counted.xingFrames > 0 && counted.xingFrames <= counted.frames
-            ? counted.xingFrames
-            : -1;
-    const double cut = std::max(0, counted.encoderPadding - 529);
-    double at = -static_cast<double>(GaplessTrim(counted));
-    const double outRate = static_cast<double>(handle->outRate);
-    double lastScale = 0.0;  // output frames per native frame of the piece before
-    for (const StreamPart& part : counted.parts) {
-        std::vector<StreamPart> pieces = {part};
-        if (cutAt > part.firstFrame && cutAt < part.firstFrame + part.frames) {
-            pieces = {part, part};
-            pieces[0].frames = cutAt - part.firstFrame;
-            pieces[1].firstFrame = cutAt;
-            pieces[1].frames = part.frames - pieces[0].frames;
-        }
-        for (const StreamPart& piece : pieces) {
-            if (piece.firstFrame == cutAt) {
-                at -= cut * lastScale;
-            }
-            Handle::Part p;
-            p.frames = piece;
-            p.outStart = at;
-            p.outPerFrame = static_cast<double>(piece.samplesPerFrame) * outRate / piece.rate;
-            if (piece.rate == handle->outRate) {
-                at += p.outPerFrame * static_cast<double>(piece.frames);
-            } else {
-                // A converted part gives its frames at the output rate, rounded up.
-                const std::int64_t in = piece.frames * piece.samplesPerFrame;
-                at += static_cast<double>((in * handle->outRate + piece.rate - 1) / piece.rate);
-            }
-            lastScale = outRate / piece.rate;
-            handle->parts.push_back(p);
-        }
-    }
-    if (cutAt == counted.frames) {
-        at -= cut * lastScale;
-    }
+    StreamLayout layout = LayOut(counted, handle->outRate);
+    handle->parts = std::move(layout.parts);
     // The library's own sample seek is exact where sample positions run straight through.
-    handle->uniform = counted.parts.size() <= 1 && (cutAt < 0 || cutAt == counted.frames);
-    double outSamples = std::max(0.0, at);
+    handle->uniform = layout.uniform;
+    double outSamples = layout.outFrames;
     if (counted.xingFrames >= 0 && counted.xingFrames == counted.frames) {
         // The file's own count agrees with the frames there: the library's length stands.
         // (The frames are counted rather than taken from the library's scan, so that the

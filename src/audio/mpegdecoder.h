@@ -83,6 +83,12 @@ bool FindMpegFrameRun(const std::string& path);
 // other tags at the end) nothing: the frames have to be counted.
 std::optional<double> StatedMpegDuration(const std::string& path);
 
+// The length in milliseconds the decoder gives for a file whose header does not state it
+// (see StatedMpegDuration), from its counted frames alone, without opening a decoder. Nothing
+// when the frames cannot all be counted or the file's Xing/Info count agrees with them (the
+// decoder's own length stands then): the decoder has to be asked.
+std::optional<double> CountedMpegDuration(const std::string& path);
+
 // Full-decode verification: what the decoder (libmpg123) could not decode in a file. Each
 // problem starts at a frame: one the decoder rejected or passed over (a run of them is one
 // problem), or a Layer III frame whose main data begins before the first byte the stream

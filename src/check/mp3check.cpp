@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "jobs/progresssink.h"
+#include "jobs/strings.h"
 #include "platform/binaryfile.h"
 #include "platform/bytereader.h"
 
@@ -69,18 +70,18 @@ std::string FormatText(std::uint32_t word) {
            (h.singleChannel ? "mono" : "stereo");
 }
 
-std::string InvalidHeaderText(std::uint32_t word) {
+std::string InvalidHeaderText(std::uint32_t word, std::int64_t bytesToNext) {
     MP3FrameHeader h;
     DecodeMpegHeader(word, h);
     char hex[16];
     std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(word));
-    std::string why = h.reservedVersion   ? "reserved version"
-                      : h.reservedLayer   ? "reserved layer"
-                      : h.sampleRate == 0 ? "reserved sample rate"
-                      : h.bitRate == 0    ? "forbidden bit rate"
-                      : h.bitRate == 1    ? "free-format bit rate"
-                                          : "bit rate not allowed in this channel mode";
-    return std::string("header ") + hex + ": " + why;
+    const StringId why = h.reservedVersion   ? StringId::kHeaderReservedVersion
+                         : h.reservedLayer   ? StringId::kHeaderReservedLayer
+                         : h.sampleRate == 0 ? StringId::kHeaderReservedRate
+                         : h.bitRate == 0    ? StringId::kHeaderForbiddenRate
+                         : h.bitRate == 1    ? StringId::kHeaderFreeFormat
+                                             : StringId::kHeaderRateNotAllowed;
+    return Text(StringId::kFindingBadHeader, hex, Text(why), std::to_string(bytesToNext));
 }
 
 }  // namespace
@@ -443,55 +444,56 @@ void CMP3Check::Conclude(const std::string& path, std::int64_t fileSize) {
         f.frame = n.frame;
         f.timeMs = static_cast<std::int64_t>(n.timeMs + 0.5);
         f.bytes = n.bytes;
-        const std::string invalid = n.a > 0 ? ", " + std::to_string(n.a) + " invalid header" +
-                                                  (n.a > 1 ? "s" : "") + " in it"
+        const std::string invalid = n.a > 0 ? Text(n.a > 1 ? StringId::kFindingInvalidHeaders
+                                                           : StringId::kFindingInvalidHeader1,
+                                                   std::to_string(n.a))
                                             : std::string();
         switch (n.kind) {
             case FindingKind::kJunkBeforeFirstFrame:
-                f.text = std::to_string(n.bytes) + " bytes before the first frame" + invalid;
+                f.text = Text(StringId::kFindingJunkBefore, std::to_string(n.bytes), invalid);
                 break;
             case FindingKind::kLostSync:
-                f.text = std::to_string(n.bytes) +
-                         " bytes of junk where the next frame should start" + invalid;
+                f.text = Text(StringId::kFindingLostSync, std::to_string(n.bytes), invalid);
                 break;
             case FindingKind::kInvalidHeader:
-                f.text = InvalidHeaderText(static_cast<std::uint32_t>(n.b)) + "; " +
-                         std::to_string(n.bytes) + " bytes up to the next frame";
+                f.text = InvalidHeaderText(static_cast<std::uint32_t>(n.b), n.bytes);
                 break;
             case FindingKind::kTagInAudio:
-                f.text = std::string((n.b >> 8) == kId3Magic  ? "an ID3v2 tag"
-                                     : (n.b >> 8) == 0x544147 ? "an ID3v1 tag"
-                                                              : "an APE tag") +
-                         " where the next frame should start; " + std::to_string(n.bytes) +
-                         " bytes up to the next frame";
+                f.text = Text(StringId::kFindingTagInAudio,
+                              Text((n.b >> 8) == kId3Magic  ? StringId::kTagId3v2
+                                   : (n.b >> 8) == 0x544147 ? StringId::kTagId3v1
+                                                            : StringId::kTagApe),
+                              std::to_string(n.bytes));
                 break;
             case FindingKind::kTruncatedFrame:
-                f.text = "a frame of " + std::to_string(n.a) + " bytes, only " +
-                         std::to_string(n.bytes) + " present";
+                f.text =
+                    Text(StringId::kFindingTruncated, std::to_string(n.a), std::to_string(n.bytes));
                 break;
             case FindingKind::kFormatChange:
-                f.text = FormatText(static_cast<std::uint32_t>(n.a)) + ", then " +
-                         FormatText(static_cast<std::uint32_t>(n.b));
+                f.text = Text(StringId::kFindingFormatChange,
+                              FormatText(static_cast<std::uint32_t>(n.a)),
+                              FormatText(static_cast<std::uint32_t>(n.b)));
                 break;
             case FindingKind::kVbrHeaderMismatch:
-                f.text = std::string(m_Vbri ? "VBRI" : "Xing/Info") + " header states " +
-                         std::to_string(n.a) + " frames and " + std::to_string(n.b) +
-                         " bytes; the stream has " + std::to_string(m_AudioFrames) +
-                         " frames and " + std::to_string(audioEnd - m_VbrStart) + " bytes";
+                f.text = TextWith(
+                    StringId::kFindingVbrMismatch,
+                    {m_Vbri ? "VBRI" : "Xing/Info", std::to_string(n.a), std::to_string(n.b),
+                     std::to_string(m_AudioFrames), std::to_string(audioEnd - m_VbrStart)});
                 break;
             case FindingKind::kCrcMismatch: {
-                char text[64];
-                std::snprintf(text, sizeof text, "stored CRC %04X, computed %04X",
-                              static_cast<unsigned>(n.a), static_cast<unsigned>(n.b));
-                f.text = text;
+                char stored[16];
+                char computed[16];
+                std::snprintf(stored, sizeof stored, "%04X", static_cast<unsigned>(n.a));
+                std::snprintf(computed, sizeof computed, "%04X", static_cast<unsigned>(n.b));
+                f.text = Text(StringId::kFindingCrc, stored, computed);
                 break;
             }
             case FindingKind::kId3v2PastEnd:
-                f.text = "the tag claims " + std::to_string(n.bytes) + " bytes, the file has " +
-                         std::to_string(n.a);
+                f.text = Text(StringId::kFindingTagPastEnd, std::to_string(n.bytes),
+                              std::to_string(n.a));
                 break;
             case FindingKind::kTrailingData:
-                f.text = std::to_string(n.bytes) + " bytes after the last frame" + invalid;
+                f.text = Text(StringId::kFindingTrailing, std::to_string(n.bytes), invalid);
                 break;
             case FindingKind::kDecodeError: break;
         }

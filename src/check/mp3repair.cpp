@@ -5,6 +5,7 @@
 #include <map>
 
 #include "audio/mpegheader.h"
+#include "jobs/strings.h"
 
 namespace sonvara {
 
@@ -78,11 +79,11 @@ RepairPlan PlanMp3Repair(const Data& d) {
     RepairPlan plan;
     const auto size = static_cast<std::int64_t>(d.size());
     if (size == 0) {
-        plan.reason = "empty file";
+        plan.reason = Text(StringId::kPlanEmptyFile);
         return plan;
     }
     if (size >= 12 && std::memcmp(d.data(), "RIFF", 4) == 0) {
-        plan.reason = "a RIFF (WAV) file, not an MPEG audio stream";
+        plan.reason = Text(StringId::kPlanRiff);
         return plan;
     }
 
@@ -193,8 +194,7 @@ RepairPlan PlanMp3Repair(const Data& d) {
         }
     }
     if (most == 0) {
-        plan.reason = brokenTag ? "no MPEG audio stream after a broken ID3v2 tag"
-                                : "no MPEG audio stream found";
+        plan.reason = Text(brokenTag ? StringId::kPlanNoStreamAfterTag : StringId::kPlanNoStream);
         return plan;
     }
     const Frame* oldHeader =
@@ -266,7 +266,7 @@ RepairPlan PlanMp3Repair(const Data& d) {
                 h.valid = false;
             }
             if (!h.valid) {
-                plan.reason = "no bit rate holds a VBR header for this stream";
+                plan.reason = Text(StringId::kPlanNoVbrRate);
                 plan.status = RepairPlan::kRefused;
                 return plan;
             }
@@ -337,22 +337,22 @@ RepairPlan PlanMp3Repair(const Data& d) {
         done += (done.empty() ? "" : "; ") + part;
     };
     if (brokenTag) {
-        add("dropped an ID3v2 tag that ran past the end");
+        add(Text(StringId::kPlanDroppedTag));
     }
     if (plan.droppedBytes > 0) {
-        add("dropped " + std::to_string(plan.droppedBytes) + " bytes of junk and partial frames");
+        add(Text(StringId::kPlanDroppedJunk, std::to_string(plan.droppedBytes)));
     }
     if (otherFormat > 0) {
-        add("dropped " + std::to_string(otherFormat) + " frames of another format");
+        add(Text(StringId::kPlanDroppedOtherFormat, std::to_string(otherFormat)));
     }
     if (extraHeaders > 0) {
-        add("dropped " + std::to_string(extraHeaders) + " VBR header frames inside the stream");
+        add(Text(StringId::kPlanDroppedVbrHeaders, std::to_string(extraHeaders)));
     }
     if (headerFixed) {
-        add(std::string(oldHeader != nullptr ? "corrected the " : "wrote a ") +
-            (vbr ? "Xing" : "Info") + " header (" + std::to_string(n) + " frames)");
+        add(Text(oldHeader != nullptr ? StringId::kPlanCorrectedHeader : StringId::kPlanWroteHeader,
+                 vbr ? "Xing" : "Info", std::to_string(n)));
     }
-    add("kept " + std::to_string(n) + " frames");
+    add(Text(StringId::kPlanKept, std::to_string(n)));
     plan.done = done;
     plan.status = RepairPlan::kRepaired;
     return plan;

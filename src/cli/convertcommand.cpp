@@ -198,12 +198,12 @@ int RunConversionCommand(ConversionMode mode, const std::string& command,
     std::size_t converted = 0;
     std::size_t failed = 0;
     std::size_t skipped = 0;
-    for (const TrackOutcome& o : run.Outcomes()) {
-        (o.kind == TrackOutcome::kConverted ? converted
-         : o.kind == TrackOutcome::kFailed  ? failed
-                                            : skipped)++;
+    for (const TrackResult& r : run.Results()) {
+        (r.status == TrackStatus::kDone                                             ? converted
+         : r.status == TrackStatus::kSkipped || r.status == TrackStatus::kCollision ? skipped
+                                                                                    : failed)++;
     }
-    const std::size_t notReached = records.size() - run.Outcomes().size();
+    const std::size_t notReached = records.size() - run.Results().size();
     console.Message(std::to_string(converted) + " converted, " + std::to_string(failed) +
                     " failed, " + std::to_string(skipped) + " skipped, " + std::to_string(errors) +
                     " could not be read" +

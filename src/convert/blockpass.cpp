@@ -4,6 +4,7 @@
 #include "audio/fileexception.h"
 #include "jobs/jobstop.h"
 #include "jobs/progresssink.h"
+#include "jobs/strings.h"
 
 namespace sonvara {
 
@@ -26,7 +27,7 @@ bool RunBlockPass(IDiscTrack& track, IProgressSink* sink, std::int32_t length75,
                                  disc != nullptr && disc->GetFile() != nullptr
                                      ? disc->GetFile()->GetFileName()
                                      : std::string(),
-                                 why.empty() ? "read error" : why);
+                                 why.empty() ? Text(StringId::kReasonReadFailed) : why);
         }
         if (n == 0) {
             return false;

@@ -1,6 +1,7 @@
 #include "convert/conversionloop.h"
 
 #include "audio/fileexception.h"
+#include "jobs/strings.h"
 
 namespace sonvara {
 
@@ -19,7 +20,7 @@ bool CConversionLoop::Run(CAudioFile& source, IProgressSink* sink, bool untilSho
             // A read or decoder error is not the end of the source: the track fails with it.
             const std::string why = source.UnreadableReason();
             throw CFileException(CFileException::genericException, 0, source.GetFileName(),
-                                 why.empty() ? "read error" : why);
+                                 why.empty() ? Text(StringId::kReasonReadFailed) : why);
         }
         const std::size_t bytes = n > 0 ? static_cast<std::size_t>(n) : 0;
         const std::uint32_t rate = source.GetDeliveredSampleRate();

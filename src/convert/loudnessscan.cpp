@@ -4,6 +4,7 @@
 
 #include "audio/disctrack.h"
 #include "jobs/progresssink.h"
+#include "jobs/strings.h"
 
 namespace sonvara {
 
@@ -37,8 +38,8 @@ TrackLoudness MeasureTrackLoudness(const std::string& path, IProgressSink* sink,
         track.CloseStream();
         const std::string why = file->UnreadableReason();
         out.reason = !why.empty() ? why
-                                  : "cannot measure " + std::to_string(channels) + " channels at " +
-                                        std::to_string(rate) + " Hz";
+                                  : Text(StringId::kReasonCannotMeasure, std::to_string(channels),
+                                         std::to_string(rate));
         return out;
     }
     constexpr std::size_t kBlockBytes = 65536;
@@ -53,7 +54,7 @@ TrackLoudness MeasureTrackLoudness(const std::string& path, IProgressSink* sink,
         const int n = track.Read(kBlockBytes, 1, buffer.data(), kBlockBytes);
         if (n < 0) {
             const std::string why = track.UnreadableReason();
-            out.reason = why.empty() ? "read error" : why;
+            out.reason = why.empty() ? Text(StringId::kReasonReadFailed) : why;
             track.CloseStream();
             return out;
         }

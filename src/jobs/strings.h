@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace sonvara {
 
@@ -43,12 +44,77 @@ enum class StringId : int {
     kLineNotRepaired,      // "        ===> NOT REPAIRED: %s"
     kStageMeasuring,
     kStageWritingTags,
-    kLineLoudness,         // "        ===> %s" (LUFS, dBTP, LU)
-    kLineAlbumLoudness,    // "        ===> Album: %s"
-    kLineNotMeasured,      // with the reason
-    kLineTagsWritten,      // with the track gain
-    kLineTagsNotWritten,   // with the reason
-    kTrackColumn = 61447,  // "Track;"
+    kLineLoudness,          // "        ===> %s" (LUFS, dBTP, LU)
+    kLineAlbumLoudness,     // "        ===> Album: %s"
+    kLineNotMeasured,       // with the reason
+    kLineTagsWritten,       // with the track gain
+    kLineTagsNotWritten,    // with the reason
+    kReasonCannotOpen,      // "cannot open: %s" (the system's words)
+    kReasonReadError,       // "read error: %s"
+    kReasonNoFrames,        // a file without a single MPEG audio frame
+    kReasonSameOutput,      // "%s is also the output of %s"
+    kReasonWrittenByRun,    // an output this run wrote a moment ago, kept
+    kReasonAppeared,        // an output that appeared while converting, kept
+    kReasonUnknown,         // a reason the system did not give
+    kNoteLoudness,          // "(%s LUFS)", after a loudness-normalised conversion
+    kNoteLoudnessShort,     // the target not reached, the true peak held
+    kNoteNotNormalised,     // "(not normalised: %s)"
+    kMoveKeptExisting,      // "%s already exists; kept"
+    kReasonNotReadableWav,  // a WAV file without readable audio
+    kReasonNoAudio,         // a file that holds no audio
+    kReasonAlreadyListed,   // a path the list holds already
+    kReasonCancelled,       // a file not read: the user stopped before it
+    kReasonCutShort,
+    kReasonReadFailed,
+    kRepairSymlink,
+    kRepairTooLarge,
+    kRepairCannotWriteBeside,
+    kRepairCannotWrite,
+    kRepairCopyBad,
+    kRepairCannotKeep,
+    kRepairNoBackupName,
+    kRepairSameName,
+    kRepairOutputIsSource,
+    kRepairExistsKept,
+    kRepairAppeared,
+    kRepairCannotReplace,
+    kRepairWrittenTo,
+    kRepairOriginalKept,
+    kPlanEmptyFile,
+    kPlanRiff,
+    kPlanNoStreamAfterTag,
+    kPlanNoStream,
+    kPlanNoVbrRate,
+    kPlanDroppedTag,
+    kPlanDroppedJunk,
+    kPlanDroppedOtherFormat,
+    kPlanDroppedVbrHeaders,
+    kPlanCorrectedHeader,
+    kPlanWroteHeader,
+    kPlanKept,
+    kFindingAudioDamaged,
+    kReasonCannotMeasure,
+    kFindingInvalidHeader1,
+    kFindingInvalidHeaders,
+    kFindingJunkBefore,
+    kFindingLostSync,
+    kFindingBadHeader,
+    kHeaderReservedVersion,
+    kHeaderReservedLayer,
+    kHeaderReservedRate,
+    kHeaderForbiddenRate,
+    kHeaderFreeFormat,
+    kHeaderRateNotAllowed,
+    kFindingTagInAudio,
+    kTagId3v2,
+    kTagId3v1,
+    kTagApe,
+    kFindingTruncated,
+    kFindingFormatChange,
+    kFindingVbrMismatch,
+    kFindingCrc,
+    kFindingTagPastEnd,
+    kFindingTrailing,
     kListColumns = 61448,  // "File;Check;Convert;Title;Artist;Album;Length;Path;"
     kReportTitle = 61452,  // "Analysis Results"
 };
@@ -59,7 +125,10 @@ const char* EnglishText(StringId id);
 // The text of an id in the program's language: English unless a lookup hook is set.
 std::string Text(StringId id);
 // Text(id) with each "%s" replaced, in order, by the arguments given (missing ones by "").
-std::string Text(StringId id, const std::string& arg1, const std::string& arg2 = {});
+std::string Text(StringId id, const std::string& arg1, const std::string& arg2 = {},
+                 const std::string& arg3 = {});
+// The same with any number of arguments.
+std::string TextWith(StringId id, const std::vector<std::string>& args);
 
 // A program sets this once, before any run starts, to translate the core's texts (the window
 // sets it from its translator). Empty: English. The hook may be called from any thread.

@@ -31,6 +31,10 @@ constexpr std::string_view kSuffix = ".tmp";
 // keep the whole name within the 255 bytes file systems allow.
 constexpr std::size_t kNameRoom = 185;
 
+FileOpError TargetExists() {
+    return {"the target exists", false, EEXIST, FileOpError::Kind::kTargetExists};
+}
+
 std::string SystemText(int code) {
     return std::error_code(code, std::generic_category()).message();
 }
@@ -242,8 +246,7 @@ bool RenameInPlace(const std::string& source, const std::string& target, bool ma
         return true;
     }
     if (errno != EINVAL && errno != ENOSYS) {
-        error = {errno == EEXIST ? std::string("the target exists") : SystemText(errno), false,
-                 errno};
+        error = errno == EEXIST ? TargetExists() : FileOpError{SystemText(errno), false, errno};
         return false;
     }
 #endif
@@ -254,13 +257,12 @@ bool RenameInPlace(const std::string& source, const std::string& target, bool ma
         return true;
     }
     if (errno == EEXIST || errno == EXDEV) {
-        error = {errno == EEXIST ? std::string("the target exists") : SystemText(errno), false,
-                 errno};
+        error = errno == EEXIST ? TargetExists() : FileOpError{SystemText(errno), false, errno};
         return false;
     }
 #endif
     if (fs::exists(fs::symlink_status(target, ec))) {
-        error = {"the target exists", false, EEXIST};
+        error = TargetExists();
         return false;
     }
     fs::rename(source, target, ec);

@@ -7,9 +7,14 @@
 namespace sonvara {
 
 struct FileOpError {
+    enum class Kind {
+        kOther,
+        kTargetExists,  // a rename or move that may not replace found a file at the target
+    };
     std::string text;       // the system's words
     bool diskFull = false;  // a full disk or a file-size limit
     int code = 0;           // the system's error number, when there is one
+    Kind kind = Kind::kOther;
 };
 
 // Pushes a file's data to the disk (before it replaces another by a rename).

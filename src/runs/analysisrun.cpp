@@ -15,25 +15,27 @@ namespace sonvara {
 CheckVerdict CheckMp3File(const std::string& path, IProgressSink* sink, bool decode) {
     CMP3CheckJob job;
     job.SetPath(path);
-    job.Run(sink);
+    const bool stopped = job.Run(sink);
     const bool intact = job.IsIntact();
     job.Close();
     const MP3CheckOutcome& outcome = job.GetOutcome();
-    const auto error = [](std::string reason) {
+    const auto error = [stopped](std::string reason) {
         CheckVerdict verdict;
         verdict.reason = std::move(reason);
+        verdict.stopped = stopped;
         return verdict;
     };
     if (outcome.openFailed) {
-        return error("cannot open: " + outcome.failureText);
+        return error(Text(StringId::kReasonCannotOpen, outcome.failureText));
     }
     if (outcome.readFailed) {
-        return error("read error: " + outcome.failureText);
+        return error(Text(StringId::kReasonReadError, outcome.failureText));
     }
     if (outcome.framesFound == 0) {
-        return error("no MPEG audio frames");
+        return error(Text(StringId::kReasonNoFrames));
     }
     CheckVerdict verdict;
+    verdict.stopped = stopped;
     verdict.kind = intact ? CheckVerdict::kOk : CheckVerdict::kCorrupt;
     verdict.frames = outcome.audioFrames;
     verdict.lengthMs = outcome.lengthMs;
@@ -52,7 +54,8 @@ CheckVerdict CheckMp3File(const std::string& path, IProgressSink* sink, bool dec
             f.frame = problem.frame;
             f.timeMs = problem.timeMs;
             f.bytes = problem.bytes;
-            f.text = "audio data damaged at " + FormatTimeMs(problem.timeMs) + ": " + problem.text;
+            f.text =
+                Text(StringId::kFindingAudioDamaged, FormatTimeMs(problem.timeMs), problem.text);
             verdict.findings.push_back(std::move(f));
             verdict.kind = CheckVerdict::kCorrupt;
         }
@@ -62,29 +65,35 @@ CheckVerdict CheckMp3File(const std::string& path, IProgressSink* sink, bool dec
     return verdict;
 }
 
-namespace {
-
-void Deliver(const std::vector<TrackRecord*>& tracks, std::size_t index,
-             const CheckVerdict& verdict, IRunHost& host) {
-    const TrackRecord& record = *tracks[index];
+TrackResult CheckResult(std::size_t index, const std::string& path, const CheckVerdict& verdict) {
+    TrackResult result;
+    result.index = index;
+    result.path = path;
     if (verdict.kind == CheckVerdict::kError) {
-        host.ReportError(record.path, verdict.reason);
-        host.AddResult(record.path, kColourRed);
-        host.AddResult(Text(StringId::kLineUnreadable, verdict.reason), kColourRed);
+        result.status = TrackStatus::kNotChecked;
+        result.reason = verdict.reason;
     } else {
-        const bool intact = verdict.kind == CheckVerdict::kOk;
-        host.UpdateTrack({index, intact ? AnalysedOk : AnalysedCorrupt, record.convertState});
-        const std::uint32_t colour = intact ? kColourDefault : kColourRed;
-        host.AddResult(record.path, colour);
-        host.AddResult(Text(intact ? StringId::kLineOk : StringId::kLineCorrupt, ""), colour);
+        result.verdict = verdict.kind == CheckVerdict::kOk ? Verdict::kOk : Verdict::kCorrupt;
     }
-    host.ScrollToEnd();
+    return result;
 }
 
-}  // namespace
-
-void RunAnalysis(const std::vector<TrackRecord*>& tracks, IRunHost& host, unsigned threads,
-                 const CheckedFn& onChecked, bool decode) {
+std::vector<TrackResult> RunAnalysis(const std::vector<TrackRecord*>& tracks, IRunHost& host,
+                                     unsigned threads, const CheckedFn& onChecked, bool decode) {
+    std::vector<TrackResult> results;
+    const auto deliver = [&](std::size_t index, const CheckVerdict& verdict) {
+        const TrackRecord& record = *tracks[index];
+        if (onChecked) {
+            onChecked(index, verdict);
+        }
+        results.push_back(CheckResult(index, record.path, verdict));
+        if (results.back().status == TrackStatus::kDone) {
+            host.UpdateTrack({index,
+                              results.back().verdict == Verdict::kOk ? AnalysedOk : AnalysedCorrupt,
+                              record.convertState});
+        }
+        ShowResult(results.back(), ResultShape::kCheck, host);
+    };
     host.ClearResults();
     std::vector<std::size_t> taken;
     for (std::size_t i = 0; i < tracks.size(); ++i) {
@@ -96,15 +105,11 @@ void RunAnalysis(const std::vector<TrackRecord*>& tracks, IRunHost& host, unsign
         for (const std::size_t index : taken) {
             host.SetCurrentFile(tracks[index]->path);
             if (host.IsAborted()) {
-                host.AddResult(Text(StringId::kLineAborted), kColourRed);
+                ShowAborted(ResultShape::kCheck, host);
                 break;
             }
             host.SetStage(Text(StringId::kStageAnalyzing));
-            const CheckVerdict verdict = CheckMp3File(tracks[index]->path, &host, decode);
-            if (onChecked) {
-                onChecked(index, verdict);
-            }
-            Deliver(tracks, index, verdict, host);
+            deliver(index, CheckMp3File(tracks[index]->path, &host, decode));
         }
     } else {
         host.SetStage(Text(StringId::kStageAnalyzing));
@@ -114,21 +119,19 @@ void RunAnalysis(const std::vector<TrackRecord*>& tracks, IRunHost& host, unsign
             [&](std::size_t i) { return CheckMp3File(tracks[taken[i]]->path, &stopOnly, decode); },
             [&](std::size_t i, CheckVerdict& verdict) {
                 host.SetCurrentFile(tracks[taken[i]]->path);
-                if (onChecked) {
-                    onChecked(taken[i], verdict);
-                }
-                Deliver(tracks, taken[i], verdict, host);
+                deliver(taken[i], verdict);
                 host.SetProgress(static_cast<int>((i + 1) * 100 / taken.size()));
             },
             nullptr, [&] { return host.IsAborted(); });
         if (delivered < taken.size()) {
-            host.AddResult(Text(StringId::kLineAborted), kColourRed);
+            ShowAborted(ResultShape::kCheck, host);
         }
     }
     host.SetStage("");
     host.SetCurrentFile("");
     host.SetProgress(0);
     host.RunEnded();
+    return results;
 }
 
 }  // namespace sonvara

@@ -1,5 +1,6 @@
 #include "runs/conversionrun.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
@@ -10,7 +11,7 @@
 
 #include "audio/fileexception.h"
 #include "audio/makevalidfilename.h"
-#include "check/mp3checkjob.h"
+#include "audio/trackkind.h"
 #include "convert/encodingjob.h"
 #include "convert/mp3towavjob.h"
 #include "convert/normalize.h"
@@ -23,6 +24,7 @@
 #include "platform/runinorder.h"
 #include "platform/scopeguard.h"
 #include "platform/stopscope.h"
+#include "runs/analysisrun.h"
 #include "tracks/tracklist.h"
 
 namespace sonvara {
@@ -65,34 +67,65 @@ namespace {
 // What loudness normalisation did, for the result line: the loudness reached, or why the
 // target was not.
 std::string LoudnessNote(const LoudnessNormalizeResult& r, int target) {
-    char text[200];
+    const auto number = [](double value, int decimals) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.*f", decimals, value);
+        return std::string(text);
+    };
     if (!r.measured) {
-        std::snprintf(text, sizeof text, "(not normalised: %s)", r.why.c_str());
-    } else if (r.reached) {
-        std::snprintf(text, sizeof text, "(%.1f LUFS)", r.after);
-    } else {
-        std::snprintf(text, sizeof text,
-                      "(%.1f LUFS: target %d LUFS not reached, true peak held at %.0f dBTP)",
-                      r.after, target, kTruePeakCeilingDbtp);
+        return Text(StringId::kNoteNotNormalised, r.why);
     }
-    return text;
+    if (r.reached) {
+        return Text(StringId::kNoteLoudness, number(r.after, 1));
+    }
+    return Text(StringId::kNoteLoudnessShort, number(r.after, 1), std::to_string(target),
+                number(kTruePeakCeilingDbtp, 0));
 }
 
 std::string SystemText(const std::error_code& ec) {
     return std::error_code(ec.value(), std::generic_category()).message();
 }
 
-// The reason of a job's error, named after the final output rather than its temporary file.
-std::string ReasonOf(const CFileException& e, const std::string& temp, const std::string& output) {
-    const std::string what = e.what();
-    const std::string prefix = temp + ": ";
-    return what.rfind(prefix, 0) == 0 ? output + ": " + what.substr(prefix.size()) : what;
+// Runs a job set up by `work` (true when it stopped) into `step`; an error of its files becomes
+// the reason, named after the final output rather than the temporary file.
+template <class Step, class Work>
+void Attempt(Step& step, const std::string& temp, const std::string& output, Work work) {
+    try {
+        step.stopped = work();
+    } catch (const CFileException& e) {
+        const std::string what = e.what();
+        const std::string prefix = temp + ": ";
+        step.reason =
+            what.rfind(prefix, 0) == 0 ? output + ": " + what.substr(prefix.size()) : what;
+        // A file that could not be written (created, written, completed), as opposed to a source
+        // that could not be read or encoded.
+        step.writeFailure =
+            e.m_strFileName == temp && (e.m_cause == CFileException::diskFull || e.m_lOsError != 0);
+        step.diskFull = e.m_cause == CFileException::diskFull;
+    }
 }
 
-// The file could not be written (created, written, completed), as opposed to a source that
-// could not be read or encoded.
-bool IsWriteFailure(const CFileException& e, const std::string& temp) {
-    return e.m_strFileName == temp && (e.m_cause == CFileException::diskFull || e.m_lOsError != 0);
+// False with the reason when the file cannot be opened for reading.
+bool CanOpen(const std::string& path, std::string& reason) {
+    CFile file;
+    if (!file.Open(path, CFile::Mode::kRead)) {
+        reason = path + ": " + file.ErrorText();
+        return false;
+    }
+    file.Close();
+    return true;
+}
+
+// Runs a job to its end or a stop and closes it, on every path.
+template <class Job>
+bool RunAndClose(Job& job, IProgressSink& sink) {
+    bool stopped = false;
+    {
+        auto closeOnFailure = OnFailure([&job] { job.Close(); });
+        stopped = job.Run(&sink);
+    }
+    job.Close();
+    return stopped;
 }
 
 // Two names of one folder, as the file system sees them; a folder that does not exist yet is
@@ -113,9 +146,22 @@ bool SameFolder(const std::string& a, const std::string& b) {
 
 }  // namespace
 
+// What a mode's own step did to the temporary output.
+struct CConversionRun::Step {
+    bool stopped = false;
+    std::string reason;        // why there is no complete output
+    bool writeFailure = true;  // the output could not be written (else: the source was unreadable)
+    bool diskFull = false;
+    std::string note;  // for the result line
+};
+
+ResultShape CConversionRun::Shape() const {
+    return m_Mode == ConversionMode::kMp3ToWav ? ResultShape::kDecode : ResultShape::kEncode;
+}
+
 bool CConversionRun::TakesPath(const std::string& path) const {
-    const std::string ext = UpperExtension(path);
-    return m_Mode == ConversionMode::kWavToMp3 ? ext == ".WAV" : ext == ".MP3";
+    return TrackKindOf(path) ==
+           (m_Mode == ConversionMode::kWavToMp3 ? TrackKind::kWave : TrackKind::kMpeg);
 }
 
 std::string CConversionRun::OutputName(const std::string& source) const {
@@ -136,7 +182,7 @@ std::string CConversionRun::TrackDirectory() const {
 bool CConversionRun::Start(const ConversionSettings& settings,
                            const std::vector<TrackRecord*>& tracks) {
     m_Settings = settings;
-    m_Outcomes.clear();
+    m_Results.clear();
     m_Written = std::make_unique<Written>();
     std::string& dir = m_Settings.trackDir;
     if (!dir.empty() && IsPathSeparator(dir.back())) {
@@ -192,9 +238,9 @@ CConversionRun::Space CConversionRun::CheckSpace(const std::string& source, IRun
         // Not knowing is not "not enough": said once, and the run goes on (a write that finds
         // the disk full still fails cleanly).
         if (!m_Written->spaceUnknownShown.exchange(true)) {
-            host.ShowMessage(
-                Text(StringId::kFreeSpaceUnknown, where, why.empty() ? "unknown" : why),
-                MessageIcon::kInformation);
+            host.ShowMessage(Text(StringId::kFreeSpaceUnknown, where,
+                                  why.empty() ? Text(StringId::kReasonUnknown) : why),
+                             MessageIcon::kInformation);
         }
         return Space::kUnknown;
     }
@@ -236,15 +282,6 @@ std::vector<CConversionRun::Planned> CConversionRun::Plan(
     return plan;
 }
 
-// A track refused for want of space gets its result line like every failed track.
-std::string CConversionRun::NotEnoughSpace(const TrackRecord& record, IRunHost& host) {
-    const std::string reason = Text(StringId::kNotEnoughSpace);
-    host.AddResult(record.path, kColourRed);
-    host.AddResult(Text(StringId::kLineFailed, reason), kColourRed);
-    host.ScrollToEnd();
-    return reason;
-}
-
 CConversionRun::Decision CConversionRun::Decide(Planned& track, const std::string& source) {
     std::error_code ec;
     track.mayReplace = false;
@@ -269,52 +306,55 @@ CConversionRun::Decision CConversionRun::Decide(Planned& track, const std::strin
     return Decision::kCancel;
 }
 
-void CConversionRun::AddAbortLine(IRunHost& host) {
-    // The MP3 -> WAV run writes it in red, the encoding runs in the list's own colours.
-    host.AddResult(Text(StringId::kLineAborted),
-                   m_Mode == ConversionMode::kMp3ToWav ? kColourRed : kColourDefault);
-}
-
 void CConversionRun::Walk(const std::vector<TrackRecord*>& tracks, unsigned threads) {
     m_Host.ClearResults();
     if (!m_Written) {
         m_Written = std::make_unique<Written>();
     }
     std::vector<Planned> plan = Plan(tracks);
-    if (threads > 1) {
-        WalkInParallel(tracks, plan, threads);
-    } else {
-        WalkInOrder(tracks, plan);
+    // One walk for any number of threads. The overwrite questions are asked on this thread, in
+    // list order, before a track's work starts: with one thread at each track's turn, with more
+    // all of them first, so that the workers never wait for an answer. A Cancel at a question
+    // that a stop request came with ends the asking: only the tracks before it are converted.
+    const std::size_t batch = threads > 1 ? std::max<std::size_t>(plan.size(), 1) : 1;
+    for (std::size_t from = 0; from < plan.size(); from += batch) {
+        std::vector<const Planned*> taken;
+        bool cancelled = false;
+        for (std::size_t i = from; i < std::min(from + batch, plan.size()) && !cancelled; ++i) {
+            Planned& track = plan[i];
+            const TrackRecord& record = *tracks[track.index];
+            m_Host.SetCurrentFile(record.path);
+            const Decision decision =
+                track.collidesWith.empty() ? Decide(track, record.path) : Decision::kGo;
+            if (decision == Decision::kGo) {
+                taken.push_back(&track);
+            } else if (decision == Decision::kSkip) {
+                TrackResult skipped;
+                skipped.index = track.index;
+                skipped.status = TrackStatus::kSkipped;
+                skipped.path = record.path;
+                skipped.output = track.output;
+                m_Results.push_back(std::move(skipped));
+            } else {
+                cancelled = true;
+            }
+        }
+        bool ended = false;
+        const std::size_t converted = ConvertTaken(tracks, taken, threads, ended);
+        const bool stopped = !ended && converted < taken.size() && m_Host.IsAborted();
+        if (cancelled || stopped) {
+            ShowAborted(Shape(), m_Host);
+        }
+        if (cancelled || stopped || ended) {
+            break;
+        }
     }
+    // With several threads the tracks skipped at their question were kept first.
+    std::stable_sort(m_Results.begin(), m_Results.end(),
+                     [](const TrackResult& a, const TrackResult& b) { return a.index < b.index; });
     m_Host.SetCurrentFile("");
     m_Host.SetProgress(0);
     m_Host.RunEnded();
-}
-
-void CConversionRun::WalkInOrder(const std::vector<TrackRecord*>& tracks,
-                                 std::vector<Planned>& plan) {
-    for (Planned& track : plan) {
-        const TrackRecord& record = *tracks[track.index];
-        m_Host.SetCurrentFile(record.path);
-        if (!track.collidesWith.empty()) {
-            m_Outcomes.push_back(Collision(track, record, m_Host).outcome);
-            continue;
-        }
-        const Decision decision = Decide(track, record.path);
-        if (decision == Decision::kSkip) {
-            m_Outcomes.push_back({TrackOutcome::kSkipped, &record, track.output});
-            continue;
-        }
-        if (decision == Decision::kCancel || m_Host.IsAborted()) {
-            AddAbortLine(m_Host);
-            return;
-        }
-        const TrackResult result = ProcessTrack(track, record, m_Host);
-        m_Outcomes.push_back(result.outcome);
-        if (!result.goOn) {
-            return;
-        }
-    }
 }
 
 namespace {
@@ -375,68 +415,45 @@ private:
 
 }  // namespace
 
-void CConversionRun::WalkInParallel(const std::vector<TrackRecord*>& tracks,
-                                    std::vector<Planned>& plan, unsigned threads) {
-    // The questions first, in list order, so that the workers never wait for an answer. A
-    // stop ends the asking: only the tracks before it are converted.
-    std::vector<Planned*> taken;
-    bool cancelled = false;
-    for (Planned& track : plan) {
-        const TrackRecord& record = *tracks[track.index];
-        if (!track.collidesWith.empty()) {
-            taken.push_back(&track);
-            continue;
+std::size_t CConversionRun::ConvertTaken(const std::vector<TrackRecord*>& tracks,
+                                         const std::vector<const Planned*>& taken, unsigned threads,
+                                         bool& ended) {
+    const auto deliver = [&](TrackResult& result) {
+        ShowResult(result, Shape(), m_Host);
+        ended = ended || EndsRun(result);
+        m_Results.push_back(std::move(result));
+    };
+    if (threads <= 1) {
+        // On this thread, with the host's own progress; a stop request is seen before each track.
+        std::size_t done = 0;
+        for (const Planned* track : taken) {
+            if (ended || m_Host.IsAborted()) {
+                break;
+            }
+            TrackResult result = ConvertOne(*track, *tracks[track->index], m_Host);
+            deliver(result);
+            ++done;
         }
-        m_Host.SetCurrentFile(record.path);
-        const Decision decision = Decide(track, record.path);
-        if (decision == Decision::kCancel) {
-            cancelled = true;
-            break;
-        }
-        if (decision == Decision::kGo) {
-            taken.push_back(&track);
-        } else {
-            m_Outcomes.push_back({TrackOutcome::kSkipped, &record, track.output});
-        }
+        return done;
     }
     struct Work {
         TrackResult result;
         std::shared_ptr<CDeferredHost> shown;
     };
-    bool ended = false;
-    const std::size_t delivered = RunTracksInOrder<Work>(
+    return RunTracksInOrder<Work>(
         taken.size(), threads,
         [&](std::size_t i) {
-            const Planned& track = *taken[i];
             auto shown = std::make_shared<CDeferredHost>(m_Host);
-            const TrackRecord& record = *tracks[track.index];
-            Work w{track.collidesWith.empty() ? ProcessTrack(track, record, *shown)
-                                              : Collision(track, record, *shown),
-                   shown};
-            return w;
+            TrackResult result = ConvertOne(*taken[i], *tracks[taken[i]->index], *shown);
+            return Work{std::move(result), shown};
         },
         [&](std::size_t i, Work& w) {
             m_Host.SetCurrentFile(tracks[taken[i]->index]->path);
             w.shown->Replay(m_Host);
+            deliver(w.result);
             m_Host.SetProgress(static_cast<int>((i + 1) * 100 / taken.size()));
-            m_Outcomes.push_back(w.result.outcome);
-            ended = ended || !w.result.goOn;
         },
         nullptr, [&] { return ended || m_Host.IsAborted(); });
-    if (cancelled || (!ended && delivered < taken.size() && m_Host.IsAborted())) {
-        AddAbortLine(m_Host);
-    }
-}
-
-CConversionRun::TrackResult CConversionRun::Collision(const Planned& track,
-                                                      const TrackRecord& record, IRunHost& host) {
-    const std::string why = track.output + " is also the output of " + track.collidesWith;
-    host.AddResult(record.path, kColourRed);
-    host.AddResult(Text(StringId::kLineFailed, why), kColourRed);
-    host.ScrollToEnd();
-    TrackResult result;
-    result.outcome = {TrackOutcome::kSkipped, &record, why};
-    return result;
 }
 
 bool CConversionRun::PutInPlace(CAtomicFile& file, const Planned& track, std::string& reason) {
@@ -448,7 +465,7 @@ bool CConversionRun::PutInPlace(CAtomicFile& file, const Planned& track, std::st
         FileId there;
         if (track.mayReplace && GetFileId(track.output, there) && written.files.count(there) != 0) {
             // Agreed or not, an output this run has just written is never replaced.
-            reason = track.output + " was written by this run a moment ago; it is kept";
+            reason = Text(StringId::kReasonWrittenByRun, track.output);
             return false;
         }
         ok = file.Commit(error, track.mayReplace);
@@ -458,234 +475,173 @@ bool CConversionRun::PutInPlace(CAtomicFile& file, const Planned& track, std::st
         }
     }
     if (!ok) {
-        reason = error.code == EEXIST || error.text == "the target exists"
-                     ? track.output + " appeared while converting; it is kept"
+        reason = error.kind == FileOpError::Kind::kTargetExists
+                     ? Text(StringId::kReasonAppeared, track.output)
                      : track.output + ": " + error.text;
     }
     return ok;
 }
 
-CConversionRun::TrackResult CConversionRun::ProcessTrack(const Planned& track,
-                                                         const TrackRecord& record,
-                                                         IRunHost& host) {
+TrackResult CConversionRun::ConvertOne(const Planned& track, const TrackRecord& record,
+                                       IRunHost& host) {
+    TrackResult result;
+    result.index = track.index;
+    result.path = record.path;
+    result.output = track.output;
+    if (!track.collidesWith.empty()) {
+        result.status = TrackStatus::kCollision;
+        result.reason = Text(StringId::kReasonSameOutput, track.output, track.collidesWith);
+        return result;
+    }
+    const bool decoding = m_Mode == ConversionMode::kMp3ToWav;
     // The record is only read here; its new states go to the host. A stop reaches into the
     // reading of a huge file's frames too.
     CStopScope stop([&host] { return host.IsAborted(); });
     TrackUpdate state{track.index, record.checkState, record.convertState};
-    return m_Mode == ConversionMode::kMp3ToWav ? ProcessMp3ToWav(track, record, state, host)
-                                               : ProcessEncoding(track, record, state, host);
-}
-
-CConversionRun::TrackResult CConversionRun::ProcessMp3ToWav(const Planned& track,
-                                                            const TrackRecord& record,
-                                                            TrackUpdate& state, IRunHost& host) {
-    TrackResult result;
-    result.outcome = {TrackOutcome::kFailed, &record, "not converted"};
-    CMP3CheckJob check;
-    host.SetStage(Text(StringId::kStageAnalyzing));
-    check.Setup(record.path);
-    const bool checkStopped = check.Run(&host);
-    check.Close();
-    if (checkStopped) {
-        // A verdict of half a file is no verdict: the track keeps its states.
-        host.SetStage("");
-        host.AddResult(Text(StringId::kLineAborted), kColourRed);
-        result.outcome.detail = "stopped";
-        result.goOn = false;
-        return result;
-    }
-    const bool intact = check.IsIntact();
-    state.checkState = intact ? AnalysedOk : AnalysedCorrupt;
-    host.UpdateTrack(state);
-    if (CheckSpace(record.path, host) == Space::kShort) {
-        result.outcome.detail = NotEnoughSpace(record, host);
-        result.goOn = false;
-        return result;
-    }
-    const std::uint32_t colour = intact ? kColourDefault : kColourRed;
-    if (!intact && !m_Settings.convertCorrupt) {
-        result.outcome.detail = "corrupt, not converted";
-        host.AddResult(record.path, colour);
-        host.AddResult(Text(StringId::kLineCorrupt, ""), colour);
-        host.ScrollToEnd();
-        return result;
-    }
-
-    // Decode into a temporary file beside the output, normalise it there, and only then give
-    // it the output's name.
-    const int format = m_Settings.uncompressed ? 0 : 1;
-    CAtomicFile output(track.output);
-    std::string reason;
-    bool writeFailure = true;
-    bool diskFull = false;
-    bool stopped = false;
-    FileOpError createError;
-    host.SetStage(Text(StringId::kStageConverting));
-    if (!output.Create(createError)) {
-        reason = track.output + ": " + createError.text;
-        diskFull = createError.diskFull;
-    } else {
-        try {
-            CMp3ToWavJob job;
-            job.Setup(record.path, output.TempPath(), format);
-            {
-                auto closeOnFailure = OnFailure([&job] { job.Close(); });
-                stopped = job.Run(&host);
-            }
-            job.Close();
-        } catch (const CFileException& e) {
-            reason = ReasonOf(e, output.TempPath(), track.output);
-            writeFailure = IsWriteFailure(e, output.TempPath());
-            diskFull = e.m_cause == CFileException::diskFull;
+    if (decoding) {
+        // The source is judged as the analysis judges it: intact, corrupt, or not readable
+        // (which is not corrupt: the track keeps its verdict and cannot be converted).
+        host.SetStage(Text(StringId::kStageAnalyzing));
+        const CheckVerdict verdict = CheckMp3File(record.path, &host);
+        if (verdict.stopped) {
+            // A verdict of half a file is no verdict: the track keeps its states.
+            host.SetStage("");
+            result.status = TrackStatus::kStopped;
+            return result;
         }
-    }
-    // A failure that a stop caused (reading the source was cut short) is the stop, not a
-    // verdict on the file.
-    stopped = stopped || (!reason.empty() && host.IsAborted());
-    host.SetStage("");
-    std::string loudnessNote;
-    if (reason.empty() && !stopped && m_Settings.normalize) {
-        std::string normalizeError;
-        const auto stage = [&host](const std::string& word) { host.SetStage(word); };
-        bool ok = false;
-        if (m_Settings.normalizeMode == NormalizeMode::kLoudness) {
-            LoudnessNormalizeResult loudness;
-            ok = NormalizeFileToLoudness(output.TempPath(), format, m_Settings.loudnessTarget,
-                                         &host, stage, &normalizeError, &loudness);
-            loudnessNote = LoudnessNote(loudness, m_Settings.loudnessTarget);
-        } else {
-            ok = NormalizeFile(output.TempPath(), format, &host, stage, &normalizeError);
+        const TrackResult checked = CheckResult(track.index, record.path, verdict);
+        if (checked.status == TrackStatus::kNotChecked) {
+            host.SetStage("");
+            state.convertState = CannotConvert;
+            host.UpdateTrack(state);
+            result.status = TrackStatus::kFailed;
+            result.reason = checked.reason;
+            return result;
         }
-        host.SetStage("");
-        if (!ok && normalizeError.empty()) {
-            stopped = true;
-        } else if (!ok) {
-            reason = normalizeError;
-        }
-    }
-    if (stopped) {
-        // The partial output goes with `output`; the track keeps its conversion state.
-        result.outcome.detail = "stopped";
-        host.AddResult(Text(StringId::kLineAborted), kColourRed);
-        result.goOn = false;
-        return result;
-    }
-    if (reason.empty() && !PutInPlace(output, track, reason)) {
-        writeFailure = true;
-    }
-    if (!reason.empty()) {
-        // Never "File OK!" for an output that is not there: the reason instead.
-        state.convertState = CannotConvert;
+        result.verdict = checked.verdict;
+        state.checkState = result.verdict == Verdict::kOk ? AnalysedOk : AnalysedCorrupt;
         host.UpdateTrack(state);
-        host.AddResult(record.path, kColourRed);
-        host.AddResult(Text(StringId::kLineFailed, reason), kColourRed);
-        host.ScrollToEnd();
-        result.outcome = {TrackOutcome::kFailed, &record, reason};
-        if (writeFailure && diskFull) {
-            host.ShowMessage(Text(StringId::kNotEnoughSpace), MessageIcon::kStop);
-            result.goOn = false;
-        }
-        return result;
     }
-    state.convertState = ConvertedMp3ToWav;
-    host.UpdateTrack(state);
-    result.outcome = {TrackOutcome::kConverted, &record, track.output};
-    host.AddResult(record.path, colour);
-    host.AddResult(Text(intact ? StringId::kLineOk : StringId::kLineCorrupt, loudnessNote), colour);
-    host.ScrollToEnd();
-    if (host.IsAborted()) {
-        // Done, but the stop request came meanwhile: the run ends here.
-        host.AddResult(Text(StringId::kLineAborted), kColourRed);
-        result.goOn = false;
-    }
-    return result;
-}
-
-CConversionRun::TrackResult CConversionRun::ProcessEncoding(const Planned& track,
-                                                            const TrackRecord& record,
-                                                            TrackUpdate& state, IRunHost& host) {
-    TrackResult result;
     if (CheckSpace(record.path, host) == Space::kShort) {
-        result.outcome = {TrackOutcome::kFailed, &record, NotEnoughSpace(record, host)};
-        result.goOn = false;
+        result.status = TrackStatus::kNoSpace;
+        result.reason = Text(StringId::kNotEnoughSpace);
         return result;
     }
-    host.AddResult(track.output, kColourDefault);
+    if (result.verdict == Verdict::kCorrupt && !m_Settings.convertCorrupt) {
+        result.status = TrackStatus::kCorruptKept;
+        return result;
+    }
+
+    // The output is made under a temporary name beside its final one and gets that name only
+    // when it is complete.
     CAtomicFile output(track.output);
-    std::string reason;
-    bool writeFailure = true;  // else the source could not be read or encoded: "corrupt"
-    bool diskFull = false;
-    bool stopped = false;
+    Step step;
     FileOpError createError;
-    CFile source;
-    if (!source.Open(record.path, CFile::Mode::kRead)) {
+    if (decoding) {
+        host.SetStage(Text(StringId::kStageConverting));
+    }
+    if (!decoding && !CanOpen(record.path, step.reason)) {
         // A source that cannot be opened is not corrupt: the reason only.
-        reason = record.path + ": " + source.ErrorText();
-    } else if (source.Close(); !output.Create(createError)) {
-        reason = track.output + ": " + createError.text;
-        diskFull = createError.diskFull;
+    } else if (!output.Create(createError)) {
+        step.reason = track.output + ": " + createError.text;
+        step.diskFull = createError.diskFull;
     } else {
-        try {
-            std::unique_ptr<CEncodingJob> job;
-            if (m_Mode == ConversionMode::kWavToMp3) {
-                job = std::make_unique<CWavToMp3Job>();
-            } else {
-                job = std::make_unique<CMp3ToMp3Job>();
-            }
-            const EncoderProperties& e = m_Settings.encoder;
-            job->Setup(record.path, output.TempPath(), e.bitRateIndex, e.qualityIndex, e.vbr);
-            {
-                auto closeOnFailure = OnFailure([&job] { job->Close(); });
-                stopped = job->Run(&host);
-            }
-            job->Close();
-        } catch (const CFileException& e) {
-            reason = ReasonOf(e, output.TempPath(), track.output);
-            writeFailure = IsWriteFailure(e, output.TempPath());
-            diskFull = e.m_cause == CFileException::diskFull;
-        }
+        step = decoding ? Decode(record.path, output.TempPath(), track.output, host)
+                        : Encode(record.path, output.TempPath(), track.output, host);
     }
     // A failure that a stop caused (reading the source was cut short) is the stop, not a
-    // verdict on the file.
-    stopped = stopped || (!reason.empty() && host.IsAborted());
-    if (stopped) {
-        // The partial output goes with `output`; the track keeps its states.
-        host.AddResult(Text(StringId::kLineAborted), kColourDefault);
-        result.outcome = {TrackOutcome::kFailed, &record, "stopped"};
-        result.goOn = false;
+    // verdict on the file. The partial output goes with `output`; the track keeps its states.
+    if (step.stopped || (!step.reason.empty() && host.IsAborted())) {
+        host.SetStage("");
+        result.status = TrackStatus::kStopped;
         return result;
     }
-    if (reason.empty() && !PutInPlace(output, track, reason)) {
-        writeFailure = true;
+    if (step.reason.empty() && !PutInPlace(output, track, step.reason)) {
+        step.writeFailure = true;
     }
-    if (!reason.empty()) {
+    if (!step.reason.empty()) {
+        // Never "File OK!" for an output that is not there: the reason instead.
+        host.SetStage("");
         state.convertState = CannotConvert;
-        if (!writeFailure) {
-            // The source could not be read or encoded: the corrupt verdict, with the reason.
+        if (!decoding && !step.writeFailure) {
+            // The source could not be read or encoded: the corrupt verdict.
             state.checkState = AnalysedCorrupt;
-            host.AddResult(Text(StringId::kLineCorrupt, ""), kColourRed);
+            result.verdict = Verdict::kCorrupt;
         }
         host.UpdateTrack(state);
-        host.AddResult(Text(StringId::kLineFailed, reason), kColourRed);
-        host.ScrollToEnd();
-        result.outcome = {TrackOutcome::kFailed, &record, reason};
-        if (writeFailure && diskFull) {
+        result.status = TrackStatus::kFailed;
+        result.reason = step.reason;
+        result.diskFull = step.writeFailure && step.diskFull;
+        if (result.diskFull) {
             host.ShowMessage(Text(StringId::kNotEnoughSpace), MessageIcon::kStop);
-            result.goOn = false;
         }
         return result;
     }
-    state.convertState = m_Mode == ConversionMode::kWavToMp3 ? ConvertedWavToMp3 : ReencodedMp3;
-    // The source could be read to its end; a corrupt verdict still holds, as the file itself
+    switch (m_Mode) {
+        case ConversionMode::kMp3ToWav: state.convertState = ConvertedMp3ToWav; break;
+        case ConversionMode::kWavToMp3: state.convertState = ConvertedWavToMp3; break;
+        case ConversionMode::kMp3ToMp3: state.convertState = ReencodedMp3; break;
+    }
+    // An encoding read the source to its end; a corrupt verdict still holds, as the file itself
     // was not changed.
-    if (record.checkState != AnalysedCorrupt) {
+    if (!decoding && record.checkState != AnalysedCorrupt) {
         state.checkState = AnalysedOk;
     }
     host.UpdateTrack(state);
-    host.AddResult(Text(StringId::kLineOk, ""), kColourDefault);
-    host.ScrollToEnd();
-    result.outcome = {TrackOutcome::kConverted, &record, track.output};
+    result.reason = step.note;
+    // Done, but a stop request that came meanwhile ends the run here.
+    result.stoppedAfter = decoding && host.IsAborted();
     return result;
+}
+
+CConversionRun::Step CConversionRun::Decode(const std::string& source, const std::string& temp,
+                                            const std::string& output, IRunHost& host) {
+    const int format = m_Settings.uncompressed ? 0 : 1;
+    Step step;
+    Attempt(step, temp, output, [&] {
+        CMp3ToWavJob job;
+        job.Setup(source, temp, format);
+        return RunAndClose(job, host);
+    });
+    host.SetStage("");
+    if (!step.reason.empty() || step.stopped || !m_Settings.normalize) {
+        return step;
+    }
+    // Normalised in the temporary file, before it gets the output's name.
+    std::string normalizeError;
+    const auto stage = [&host](const std::string& word) { host.SetStage(word); };
+    bool ok = false;
+    if (m_Settings.normalizeMode == NormalizeMode::kLoudness) {
+        LoudnessNormalizeResult loudness;
+        ok = NormalizeFileToLoudness(temp, format, m_Settings.loudnessTarget, &host, stage,
+                                     &normalizeError, &loudness);
+        step.note = LoudnessNote(loudness, m_Settings.loudnessTarget);
+    } else {
+        ok = NormalizeFile(temp, format, &host, stage, &normalizeError);
+    }
+    host.SetStage("");
+    step.stopped = !ok && normalizeError.empty();
+    if (!ok) {
+        step.reason = normalizeError;
+    }
+    return step;
+}
+
+CConversionRun::Step CConversionRun::Encode(const std::string& source, const std::string& temp,
+                                            const std::string& output, IRunHost& host) {
+    Step step;
+    Attempt(step, temp, output, [&] {
+        std::unique_ptr<CEncodingJob> job;
+        if (m_Mode == ConversionMode::kWavToMp3) {
+            job = std::make_unique<CWavToMp3Job>();
+        } else {
+            job = std::make_unique<CMp3ToMp3Job>();
+        }
+        const EncoderProperties& e = m_Settings.encoder;
+        job->Setup(source, temp, e.bitRateIndex, e.qualityIndex, e.vbr);
+        return RunAndClose(*job, host);
+    });
+    return step;
 }
 
 }  // namespace sonvara

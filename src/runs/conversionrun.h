@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "jobs/runhost.h"
+#include "runs/trackresult.h"
 #include "tracks/settings.h"
 
 namespace sonvara {
@@ -29,13 +30,6 @@ struct ConversionSettings {
 };
 
 ConversionSettings ReadConversionSettings(CSettings& settings);
-
-// How one track of a run ended, for callers that report per track (the batch front end).
-struct TrackOutcome {
-    enum Kind { kConverted, kFailed, kSkipped } kind = kConverted;
-    const TrackRecord* record = nullptr;
-    std::string detail;
-};
 
 // One conversion run over a list: Start checks the settings and the folders, Walk converts
 // the tracks of the mode's source type in list order, reporting verdicts and result lines to
@@ -67,46 +61,47 @@ public:
     // Free bytes where the outputs go (nothing: they cannot be measured); replaceable for tests.
     std::function<std::optional<double>(const std::string& directory)> freeSpace;
 
-    const std::vector<TrackOutcome>& Outcomes() const { return m_Outcomes; }
+    // One result per track the walk reached, in list order.
+    const std::vector<TrackResult>& Results() const { return m_Results; }
     const ConversionSettings& Settings() const { return m_Settings; }
 
     struct Planned;  // one track the run takes (conversionrun.cpp)
 
 private:
-    // What converting one track did; goOn false ends the run.
-    struct TrackResult {
-        TrackOutcome outcome;
-        bool goOn = true;
-    };
     enum class Space { kEnough, kShort, kUnknown };
     enum class Decision { kGo, kSkip, kCancel };
     struct Written;  // the outputs this run has put in place
+    struct Step;     // what a mode's own step did (conversionrun.cpp)
 
     bool TakesPath(const std::string& path) const;
+    ResultShape Shape() const;
     // The track directory as a folder to use (the root when the setting was "/").
     std::string TrackDirectory() const;
     Space CheckSpace(const std::string& source, IRunHost& host);
-    static std::string NotEnoughSpace(const TrackRecord& record, IRunHost& host);
     std::vector<Planned> Plan(const std::vector<TrackRecord*>& tracks) const;
     // The overwrite question and the refusal to write over a source.
     Decision Decide(Planned& track, const std::string& source);
-    TrackResult Collision(const Planned& track, const TrackRecord& record, IRunHost& host);
-    TrackResult ProcessTrack(const Planned& track, const TrackRecord& record, IRunHost& host);
-    TrackResult ProcessMp3ToWav(const Planned& track, const TrackRecord& record, TrackUpdate& state,
-                                IRunHost& host);
-    TrackResult ProcessEncoding(const Planned& track, const TrackRecord& record, TrackUpdate& state,
-                                IRunHost& host);
+    // Converts the tracks taken, one after another on this thread or on `threads` workers;
+    // each result is shown and kept in list order. Returns how many were converted; `ended`
+    // turns true when a result ends the run.
+    std::size_t ConvertTaken(const std::vector<TrackRecord*>& tracks,
+                             const std::vector<const Planned*>& taken, unsigned threads,
+                             bool& ended);
+    // One track, from the check of its source to its output in place. New states and messages
+    // go to the host; the result lines are the result's.
+    TrackResult ConvertOne(const Planned& track, const TrackRecord& record, IRunHost& host);
+    // The modes' own steps into the temporary output: decode (and normalise), or encode.
+    Step Decode(const std::string& source, const std::string& temp, const std::string& output,
+                IRunHost& host);
+    Step Encode(const std::string& source, const std::string& temp, const std::string& output,
+                IRunHost& host);
     // Puts a complete temporary output in place; false with the reason.
     bool PutInPlace(CAtomicFile& file, const Planned& track, std::string& reason);
-    void WalkInOrder(const std::vector<TrackRecord*>& tracks, std::vector<Planned>& plan);
-    void WalkInParallel(const std::vector<TrackRecord*>& tracks, std::vector<Planned>& plan,
-                        unsigned threads);
-    void AddAbortLine(IRunHost& host);
 
     ConversionMode m_Mode;
     IRunHost& m_Host;
     ConversionSettings m_Settings;
-    std::vector<TrackOutcome> m_Outcomes;
+    std::vector<TrackResult> m_Results;
     std::unique_ptr<Written> m_Written;
 };
 

@@ -11,6 +11,7 @@
 #include "jobs/strings.h"
 #include "platform/runinorder.h"
 #include "runs/runhelpers.h"
+#include "runs/trackresult.h"
 #include "tracks/tracklist.h"
 
 namespace sonvara {
@@ -83,19 +84,19 @@ LoudnessRunResult RunLoudness(const std::vector<TrackRecord*>& tracks, IRunHost&
                 return;
             }
             result.measured[i] = true;
+            TrackResult shown;
+            shown.index = i;
+            shown.path = path;
             if (measured.ok) {
-                host.AddResult(path, kColourDefault);
-                host.AddResult(Text(StringId::kLineLoudness, ValuesText(measured.values)),
-                               kColourDefault);
+                shown.reason = ValuesText(measured.values);
                 TrackUpdate update{i, tracks[i]->checkState, tracks[i]->convertState};
                 update.loudness = measured.values.integratedLufs;
                 host.UpdateTrack(update);
             } else {
-                host.ReportError(path, measured.reason);
-                host.AddResult(path, kColourRed);
-                host.AddResult(Text(StringId::kLineNotMeasured, measured.reason), kColourRed);
+                shown.status = TrackStatus::kNotChecked;
+                shown.reason = measured.reason;
             }
-            host.ScrollToEnd();
+            ShowResult(shown, ResultShape::kMeasure, host);
             host.SetProgress(static_cast<int>((i + 1) * 100 / count));
             result.tracks[i] = std::move(measured);
         },

@@ -58,7 +58,7 @@ std::size_t MoveCorruptFiles(CTrackList& list, const std::string& folder, IRunHo
                 break;  // the move ends; what was moved stays moved
             }
             if (answer == Answer::kNo || answer == Answer::kCancel) {
-                host.ReportError(record.path, target + " already exists; kept");
+                host.ReportError(record.path, Text(StringId::kMoveKeptExisting, target));
                 continue;
             }
             replace = true;

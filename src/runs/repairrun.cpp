@@ -17,6 +17,7 @@
 #include "platform/fileinfo.h"
 #include "platform/paths.h"
 #include "platform/runinorder.h"
+#include "runs/trackresult.h"
 #include "tracks/tracklist.h"
 
 namespace sonvara {
@@ -50,21 +51,20 @@ Prepared Prepare(const std::string& path, const RepairSettings& settings) {
     std::error_code ec;
     const auto status = std::filesystem::symlink_status(path, ec);
     if (settings.replace && std::filesystem::is_symlink(status)) {
-        return Error("a symbolic link: repair the file it points to");
+        return Error(Text(StringId::kRepairSymlink));
     }
     CFile in;
     if (!in.Open(path, CFile::Mode::kRead)) {
-        return Error("cannot open: " + in.ErrorText());
+        return Error(Text(StringId::kReasonCannotOpen, in.ErrorText()));
     }
     const std::int64_t size = in.Size();
     if (size > kMaxRepairSize) {
-        return Error("larger than 1 GiB: not repaired");
+        return Error(Text(StringId::kRepairTooLarge));
     }
     std::vector<unsigned char> data(static_cast<std::size_t>(size));
     if (in.ReadAt(0, data.data(), data.size()) != data.size()) {
-        return Error("read error: " + (in.ErrorCode() != 0
-                                           ? in.ErrorText()
-                                           : std::string("the file was cut short")));
+        return Error(Text(StringId::kReasonReadError,
+                          in.ErrorCode() != 0 ? in.ErrorText() : Text(StringId::kReasonCutShort)));
     }
     in.Close();
     RepairPlan plan = PlanMp3Repair(data);
@@ -83,7 +83,7 @@ Prepared Prepare(const std::string& path, const RepairSettings& settings) {
     p.copy = std::make_unique<CAtomicFile>(p.target);
     FileOpError error;
     if (!p.copy->Create(error)) {
-        p.result.text = "cannot write beside " + p.target + ": " + error.text;
+        p.result.text = Text(StringId::kRepairCannotWriteBeside, p.target, error.text);
         p.result.diskFull = error.diskFull;
         p.copy.reset();
         return p;
@@ -92,7 +92,7 @@ Prepared Prepare(const std::string& path, const RepairSettings& settings) {
     if (!out.Open(p.copy->TempPath(), CFile::Mode::kReadWrite) ||
         !out.WriteAt(0, plan.output.data(), plan.output.size()) || !out.Close()) {
         p.result.diskFull = out.DiskFull();
-        p.result.text = "cannot write " + p.target + ": " + out.ErrorText();
+        p.result.text = Text(StringId::kRepairCannotWrite, p.target, out.ErrorText());
         p.copy.reset();
         return p;
     }
@@ -100,7 +100,7 @@ Prepared Prepare(const std::string& path, const RepairSettings& settings) {
     CMP3Check check;
     check.SetOption(CMP3Check::kOptionWholeFile, true);
     if (!check.CheckFile(p.copy->TempPath(), nullptr) || check.GetAudioFrames() == 0) {
-        p.result.text = "the repaired copy did not check out; nothing was written";
+        p.result.text = Text(StringId::kRepairCopyBad);
         p.copy.reset();
         return p;
     }
@@ -126,7 +126,7 @@ bool KeepOriginal(const std::string& path, const RepairSettings& settings, std::
             continue;
         }
         if (errno != EXDEV && errno != EPERM && errno != EMLINK) {
-            why = "cannot keep the original as " + backup + ": " + std::strerror(errno);
+            why = Text(StringId::kRepairCannotKeep, backup, std::strerror(errno));
             return false;
         }
         // Another file system (or no hard links there): a copy, complete before it counts.
@@ -146,13 +146,13 @@ bool KeepOriginal(const std::string& path, const RepairSettings& settings, std::
             if (error.code == EEXIST) {
                 continue;
             }
-            why = "cannot keep the original as " + backup + ": " +
-                  (error.text.empty() ? std::string("read error") : error.text);
+            why = Text(StringId::kRepairCannotKeep, backup,
+                       error.text.empty() ? Text(StringId::kReasonReadFailed) : error.text);
             return false;
         }
         return true;
     }
-    why = "no free backup name beside " + base;
+    why = Text(StringId::kRepairNoBackupName, base);
     return false;
 }
 
@@ -189,17 +189,10 @@ std::size_t RunRepair(const std::vector<TrackRecord*>& tracks, const RepairSetti
                 FileId there;
                 const bool exists = GetFileId(p.target, there);
                 if (!targets.insert(p.target).second) {
-                    r = {RepairResult::kError,
-                         "another file of this name was repaired into the folder in this run",
-                         {},
-                         {},
-                         false};
+                    r = {RepairResult::kError, Text(StringId::kRepairSameName), {}, {}, false};
                 } else if (exists && GetFileId(path, source) && source == there) {
-                    r = {RepairResult::kError,
-                         "the output folder holds the original itself",
-                         {},
-                         {},
-                         false};
+                    r = {
+                        RepairResult::kError, Text(StringId::kRepairOutputIsSource), {}, {}, false};
                 } else {
                     bool mayReplace = false;
                     if (exists) {
@@ -208,7 +201,7 @@ std::size_t RunRepair(const std::vector<TrackRecord*>& tracks, const RepairSetti
                         mayReplace = answer == Answer::kYes;
                         if (answer != Answer::kYes) {
                             r = {RepairResult::kError,
-                                 p.target + " exists and is kept",
+                                 Text(StringId::kRepairExistsKept, p.target),
                                  {},
                                  {},
                                  false};
@@ -217,8 +210,8 @@ std::size_t RunRepair(const std::vector<TrackRecord*>& tracks, const RepairSetti
                     FileOpError error;
                     if (r.kind == RepairResult::kRepaired && !p.copy->Commit(error, mayReplace)) {
                         r = {RepairResult::kError,
-                             error.code == EEXIST || error.text == "the target exists"
-                                 ? p.target + " appeared meanwhile and is kept"
+                             error.kind == FileOpError::Kind::kTargetExists
+                                 ? Text(StringId::kRepairAppeared, p.target)
                                  : p.target + ": " + error.text,
                              {},
                              {},
@@ -226,7 +219,7 @@ std::size_t RunRepair(const std::vector<TrackRecord*>& tracks, const RepairSetti
                     }
                 }
                 if (r.kind == RepairResult::kRepaired) {
-                    r.text += "; written to " + p.target;
+                    r.text += Text(StringId::kRepairWrittenTo, p.target);
                 }
             } else if (p.copy) {
                 std::string why;
@@ -237,25 +230,27 @@ std::size_t RunRepair(const std::vector<TrackRecord*>& tracks, const RepairSetti
                     if (!p.copy->Commit(error, true)) {
                         ::unlink(r.backup.c_str());  // the original is still in its place
                         r = {RepairResult::kError,
-                             "cannot replace the original: " + error.text,
+                             Text(StringId::kRepairCannotReplace, error.text),
                              {},
                              {},
                              error.diskFull};
                     } else {
-                        r.text += "; the original is kept as " + r.backup;
+                        r.text += Text(StringId::kRepairOriginalKept, r.backup);
                         host.UpdateTrack({index, AnalysedOk, tracks[index]->convertState});
                     }
                 }
             }
             p.copy.reset();  // not committed: the temporary file goes
             diskFull = diskFull || r.diskFull;
-            const bool bad = r.kind == RepairResult::kError;
-            host.AddResult(path, bad ? kColourRed : kColourDefault);
-            host.AddResult(r.kind == RepairResult::kRepaired ? Text(StringId::kLineRepaired, r.text)
-                           : r.kind == RepairResult::kOk     ? Text(StringId::kLineNothingToRepair)
-                                                         : Text(StringId::kLineNotRepaired, r.text),
-                           bad ? kColourRed : kColourDefault);
-            host.ScrollToEnd();
+            TrackResult shown;
+            shown.index = index;
+            shown.path = path;
+            shown.output = r.output;
+            shown.status =
+                r.kind == RepairResult::kError ? TrackStatus::kFailed : TrackStatus::kDone;
+            shown.verdict = r.kind == RepairResult::kRepaired ? Verdict::kCorrupt : Verdict::kOk;
+            shown.reason = r.text;
+            ShowResult(shown, ResultShape::kRepair, host);
             host.SetProgress(static_cast<int>((i + 1) * 100 / taken.size()));
             if (onResult) {
                 onResult(index, r);

@@ -6,10 +6,13 @@
 
 namespace sonvara {
 
+class CTrackList;
 struct TrackRecord;
 
 // Gives the record named by the update its new states; a host calls it on the list's thread.
-void ApplyTrackUpdate(const std::vector<TrackRecord*>& tracks, const TrackUpdate& update);
+// With the list that holds the records, through it, so that its counts stay right.
+void ApplyTrackUpdate(const std::vector<TrackRecord*>& tracks, const TrackUpdate& update,
+                      CTrackList* list = nullptr);
 
 // A worker's view of the host: the stop request only.
 class CStopOnlySink : public IProgressSink {

@@ -10,6 +10,7 @@
 #include "audio/audiotrack.h"
 #include "audio/mpegdecoder.h"
 #include "audio/mpegtags.h"
+#include "audio/trackkind.h"
 #include "jobs/strings.h"
 #include "platform/atomicfile.h"
 #include "platform/fileops.h"
@@ -22,11 +23,16 @@ namespace sonvara {
 
 TrackInfo ReadTrackInfo(const std::string& path) {
     TrackInfo info;
-    if (UpperExtension(path) == ".MP3") {
-        // A file as its encoder wrote it states its length in its first frame; only other
-        // files have their frames counted.
-        if (const std::optional<double> stated = StatedMpegDuration(path)) {
-            info.lengthMs = static_cast<std::int32_t>(*stated);
+    const TrackKind kind = TrackKindOf(path);
+    if (kind == TrackKind::kMpeg) {
+        // A file as its encoder wrote it states its length in its first frame; other files
+        // have their frames counted, the decoder is not needed for that.
+        std::optional<double> length = StatedMpegDuration(path);
+        if (!length) {
+            length = CountedMpegDuration(path);
+        }
+        if (length) {
+            info.lengthMs = static_cast<std::int32_t>(*length);
             const MpegTagTexts tags = ReadMpegTags(path);
             info.title = tags.title;
             info.artist = tags.artist;
@@ -43,15 +49,19 @@ TrackInfo ReadTrackInfo(const std::string& path) {
     if (info.lengthMs <= 0) {
         info.error = file->UnreadableReason();  // the real reason, where the file knows it
         if (info.error.empty()) {
-            info.error =
-                UpperExtension(path) == ".MP3" ? "no MPEG audio frames" : "not a readable WAV file";
+            info.error = Text(kind == TrackKind::kMpeg ? StringId::kReasonNoFrames
+                                                       : StringId::kReasonNotReadableWav);
         }
     }
     return info;
 }
 
 bool CTrackList::IsMp3Path(const std::string& path) {
-    return UpperExtension(path) == ".MP3";
+    return TrackKindOf(path) == TrackKind::kMpeg;
+}
+
+bool IsReportFileName(const std::string& file) {
+    return UpperExtension(file) == ".TXT";  // the save dialog proposes and filters ".txt" too
 }
 
 std::vector<ReadTrack> ReadTrackFiles(const std::vector<std::string>& paths,
@@ -68,7 +78,7 @@ std::vector<ReadTrack> ReadTrackFiles(const std::vector<std::string>& paths,
         try {
             entry.info = reader(entry.path);
             if (entry.info.lengthMs <= 0 && entry.info.error.empty()) {
-                entry.info.error = "no audio";
+                entry.info.error = Text(StringId::kReasonNoAudio);
             }
         } catch (const std::exception& e) {
             entry.info = TrackInfo{};
@@ -132,9 +142,11 @@ std::vector<AddResult> CTrackList::AppendRead(std::vector<ReadTrack>&& read, boo
     results.reserve(read.size());
     for (ReadTrack& entry : read) {
         if (entry.cancelled) {
-            results.push_back({entry.path, AddOutcome::kCancelled, "cancelled"});
+            results.push_back(
+                {entry.path, AddOutcome::kCancelled, Text(StringId::kReasonCancelled)});
         } else if (ContainsPath(entry.path)) {
-            results.push_back({entry.path, AddOutcome::kAlreadyListed, "already listed"});
+            results.push_back(
+                {entry.path, AddOutcome::kAlreadyListed, Text(StringId::kReasonAlreadyListed)});
         } else if (entry.info.lengthMs <= 0) {
             results.push_back({entry.path, AddOutcome::kUnreadable, entry.info.error});
         } else {
@@ -168,7 +180,8 @@ std::vector<AddResult> CTrackList::AddTracks(const std::vector<std::string>& pat
     for (const std::string& path : paths) {
         const auto it = added.find(path);
         if (it == added.end()) {
-            results.push_back({path, AddOutcome::kAlreadyListed, "already listed"});
+            results.push_back(
+                {path, AddOutcome::kAlreadyListed, Text(StringId::kReasonAlreadyListed)});
         } else {
             results.push_back(std::move(it->second));
             added.erase(it);
@@ -263,13 +276,24 @@ void CTrackList::ReorderByRecords(const std::vector<const TrackRecord*>& order) 
 void CTrackList::RecountTypes() {
     m_Mp3Count = 0;
     m_WavCount = 0;
+    m_CorruptCount = 0;
     for (const auto& record : m_Tracks) {
+        // Every other extension, ".WAV" included, counts as WAV.
         if (IsMp3Path(record->path)) {
             ++m_Mp3Count;
         } else {
             ++m_WavCount;
         }
+        m_CorruptCount += record->checkState == AnalysedCorrupt ? 1 : 0;
     }
+}
+
+void CTrackList::SetStates(TrackRecord& record, std::int32_t checkState,
+                           std::int32_t convertState) {
+    m_CorruptCount +=
+        (checkState == AnalysedCorrupt ? 1 : 0) - (record.checkState == AnalysedCorrupt ? 1 : 0);
+    record.checkState = checkState;
+    record.convertState = convertState;
 }
 
 std::vector<TrackRecord*> CTrackList::Records() {
@@ -321,7 +345,7 @@ bool CTrackList::WriteReport(const std::string& file, std::string* error) const 
     if (error != nullptr) {
         error->clear();
     }
-    if (UpperExtension(file) != ".TXT") {
+    if (!IsReportFileName(file)) {
         return false;
     }
     std::string text = ReportText();

@@ -61,8 +61,12 @@ std::vector<std::string> ColumnTitles();
 std::vector<ReadTrack> ReadTrackFiles(const std::vector<std::string>& paths,
                                       const AddOptions& options);
 
-// The working list: records in list order, no two with the same path (exact bytes), and the
-// counts of MP3 and other tracks. Looking a path up does not scan the list.
+// A name the analysis report may be written under: it ends in ".txt", in any letter case.
+bool IsReportFileName(const std::string& file);
+
+// The working list: records in list order, no two with the same path (exact bytes), the
+// counts of MP3 and other tracks and of corrupt ones. Looking a path up does not scan the list,
+// nor does asking for a count.
 class CTrackList {
 public:
     // Adding is three steps, so that the files can be read off the thread that owns the list:
@@ -82,7 +86,11 @@ public:
     // no path is hashed or copied. Records not named drop out; pointers not in the list are
     // ignored.
     void ReorderByRecords(const std::vector<const TrackRecord*>& order);
+    // Counts the MP3, other and corrupt tracks anew (after records were changed in place).
     void RecountTypes();
+    // Gives a listed record new states, keeping the corrupt count (a run's host applies its
+    // updates through here when it holds the list).
+    void SetStates(TrackRecord& record, std::int32_t checkState, std::int32_t convertState);
     // Appends a record whose path is not listed yet; false (and nothing changes) otherwise.
     bool Append(std::unique_ptr<TrackRecord> record);
 
@@ -91,6 +99,7 @@ public:
     std::size_t GetTrackCount() const { return m_Tracks.size(); }
     std::int32_t GetMp3Count() const { return m_Mp3Count; }
     std::int32_t GetWavCount() const { return m_WavCount; }
+    std::int32_t GetCorruptCount() const { return m_CorruptCount; }
     TrackRecord& At(std::size_t i) { return *m_Tracks[i]; }
     const TrackRecord& At(std::size_t i) const { return *m_Tracks[i]; }
     // The records in list order, for the runs, which change them in place.
@@ -98,7 +107,7 @@ public:
 
     // The analysis results as text: a title line, then seven labelled lines per record.
     std::string ReportText() const;
-    // Writes the report, only to a name ending in ".txt" (any case); false with the reason
+    // Writes the report, only to a report file name (IsReportFileName); false with the reason
     // otherwise ("" for a name that is not .txt). Line ends are the platform's.
     bool WriteReport(const std::string& file, std::string* error) const;
 
@@ -107,6 +116,7 @@ private:
     std::unordered_set<std::string> m_Paths;
     std::int32_t m_Mp3Count = 0;
     std::int32_t m_WavCount = 0;
+    std::int32_t m_CorruptCount = 0;
 };
 
 }  // namespace sonvara

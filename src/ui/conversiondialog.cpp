@@ -55,11 +55,15 @@ void CConversionDialog::Work() {
         return;  // refused, with a message: the dialog stays open
     }
     run.Walk(Tracks(), 1);
-    for (const TrackOutcome& outcome : run.Outcomes()) {
-        m_Converted += outcome.kind == TrackOutcome::kConverted ? 1 : 0;
-        // A track cut short by a stop did not fail; the summary says the run was stopped.
-        m_Failed += outcome.kind == TrackOutcome::kFailed && outcome.detail != "stopped" ? 1 : 0;
-        m_Skipped += outcome.kind == TrackOutcome::kSkipped ? 1 : 0;
+    for (const TrackResult& result : run.Results()) {
+        switch (result.status) {
+            case TrackStatus::kDone: ++m_Converted; break;
+            case TrackStatus::kSkipped:
+            case TrackStatus::kCollision: ++m_Skipped; break;
+            // A track cut short by a stop did not fail; the summary says the run was stopped.
+            case TrackStatus::kStopped: break;
+            default: ++m_Failed; break;
+        }
     }
     m_Walked = true;
 }

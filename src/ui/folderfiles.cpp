@@ -3,36 +3,17 @@
 #include <QCollator>
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 
+#include "audio/trackkind.h"
 #include "ui/pathtext.h"
 #include "ui/sortabletablemodel.h"
 
 namespace sonvara {
 
 bool IsTrackFileName(const QString& name) {
-    if (name.size() < 3) {
-        return false;
-    }
-    const QString last = name.right(3).toLower();
-    return last == QLatin1String("mp3") || last == QLatin1String("wav");
+    return IsTrackFileName(std::string_view(PathBytes(name)));
 }
-
-namespace {
-
-bool IsTrackFileBytes(std::string_view name) {
-    if (name.size() < 3) {
-        return false;
-    }
-    std::string last(name.substr(name.size() - 3));
-    for (char& c : last) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return last == "mp3" || last == "wav";
-}
-
-}  // namespace
 
 QStringList FolderTrackFiles(const QString& folder) {
     namespace fs = std::filesystem;
@@ -45,7 +26,7 @@ QStringList FolderTrackFiles(const QString& folder) {
     for (fs::directory_iterator it(fs::absolute(PathBytes(folder), ec), ec), end; !ec && it != end;
          it.increment(ec)) {
         const std::string name = it->path().filename().native();
-        if (!IsTrackFileBytes(name) || it->is_directory(ec)) {
+        if (!IsTrackFileName(std::string_view(name)) || it->is_directory(ec)) {
             ec.clear();
             continue;
         }
@@ -74,7 +55,8 @@ std::vector<std::string> TrackFilesOfUrls(const QList<QUrl>& urls) {
             for (const QString& file : FolderTrackFiles(PathText(path.native()))) {
                 out.push_back(PathBytes(file));
             }
-        } else if (fs::is_regular_file(path, ec) && IsTrackFileBytes(path.filename().native())) {
+        } else if (fs::is_regular_file(path, ec) &&
+                   IsTrackFileName(std::string_view(path.filename().native()))) {
             out.push_back(path.native());
         }
     }

@@ -60,12 +60,7 @@ CSonvaraDoc::CSonvaraDoc(CSettings& settings, CRunService& runs, QObject* parent
 CSonvaraDoc::~CSonvaraDoc() = default;
 
 bool CSonvaraDoc::HasCorruptTracks() const {
-    for (std::size_t i = 0; i < m_Tracks.GetTrackCount(); ++i) {
-        if (m_Tracks.At(i).checkState == AnalysedCorrupt) {
-            return true;
-        }
-    }
-    return false;
+    return m_Tracks.GetCorruptCount() > 0;
 }
 
 void CSonvaraDoc::UpdateViews() {
@@ -159,6 +154,7 @@ void CSonvaraDoc::RunOn(Job job, const std::vector<TrackRecord*>& tracks) {
     StopPlayback();
     if (m_JobRunner && !tracks.empty()) {
         m_JobRunner(job, tracks);
+        m_Tracks.RecountTypes();  // the run's host changed the records in place
     }
     UpdateViews();
     static const char* const kNames[] = {"analyze", "mp3-to-wav", "wav-to-mp3", "mp3-to-mp3",
@@ -240,7 +236,7 @@ void CSonvaraDoc::SaveAnalysisResults() {
         qCInfo(lcState, "report: not saved");
         return;
     }
-    if (UpperExtension(file) != ".TXT") {
+    if (!IsReportFileName(file)) {
         QMessageBox::information(m_DialogParent, tr("Save Analysis Results"),
                                  tr("The analysis results are saved only as a plain text file "
                                     "(.txt); nothing was written."));

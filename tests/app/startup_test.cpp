@@ -20,6 +20,7 @@
 #include <QSplitter>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTranslator>
 
 #include "app/aboutdlg.h"
 #include "app/corestrings.h"
@@ -218,20 +219,27 @@ TEST_F(StartupTest, LanguageFileIsAlsoFoundInTheDataFolderAndABrokenOneMeansEngl
     EXPECT_FALSE(none.Load({m_Options.programDir}));
 }
 
-TEST(CoreStrings, TheTranslationTableNamesEveryCoreTextAsTheCoreHasIt) {
+// Every id the core has a text for (ids are window string numbers, below 65536) is in the
+// translation table with the core's English and has German in the German language file.
+TEST(CoreStrings, EveryCoreTextIsInTheTranslationTableAndHasGerman) {
     const std::vector<CoreString> table = CoreStrings();
-    for (const CoreString& entry : table) {
-        EXPECT_STREQ(entry.english, EnglishText(entry.id)) << static_cast<int>(entry.id);
-    }
-    // Every id the core has a text for is in the table (and so gets its German text).
-    for (int id = 0; id <= static_cast<int>(StringId::kReportTitle); ++id) {
-        if (*EnglishText(static_cast<StringId>(id)) == '\0') {
+    QTranslator german;
+    ASSERT_TRUE(german.load(kGermanQm));
+    int ids = 0;
+    for (int id = 0; id <= 0xFFFF; ++id) {
+        const char* english = EnglishText(static_cast<StringId>(id));
+        if (*english == '\0') {
             continue;
         }
-        EXPECT_TRUE(std::any_of(table.begin(), table.end(), [&](const CoreString& e) {
+        ++ids;
+        const auto entry = std::find_if(table.begin(), table.end(), [&](const CoreString& e) {
             return static_cast<int>(e.id) == id;
-        })) << EnglishText(static_cast<StringId>(id));
+        });
+        ASSERT_NE(entry, table.end()) << english;
+        EXPECT_STREQ(entry->english, english);
+        EXPECT_FALSE(german.translate("CoreStrings", english, entry->comment).isEmpty()) << english;
     }
+    EXPECT_EQ(static_cast<std::size_t>(ids), table.size());  // no entry without a core text
 }
 
 // The settings warnings open over the window without holding up the start.

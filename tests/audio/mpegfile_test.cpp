@@ -142,7 +142,7 @@ TEST_F(MpegFiles, LengthIsExactWithoutAVbrHeaderAndForACutFile) {
     EXPECT_LT(h.GetLength(), 12000);
 }
 
-TEST_F(MpegFiles, TheStatedLengthIsTheDecodersAndOnlyTakenFromFilesAsEncoded) {
+TEST_F(MpegFiles, TheStatedAndCountedLengthsAreTheDecodersAndTheStatedOneOnlyFromFilesAsEncoded) {
     // Files as lame writes them: the length stated in the header is the decoder's, exactly.
     std::vector<std::string> intact;
     int index = 0;
@@ -184,6 +184,18 @@ TEST_F(MpegFiles, TheStatedLengthIsTheDecodersAndOnlyTakenFromFilesAsEncoded) {
           variant("joined", joined), variant("trailing", trailing),
           variant("frontdamage", frontDamage), m_Dir.File("missing.mp3"), m_Dir.Path()}) {
         EXPECT_FALSE(StatedMpegDuration(path).has_value()) << path;
+        // Their counted length, where it is given without a decoder, is the decoder's.
+        const std::optional<double> counted = CountedMpegDuration(path);
+        const std::unique_ptr<CMpegDecoder> decoder = CMpegDecoder::Create(path);
+        if (counted) {
+            ASSERT_TRUE(decoder) << path;
+            EXPECT_DOUBLE_EQ(*counted, decoder->Duration()) << path;
+        }
+        // Not for a file whose header's count agrees (the decoder's length stands) and not
+        // for what is no file.
+        const bool counts = path.find("trailing") == std::string::npos &&
+                            path.find("missing") == std::string::npos && path != m_Dir.Path();
+        EXPECT_EQ(counted.has_value(), counts) << path;
     }
 }
 

@@ -11,6 +11,7 @@
 #include "audio/audiowavefile.h"
 #include "audio/mpegtags.h"
 #include "jobs/runhost.h"
+#include "runs/analysisrun.h"
 #include "runs/conversionrun.h"
 #include "support/encoders.h"
 #include "support/filesnapshot.h"
@@ -170,6 +171,38 @@ TEST_F(RunSafety, ASourceThatCannotBeOpenedIsNotCalledCorrupt) {
     EXPECT_EQ(m_Records[0].checkState, NotAnalysed);
     EXPECT_EQ(m_Records[0].convertState, CannotConvert);
     EXPECT_EQ(m_Records[1].convertState, ConvertedWavToMp3);
+}
+
+// MP3 -> WAV judges its sources as the analysis does: a source that cannot be read is not
+// corrupt in either run, and both give the same reason.
+TEST_F(RunSafety, AnUnreadableMp3IsNotCorruptInTheAnalysisNorInMp3ToWav) {
+    fs::create_directories(m_Dir.File("folder.mp3"));
+    WriteFile(m_Dir.File("text.mp3"), Bytes(5000, 'x'));
+    const std::vector<std::string> names = {"folder.mp3", "text.mp3", "m.mp3"};
+    CRecordingHost analysis(Records(names));
+    RunAnalysis(analysis.tracks, analysis);
+    ASSERT_EQ(analysis.errors.size(), 2u);
+    for (const bool convertCorrupt : {true, false}) {
+        fs::remove_all(m_Dir.File("out"));
+        const auto list = Records(names);
+        CRecordingHost host(list);
+        CConversionRun run(ConversionMode::kMp3ToWav, host);
+        ConversionSettings s = Settings();
+        s.normalize = false;
+        s.convertCorrupt = convertCorrupt;
+        ASSERT_TRUE(run.Start(s, list));
+        run.Walk(list);
+        const std::vector<std::string> lines = host.LineTexts();
+        ASSERT_EQ(lines.size(), 6u);
+        for (std::size_t i = 0; i < 2; ++i) {
+            EXPECT_EQ(lines[2 * i], m_Dir.File(names[i]));
+            EXPECT_EQ(lines[2 * i + 1], "        ===> NOT CONVERTED: " + analysis.errors[i].second);
+            EXPECT_EQ(m_Records[i].checkState, NotAnalysed);
+            EXPECT_EQ(m_Records[i].convertState, CannotConvert);
+        }
+        EXPECT_FALSE(Has(lines, "CORRUPT"));
+        EXPECT_EQ(m_Records[2].convertState, ConvertedMp3ToWav);  // the run goes on
+    }
 }
 
 TEST(TagSaving, ChangesTheFileUnderEveryNameKeepingItsMode) {

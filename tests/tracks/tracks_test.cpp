@@ -321,17 +321,39 @@ TEST(TagEdit, TheRecordGetsWhatTheFileNowHolds) {
     EXPECT_EQ(missing.title, "Kept");
 }
 
-TEST(TrackList, ReorderingKeepsTheCounts) {
+// The counts follow every change of the list: states set through it, reorders that drop
+// records, removals, and a recount after records were changed in place.
+TEST(TrackList, TheCountsFollowEveryChange) {
     CTrackList list;
     AddOptions options;
     options.reader = FakeReader;
     list.AddTracks({"/a.mp3", "/b.wav", "/c.mp3", "/d.wav"}, options);
+    list.SetStates(list.At(0), AnalysedCorrupt, NotConverted);
+    list.SetStates(list.At(2), AnalysedCorrupt, NotConverted);
+    list.SetStates(list.At(2), AnalysedCorrupt, CannotConvert);  // still one corrupt track
+    list.SetStates(list.At(1), AnalysedCorrupt, NotConverted);
+    EXPECT_EQ(list.GetCorruptCount(), 3);
+    list.SetStates(list.At(0), AnalysedOk, ConvertedMp3ToWav);
+    EXPECT_EQ(list.GetCorruptCount(), 2);
+
     list.ReorderByPaths({"/d.wav", "/a.mp3", "/c.mp3"});
     EXPECT_EQ(list.GetTrackCount(), 3u);
     EXPECT_EQ(list.GetMp3Count(), 2);
     EXPECT_EQ(list.GetWavCount(), 1);
+    EXPECT_EQ(list.GetCorruptCount(), 1);  // /b.wav dropped out
     EXPECT_EQ(list.At(0).path, "/d.wav");
     EXPECT_FALSE(list.ContainsPath("/b.wav"));
+
+    list.RemoveTracksAt({2});
+    EXPECT_EQ(list.GetCorruptCount(), 0);
+    EXPECT_EQ(list.GetMp3Count(), 1);
+    list.At(0).checkState = AnalysedCorrupt;
+    list.RecountTypes();
+    EXPECT_EQ(list.GetCorruptCount(), 1);
+    list.RemoveTracksAt({0, 1});
+    EXPECT_EQ(list.GetTrackCount(), 0u);
+    EXPECT_EQ(list.GetCorruptCount(), 0);
+    EXPECT_EQ(list.GetMp3Count() + list.GetWavCount(), 0);
 }
 
 // The core's texts go through the program's lookup hook: states, report labels and result

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <deque>
 #include <mutex>
+#include <numeric>
 
 namespace sonvara {
 
@@ -58,6 +59,36 @@ std::vector<float> MakeTable(std::uint32_t inRate, std::uint32_t outRate, int ph
     return table;
 }
 
+// The row of filter taps for an output whose position lies `phase` / outRate of an input
+// frame past its input frame: the two nearest rows of the table, interpolated.
+void InterpolateRow(const std::vector<float>& table, int taps, std::uint64_t phase,
+                    std::uint32_t outRate, int phases, float* row) {
+    const double position = static_cast<double>(phase) * phases / static_cast<double>(outRate);
+    const int p0 = std::min(static_cast<int>(position), phases - 1);
+    const auto frac = static_cast<float>(position - p0);
+    const float* a = &table[static_cast<std::size_t>(p0 * taps)];
+    const float* b = a + taps;
+    for (int k = 0; k < taps; ++k) {
+        row[k] = a[k] + frac * (b[k] - a[k]);
+    }
+}
+
+// Every row the two rates can ask for, when there are few enough of them to keep.
+std::vector<float> MakeBank(const std::vector<float>& table, int taps, std::uint32_t inRate,
+                            std::uint32_t outRate, int phases) {
+    constexpr std::size_t kMaxBankFloats = 256 * 1024;
+    const std::uint32_t step = std::gcd(inRate, outRate);
+    const std::size_t rows = outRate / step;
+    if (rows * static_cast<std::size_t>(taps) > kMaxBankFloats) {
+        return {};
+    }
+    std::vector<float> bank(rows * static_cast<std::size_t>(taps));
+    for (std::size_t r = 0; r < rows; ++r) {
+        InterpolateRow(table, taps, r * step, outRate, phases, &bank[r * taps]);
+    }
+    return bank;
+}
+
 }  // namespace
 
 bool CSincResampler::Init(std::uint32_t inRate, std::uint32_t outRate, int channels) {
@@ -74,6 +105,7 @@ bool CSincResampler::Init(std::uint32_t inRate, std::uint32_t outRate, int chann
         std::uint32_t outRate;
         int half;
         std::shared_ptr<const std::vector<float>> table;
+        std::shared_ptr<const std::vector<float>> bank;
     };
     static std::mutex mutex;
     static std::deque<Made> made;
@@ -85,6 +117,7 @@ bool CSincResampler::Init(std::uint32_t inRate, std::uint32_t outRate, int chann
         if (it != made.end()) {
             m_Half = it->half;
             m_Table = it->table;
+            m_Bank = it->bank;
         } else {
             m_Table.reset();
         }
@@ -92,13 +125,17 @@ bool CSincResampler::Init(std::uint32_t inRate, std::uint32_t outRate, int chann
     if (!m_Table) {
         auto table =
             std::make_shared<const std::vector<float>>(MakeTable(inRate, outRate, kPhases, m_Half));
+        auto bank = std::make_shared<const std::vector<float>>(
+            MakeBank(*table, 2 * m_Half, inRate, outRate, kPhases));
         m_Table = table;
+        m_Bank = bank;
         std::lock_guard lock(mutex);
-        made.push_front({inRate, outRate, m_Half, std::move(table)});
+        made.push_front({inRate, outRate, m_Half, std::move(table), std::move(bank)});
         if (made.size() > 32) {
             made.pop_back();
         }
     }
+    m_PhaseStep = std::gcd(inRate, outRate);
     // Silence before the first frame, so the first outputs have their full left side.
     m_History.assign(static_cast<std::size_t>(m_Half * channels), 0.0f);
     m_HistoryStart = -m_Half;
@@ -117,31 +154,44 @@ void CSincResampler::Produce(std::int64_t limitIndex, std::uint64_t maxOutput,
                              std::vector<std::int16_t>& out) {
     const int taps = 2 * m_Half;
     const auto ch = static_cast<std::size_t>(m_Channels);
-    std::vector<float> coef(static_cast<std::size_t>(taps));
+    const bool banked = !m_Bank->empty();
+    std::vector<float> row(banked ? 0 : static_cast<std::size_t>(taps));
+    const auto put = [&out](float acc) {
+        const long v = std::lround(acc);
+        out.push_back(static_cast<std::int16_t>(std::clamp(v, -32768L, 32767L)));
+    };
     while (m_NextOut < maxOutput) {
         const std::uint64_t t = m_NextOut * m_InRate;
         const auto i = static_cast<std::int64_t>(t / m_OutRate);
         if (i + m_Half > limitIndex) {
             break;
         }
-        const double position =
-            static_cast<double>(t % m_OutRate) * kPhases / static_cast<double>(m_OutRate);
-        const int p0 = std::min(static_cast<int>(position), kPhases - 1);
-        const auto frac = static_cast<float>(position - p0);
-        const float* a = &(*m_Table)[static_cast<std::size_t>(p0 * taps)];
-        const float* b = a + taps;
-        for (int k = 0; k < taps; ++k) {
-            coef[static_cast<std::size_t>(k)] = a[k] + frac * (b[k] - a[k]);
+        const std::uint64_t phase = t % m_OutRate;
+        const float* coef = nullptr;
+        if (banked) {
+            coef = &(*m_Bank)[static_cast<std::size_t>(phase / m_PhaseStep) * taps];
+        } else {
+            InterpolateRow(*m_Table, taps, phase, m_OutRate, kPhases, row.data());
+            coef = row.data();
         }
         const std::int64_t first = i - m_Half + 1 - m_HistoryStart;
         const float* x = &m_History[static_cast<std::size_t>(first) * ch];
-        for (std::size_t c = 0; c < ch; ++c) {
+        if (ch == 2) {
+            // Both channels in one pass over the taps, each summed in the same order as alone.
+            float left = 0.0f;
+            float right = 0.0f;
+            for (int k = 0; k < taps; ++k) {
+                left += x[2 * k] * coef[k];
+                right += x[2 * k + 1] * coef[k];
+            }
+            put(left);
+            put(right);
+        } else {
             float acc = 0.0f;
             for (int k = 0; k < taps; ++k) {
-                acc += x[static_cast<std::size_t>(k) * ch + c] * coef[static_cast<std::size_t>(k)];
+                acc += x[k] * coef[k];
             }
-            const long v = std::lround(acc);
-            out.push_back(static_cast<std::int16_t>(std::clamp(v, -32768L, 32767L)));
+            put(acc);
         }
         ++m_NextOut;
     }

@@ -31,7 +31,12 @@ private:
     int m_Half = 0;  // taps each side of the centre
     // (kPhases + 1) rows of 2 * m_Half taps, shared by converters of the same two rates
     std::shared_ptr<const std::vector<float>> m_Table;
-    std::vector<float> m_History;  // interleaved input frames from m_HistoryStart on
+    // When the two rates have few output phases (out rate / their greatest common divisor,
+    // 147 for 48000 to 44100 Hz), each phase's interpolated row, made once from m_Table
+    // exactly as Produce would make it; empty otherwise.
+    std::shared_ptr<const std::vector<float>> m_Bank;
+    std::uint32_t m_PhaseStep = 1;  // greatest common divisor of the two rates
+    std::vector<float> m_History;   // interleaved input frames from m_HistoryStart on
     std::int64_t m_HistoryStart = 0;
     std::uint64_t m_TotalIn = 0;
     std::uint64_t m_NextOut = 0;
