@@ -18,6 +18,7 @@
 #include "tracks/profilestore.h"
 #include "tracks/settings.h"
 #include "ui/listselectedtrackslistview.h"
+#include "ui/runservice.h"
 #include "ui/sonvaradoc.h"
 #include "ui/tracklistmodel.h"
 
@@ -87,7 +88,8 @@ double ProcessCpuMs() {
 int ListBench(int n) {
     CMemoryProfileStore profile;
     CSettings settings(profile);
-    CSonvaraDoc doc(settings);
+    CRunService runs;
+    CSonvaraDoc doc(settings, runs);
     CListSelectedTracksListView view(doc);
     view.resize(1000, 700);
     view.OnInitialUpdate();
@@ -178,7 +180,8 @@ int ListBench(int n) {
 int AddBench(const QString& folder) {
     CMemoryProfileStore profile;
     CSettings settings(profile);
-    CSonvaraDoc doc(settings);
+    CRunService runs;
+    CSonvaraDoc doc(settings, runs);
     QStringList names = QDir(folder).entryList({"*.mp3"}, QDir::Files, QDir::Name);
     std::vector<std::string> paths;
     for (const QString& name : names) {

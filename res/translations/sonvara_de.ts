@@ -901,26 +901,6 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
             <source>Read Files Information</source>
             <translation>Dateiinformationen lesen</translation>
         </message>
-        <message>
-            <source>Current File:</source>
-            <translation>Aktuelle Datei:</translation>
-        </message>
-        <message>
-            <source>Current file</source>
-            <translation>Aktuelle Datei</translation>
-        </message>
-        <message>
-            <source>Progress</source>
-            <translation>Fortschritt</translation>
-        </message>
-        <message>
-            <source>&amp;Cancel</source>
-            <translation>&amp;Abbrechen</translation>
-        </message>
-        <message>
-            <source>Cancel</source>
-            <translation>Abbrechen</translation>
-        </message>
     </context>
     <context>
         <name>sonvara::CDlgWAVTOMP3Converting</name>

@@ -18,8 +18,9 @@ namespace {
 
 // Runs one job's dialog over the tracks; its summary then stays in the frame's status bar.
 template <class Dialog>
-void RunJobDialog(CSettings& settings, QWidget* parent, const std::vector<TrackRecord*>& tracks) {
-    Dialog dialog(settings, parent);
+void RunJobDialog(CRunService& runs, CSettings& settings, QWidget* parent,
+                  const std::vector<TrackRecord*>& tracks) {
+    Dialog dialog(runs, settings, parent);
     dialog.RunOnTracks(tracks);
     if (auto* frame = qobject_cast<CMainFrame*>(parent)) {
         frame->ShowRunSummary(dialog.Summary());
@@ -28,28 +29,29 @@ void RunJobDialog(CSettings& settings, QWidget* parent, const std::vector<TrackR
 
 }  // namespace
 
-void InstallRunDialogs(CSonvaraDoc& doc, CSettings& settings, QWidget* parent) {
+void InstallRunDialogs(CSonvaraDoc& doc, CSettings& settings, WaveOutDeviceFactory makeDevice,
+                       QWidget* parent) {
     doc.SetJobRunner([&doc, &settings, parent](CSonvaraDoc::Job job,
                                                const std::vector<TrackRecord*>& tracks) {
         switch (job) {
             case CSonvaraDoc::Job::kAnalyze:
-                RunJobDialog<CDlgMP3Analyzing>(settings, parent, tracks);
+                RunJobDialog<CDlgMP3Analyzing>(doc.Runs(), settings, parent, tracks);
                 break;
             case CSonvaraDoc::Job::kMp3ToWav:
-                RunJobDialog<CDlgMP3TOWAVConverting>(settings, parent, tracks);
+                RunJobDialog<CDlgMP3TOWAVConverting>(doc.Runs(), settings, parent, tracks);
                 break;
             case CSonvaraDoc::Job::kWavToMp3:
-                RunJobDialog<CDlgWAVTOMP3Converting>(settings, parent, tracks);
+                RunJobDialog<CDlgWAVTOMP3Converting>(doc.Runs(), settings, parent, tracks);
                 break;
             case CSonvaraDoc::Job::kMp3ToMp3:
-                RunJobDialog<CDlgMP3TOMP3Converting>(settings, parent, tracks);
+                RunJobDialog<CDlgMP3TOMP3Converting>(doc.Runs(), settings, parent, tracks);
                 break;
             case CSonvaraDoc::Job::kRepair:
-                RunJobDialog<CDlgMP3Repairing>(settings, parent, tracks);
+                RunJobDialog<CDlgMP3Repairing>(doc.Runs(), settings, parent, tracks);
                 break;
             case CSonvaraDoc::Job::kLoudness:
             case CSonvaraDoc::Job::kReplayGain: {
-                CDlgLoudness dialog(job == CSonvaraDoc::Job::kReplayGain,
+                CDlgLoudness dialog(doc.Runs(), job == CSonvaraDoc::Job::kReplayGain,
                                     static_cast<int>(tracks.size()) < doc.GetTrackCount(), parent);
                 dialog.RunOnTracks(tracks);
                 if (auto* frame = qobject_cast<CMainFrame*>(parent)) {
@@ -59,12 +61,12 @@ void InstallRunDialogs(CSonvaraDoc& doc, CSettings& settings, QWidget* parent) {
             }
         }
     });
-    doc.SetEditRunner([parent](const std::vector<TrackRecord*>& records) {
+    doc.SetEditRunner([parent, makeDevice](const std::vector<TrackRecord*>& records) {
         if (records.size() == 1) {
-            CAudioElementSheet sheet(*records.front(), parent);
+            CAudioElementSheet sheet(*records.front(), parent, makeDevice);
             return sheet.exec() == QDialog::Accepted;  // the single form refreshes on OK only
         }
-        CAudioElementSheet sheet(records, parent);
+        CAudioElementSheet sheet(records, parent, makeDevice);
         sheet.exec();
         return true;
     });

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "playback/waveoutdevice.h"
+
 class QWidget;
 
 namespace sonvara {
@@ -11,8 +13,9 @@ class CTrackPlayback;
 
 // Gives the document the four run dialogs (analysis and the three conversions: each job opens
 // its dialog modally over the records and returns when it has closed) and the track properties
-// sheet behind "&Edit ID3-Tags".
-void InstallRunDialogs(CSonvaraDoc& doc, CSettings& settings, QWidget* parent);
+// sheet behind "&Edit ID3-Tags", whose player plays on the devices makeDevice makes.
+void InstallRunDialogs(CSonvaraDoc& doc, CSettings& settings, WaveOutDeviceFactory makeDevice,
+                       QWidget* parent);
 
 // Gives the working list its playback: "&Play Track", "&Stop Playing" and the stop that every
 // job does first.

@@ -25,6 +25,7 @@
 #include "ui/listtracksview.h"
 #include "ui/mainframe.h"
 #include "ui/pathtext.h"
+#include "ui/runservice.h"
 #include "ui/sonvaradoc.h"
 #include "ui/statelog.h"
 #include "ui/treeview1.h"
@@ -99,12 +100,13 @@ bool CSonvaraInstance::InitInstance() {
     }
 
     // 4. The document and the main window with its views.
-    m_Doc = std::make_unique<CSonvaraDoc>(*m_Settings);
+    m_Runs = std::make_unique<CRunService>();
+    m_Doc = std::make_unique<CSonvaraDoc>(*m_Settings, *m_Runs);
     m_Frame = std::make_unique<CMainFrame>(*m_Doc, *m_Profile);
     m_App = new CSonvaraApp(*m_Frame, *m_Doc, *m_Settings);
     m_Frame->SetAppTarget(m_App);
-    InstallRunDialogs(*m_Doc, *m_Settings, m_Frame.get());
-    m_Playback = std::make_unique<CTrackPlayback>();
+    InstallRunDialogs(*m_Doc, *m_Settings, m_Options.makeDevice, m_Frame.get());
+    m_Playback = std::make_unique<CTrackPlayback>(m_Options.makeDevice);
     InstallPlayback(*m_Frame->GetSelectedTracksView(), *m_Playback);
     m_Frame->UpdateCommandUI();
     m_HelpKeys = std::make_unique<CHelpKeyFilter>();

@@ -8,11 +8,13 @@
 
 #include "app/language.h"
 #include "app/splash.h"
+#include "playback/waveoutdevice.h"
 
 namespace sonvara {
 
 class CHelpKeyFilter;
 class CMainFrame;
+class CRunService;
 class CSettings;
 class CSonvaraApp;
 class CSonvaraDoc;
@@ -26,6 +28,8 @@ struct StartOptions {
     QStringList files;   // files from the command line: added to the working list
     // The profile store to use (tests); null: the programs' store (QSettings, SONVARA_CONFIG).
     IProfileStore* profile = nullptr;
+    // The device every player plays on (tests: the test device); empty: the system's output.
+    WaveOutDeviceFactory makeDevice;
 };
 
 // The program's start-up and shutdown around the one QApplication.
@@ -45,6 +49,7 @@ public:
 
     CMainFrame* Frame() const { return m_Frame.get(); }
     CSonvaraDoc* Doc() const { return m_Doc.get(); }
+    CRunService* Runs() const { return m_Runs.get(); }
     CSonvaraApp* App() const { return m_App; }
     CSettings* Settings() const { return m_Settings.get(); }
     const CLanguage& Language() const { return m_Language; }
@@ -66,6 +71,7 @@ private:
     std::unique_ptr<IProfileStore> m_OwnProfile;
     IProfileStore* m_Profile = nullptr;
     std::unique_ptr<CSettings> m_Settings;
+    std::unique_ptr<CRunService> m_Runs;  // outlives the document and the window
     std::unique_ptr<CSonvaraDoc> m_Doc;
     std::unique_ptr<CMainFrame> m_Frame;
     std::unique_ptr<CTrackPlayback> m_Playback;

@@ -14,7 +14,9 @@
 
 // The filter loops are built for the running processor too (AVX2 with FMA, AVX-512) and the
 // best build is chosen when the program starts: the meter then costs a fraction of decoding.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+// Not under ThreadSanitizer: the choice runs while the program is being loaded, before the
+// sanitizer's runtime is ready, and its instrumented code crashes there.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__)
 #define SONVARA_VECTOR_CLONES \
     __attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")))
 #else

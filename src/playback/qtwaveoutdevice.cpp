@@ -268,22 +268,12 @@ void CQtWaveOutDevice::Kick() {
     m_sinceProgress.restart();
 }
 
-namespace {
-std::function<std::unique_ptr<IWaveOutDevice>()>& DefaultFactory() {
-    static std::function<std::unique_ptr<IWaveOutDevice>()> factory;
-    return factory;
-}
-}  // namespace
-
-void SetDefaultWaveOutDeviceFactory(std::function<std::unique_ptr<IWaveOutDevice>()> factory) {
-    DefaultFactory() = std::move(factory);
-}
-
 std::unique_ptr<IWaveOutDevice> CreateDefaultWaveOutDevice() {
-    if (DefaultFactory()) {
-        return DefaultFactory()();
-    }
     return std::make_unique<CQtWaveOutDevice>();
+}
+
+std::unique_ptr<IWaveOutDevice> MakeWaveOutDevice(const WaveOutDeviceFactory& factory) {
+    return factory ? factory() : CreateDefaultWaveOutDevice();
 }
 
 }  // namespace sonvara

@@ -24,7 +24,7 @@ void CTrackPlayback::Play(const std::string& path) {
     } catch (const std::invalid_argument&) {
         return;
     }
-    m_player = std::make_unique<CWavePlayer>(m_makeDevice ? m_makeDevice() : nullptr);
+    m_player = std::make_unique<CWavePlayer>(MakeWaveOutDevice(m_makeDevice));
     m_player->Open(m_track->GetFile());
     m_path = path;
     m_player->Play();

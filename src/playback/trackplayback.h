@@ -16,7 +16,7 @@ class CWavePlayer;
 // report command calls StopPlaying first.
 class CTrackPlayback {
 public:
-    using DeviceFactory = std::function<std::unique_ptr<IWaveOutDevice>()>;
+    using DeviceFactory = WaveOutDeviceFactory;
 
     // Without a factory: the system's default output.
     explicit CTrackPlayback(DeviceFactory makeDevice = {});

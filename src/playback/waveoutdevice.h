@@ -60,10 +60,12 @@ public:
     virtual void Reset() = 0;
 };
 
-// The system's default output (Qt Multimedia), or what the factory set below makes.
+// The system's default output (Qt Multimedia).
 std::unique_ptr<IWaveOutDevice> CreateDefaultWaveOutDevice();
-// Replaces the default output for the whole program (tests: the test device); an empty factory
-// restores Qt Multimedia. UI thread only.
-void SetDefaultWaveOutDeviceFactory(std::function<std::unique_ptr<IWaveOutDevice>()> factory);
+// Makes the device of each new player; the program holds one and hands it to what plays (tests:
+// the test device). Empty: the system's default output.
+using WaveOutDeviceFactory = std::function<std::unique_ptr<IWaveOutDevice>()>;
+// The factory's device, or the default output for an empty factory.
+std::unique_ptr<IWaveOutDevice> MakeWaveOutDevice(const WaveOutDeviceFactory& factory);
 
 }  // namespace sonvara

@@ -2,10 +2,7 @@
 
 #include <QCoreApplication>
 #include <QCursor>
-#include <QDeadlineTimer>
-#include <QEventLoop>
 #include <QGuiApplication>
-#include <QTimer>
 
 #include <cstring>
 
@@ -51,6 +48,13 @@ CWavePlayer::CWavePlayer(std::unique_ptr<IWaveOutDevice> device)
         h.capacity = kBufferBytes;
         h.length = kBufferBytes;
     }
+    // A device that keeps its buffers after a reset: give up on them rather than stay silent.
+    m_settleBound.setSingleShot(true);
+    m_settleBound.setInterval(kSettleBoundMs);
+    m_settleBound.callOnTimeout([this] {
+        m_withDevice.fill(false);
+        EndSettling();
+    });
 }
 
 CWavePlayer::~CWavePlayer() {
@@ -115,6 +119,8 @@ void CWavePlayer::CloseDevice() {
     }
     m_device->Close();
     m_withDevice.fill(false);
+    m_settling = false;
+    m_settleBound.stop();
     m_bufferCount = 0;
     m_next = 0;
     m_queued = 0;
@@ -124,8 +130,11 @@ void CWavePlayer::Play() {
     if (m_playing) {
         return;
     }
-    CWaitCursor wait;
     m_playing = true;
+    if (m_settling) {
+        return;  // plays on once the device has handed its buffers back
+    }
+    CWaitCursor wait;
     m_device->Pause();
     FillBuffers(true);
     m_device->Restart();
@@ -155,7 +164,7 @@ void CWavePlayer::Hand(int index, std::uint32_t length) {
 }
 
 void CWavePlayer::FillBuffers(bool prime) {
-    if (!m_playing || m_queued >= m_bufferCount || m_pFile == nullptr) {
+    if (!m_playing || m_settling || m_queued >= m_bufferCount || m_pFile == nullptr) {
         return;
     }
     do {
@@ -179,6 +188,11 @@ void CWavePlayer::OnDeviceDone(WaveHeader* header) {
         return;  // a buffer the player had already given up on
     }
     m_withDevice[index] = false;
+    if (m_settling) {
+        // Dropped by the reset, not played: taken in without the client.
+        EndSettling();
+        return;
+    }
     if (m_notify) {
         // A copy: the client may open the player again from its handler.
         const Notify notify = m_notify;
@@ -207,27 +221,39 @@ bool CWavePlayer::IsActive() const {
     return m_playing || m_queued != -1;
 }
 
-void CWavePlayer::WaitForBuffers() {
-    if (m_queued <= 0) {
+void CWavePlayer::ResetDevice() {
+    m_device->Reset();
+    for (const bool withDevice : m_withDevice) {
+        if (withDevice) {
+            // Their notifications are still to come: the ring is refilled after the last.
+            if (!m_settling) {
+                m_settling = true;
+                m_settleBound.start();
+            }
+            return;
+        }
+    }
+    m_settling = true;
+    EndSettling();
+}
+
+void CWavePlayer::EndSettling() {
+    if (!m_settling) {
         return;
     }
-    const QDeadlineTimer deadline(kWaitBoundMs);
-    // Wakes the wait below when nothing else arrives.
-    QTimer wake;
-    wake.start(10);
-    while (m_queued > 0) {
-        bool withDevice = false;
-        for (const bool b : m_withDevice) {
-            withDevice = withDevice || b;
+    for (const bool withDevice : m_withDevice) {
+        if (withDevice) {
+            return;
         }
-        if (!withDevice || deadline.hasExpired()) {
-            // A device that keeps its buffers: give up on them rather than hang the window.
-            m_withDevice.fill(false);
-            break;
-        }
-        // Input waits: a click during the wait must not start another command inside this one.
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents |
-                                        QEventLoop::ExcludeUserInputEvents);
+    }
+    m_settling = false;
+    m_settleBound.stop();
+    m_next = 0;
+    m_queued = 0;
+    if (m_playing && m_bufferCount > 0) {
+        CWaitCursor wait;
+        FillBuffers(true);
+        m_device->Restart();
     }
 }
 
@@ -236,19 +262,14 @@ void CWavePlayer::Flush() {
         return;
     }
     m_playing = false;
-    m_device->Reset();
-    WaitForBuffers();
-    m_next = 0;
-    m_queued = 0;
+    ResetDevice();
 }
 
 bool CWavePlayer::SeekPercent(int percent) {
+    // Playing (or about to play on after an earlier jump) goes on from the new position.
     const bool wasPlaying = m_playing;
     m_playing = false;
-    m_device->Reset();
-    WaitForBuffers();
-    m_next = 0;
-    m_queued = 0;
+    ResetDevice();
     if (m_pFile != nullptr) {
         m_positionMs = static_cast<std::int32_t>(static_cast<std::int64_t>(m_pFile->GetLength()) *
                                                  percent / 100);
@@ -256,8 +277,10 @@ bool CWavePlayer::SeekPercent(int percent) {
     }
     if (wasPlaying) {
         m_playing = true;
-        FillBuffers(true);
-        m_device->Restart();
+        if (!m_settling) {
+            FillBuffers(true);
+            m_device->Restart();
+        }
     }
     return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QTimer>
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -11,16 +13,20 @@
 namespace sonvara {
 
 // Plays one audio file through a wave-out device: a ring of 15 buffers of 8192 bytes, each
-// refilled with one Read when the device hands it back. It has no thread and no timer: the
-// device's "buffer done" notifications arrive through the event loop of the thread that owns
-// the player, and the client's handler passes each on (HandleBufferDone does what a client
-// does). Every call belongs to that thread.
+// refilled with one Read when the device hands it back. It has no thread: the device's "buffer
+// done" notifications arrive through the event loop of the thread that owns the player, and the
+// client's handler passes each on (HandleBufferDone does what a client does). Every call belongs
+// to that thread, and no call waits: a jump or a flush resets the device and returns at once;
+// the buffers the reset hands back are taken in as their notifications arrive ("settling"), and
+// only then does playing go on from the new position. Nothing else runs inside a call, so a
+// client may destroy the player from any event.
 class CWavePlayer {
 public:
     static constexpr int kMaxBuffers = 15;
     static constexpr std::uint32_t kBufferBytes = 8192;
-    // The longest the player waits for the device to hand back its buffers.
-    static constexpr int kWaitBoundMs = 2000;
+    // The longest the player waits for the device to hand back its buffers after a reset; a
+    // device that keeps them longer is given up on.
+    static constexpr int kSettleBoundMs = 2000;
 
     using Notify = std::function<void()>;
 
@@ -44,10 +50,13 @@ public:
     void OnBufferDone(bool prime);
     // False only once playback has run off the end and the last buffer has come back.
     bool IsActive() const;
-    // Jumps to percent (0 ... 100) of the length; keeps playing if it was. Always true.
+    // Jumps to percent (0 ... 100) of the length; keeps playing if it was (from the new
+    // position once the device has handed its buffers back). Always true.
     bool SeekPercent(int percent);
     // Stops at once: the device drops what it holds and the buffers come back.
     void Flush();
+    // Buffers dropped by a reset are still on their way back; nothing is written meanwhile.
+    bool IsSettling() const { return m_settling; }
 
     // The position in milliseconds: the file's read position at the last finished buffer, or
     // the target of the last jump.
@@ -64,11 +73,13 @@ private:
     void CloseDevice();
     void FillBuffers(bool prime);
     void Hand(int index, std::uint32_t length);
-    void WaitForBuffers();
+    void ResetDevice();
+    void EndSettling();
     void OnDeviceDone(WaveHeader* header);
 
     std::int32_t m_positionMs = 0;
-    bool m_playing = false;
+    bool m_playing = false;  // playing, or to play on once settled
+    bool m_settling = false;
     std::int16_t m_queued = 0;
     std::int16_t m_next = 0;
     std::int16_t m_bufferCount = 0;
@@ -79,6 +90,7 @@ private:
     PcmFormat m_format;
     CAudioFile* m_pFile = nullptr;
     Notify m_notify;
+    QTimer m_settleBound;
 };
 
 // What a client does with each notification: OnBufferDone (false), and once the end of the

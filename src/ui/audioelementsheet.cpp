@@ -290,17 +290,24 @@ void CAudioElementCheckPage::ShowFile(const std::string& path) {
     m_findings->header()->resizeSections(QHeaderView::ResizeToContents);
 }
 
-CAudioElementSheet::CAudioElementSheet(TrackRecord& record, QWidget* parent)
-    : QDialog(parent), m_listMode(false), m_pRecord(&record), m_index(0) {
+CAudioElementSheet::CAudioElementSheet(TrackRecord& record, QWidget* parent,
+                                       WaveOutDeviceFactory makeDevice)
+    : QDialog(parent),
+      m_listMode(false),
+      m_pRecord(&record),
+      m_index(0),
+      m_makeDevice(std::move(makeDevice)) {
     CommonSetUp();
 }
 
-CAudioElementSheet::CAudioElementSheet(std::vector<TrackRecord*> records, QWidget* parent)
+CAudioElementSheet::CAudioElementSheet(std::vector<TrackRecord*> records, QWidget* parent,
+                                       WaveOutDeviceFactory makeDevice)
     : QDialog(parent),
       m_listMode(true),
       m_pRecord(records.empty() ? nullptr : records.front()),
       m_index(0),
-      m_pRecords(std::move(records)) {
+      m_pRecords(std::move(records)),
+      m_makeDevice(std::move(makeDevice)) {
     CommonSetUp();
 }
 
@@ -364,7 +371,7 @@ void CAudioElementSheet::LoadRecord() {
             m_pAudioTrack.reset();  // neither MP3 nor WAV: shown empty, nothing plays
         }
     }
-    m_pPlayer = std::make_unique<CWavePlayer>();
+    m_pPlayer = std::make_unique<CWavePlayer>(MakeWaveOutDevice(m_makeDevice));
 }
 
 void CAudioElementSheet::ShowRecord() {
@@ -542,13 +549,15 @@ void CAudioElementSheet::showEvent(QShowEvent* event) {
     }
 }
 
-bool EditTrackProperties(const std::vector<TrackRecord*>& records, QWidget* parent) {
+bool EditTrackProperties(const std::vector<TrackRecord*>& records, QWidget* parent,
+                         const WaveOutDeviceFactory& makeDevice) {
     if (records.empty()) {
         return false;
     }
     std::unique_ptr<CAudioElementSheet> sheet =
-        records.size() == 1 ? std::make_unique<CAudioElementSheet>(*records.front(), parent)
-                            : std::make_unique<CAudioElementSheet>(records, parent);
+        records.size() == 1
+            ? std::make_unique<CAudioElementSheet>(*records.front(), parent, makeDevice)
+            : std::make_unique<CAudioElementSheet>(records, parent, makeDevice);
     sheet->exec();
     return sheet->Changed();
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "playback/waveoutdevice.h"
 #include "ui/helpcontext.h"
 
 class QDialogButtonBox;
@@ -108,8 +109,11 @@ public:
 // file's tags and the record; a save that fails is shown with its reason and changes nothing.
 class CAudioElementSheet : public QDialog {
 public:
-    CAudioElementSheet(TrackRecord& record, QWidget* parent = nullptr);
-    CAudioElementSheet(std::vector<TrackRecord*> records, QWidget* parent = nullptr);
+    // makeDevice: the device the sheet's player plays on (empty: the system's default output).
+    CAudioElementSheet(TrackRecord& record, QWidget* parent = nullptr,
+                       WaveOutDeviceFactory makeDevice = {});
+    CAudioElementSheet(std::vector<TrackRecord*> records, QWidget* parent = nullptr,
+                       WaveOutDeviceFactory makeDevice = {});
     ~CAudioElementSheet() override;
 
     // Writes the "File" page's texts into the file and the record. Stops playback first. A
@@ -158,6 +162,7 @@ private:
     bool m_playing = false;
     int m_index = 0;
     std::vector<TrackRecord*> m_pRecords;
+    WaveOutDeviceFactory m_makeDevice;
     bool m_changed = false;
     bool m_widened = false;
     QTabWidget* m_tabs = nullptr;
@@ -166,6 +171,7 @@ private:
 
 // "&Edit ID3-Tags" on the selected records (in row order): the single form for one, the list
 // form for several, run modally. True when a record's texts changed.
-bool EditTrackProperties(const std::vector<TrackRecord*>& records, QWidget* parent);
+bool EditTrackProperties(const std::vector<TrackRecord*>& records, QWidget* parent,
+                         const WaveOutDeviceFactory& makeDevice = {});
 
 }  // namespace sonvara

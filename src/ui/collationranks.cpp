@@ -7,7 +7,8 @@
 #include <cstring>
 #include <numeric>
 #include <string>
-#include <thread>
+
+#include "ui/runservice.h"
 
 namespace sonvara {
 
@@ -91,19 +92,20 @@ std::uint64_t Prefix(const char* key, std::size_t length, std::size_t at) {
 
 }  // namespace
 
-std::vector<long long> CollationRanks(const QStringList& texts, const QLocale& locale) {
+std::vector<long long> CollationRanks(const QStringList& texts, const QLocale& locale,
+                                      CRunService* runs) {
     const std::size_t count = static_cast<std::size_t>(texts.size());
     std::vector<long long> ranks(count);
     if (count == 0) {
         return ranks;
     }
 
-    // The keys, on every core for a long list.
-    const unsigned cores = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
-    const unsigned parts = count >= 20000 ? cores : 1;
+    // The keys, in parts on the run service's threads for a long list.
+    const unsigned threads = runs != nullptr ? static_cast<unsigned>(runs->MaxThreads()) : 1u;
+    const unsigned parts = count >= 20000 ? std::max(1u, std::min(8u, threads)) : 1;
     const std::size_t chunk = (count + parts - 1) / parts;
     std::vector<KeyBlock> blocks(parts);
-    const auto makeKeys = [&](unsigned part) {
+    const auto makeKeys = [&](std::size_t part) {
         const CCollator collator(locale);
         KeyBlock& block = blocks[part];
         const std::size_t from = std::min(count, part * chunk);
@@ -114,13 +116,10 @@ std::vector<long long> CollationRanks(const QStringList& texts, const QLocale& l
             collator.AppendKey(texts[static_cast<qsizetype>(t)], block);
         }
     };
-    std::vector<std::thread> workers;
-    for (unsigned p = 1; p < parts; ++p) {
-        workers.emplace_back(makeKeys, p);
-    }
-    makeKeys(0);
-    for (std::thread& worker : workers) {
-        worker.join();
+    if (runs != nullptr && parts > 1) {
+        runs->RunParts(parts, makeKeys);
+    } else {
+        makeKeys(0);
     }
     std::string bytes;
     std::vector<std::size_t> starts;

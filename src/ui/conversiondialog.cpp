@@ -9,9 +9,9 @@
 
 namespace sonvara {
 
-CConversionDialog::CConversionDialog(ConversionMode mode, int helpContext, const QString& caption,
-                                     CSettings& settings, QWidget* parent)
-    : CRunDialog(helpContext, caption, parent),
+CConversionDialog::CConversionDialog(CRunService& runs, ConversionMode mode, int helpContext,
+                                     const QString& caption, CSettings& settings, QWidget* parent)
+    : CRunDialog(runs, helpContext, caption, parent),
       m_Mode(mode),
       m_Settings(settings),
       m_Start(new QPushButton(tr("&Start"), this)),

@@ -31,8 +31,8 @@ public:
     QString Summary() const override;
 
 protected:
-    CConversionDialog(ConversionMode mode, int helpContext, const QString& caption,
-                      CSettings& settings, QWidget* parent);
+    CConversionDialog(CRunService& runs, ConversionMode mode, int helpContext,
+                      const QString& caption, CSettings& settings, QWidget* parent);
 
     void Work() override;
     ConversionMode Mode() const { return m_Mode; }

@@ -9,9 +9,9 @@
 
 namespace sonvara {
 
-CDlgLoudness::CDlgLoudness(bool writeTags, bool selection, QWidget* parent)
-    : CRunDialog(kHelpLoudness, writeTags ? tr("Write ReplayGain Tags") : tr("Measure Loudness"),
-                 parent),
+CDlgLoudness::CDlgLoudness(CRunService& runs, bool writeTags, bool selection, QWidget* parent)
+    : CRunDialog(runs, kHelpLoudness,
+                 writeTags ? tr("Write ReplayGain Tags") : tr("Measure Loudness"), parent),
       m_WriteTags(writeTags),
       m_Selection(selection) {
     setObjectName(writeTags ? QStringLiteral("replayGainDialog")

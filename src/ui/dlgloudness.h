@@ -18,7 +18,7 @@ class CSettings;
 class CDlgLoudness : public CRunDialog {
     Q_OBJECT
 public:
-    CDlgLoudness(bool writeTags, bool selection, QWidget* parent = nullptr);
+    CDlgLoudness(CRunService& runs, bool writeTags, bool selection, QWidget* parent = nullptr);
     ~CDlgLoudness() override;
 
     int RunOnTracks(const std::vector<TrackRecord*>& tracks);

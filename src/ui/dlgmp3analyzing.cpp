@@ -6,8 +6,8 @@
 
 namespace sonvara {
 
-CDlgMP3Analyzing::CDlgMP3Analyzing(CSettings& settings, QWidget* parent)
-    : CRunDialog(kHelpAnalysis, tr("Analyze MP3 Files"), parent),
+CDlgMP3Analyzing::CDlgMP3Analyzing(CRunService& runs, CSettings& settings, QWidget* parent)
+    : CRunDialog(runs, kHelpAnalysis, tr("Analyze MP3 Files"), parent),
       m_Decode(settings.GetDecodeCheck()) {
     setObjectName(QStringLiteral("analyzeDialog"));
     resize(DialogUnits(this, 316, 162));

@@ -4,8 +4,9 @@
 
 namespace sonvara {
 
-CDlgMP3TOMP3Converting::CDlgMP3TOMP3Converting(CSettings& settings, QWidget* parent)
-    : CConversionDialog(ConversionMode::kMp3ToMp3, kHelpMp3ToMp3, tr("Convert MP3 -> MP3"),
+CDlgMP3TOMP3Converting::CDlgMP3TOMP3Converting(CRunService& runs, CSettings& settings,
+                                               QWidget* parent)
+    : CConversionDialog(runs, ConversionMode::kMp3ToMp3, kHelpMp3ToMp3, tr("Convert MP3 -> MP3"),
                         settings, parent) {
     setObjectName(QStringLiteral("mp3ToMp3Dialog"));
     resize(DialogUnits(this, 318, 162));

@@ -8,7 +8,7 @@ namespace sonvara {
 class CDlgMP3TOMP3Converting : public CConversionDialog {
     Q_OBJECT
 public:
-    explicit CDlgMP3TOMP3Converting(CSettings& settings, QWidget* parent = nullptr);
+    CDlgMP3TOMP3Converting(CRunService& runs, CSettings& settings, QWidget* parent = nullptr);
 };
 
 }  // namespace sonvara

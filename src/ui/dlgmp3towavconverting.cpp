@@ -4,8 +4,9 @@
 
 namespace sonvara {
 
-CDlgMP3TOWAVConverting::CDlgMP3TOWAVConverting(CSettings& settings, QWidget* parent)
-    : CConversionDialog(ConversionMode::kMp3ToWav, kHelpMp3ToWav, tr("Convert MP3 -> WAV"),
+CDlgMP3TOWAVConverting::CDlgMP3TOWAVConverting(CRunService& runs, CSettings& settings,
+                                               QWidget* parent)
+    : CConversionDialog(runs, ConversionMode::kMp3ToWav, kHelpMp3ToWav, tr("Convert MP3 -> WAV"),
                         settings, parent) {
     setObjectName(QStringLiteral("mp3ToWavDialog"));
     resize(DialogUnits(this, 318, 161));

@@ -8,7 +8,7 @@ namespace sonvara {
 class CDlgMP3TOWAVConverting : public CConversionDialog {
     Q_OBJECT
 public:
-    explicit CDlgMP3TOWAVConverting(CSettings& settings, QWidget* parent = nullptr);
+    CDlgMP3TOWAVConverting(CRunService& runs, CSettings& settings, QWidget* parent = nullptr);
 };
 
 }  // namespace sonvara

@@ -1,34 +1,28 @@
 #pragma once
 
-#include <QDialog>
-
-#include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "ui/listops.h"
-#include "ui/uimailbox.h"
-
-class QLabel;
-class QProgressBar;
-class QPushButton;
+#include "tracks/tracklist.h"
+#include "ui/rundialog.h"
 
 namespace sonvara {
 
-// "Read Files Information": reads the new files of an add on a worker thread behind a modal
-// progress dialog. The worker never touches the list; the document appends what it read once
-// the dialog has closed. Cancel (and closing the window) only asks the worker to stop; the
-// dialog closes by its timer once the worker has ended.
-class CDlgReadFilesInfo : public QDialog {
+// "Read Files Information": reads the new files of an add on the run service behind a modal
+// run dialog that shows the current file and the progress (every step), no result lines. The
+// run never touches the list; the document appends what it read once the dialog has closed.
+// Cancel (and closing the window) only asks the run to stop; the dialog closes shortly after
+// the run has ended.
+class CDlgReadFilesInfo : public CRunDialog {
     Q_OBJECT
 public:
-    CDlgReadFilesInfo(std::vector<std::string> paths, bool readTags, QWidget* parent = nullptr);
+    CDlgReadFilesInfo(CRunService& runs, std::vector<std::string> paths, bool readTags,
+                      QWidget* parent = nullptr);
     ~CDlgReadFilesInfo() override;
 
-    // What the worker read, in path order (after exec() returned).
+    // What the run read, in path order (after exec() returned).
     std::vector<ReadTrack> TakeResults() { return std::move(m_Results); }
-    bool WasCancelled() const { return m_Cancel.load(); }
+    bool WasCancelled() const { return StopRequested(); }
 
 signals:
     // Each progress value the bar was set to, on the UI thread.
@@ -36,28 +30,17 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void reject() override;
-    void timerEvent(QTimerEvent* event) override;
+    void Work() override;
+    void WorkerFinished(bool ended) override;
+    void ShowProgress(int percent) override;
 
 private:
-    void StartWorker();
-    void WorkerEnded();
-
-    static constexpr int kCloseTimerMs = 100;
+    static constexpr int kCloseDelayMs = 100;
 
     std::vector<std::string> m_Paths;
     bool m_ReadTags;
-    std::vector<ReadTrack> m_Results;
-    std::atomic<bool> m_Cancel{false};
-    std::thread m_Worker;
-    CUiMailbox* m_Mailbox = new CUiMailbox(this);  // the worker's display calls; outlives it
+    std::vector<ReadTrack> m_Results;  // written by the run, read once it has finished
     bool m_Started = false;
-    bool m_Ended = false;
-    int m_CloseTimer = 0;
-    QLabel* m_CurrentFile = nullptr;
-    QProgressBar* m_Progress = nullptr;
-    QPushButton* m_CancelButton = nullptr;
 };
 
 }  // namespace sonvara

@@ -4,8 +4,9 @@
 
 namespace sonvara {
 
-CDlgWAVTOMP3Converting::CDlgWAVTOMP3Converting(CSettings& settings, QWidget* parent)
-    : CConversionDialog(ConversionMode::kWavToMp3, kHelpWavToMp3, tr("Convert WAV -> MP3"),
+CDlgWAVTOMP3Converting::CDlgWAVTOMP3Converting(CRunService& runs, CSettings& settings,
+                                               QWidget* parent)
+    : CConversionDialog(runs, ConversionMode::kWavToMp3, kHelpWavToMp3, tr("Convert WAV -> MP3"),
                         settings, parent) {
     setObjectName(QStringLiteral("wavToMp3Dialog"));
     resize(DialogUnits(this, 318, 162));

@@ -8,7 +8,7 @@ namespace sonvara {
 class CDlgWAVTOMP3Converting : public CConversionDialog {
     Q_OBJECT
 public:
-    explicit CDlgWAVTOMP3Converting(CSettings& settings, QWidget* parent = nullptr);
+    CDlgWAVTOMP3Converting(CRunService& runs, CSettings& settings, QWidget* parent = nullptr);
 };
 
 }  // namespace sonvara

@@ -8,8 +8,8 @@
 #include <filesystem>
 
 #include "ui/fileicons.h"
-#include "ui/offthread.h"
 #include "ui/pathtext.h"
+#include "ui/runservice.h"
 #include "ui/sortabletablemodel.h"
 #include "ui/statelog.h"
 
@@ -26,10 +26,8 @@ struct CFolderTreeModel::Node {
     std::vector<std::unique_ptr<Node>> children;
 };
 
-CFolderTreeModel::CFolderTreeModel(QObject* parent)
-    : QAbstractItemModel(parent),
-      m_Root(std::make_unique<Node>()),
-      m_Lister(std::make_unique<COffThreadGuard>(this)) {}
+CFolderTreeModel::CFolderTreeModel(CRunService& runs, QObject* parent)
+    : QAbstractItemModel(parent), m_Root(std::make_unique<Node>()), m_Runs(runs) {}
 
 CFolderTreeModel::~CFolderTreeModel() = default;
 
@@ -272,8 +270,8 @@ void CFolderTreeModel::ReadFolder(const QModelIndex& index) {
     }
     const quint64 id = node->id;
     const QString path = FullPath(index);
-    m_Lister->Run<std::vector<Entry>>(
-        [path] { return ListFolder(path); },
+    m_Runs.Run<std::vector<Entry>>(
+        this, [path] { return ListFolder(path); },
         [this, id, generation](std::vector<Entry> entries) {
             Node* target = m_Live.value(id, nullptr);
             if (target == nullptr || target->generation != generation) {

@@ -9,17 +9,17 @@
 
 namespace sonvara {
 
-class COffThreadGuard;
+class CRunService;
 
 // The folder tree: top items for the machine's roots, folders below them read lazily. A folder
 // that may have content carries one placeholder child (empty text) until it is read; every
 // expansion reads the folder again (so it always shows the file system as it is now), and a
 // collapse drops the children and puts the placeholder back. Folders are read off the UI
-// thread, so a slow or hung mount never freezes the window.
+// thread (on the run service), so a slow or hung mount never freezes the window.
 class CFolderTreeModel : public QAbstractItemModel {
     Q_OBJECT
 public:
-    explicit CFolderTreeModel(QObject* parent = nullptr);
+    explicit CFolderTreeModel(CRunService& runs, QObject* parent = nullptr);
     ~CFolderTreeModel() override;
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
@@ -66,7 +66,7 @@ private:
     std::unique_ptr<Node> m_Root;
     QHash<quint64, Node*> m_Live;
     quint64 m_NextId = 1;
-    std::unique_ptr<COffThreadGuard> m_Lister;
+    CRunService& m_Runs;
 };
 
 }  // namespace sonvara

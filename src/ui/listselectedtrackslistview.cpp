@@ -26,6 +26,7 @@ CListSelectedTracksListView::CListSelectedTracksListView(CSonvaraDoc& doc, QWidg
     setAccessibleName(tr("Selected tracks"));
     SetUniqueName(kWidthName);
     m_Model = new CTrackListModel(doc.Tracks(), this);
+    m_Model->SetRunService(&doc.Runs());
     setModel(m_Model);
     setTabKeyNavigation(false);  // Tab leaves the list for the next pane
     setAcceptDrops(true);

@@ -15,8 +15,8 @@
 #include "ui/commandrouter.h"
 #include "ui/fileicons.h"
 #include "ui/folderfiles.h"
-#include "ui/offthread.h"
 #include "ui/pathtext.h"
+#include "ui/runservice.h"
 #include "ui/sonvaradoc.h"
 #include "ui/statelog.h"
 
@@ -85,7 +85,7 @@ void CFileListModel::SetPaths(QStringList paths) {
 }
 
 CListTracksView::CListTracksView(CSonvaraDoc& doc, QWidget* parent)
-    : QTreeView(parent), m_Doc(doc), m_Lister(std::make_unique<COffThreadGuard>(this)) {
+    : QTreeView(parent), m_Doc(doc) {
     setObjectName("ListTracks");
     setAccessibleName(tr("Track files"));
     m_Model = new CFileListModel(this);
@@ -115,17 +115,17 @@ CListTracksView::~CListTracksView() = default;
 void CListTracksView::RefreshFileList() {
     const QString folder = PathText(m_Doc.GetCurrentFolder());
     const quint64 generation = ++m_Generation;
-    m_Lister->Run<QStringList>([folder] { return FolderTrackFiles(folder); },
-                               [this, generation](QStringList paths) {
-                                   if (generation != m_Generation) {
-                                       return;  // a newer folder was chosen meanwhile
-                                   }
-                                   const auto count = paths.size();
-                                   m_Model->SetPaths(std::move(paths));
-                                   qCInfo(lcState).noquote().nospace()
-                                       << "folder listed: " << count << " track files";
-                                   emit listed();
-                               });
+    m_Doc.Runs().Run<QStringList>(
+        this, [folder] { return FolderTrackFiles(folder); },
+        [this, generation](QStringList paths) {
+            if (generation != m_Generation) {
+                return;  // a newer folder was chosen meanwhile
+            }
+            const auto count = paths.size();
+            m_Model->SetPaths(std::move(paths));
+            qCInfo(lcState).noquote().nospace() << "folder listed: " << count << " track files";
+            emit listed();
+        });
 }
 
 QStringList CListTracksView::SelectedPaths() const {

@@ -13,7 +13,6 @@ class QMenu;
 namespace sonvara {
 
 class CSonvaraDoc;
-class COffThreadGuard;
 class ICommandRouter;
 
 // The track files of one folder: one column "Track" with the file's icon and name. Rows drag
@@ -70,7 +69,6 @@ private:
     CFileListModel* m_Model = nullptr;
     ICommandRouter* m_Router = nullptr;
     QMenu* m_ContextMenu = nullptr;
-    std::unique_ptr<COffThreadGuard> m_Lister;
     quint64 m_Generation = 0;
     QItemSelection m_PressSelection;  // the selection when a selected row was pressed
 };

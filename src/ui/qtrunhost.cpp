@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QThread>
 #include <algorithm>
+#include <utility>
 
 namespace sonvara {
 
@@ -27,15 +28,16 @@ Answer AnswerOf(QMessageBox* box) {
     }
 }
 
-QMessageBox* MakeBox(const QString& text, MessageIcon icon, bool question, QWidget* parent) {
+QMessageBox* MakeBox(const QString& text, MessageIcon icon, bool question, IRunView& view) {
     auto* box = new QMessageBox(
         question ? QMessageBox::Question : BoxIcon(icon), QGuiApplication::applicationDisplayName(),
         text, question ? QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel : QMessageBox::Ok,
-        parent);
+        view.MessageParent());
     if (question) {
         box->setDefaultButton(QMessageBox::Yes);
         box->setEscapeButton(QMessageBox::Cancel);
     }
+    view.DecorateBox(*box, question);
     return box;
 }
 
@@ -108,6 +110,12 @@ void CQtRunHost::Post(Op op) {
 }
 
 void CQtRunHost::SetProgress(int percent) {
+    if (m_EveryStep) {
+        Op op{Op::kProgress, {}};
+        op.colour = static_cast<std::uint32_t>(std::clamp(percent, 0, 100));
+        Post(std::move(op));
+        return;
+    }
     m_Progress.store(std::clamp(percent, 0, 100), std::memory_order_relaxed);
 }
 
@@ -139,8 +147,14 @@ void CQtRunHost::UpdateTrack(const TrackUpdate& update) {
     Post(std::move(op));
 }
 
-void CQtRunHost::ReportError(const std::string&, const std::string&) {
-    // The run shows the track and its reason as result lines; nothing more to show here.
+void CQtRunHost::ReportError(const std::string& path, const std::string& reason) {
+    // A track kept by the user's own answer is reported next; the user needs no word on it.
+    if (std::exchange(m_KeptByAnswer, false)) {
+        return;
+    }
+    Op op{Op::kError, path};
+    op.reason = reason;
+    Post(std::move(op));
 }
 
 void CQtRunHost::RunEnded() {
@@ -148,7 +162,9 @@ void CQtRunHost::RunEnded() {
 }
 
 Answer CQtRunHost::AskOverwrite(const std::string& question) {
-    return Ask(question, MessageIcon::kQuestion, true);
+    const Answer answer = Ask(question, MessageIcon::kQuestion, true);
+    m_KeptByAnswer = answer != Answer::kYes;
+    return answer;
 }
 
 void CQtRunHost::ShowMessage(const std::string& text, MessageIcon icon) {
@@ -190,8 +206,7 @@ Answer CQtRunHost::AskHere(const std::string& text, MessageIcon icon, bool quest
     if (question && IsAborted()) {
         return Answer::kCancel;
     }
-    QMessageBox* box =
-        MakeBox(QString::fromStdString(text), icon, question, m_View.MessageParent());
+    QMessageBox* box = MakeBox(QString::fromStdString(text), icon, question, m_View);
     m_Box = box;
     box->exec();
     const Answer answer = AnswerOf(box);
@@ -257,12 +272,26 @@ void CQtRunHost::Execute(std::deque<Op>& ops) {
                 ShowProgressNow();
                 m_View.OnRunEnded();
                 break;
+            case Op::kError:
+                show();
+                m_View.ShowError(QString::fromStdString(op.text),
+                                 QString::fromStdString(op.reason));
+                break;
+            case Op::kProgress:
+                show();
+                m_ShownProgress = static_cast<int>(op.colour);
+                ++m_ProgressUpdates;
+                m_View.ShowProgress(m_ShownProgress);
+                break;
         }
     }
     show();
 }
 
 void CQtRunHost::ShowProgressNow() {
+    if (m_EveryStep) {
+        return;  // each step was queued and shown in order
+    }
     const int p = m_Progress.load(std::memory_order_relaxed);
     if (p != m_ShownProgress) {
         m_ShownProgress = p;
@@ -282,8 +311,7 @@ void CQtRunHost::OpenBoxFor(const Op& op) {
         SetAnswer(op.serial, Answer::kCancel);
         return;
     }
-    QMessageBox* box =
-        MakeBox(QString::fromStdString(op.text), op.icon, op.question, m_View.MessageParent());
+    QMessageBox* box = MakeBox(QString::fromStdString(op.text), op.icon, op.question, m_View);
     box->setAttribute(Qt::WA_DeleteOnClose);
     const std::uint64_t serial = op.serial;
     connect(box, &QMessageBox::finished, this,

@@ -36,6 +36,17 @@ public:
     virtual void OnRunEnded() = 0;
     // The window the questions and messages belong to.
     virtual QWidget* MessageParent() = 0;
+    // A track the run could not handle, unless the user's own answer kept it. A run dialog
+    // shows the reason as a result line already and ignores it.
+    virtual void ShowError(const QString& path, const QString& reason) {
+        static_cast<void>(path);
+        static_cast<void>(reason);
+    }
+    // Sets a box's title and default button before it opens (default: the program's name, Yes).
+    virtual void DecorateBox(QMessageBox& box, bool question) {
+        static_cast<void>(box);
+        static_cast<void>(question);
+    }
 };
 
 // The run host of the window. It lives on the UI thread; the run calls it from its worker.
@@ -46,6 +57,8 @@ public:
 //   is answered; the UI thread never waits. Abort() answers an open box with Cancel and wakes
 //   the worker; once stopped, overwrite questions are answered Cancel without a box.
 // - Detach() (the dialog is going away) makes every later question return at once.
+// - A run may also be called on the UI thread itself: then every call is shown at once and a
+//   question is a modal box of its own.
 class CQtRunHost : public QObject, public IRunHost {
     Q_OBJECT
 public:
@@ -64,6 +77,9 @@ public:
     QMessageBox* OpenBox() const { return m_Box; }
     // How many times the progress was shown (for tests of the coalescing).
     int ProgressUpdates() const { return m_ProgressUpdates; }
+    // Shows every progress value the run sets, in order with the other calls, instead of the
+    // latest one per tick (a run that sets it seldom, whose every step a user sees).
+    void ShowEveryProgressStep(bool every) { m_EveryStep = every; }
 
     // IRunHost (the run's thread; IsAborted from any thread).
     bool IsAborted() override { return AbortRequested(); }
@@ -82,8 +98,21 @@ public:
 
 private:
     struct Op {
-        enum Kind { kFile, kStage, kClear, kLine, kScroll, kUpdate, kBox, kEnded } kind;
+        enum Kind {
+            kFile,
+            kStage,
+            kClear,
+            kLine,
+            kScroll,
+            kUpdate,
+            kBox,
+            kEnded,
+            kError,
+            kProgress
+        };
+        Kind kind;
         std::string text;  // made into a QString on the UI thread only
+        std::string reason;
         std::uint32_t colour = 0;
         TrackUpdate update{};
         std::uint64_t serial = 0;
@@ -112,6 +141,9 @@ private:
     std::optional<Answer> m_Answer;
     std::uint64_t m_Aborts = 0;  // Abort() calls so far
     bool m_Detached = false;
+
+    bool m_EveryStep = false;     // set before the run starts
+    bool m_KeptByAnswer = false;  // the run's thread: the last question was not answered Yes
 
     QPointer<QMessageBox> m_Box;  // UI thread
     QTimer m_Tick;

@@ -16,7 +16,7 @@
 
 namespace sonvara {
 
-CRunDialog::CRunDialog(int helpContext, const QString& caption, QWidget* parent)
+CRunDialog::CRunDialog(CRunService& runs, int helpContext, const QString& caption, QWidget* parent)
     : QDialog(parent),
       m_Help(helpContext),
       m_Results(new CColorListBox(this)),
@@ -25,11 +25,12 @@ CRunDialog::CRunDialog(int helpContext, const QString& caption, QWidget* parent)
       m_Progress(new QProgressBar(m_Stage)),
       m_Cancel(new QPushButton(tr("&Cancel"), this)),
       m_ButtonRow(new QHBoxLayout),
-      m_Host(*this) {
+      m_ResultsLabel(new QLabel(tr("Results:"), this)),
+      m_Host(*this),
+      m_Runs(runs) {
     setWindowTitle(caption);
     setModal(true);
-    auto* resultsLabel = new QLabel(tr("Results:"), this);
-    resultsLabel->setBuddy(m_Results);
+    m_ResultsLabel->setBuddy(m_Results);
     m_Results->setObjectName(QStringLiteral("results"));  // 1010 / 1017
     m_Results->setAccessibleName(tr("Results"));
     auto* fileLabel = new QLabel(tr("Current File:"), this);
@@ -49,7 +50,7 @@ CRunDialog::CRunDialog(int helpContext, const QString& caption, QWidget* parent)
     m_ButtonRow->addStretch(1);
     m_ButtonRow->addWidget(m_Cancel);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(resultsLabel);
+    layout->addWidget(m_ResultsLabel);
     layout->addWidget(m_Results, 1);
     layout->addWidget(fileLabel);
     layout->addWidget(m_CurrentFile);
@@ -64,30 +65,38 @@ CRunDialog::~CRunDialog() {
 }
 
 void CRunDialog::StopWorker() {
-    if (!m_Worker.joinable()) {
+    if (!m_Working) {
         return;
     }
     m_Host.Detach();
-    m_Worker.join();
+    m_Run.Wait();
+    m_Working = false;
 }
 
 void CRunDialog::StartWorker() {
     m_RunEnded = false;
-    m_Worker = std::thread([this] {
-        try {
-            Work();
-        } catch (const std::exception& e) {
-            m_Host.ShowMessage(e.what(), MessageIcon::kStop);
-        }
-        // The last thing the worker does: tell the dialog, which then joins it.
-        QMetaObject::invokeMethod(this, "OnWorkerFinished", Qt::QueuedConnection);
-    });
+    m_Working = true;
+    // The run uses the dialog's tracks and host; the dialog waits for it before they go.
+    m_Run = m_Runs.Run<bool>(
+        this,
+        [this] {
+            try {
+                Work();
+            } catch (const std::exception& e) {
+                m_Host.ShowMessage(e.what(), MessageIcon::kStop);
+            }
+            return true;
+        },
+        [this](bool) { OnWorkerFinished(); });
+}
+
+void CRunDialog::HideResults() {
+    m_ResultsLabel->hide();
+    m_Results->hide();
 }
 
 void CRunDialog::OnWorkerFinished() {
-    if (m_Worker.joinable()) {
-        m_Worker.join();  // has nothing left to do but return: does not wait for long
-    }
+    m_Working = false;
     // Everything the run reported before it ended is shown (and applied) first.
     m_Host.Flush();
     WorkerFinished(m_RunEnded);

@@ -4,14 +4,15 @@
 #include <QString>
 #include <map>
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include "ui/helpcontext.h"
 #include "ui/qtrunhost.h"
+#include "ui/runservice.h"
 
 class QGroupBox;
 class QHBoxLayout;
+class QLabel;
 class QProgressBar;
 class QPushButton;
 
@@ -21,13 +22,13 @@ class CColorListBox;
 class CPathLabel;
 struct TrackRecord;
 
-// What the four run dialogs share: the results list, the current file, the stage box with the
-// progress bar, Cancel, the run host and the worker thread.
+// What the run dialogs share: the results list, the current file, the stage box with the
+// progress bar, Cancel, the run host, and the run on the window's run service.
 // - Cancel, Escape and the close box never close the dialog while a run works: they only ask
 //   the run to stop. Enter does nothing.
 // - The records' new states are applied on the UI thread as the run reports them.
-// - The dialog ends only after its worker has finished; it never waits for the worker on the
-//   UI thread while the worker may wait for an answer.
+// - The dialog ends only after its run has finished; it never waits for the run on the UI
+//   thread while the run may wait for an answer.
 class CRunDialog : public QDialog, protected IRunView {
     Q_OBJECT
 public:
@@ -43,24 +44,24 @@ public:
     // What the run did, in a few words, for the status bar once the dialog has closed
     // ("52 analysed: 50 OK, 2 corrupt"); empty when it did nothing worth saying.
     virtual QString Summary() const { return {}; }
-    bool IsWorking() const { return m_Worker.joinable(); }
+    bool IsWorking() const { return m_Working; }
 
 public slots:
     void reject() override;
 
 protected:
-    CRunDialog(int helpContext, const QString& caption, QWidget* parent);
+    CRunDialog(CRunService& runs, int helpContext, const QString& caption, QWidget* parent);
 
-    // Runs on the worker thread.
+    // Runs on a thread of the run service.
     virtual void Work() = 0;
-    // On the UI thread once the worker has finished; ended: the run reported its end.
+    // On the UI thread once the run has finished; ended: the run reported its end.
     virtual void WorkerFinished(bool ended) = 0;
     // Cancel, Escape or the close box.
     virtual void OnCancel();
 
     void StartWorker();
-    // Stops and joins a worker that still runs (the dialog is being destroyed): every
-    // question is answered at once from now on, so the join cannot wait for an answer. Each
+    // Stops a run that still works and waits for it (the dialog is being destroyed): every
+    // question is answered at once from now on, so the wait cannot wait for an answer. Each
     // class whose Work() uses its members calls it in its destructor.
     void StopWorker();
     QHBoxLayout* ButtonRow() const { return m_ButtonRow; }
@@ -82,9 +83,11 @@ protected:
     void OnRunEnded() override;
     QWidget* MessageParent() override { return this; }
 
+    // Hides the results list and its caption (a dialog that shows no result lines).
+    void HideResults();
+
 private:
-    // Queued by name from the worker (no object of ours crosses threads in Qt's event queue).
-    Q_INVOKABLE void OnWorkerFinished();
+    void OnWorkerFinished();
 
     CHelpContextScope m_Help;
     std::vector<TrackRecord*> m_Tracks;
@@ -94,8 +97,11 @@ private:
     QProgressBar* m_Progress;
     QPushButton* m_Cancel;
     QHBoxLayout* m_ButtonRow;
+    QLabel* m_ResultsLabel;
     CQtRunHost m_Host;
-    std::thread m_Worker;
+    CRunService& m_Runs;
+    CRunService::CRunHandle m_Run;
+    bool m_Working = false;
     bool m_RunEnded = false;
     std::map<std::size_t, TrackUpdate> m_Updates;
 };

@@ -4,17 +4,56 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "jobs/strings.h"
 #include "platform/paths.h"
+#include "runs/movecorrupt.h"
 #include "tracks/settings.h"
 #include "ui/commandids.h"
 #include "ui/dlgreadfilesinfo.h"
 #include "ui/pathtext.h"
+#include "ui/qtrunhost.h"
 #include "ui/statelog.h"
 
 namespace sonvara {
 
-CSonvaraDoc::CSonvaraDoc(CSettings& settings, QObject* parent)
-    : QObject(parent), m_Settings(settings) {
+namespace {
+
+// What the move of the corrupt files shows: a box for each file that could not be moved, and
+// its overwrite questions under the command's name with No as the default.
+class CMoveView : public IRunView {
+public:
+    explicit CMoveView(QWidget* parent) : m_Parent(parent) {}
+    void ShowCurrentFile(const QString&) override {}
+    void ShowStage(const QString&) override {}
+    void ClearResults() override {}
+    void AddResults(std::vector<std::pair<QString, std::uint32_t>>&&) override {}
+    void ScrollResultsToEnd() override {}
+    void ShowProgress(int) override {}
+    void ApplyUpdate(const TrackUpdate&) override {}
+    void OnRunEnded() override {}
+    QWidget* MessageParent() override { return m_Parent; }
+    void ShowError(const QString& path, const QString& reason) override {
+        QMessageBox::information(
+            m_Parent, Caption(),
+            QString::fromStdString(
+                Text(StringId::kMoveFailed, path.toStdString(), reason.toStdString())));
+    }
+    void DecorateBox(QMessageBox& box, bool question) override {
+        box.setWindowTitle(Caption());
+        if (question) {
+            box.setDefaultButton(QMessageBox::No);
+        }
+    }
+
+private:
+    static QString Caption() { return CSonvaraDoc::tr("Move & Save Corrupt Files"); }
+    QWidget* m_Parent;
+};
+
+}  // namespace
+
+CSonvaraDoc::CSonvaraDoc(CSettings& settings, CRunService& runs, QObject* parent)
+    : QObject(parent), m_Settings(settings), m_Runs(runs) {
     setObjectName("SonvaraDoc");
 }
 
@@ -42,7 +81,7 @@ void CSonvaraDoc::SetCurrentFolder(const std::string& folder) {
 
 std::vector<ReadTrack> CSonvaraDoc::ReadWithDialog(const std::vector<std::string>& paths,
                                                    bool tags) {
-    CDlgReadFilesInfo dialog(paths, tags, m_DialogParent);
+    CDlgReadFilesInfo dialog(m_Runs, paths, tags, m_DialogParent);
     dialog.exec();
     return dialog.TakeResults();
 }
@@ -218,22 +257,12 @@ void CSonvaraDoc::MoveCorruptFiles() {
     StopPlayback();
     const std::string folder = AskMoveFolder();
     if (!folder.empty()) {
-        ui::MoveCallbacks host;
-        host.askOverwrite = [this](const std::string& question) {
-            const auto answer = QMessageBox::question(
-                m_DialogParent, tr("Move & Save Corrupt Files"), QString::fromStdString(question),
-                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::No);
-            if (answer == QMessageBox::Yes) {
-                return Answer::kYes;
-            }
-            return answer == QMessageBox::No ? Answer::kNo : Answer::kCancel;
-        };
-        host.showError = [this](const std::string& text) {
-            QMessageBox::information(m_DialogParent, tr("Move & Save Corrupt Files"),
-                                     QString::fromStdString(text));
-        };
+        // The move changes the list, so it runs here, on the list's thread; the run host
+        // shows its questions and failures as boxes of their own.
+        CMoveView view(m_DialogParent);
+        CQtRunHost host(view);
         emit tracksAboutToChange();
-        ui::MoveCorrupt(m_Tracks, folder, host);
+        sonvara::MoveCorruptFiles(m_Tracks, folder, host);
     }
     UpdateViews();
     qCInfo(lcState, "move done: %d listed", GetTrackCount());

@@ -9,18 +9,19 @@
 
 #include "tracks/tracklist.h"
 #include "ui/commandtarget.h"
-#include "ui/listops.h"
 
 class QWidget;
 
 namespace sonvara {
 
+class CRunService;
 class CSettings;
 
 // The window's single document: the working list, the folder chosen in the folder tree, and
 // the commands over the whole list (the four jobs, saving the analysis results, moving the
 // corrupt files). It never loads or saves itself. The views follow it through its signals:
-// `tracksChanged` is the refresh of every view but the track-file list.
+// `tracksChanged` is the refresh of every view but the track-file list. Work off the UI thread
+// goes to the run service it is given, which the views reach through it.
 class CSonvaraDoc : public QObject, public ICommandTarget {
     Q_OBJECT
 public:
@@ -37,7 +38,7 @@ public:
     // where they test something else than the dialogs).
     using PathAsker = std::function<std::string()>;
 
-    explicit CSonvaraDoc(CSettings& settings, QObject* parent = nullptr);
+    CSonvaraDoc(CSettings& settings, CRunService& runs, QObject* parent = nullptr);
     ~CSonvaraDoc() override;
 
     CTrackList& Tracks() { return m_Tracks; }
@@ -50,6 +51,7 @@ public:
     static bool IsMp3Path(const std::string& path) { return CTrackList::IsMp3Path(path); }
     bool HasCorruptTracks() const;
     CSettings& Settings() { return m_Settings; }
+    CRunService& Runs() { return m_Runs; }
 
     void SetCurrentFolder(const std::string& folder);
     void AddTracks(const std::vector<std::string>& paths);
@@ -95,6 +97,7 @@ private:
     std::vector<ReadTrack> ReadWithDialog(const std::vector<std::string>& paths, bool tags);
 
     CSettings& m_Settings;
+    CRunService& m_Runs;
     CTrackList m_Tracks;
     std::string m_CurrentFolder;
     QWidget* m_DialogParent = nullptr;

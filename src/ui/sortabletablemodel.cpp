@@ -88,7 +88,7 @@ std::vector<long long> CSortableTableModel::TextRanks(int column) const {
             textOfRow[static_cast<std::size_t>(r)] = it.value();
         }
     }
-    const std::vector<long long> rankOfText = CollationRanks(texts, CollationLocale());
+    const std::vector<long long> rankOfText = CollationRanks(texts, CollationLocale(), m_Runs);
     std::vector<long long> ranks(static_cast<std::size_t>(n));
     for (std::size_t r = 0; r < ranks.size(); ++r) {
         ranks[r] = rankOfText[static_cast<std::size_t>(textOfRow[r])];

@@ -9,6 +9,8 @@
 
 namespace sonvara {
 
+class CRunService;
+
 // A table model whose rows the sortable list view can reorder: one stable sort by one or more
 // columns, each by its text (case-insensitive, in the user's language) or by its number for
 // numeric and time columns. Persistent indexes follow their rows.
@@ -16,6 +18,9 @@ class CSortableTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     using QAbstractTableModel::QAbstractTableModel;
+
+    // The threads that make the sort keys of a long column; without, the calling thread.
+    void SetRunService(CRunService* runs) { m_Runs = runs; }
 
     struct SortKey {
         int column = 0;
@@ -49,6 +54,8 @@ private:
     // rank sorts first. A text column ranks each distinct text once.
     std::vector<long long> TextRanks(int column) const;
     std::vector<long long> NumericRanks(int column) const;
+
+    CRunService* m_Runs = nullptr;
 };
 
 }  // namespace sonvara

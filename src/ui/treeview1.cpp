@@ -17,8 +17,8 @@
 #include "ui/commandrouter.h"
 #include "ui/folderfiles.h"
 #include "ui/foldertreemodel.h"
-#include "ui/offthread.h"
 #include "ui/pathtext.h"
+#include "ui/runservice.h"
 #include "ui/sonvaradoc.h"
 #include "ui/statelog.h"
 
@@ -42,11 +42,11 @@ CCaptionLabel::CCaptionLabel(const QString& text, QWidget* parent) : QLabel(text
     setAccessibleName(text.trimmed());
 }
 
-CFolderTreeCtrl::CFolderTreeCtrl(IProfileStore* profile, QWidget* parent)
+CFolderTreeCtrl::CFolderTreeCtrl(IProfileStore* profile, CRunService& runs, QWidget* parent)
     : QTreeView(parent), m_Profile(profile) {
     setObjectName("FolderTree");
     setAccessibleName(tr("Folders"));
-    m_Model = new CFolderTreeModel(this);
+    m_Model = new CFolderTreeModel(runs, this);
     setModel(m_Model);
     setHeaderHidden(true);
     setUniformRowHeights(true);
@@ -226,14 +226,14 @@ void CFolderTreeCtrl::keyReleaseEvent(QKeyEvent* event) {
 }
 
 CTreeView1::CTreeView1(CSonvaraDoc& doc, IProfileStore* profile, QWidget* parent)
-    : QWidget(parent), m_Doc(doc), m_Lister(std::make_unique<COffThreadGuard>(this)) {
+    : QWidget(parent), m_Doc(doc) {
     setObjectName("TreeView1");
     setAccessibleName(tr("Folder tree"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     m_Caption = new CCaptionLabel(tr(" Drives"), this);
-    m_Tree = new CFolderTreeCtrl(profile, this);
+    m_Tree = new CFolderTreeCtrl(profile, doc.Runs(), this);
     layout->addWidget(m_Caption);
     layout->addWidget(m_Tree);
     setFocusProxy(m_Tree);
@@ -248,12 +248,13 @@ void CTreeView1::AddFolderFiles() {
     if (folder.isEmpty()) {
         return;
     }
-    m_Lister->Run<QStringList>([folder] { return FolderTrackFiles(folder); },
-                               [this](QStringList files) {
-                                   if (!files.isEmpty()) {
-                                       m_Doc.AddTracks(ToStdPaths(files));
-                                   }
-                               });
+    m_Doc.Runs().Run<QStringList>(
+        this, [folder] { return FolderTrackFiles(folder); },
+        [this](QStringList files) {
+            if (!files.isEmpty()) {
+                m_Doc.AddTracks(ToStdPaths(files));
+            }
+        });
 }
 
 void CTreeView1::contextMenuEvent(QContextMenuEvent* event) {

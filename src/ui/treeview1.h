@@ -14,7 +14,7 @@ class QMenu;
 namespace sonvara {
 
 class CFolderTreeModel;
-class COffThreadGuard;
+class CRunService;
 class CSonvaraDoc;
 class ICommandRouter;
 class IProfileStore;
@@ -31,7 +31,7 @@ public:
 class CFolderTreeCtrl : public QTreeView {
     Q_OBJECT
 public:
-    explicit CFolderTreeCtrl(IProfileStore* profile, QWidget* parent = nullptr);
+    CFolderTreeCtrl(IProfileStore* profile, CRunService& runs, QWidget* parent = nullptr);
 
     // Lists the roots, then selects the stored last folder.
     void Initialise();
@@ -96,7 +96,6 @@ private:
     CFolderTreeCtrl* m_Tree = nullptr;
     ICommandRouter* m_Router = nullptr;
     QMenu* m_ContextMenu = nullptr;
-    std::unique_ptr<COffThreadGuard> m_Lister;
 };
 
 }  // namespace sonvara

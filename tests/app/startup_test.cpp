@@ -47,6 +47,7 @@
 #include "ui/mainframe.h"
 #include "ui/modalanswerer.h"
 #include "ui/pathtext.h"
+#include "ui/runservice.h"
 #include "ui/sonvaradoc.h"
 
 namespace sonvara {
@@ -381,19 +382,19 @@ TEST_F(StartupTest, F1InEachRunDialogOpensItsTopicAndTheNumberComesBackAfterward
         return topic;
     };
     {
-        CDlgMP3Analyzing dialog(settings, instance->Frame());
+        CDlgMP3Analyzing dialog(*instance->Runs(), settings, instance->Frame());
         EXPECT_EQ(f1(dialog), "Analyzingtracks.htm");
     }
     {
-        CDlgMP3TOWAVConverting dialog(settings, instance->Frame());
+        CDlgMP3TOWAVConverting dialog(*instance->Runs(), settings, instance->Frame());
         EXPECT_EQ(f1(dialog), "Converting_MP3_Files.htm");
     }
     {
-        CDlgWAVTOMP3Converting dialog(settings, instance->Frame());
+        CDlgWAVTOMP3Converting dialog(*instance->Runs(), settings, instance->Frame());
         EXPECT_EQ(f1(dialog), "Converting_WAV_Files.htm");
     }
     {
-        CDlgMP3TOMP3Converting dialog(settings, instance->Frame());
+        CDlgMP3TOMP3Converting dialog(*instance->Runs(), settings, instance->Frame());
         EXPECT_EQ(f1(dialog), "Converting_MP3_to_MP3_Files.htm");
     }
     EXPECT_EQ(CHelpContext::Get(), kHelpMain);

@@ -55,6 +55,9 @@ protected:
             m_player->OnBufferDone(false);
             if (!m_player->IsActive()) {
                 ++m_ends;
+                if (m_atEnd) {
+                    m_atEnd();
+                }
                 m_player->SeekPercent(0);
             }
         });
@@ -69,6 +72,7 @@ protected:
     CTestWaveOutDevice* m_device = nullptr;
     std::unique_ptr<CWavePlayer> m_player;
     int m_ends = 0;
+    std::function<void()> m_atEnd;  // in the handler, just before the rewind
 };
 
 TEST_F(PlayerTest, OpenDescribesTheFileAndPreparesFifteenBuffers) {
@@ -259,6 +263,74 @@ TEST_F(PlayerTest, ADeviceThatKeepsItsBuffersDoesNotHangTheWaits) {
     EXPECT_EQ(m_player->GetPosition(), m_track->GetFile()->GetLength() / 2);
     m_player->Pause();
     m_player.reset();
+}
+
+// What the window queues while the player is busy: the end of a drop, of a folder listing and
+// of an add each reach the document's "stop playing", which destroys the player. Posted during
+// the end-of-track rewind or a flush or jump, they run after it returned, never inside it: the
+// player is not in use on the stack when they destroy it (ASan sees a use after free if it is).
+TEST_F(PlayerTest, WorkPostedDuringARewindOrAFlushRunsAfterItAndMayDestroyThePlayer) {
+    int stops = 0;
+    const auto postStops = [&] {
+        for (int i = 0; i < 3; ++i) {  // an add, a drop, a folder listing's result
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [&] {
+                    ++stops;
+                    if (m_player) {  // what CTrackPlayback::StopPlaying does
+                        m_player->Pause();
+                        m_player->Close();
+                        m_player.reset();
+                    }
+                },
+                Qt::QueuedConnection);
+        }
+    };
+    const std::string path = MakeWav("a.wav", 44100);
+    enum class During { kRewind, kFlush, kJump };
+    for (const During during : {During::kRewind, During::kFlush, During::kJump}) {
+        SCOPED_TRACE(static_cast<int>(during));
+        stops = 0;
+        m_ends = 0;
+        m_atEnd = during == During::kRewind ? std::function<void()>(postStops) : nullptr;
+        Start(path, {.tickMs = 1});
+        m_player->Play();
+        if (during == During::kRewind) {
+            ASSERT_TRUE(RunEventsUntil([&] { return stops == 3; }));
+            EXPECT_EQ(m_ends, 1);
+            EXPECT_EQ(m_player, nullptr);
+            continue;
+        }
+        ASSERT_TRUE(RunEventsUntil([&] { return m_device->Played().size() >= 4 * 8192; }));
+        postStops();
+        if (during == During::kFlush) {
+            m_player->Flush();
+            EXPECT_FALSE(m_player->IsPlaying());
+        } else {
+            EXPECT_TRUE(m_player->SeekPercent(50));
+            EXPECT_TRUE(m_player->IsPlaying());
+            EXPECT_EQ(m_player->GetPosition(), m_track->GetFile()->GetLength() / 2);
+        }
+        // The reset's buffers are still on their way back: nothing ran yet.
+        EXPECT_TRUE(m_player->IsSettling());
+        EXPECT_EQ(stops, 0);
+        ASSERT_TRUE(RunEventsUntil([&] { return stops == 3; }));
+        EXPECT_EQ(m_player, nullptr);
+    }
+    // Without a stop, a flushed player plays on from where it was sent once it has settled.
+    m_atEnd = nullptr;
+    m_ends = 0;
+    Start(path, {.tickMs = 1});
+    m_player->Play();
+    ASSERT_TRUE(RunEventsUntil([&] { return m_device->Played().size() >= 4 * 8192; }));
+    m_player->Flush();
+    m_player->SeekPercent(50);
+    m_player->Play();
+    EXPECT_TRUE(m_player->IsPlaying());
+    ASSERT_TRUE(PlayToEnd());
+    EXPECT_FALSE(m_player->IsSettling());
+    EXPECT_EQ(m_device->WritesOfUnpreparedOrQueued(), 0);
+    EXPECT_EQ(m_player->GetPosition(), 0);
 }
 
 // A stream joined from a mono and a stereo encoding (and back) plays in the one format the

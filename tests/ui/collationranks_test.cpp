@@ -10,13 +10,16 @@
 #include <random>
 
 #include "ui/collationranks.h"
+#include "ui/runservice.h"
 
 namespace sonvara {
 namespace {
 
 // Every pair of texts compares in their ranks as the collator compares them.
-void ExpectCollatorOrder(const QStringList& texts, const QLocale& locale) {
-    const std::vector<long long> ranks = CollationRanks(texts, locale);
+// A run service: the keys of a long list are made in parts on its threads.
+void ExpectCollatorOrder(const QStringList& texts, const QLocale& locale,
+                         CRunService* runs = nullptr) {
+    const std::vector<long long> ranks = CollationRanks(texts, locale, runs);
     ASSERT_EQ(ranks.size(), static_cast<std::size_t>(texts.size()));
     QCollator collator(locale);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
@@ -70,7 +73,8 @@ TEST(CollationRanks, ALongListOfPathsWithOneFolderInCommonRanksLikeTheCollator) 
             texts.append(name.toUpper());
         }
     }
-    ExpectCollatorOrder(texts, QLocale(QLocale::English, QLocale::UnitedStates));
+    CRunService runs(4);
+    ExpectCollatorOrder(texts, QLocale(QLocale::English, QLocale::UnitedStates), &runs);
 }
 
 }  // namespace

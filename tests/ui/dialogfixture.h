@@ -17,6 +17,7 @@
 #include "tracks/profilestore.h"
 #include "tracks/settings.h"
 #include "tracks/trackrecord.h"
+#include "ui/runservice.h"
 
 namespace sonvara::test {
 
@@ -53,6 +54,7 @@ protected:
     CMemoryProfileStore store;
     CSettings settings{store};
     std::vector<std::unique_ptr<TrackRecord>> records;
+    CRunService runs;
 
 private:
     QTimer m_Watchdog;

@@ -22,6 +22,7 @@
 #include "ui/commandids.h"
 #include "ui/dlgreadfilesinfo.h"
 #include "ui/listselectedtrackslistview.h"
+#include "ui/runservice.h"
 #include "ui/sonvaradoc.h"
 #include "ui/tracklistmodel.h"
 #include "uitestsupport.h"
@@ -35,7 +36,7 @@ namespace fs = std::filesystem;
 
 class Document : public ::testing::Test {
 protected:
-    void SetUp() override { m_Doc = std::make_unique<CSonvaraDoc>(m_Settings); }
+    void SetUp() override { m_Doc = std::make_unique<CSonvaraDoc>(m_Settings, m_Runs); }
 
     // The analysis run, synchronously, applying the verdicts as a run dialog's host does.
     void UseAnalysisRunner() {
@@ -70,6 +71,7 @@ protected:
     CTempDir m_Dir;
     CMemoryProfileStore m_Profile;
     CSettings m_Settings{m_Profile};
+    CRunService m_Runs;  // outlives the document and its views
     std::unique_ptr<CSonvaraDoc> m_Doc;
     std::vector<CSonvaraDoc::Job> m_Jobs;
     std::vector<std::string> m_JobPaths;
@@ -113,7 +115,7 @@ TEST_F(Document, TwentyFiveNewFilesMoveTheBarAtZeroTenAndTwenty) {
     });
     // The first step may come before a poll sees the dialog: a dialog of our own, opened the
     // way the document opens it, reports every step.
-    CDlgReadFilesInfo dialog(paths, true);
+    CDlgReadFilesInfo dialog(m_Runs, paths, true);
     QObject::connect(&dialog, &CDlgReadFilesInfo::progressSet,
                      [&](int percent) { steps.push_back(percent); });
     dialog.exec();

@@ -27,6 +27,7 @@
 #include "ui/listselectedtrackslistview.h"
 #include "ui/listtracksview.h"
 #include "ui/mainframe.h"
+#include "ui/runservice.h"
 #include "ui/sonvaradoc.h"
 #include "ui/tracklistmodel.h"
 #include "ui/treeview1.h"
@@ -59,6 +60,7 @@ protected:
     CTempDir m_Dir;
     CMemoryProfileStore m_Profile;
     CSettings m_Settings{m_Profile};
+    CRunService m_Runs;  // outlives the document and its views
     std::unique_ptr<CSonvaraDoc> m_Doc;
     std::unique_ptr<CMainFrame> m_Frame;
 };
@@ -84,11 +86,11 @@ TEST_F(EndToEnd, FromAFolderToAReportAndTheCorruptFilesMoved) {
     test::WriteFile(music + "/readme.txt", {'h', 'i'});
     m_Profile.SetString("LastPath", "Path", m_Dir.Path());
 
-    m_Doc = std::make_unique<CSonvaraDoc>(m_Settings);
+    m_Doc = std::make_unique<CSonvaraDoc>(m_Settings, m_Runs);
     m_Frame = std::make_unique<CMainFrame>(*m_Doc, m_Profile);
     CSonvaraApp app(*m_Frame, *m_Doc, m_Settings);
     m_Frame->SetAppTarget(&app);
-    InstallRunDialogs(*m_Doc, m_Settings, m_Frame.get());
+    InstallRunDialogs(*m_Doc, m_Settings, {}, m_Frame.get());
     m_Frame->resize(1100, 700);
     m_Frame->ShowAtStart();
     m_Frame->activateWindow();

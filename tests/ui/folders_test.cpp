@@ -19,6 +19,7 @@
 #include "ui/foldertreemodel.h"
 #include "ui/listtracksview.h"
 #include "ui/pathtext.h"
+#include "ui/runservice.h"
 #include "ui/sonvaradoc.h"
 #include "ui/treeview1.h"
 #include "uitestsupport.h"
@@ -43,7 +44,7 @@ std::vector<ReadTrack> FakeRead(const std::vector<std::string>& paths, bool) {
 class Folders : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_Doc = std::make_unique<CSonvaraDoc>(m_Settings);
+        m_Doc = std::make_unique<CSonvaraDoc>(m_Settings, m_Runs);
         m_Doc->SetReadRunner(FakeRead);
     }
     QString Dir(const std::string& rel = {}) const {
@@ -52,6 +53,7 @@ protected:
     CTempDir m_Dir;
     CMemoryProfileStore m_Profile;
     CSettings m_Settings{m_Profile};
+    CRunService m_Runs;  // outlives the document and its views
     std::unique_ptr<CSonvaraDoc> m_Doc;
 };
 
@@ -103,7 +105,7 @@ TEST_F(Folders, AddTracksNeedsASelectionAndDoubleClickAddsEverySelectedRow) {
 
 TEST_F(Folders, ExpandingReadsAgainSoAFolderCreatedOutsideAppears) {
     fs::create_directories(m_Dir.File("music/rock"));
-    CFolderTreeModel model;
+    CFolderTreeModel model(m_Runs);
     QAbstractItemModelTester tester(&model,
                                     QAbstractItemModelTester::FailureReportingMode::Warning);
     model.SetRoots({Dir("music")});
@@ -131,7 +133,7 @@ TEST_F(Folders, OnlyVisibleContentGivesAnExpandButton) {
     fs::create_directories(m_Dir.File("root/fileonly"));
     test::WriteFile(m_Dir.File("root/fileonly/song.mp3"), {1});
     fs::create_directories(m_Dir.File("root/.cache"));
-    CFolderTreeModel model;
+    CFolderTreeModel model(m_Runs);
     model.SetRoots({Dir("root")});
     QSignalSpy read(&model, &CFolderTreeModel::folderRead);
     const QModelIndex top = model.index(0, 0);

@@ -27,6 +27,7 @@
 #include "ui/listtracksview.h"
 #include "ui/mainframe.h"
 #include "ui/multicolumnsortlistview.h"
+#include "ui/runservice.h"
 #include "ui/sonvaradoc.h"
 #include "ui/tracklistmodel.h"
 #include "ui/treeview1.h"
@@ -41,7 +42,7 @@ using Model = CTrackListModel;
 class Window : public ::testing::Test {
 protected:
     void Open() {
-        m_Doc = std::make_unique<CSonvaraDoc>(m_Settings);
+        m_Doc = std::make_unique<CSonvaraDoc>(m_Settings, m_Runs);
         m_Frame = std::make_unique<CMainFrame>(*m_Doc, m_Profile);
     }
     void Show() {
@@ -74,6 +75,7 @@ protected:
     test::CTempDir m_Dir;
     CMemoryProfileStore m_Profile;
     CSettings m_Settings{m_Profile};
+    CRunService m_Runs;  // outlives the document and its views
     std::unique_ptr<CSonvaraDoc> m_Doc;
     std::unique_ptr<CMainFrame> m_Frame;
 };
@@ -145,7 +147,7 @@ TEST_F(Window, TheSortArrowsGoWhenTheRowsNoLongerStandInTheirOrder) {
 
 TEST_F(Window, ARunLeavesItsSummaryAndCorruptRowsTurnRed) {
     Show();
-    InstallRunDialogs(*m_Doc, m_Settings, m_Frame.get());
+    InstallRunDialogs(*m_Doc, m_Settings, {}, m_Frame.get());
     m_Doc->AddTracks(Tracks({"good.mp3"}));
     m_Doc->AddTracks(Tracks({"bad.mp3"}, 40, true));
     m_Frame->OnCommand(cmd::kAnalyze);  // the dialog closes itself when the run ends

@@ -20,6 +20,7 @@
 #include "ui/listselectedtrackslistview.h"
 #include "ui/listtracksview.h"
 #include "ui/mainframe.h"
+#include "ui/runservice.h"
 #include "ui/sonvaradoc.h"
 #include "ui/treeview1.h"
 #include "uitestsupport.h"
@@ -30,7 +31,7 @@ namespace {
 class Frame : public ::testing::Test {
 protected:
     void Open() {
-        m_Doc = std::make_unique<CSonvaraDoc>(m_Settings);
+        m_Doc = std::make_unique<CSonvaraDoc>(m_Settings, m_Runs);
         m_Frame = std::make_unique<CMainFrame>(*m_Doc, m_Profile);
     }
     void TearDown() override {
@@ -39,6 +40,7 @@ protected:
     }
     CMemoryProfileStore m_Profile;
     CSettings m_Settings{m_Profile};
+    CRunService m_Runs;  // outlives the document and its views
     std::unique_ptr<CSonvaraDoc> m_Doc;
     std::unique_ptr<CMainFrame> m_Frame;
 };

@@ -28,7 +28,7 @@ TEST_F(DialogTest, MeasureTenThousandTrackAnalysis) {
         WriteFile(path, good);
         Add(path);
     }
-    CDlgMP3Analyzing dialog(settings);
+    CDlgMP3Analyzing dialog(runs, settings);
     int batches = 0;
     QObject::connect(dialog.Results()->model(), &QAbstractItemModel::rowsInserted,
                      [&] { ++batches; });

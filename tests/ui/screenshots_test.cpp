@@ -47,7 +47,8 @@ void SaveScreen(const QString& name) {
 
 class CHeldAnalysisShot : public CDlgMP3Analyzing {
 public:
-    explicit CHeldAnalysisShot(CSettings& s) : CDlgMP3Analyzing(s), hold(Host(), 4, 40) {}
+    CHeldAnalysisShot(CRunService& runs, CSettings& s)
+        : CDlgMP3Analyzing(runs, s), hold(Host(), 4, 40) {}
     ~CHeldAnalysisShot() override {
         hold.Release();
         StopWorker();
@@ -61,8 +62,8 @@ protected:
 template <typename Dialog>
 class CHeldConversionShot : public Dialog {
 public:
-    CHeldConversionShot(CSettings& s, int file, const std::string& stage)
-        : Dialog(s), hold(this->Host(), file, 50, stage) {}
+    CHeldConversionShot(CRunService& runs, CSettings& s, int file, const std::string& stage)
+        : Dialog(runs, s), hold(this->Host(), file, 50, stage) {}
     ~CHeldConversionShot() override {
         hold.Release();
         this->StopWorker();
@@ -127,7 +128,7 @@ TEST_F(Screenshots, AnalysisMidRun) {
         WriteFile(Music(names[i]), i == 1 ? bad : good);
         Add(Music(names[i]));
     }
-    CHeldAnalysisShot dialog(settings);
+    CHeldAnalysisShot dialog(runs, settings);
     ShootWhenHeld(dialog, "analysis.png", [&] {
         QTimer::singleShot(60, &dialog, [&] {
             dialog.Results()->setCurrentIndex(dialog.Results()->model()->index(3, 0));
@@ -153,7 +154,7 @@ protected:
 TEST_F(ConversionShots, Mp3ToWavMidRun) {
     MakeTracks(false);
     settings.SetNormalize(0);
-    CHeldConversionShot<CDlgMP3TOWAVConverting> dialog(settings, 2, "Converting");
+    CHeldConversionShot<CDlgMP3TOWAVConverting> dialog(runs, settings, 2, "Converting");
     ShootWhenHeld(dialog, "mp3towav.png",
                   [&] { QTest::mouseClick(dialog.StartButton(), Qt::LeftButton); });
 }
@@ -163,7 +164,7 @@ TEST_F(ConversionShots, Mp3ToWavQuestion) {
     settings.SetNormalize(0);
     fs::create_directories(out);
     WriteFile(out + "/02 Track.wav", Bytes(10, 0));
-    CDlgMP3TOWAVConverting dialog(settings);
+    CDlgMP3TOWAVConverting dialog(runs, settings);
     CModalAnswerer<QMessageBox> answer([&](QMessageBox* box) {
         QTest::qWait(150);
         SaveScreen("mp3towav-question.png");
@@ -177,14 +178,14 @@ TEST_F(ConversionShots, Mp3ToWavQuestion) {
 
 TEST_F(ConversionShots, WavToMp3MidRun) {
     MakeTracks(true);
-    CHeldConversionShot<CDlgWAVTOMP3Converting> dialog(settings, 2, "");
+    CHeldConversionShot<CDlgWAVTOMP3Converting> dialog(runs, settings, 2, "");
     ShootWhenHeld(dialog, "wavtomp3.png",
                   [&] { QTest::mouseClick(dialog.StartButton(), Qt::LeftButton); });
 }
 
 TEST_F(ConversionShots, Mp3ToMp3MidRun) {
     MakeTracks(false);
-    CHeldConversionShot<CDlgMP3TOMP3Converting> dialog(settings, 2, "");
+    CHeldConversionShot<CDlgMP3TOMP3Converting> dialog(runs, settings, 2, "");
     ShootWhenHeld(dialog, "mp3tomp3.png",
                   [&] { QTest::mouseClick(dialog.StartButton(), Qt::LeftButton); });
 }

@@ -19,6 +19,7 @@
 #include "tracks/profilestore.h"
 #include "tracks/settings.h"
 #include "ui/listselectedtrackslistview.h"
+#include "ui/runservice.h"
 #include "ui/sonvaradoc.h"
 #include "ui/tracklistmodel.h"
 #include "uitestsupport.h"
@@ -38,7 +39,7 @@ struct Row {
 class WorkingList : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_Doc = std::make_unique<CSonvaraDoc>(m_Settings);
+        m_Doc = std::make_unique<CSonvaraDoc>(m_Settings, m_Runs);
         m_View = std::make_unique<CListSelectedTracksListView>(*m_Doc);
         m_View->SetProfile(&m_Profile);
         m_View->resize(800, 400);
@@ -89,6 +90,7 @@ protected:
 
     CMemoryProfileStore m_Profile;
     CSettings m_Settings{m_Profile};
+    CRunService m_Runs;  // outlives the document and its views
     std::unique_ptr<CSonvaraDoc> m_Doc;
     std::unique_ptr<CListSelectedTracksListView> m_View;
     std::unique_ptr<QAbstractItemModelTester> m_Tester;
