@@ -20,6 +20,7 @@
 #include "profile/qtprofilestore.h"
 #include "tracks/settings.h"
 #include "ui/commandids.h"
+#include "ui/folderpane.h"
 #include "ui/helpbrowser.h"
 #include "ui/listselectedtrackslistview.h"
 #include "ui/listtracksview.h"
@@ -28,7 +29,6 @@
 #include "ui/runservice.h"
 #include "ui/sonvaradoc.h"
 #include "ui/statelog.h"
-#include "ui/treeview1.h"
 
 // The resources live in static libraries: registered by name.
 static void InitAppResource() {

@@ -23,6 +23,7 @@
 #include "tracks/profilestore.h"
 #include "tracks/settings.h"
 #include "ui/commandids.h"
+#include "ui/folderpane.h"
 #include "ui/foldertreemodel.h"
 #include "ui/listselectedtrackslistview.h"
 #include "ui/listtracksview.h"
@@ -30,7 +31,6 @@
 #include "ui/runservice.h"
 #include "ui/sonvaradoc.h"
 #include "ui/tracklistmodel.h"
-#include "ui/treeview1.h"
 #include "uitestsupport.h"
 
 namespace sonvara {

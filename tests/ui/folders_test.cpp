@@ -16,12 +16,12 @@
 #include "tracks/profilestore.h"
 #include "tracks/settings.h"
 #include "ui/folderfiles.h"
+#include "ui/folderpane.h"
 #include "ui/foldertreemodel.h"
 #include "ui/listtracksview.h"
 #include "ui/pathtext.h"
 #include "ui/runservice.h"
 #include "ui/sonvaradoc.h"
-#include "ui/treeview1.h"
 #include "uitestsupport.h"
 
 namespace sonvara {

@@ -1,30 +1,15 @@
 #pragma once
 
-#include <QLabel>
+#include <QList>
+#include <QPersistentModelIndex>
 #include <QStringList>
 #include <QTreeView>
-#include <QWidget>
-
-#include <memory>
-
-#include "ui/commandtarget.h"
-
-class QMenu;
 
 namespace sonvara {
 
 class CFolderTreeModel;
 class CRunService;
-class CSonvaraDoc;
-class ICommandRouter;
 class IProfileStore;
-
-// The one-line caption above the folder tree.
-class CCaptionLabel : public QLabel {
-    Q_OBJECT
-public:
-    explicit CCaptionLabel(const QString& text, QWidget* parent = nullptr);
-};
 
 // The folder tree control: the roots, folders read on every expansion, the last selected
 // folder kept in the profile ("LastPath", "Path") and selected again at start and on F5.
@@ -70,32 +55,6 @@ private:
     // not found, so that the tree stays as it was.
     QList<QPersistentModelIndex> m_WalkOpened;
     bool m_Selecting = false;
-};
-
-// The upper-left pane: the caption " Drives" above the folder tree. Selecting a folder makes
-// it the document's current folder; "Add &Tracks" adds the current folder's track files.
-class CTreeView1 : public QWidget, public ICommandTarget {
-    Q_OBJECT
-public:
-    CTreeView1(CSonvaraDoc& doc, IProfileStore* profile, QWidget* parent = nullptr);
-    ~CTreeView1() override;
-
-    void SetRouter(ICommandRouter* router) { m_Router = router; }
-    CFolderTreeCtrl* Tree() const { return m_Tree; }
-    void AddFolderFiles();
-
-    bool QueryCommand(int id, bool& enabled) override;
-    void ExecuteCommand(int id) override;
-
-protected:
-    void contextMenuEvent(QContextMenuEvent* event) override;
-
-private:
-    CSonvaraDoc& m_Doc;
-    CCaptionLabel* m_Caption = nullptr;
-    CFolderTreeCtrl* m_Tree = nullptr;
-    ICommandRouter* m_Router = nullptr;
-    QMenu* m_ContextMenu = nullptr;
 };
 
 }  // namespace sonvara

@@ -1,25 +1,18 @@
-#include "ui/treeview1.h"
+#include "ui/foldertreectrl.h"
 
-#include <QAction>
-#include <QContextMenuEvent>
 #include <QDir>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QStorageInfo>
-#include <QVBoxLayout>
 
 #include <algorithm>
 
 #include "platform/paths.h"
 #include "tracks/profilestore.h"
-#include "ui/commandids.h"
-#include "ui/commandrouter.h"
 #include "ui/folderfiles.h"
 #include "ui/foldertreemodel.h"
 #include "ui/pathtext.h"
 #include "ui/runservice.h"
-#include "ui/sonvaradoc.h"
 #include "ui/statelog.h"
 
 namespace sonvara {
@@ -28,19 +21,6 @@ namespace {
 constexpr const char* kLastPathSection = "LastPath";
 constexpr const char* kLastPathValue = "Path";
 }  // namespace
-
-CCaptionLabel::CCaptionLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
-    setFrameStyle(QFrame::Panel | QFrame::Raised);
-    setLineWidth(1);
-    setAutoFillBackground(true);
-    setBackgroundRole(QPalette::Button);
-    setForegroundRole(QPalette::ButtonText);
-    QFont f = font();
-    f.setPixelSize(12);
-    setFont(f);
-    setFixedHeight(17);
-    setAccessibleName(text.trimmed());
-}
 
 CFolderTreeCtrl::CFolderTreeCtrl(IProfileStore* profile, CRunService& runs, QWidget* parent)
     : QTreeView(parent), m_Profile(profile) {
@@ -222,69 +202,6 @@ void CFolderTreeCtrl::keyReleaseEvent(QKeyEvent* event) {
     QTreeView::keyReleaseEvent(event);
     if (event->key() == Qt::Key_F5 && !event->isAutoRepeat()) {
         Initialise();
-    }
-}
-
-CTreeView1::CTreeView1(CSonvaraDoc& doc, IProfileStore* profile, QWidget* parent)
-    : QWidget(parent), m_Doc(doc) {
-    setObjectName("TreeView1");
-    setAccessibleName(tr("Folder tree"));
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    m_Caption = new CCaptionLabel(tr(" Drives"), this);
-    m_Tree = new CFolderTreeCtrl(profile, doc.Runs(), this);
-    layout->addWidget(m_Caption);
-    layout->addWidget(m_Tree);
-    setFocusProxy(m_Tree);
-    connect(m_Tree, &CFolderTreeCtrl::folderSelected, this,
-            [this](const QString& path) { m_Doc.SetCurrentFolder(PathBytes(path)); });
-}
-
-CTreeView1::~CTreeView1() = default;
-
-void CTreeView1::AddFolderFiles() {
-    const QString folder = PathText(m_Doc.GetCurrentFolder());
-    if (folder.isEmpty()) {
-        return;
-    }
-    m_Doc.Runs().Run<QStringList>(
-        this, [folder] { return FolderTrackFiles(folder); },
-        [this](QStringList files) {
-            if (!files.isEmpty()) {
-                m_Doc.AddTracks(ToStdPaths(files));
-            }
-        });
-}
-
-void CTreeView1::contextMenuEvent(QContextMenuEvent* event) {
-    if (m_Router == nullptr) {
-        return;
-    }
-    if (m_ContextMenu == nullptr) {
-        m_ContextMenu = new QMenu(this);
-        m_ContextMenu->setAccessibleName(tr("Folder tree menu"));
-        m_ContextMenu->addAction(
-            m_Router->CommandAction(cmd::kAddTracks, tr("Add &Tracks"), m_ContextMenu));
-    }
-    m_Router->UpdateCommandUI();
-    const QPoint at = event->reason() == QContextMenuEvent::Keyboard
-                          ? m_Tree->viewport()->mapToGlobal(QPoint(5, 5))
-                          : event->globalPos();
-    m_ContextMenu->popup(at);
-}
-
-bool CTreeView1::QueryCommand(int id, bool& enabled) {
-    if (id != cmd::kAddTracks) {
-        return false;
-    }
-    enabled = true;
-    return true;
-}
-
-void CTreeView1::ExecuteCommand(int id) {
-    if (id == cmd::kAddTracks) {
-        AddFolderFiles();
     }
 }
 
