@@ -19,10 +19,10 @@ namespace {
 constexpr std::size_t kTextField = 64;
 // A format block larger than this is not a format block.
 constexpr std::uint32_t kMaxFormatBytes = 64 * 1024;
-// Conversion buffers hold one second of source; a file claiming more per second than this is
-// read in pieces of this size.
+// Conversion buffers hold at most one second of source; a file claiming more per second than this
+// is read in pieces of this size.
 constexpr std::size_t kMaxSourceBuffer = 4 * 1024 * 1024;
-constexpr std::size_t kMaxConvertedBuffer = 256 * 1024;
+constexpr std::size_t kMaxConvertedBuffer = 64 * 1024;
 
 std::string ReadTextField(const std::uint8_t* field) {
     std::size_t n = 0;
@@ -204,11 +204,16 @@ void CAudioWaveFile::OpenStream() {
         return;
     }
     converter->SetSourceFrameLimit(m_FactFrames);
-    std::size_t sourceSize = std::min<std::size_t>(f.avgBytesPerSec, kMaxSourceBuffer);
+    // No more than the data holds: a short file does not pay for a second's buffers.
+    const auto dataBytes =
+        static_cast<std::size_t>(std::max<std::int64_t>(0, m_DataEnd - m_DataOffset));
+    std::size_t sourceSize = std::min<std::size_t>(
+        {f.avgBytesPerSec, kMaxSourceBuffer, (dataBytes / f.blockAlign + 1) * f.blockAlign});
     m_ReadBlock = std::max<std::size_t>(sourceSize / f.blockAlign * f.blockAlign, f.blockAlign);
     // The byte rate is the header's word: one far above what the format holds (a low rate
     // resampled to 44100 Hz) would make each read convert hundreds of megabytes. A read
-    // converts whole blocks up to kMaxConvertedBuffer of output, or one block.
+    // converts whole blocks up to kMaxConvertedBuffer of output, or one block: a read is asked
+    // for a few kilobytes at a time, and converting far ahead of it only costs memory.
     while (m_ReadBlock > f.blockAlign &&
            converter->DestinationSize(m_ReadBlock) > kMaxConvertedBuffer) {
         m_ReadBlock =
