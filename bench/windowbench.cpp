@@ -3,6 +3,7 @@
 // through the read-files dialog. Prints one line per figure; bench/window_scale.sh runs it.
 //   sonvara-windowbench list [N]          (default 100000)
 //   sonvara-windowbench add FOLDER        (every *.mp3 in FOLDER, sorted)
+//   sonvara-windowbench floor FOLDER      (only reading every byte of the same files)
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -14,7 +15,10 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <thread>
+#include <vector>
 
+#include "platform/binaryfile.h"
 #include "tracks/profilestore.h"
 #include "tracks/settings.h"
 #include "ui/listselectedtrackslistview.h"
@@ -204,6 +208,45 @@ int AddBench(const QString& folder) {
     return doc.GetTrackCount() == static_cast<int>(paths.size()) ? 0 : 1;
 }
 
+// The floor under adding files whose every frame is counted: the kernel copying every byte of
+// them into the process, on two threads (the cores of the machines this is measured on), each
+// with one buffer as the frame count has, and nothing done with the bytes.
+int FloorBench(const QString& folder) {
+    const QStringList names = QDir(folder).entryList({"*.mp3"}, QDir::Files, QDir::Name);
+    std::vector<std::string> paths;
+    for (const QString& name : names) {
+        paths.push_back(QDir(folder).filePath(name).toStdString());
+    }
+    CCpuTimer t;
+    const double cpu0 = ProcessCpuMs();
+    t.start();
+    std::vector<std::thread> threads;
+    std::vector<std::uint64_t> bytes(2, 0);
+    for (std::size_t k = 0; k < 2; ++k) {
+        threads.emplace_back([&paths, &bytes, k] {
+            std::vector<unsigned char> buffer(128 * 1024);
+            for (std::size_t i = k; i < paths.size(); i += 2) {
+                CBinaryFile file;
+                if (file.OpenRead(paths[i])) {
+                    std::size_t n = 0;
+                    while ((n = file.Read(buffer.data(), buffer.size())) > 0) {
+                        bytes[k] += n;
+                    }
+                }
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    std::printf(
+        "reading every byte of the %zu files (%.1f GB, two threads): %.2f s, process CPU "
+        "%.2f s\n",
+        paths.size(), static_cast<double>(bytes[0] + bytes[1]) / 1e9, t.WallMs() / 1000.0,
+        (ProcessCpuMs() - cpu0) / 1000.0);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -214,6 +257,9 @@ int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "list";
     if (mode == "add" && argc > 2) {
         return AddBench(QString::fromLocal8Bit(argv[2]));
+    }
+    if (mode == "floor" && argc > 2) {
+        return FloorBench(QString::fromLocal8Bit(argv[2]));
     }
     return ListBench(argc > 2 ? std::atoi(argv[2]) : 100000);
 }
