@@ -9,6 +9,7 @@
 
 #include "tracks/tracklist.h"
 #include "ui/commandtarget.h"
+#include "ui/documentasker.h"
 
 class QWidget;
 
@@ -34,11 +35,10 @@ public:
     // Reads the new files of an add (default: the "Read Files Information" dialog).
     using ReadRunner =
         std::function<std::vector<ReadTrack>(const std::vector<std::string>& paths, bool tags)>;
-    // Asks for a file or folder name; empty: cancelled (tests replace the file dialogs only
-    // where they test something else than the dialogs).
-    using PathAsker = std::function<std::string()>;
-
-    CSonvaraDoc(CSettings& settings, CRunService& runs, QObject* parent = nullptr);
+    // The asker puts the document's questions and messages to the user (file dialogs and
+    // boxes in the window, a script in tests); it outlives the document.
+    CSonvaraDoc(CSettings& settings, CRunService& runs, IDocumentAsker& asker,
+                QObject* parent = nullptr);
     ~CSonvaraDoc() override;
 
     CTrackList& Tracks() { return m_Tracks; }
@@ -78,11 +78,6 @@ public:
     void SetReadRunner(ReadRunner runner) { m_ReadRunner = std::move(runner); }
     void SetStopPlayback(std::function<void()> stop) { m_StopPlayback = std::move(stop); }
 
-    // The file dialog of "Save Analysis Results..." and the folder picker of "Move && Save
-    // Corrupt Files...", as the user sees them; replaceable.
-    std::string AskReportFile();
-    std::string AskMoveFolder();
-
     bool QueryCommand(int id, bool& enabled) override;
     void ExecuteCommand(int id) override;
 
@@ -98,6 +93,7 @@ private:
 
     CSettings& m_Settings;
     CRunService& m_Runs;
+    IDocumentAsker& m_Asker;
     CTrackList m_Tracks;
     std::string m_CurrentFolder;
     QWidget* m_DialogParent = nullptr;
@@ -105,10 +101,6 @@ private:
     EditRunner m_EditRunner;
     ReadRunner m_ReadRunner;
     std::function<void()> m_StopPlayback;
-
-public:
-    PathAsker reportFileAsker;  // default: AskReportFile
-    PathAsker moveFolderAsker;  // default: AskMoveFolder
 };
 
 }  // namespace sonvara

@@ -44,7 +44,7 @@ std::vector<ReadTrack> FakeRead(const std::vector<std::string>& paths, bool) {
 class Folders : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_Doc = std::make_unique<CSonvaraDoc>(m_Settings, m_Runs);
+        m_Doc = std::make_unique<CSonvaraDoc>(m_Settings, m_Runs, m_Asker);
         m_Doc->SetReadRunner(FakeRead);
     }
     QString Dir(const std::string& rel = {}) const {
@@ -54,6 +54,7 @@ protected:
     CMemoryProfileStore m_Profile;
     CSettings m_Settings{m_Profile};
     CRunService m_Runs;  // outlives the document and its views
+    test::CScriptedAsker m_Asker;
     std::unique_ptr<CSonvaraDoc> m_Doc;
 };
 

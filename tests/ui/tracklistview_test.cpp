@@ -39,7 +39,7 @@ struct Row {
 class WorkingList : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_Doc = std::make_unique<CSonvaraDoc>(m_Settings, m_Runs);
+        m_Doc = std::make_unique<CSonvaraDoc>(m_Settings, m_Runs, m_Asker);
         m_View = std::make_unique<CListSelectedTracksListView>(*m_Doc);
         m_View->SetProfile(&m_Profile);
         m_View->resize(800, 400);
@@ -91,6 +91,7 @@ protected:
     CMemoryProfileStore m_Profile;
     CSettings m_Settings{m_Profile};
     CRunService m_Runs;  // outlives the document and its views
+    test::CScriptedAsker m_Asker;
     std::unique_ptr<CSonvaraDoc> m_Doc;
     std::unique_ptr<CListSelectedTracksListView> m_View;
     std::unique_ptr<QAbstractItemModelTester> m_Tester;
