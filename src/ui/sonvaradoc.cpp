@@ -130,6 +130,7 @@ void CSonvaraDoc::EditTracks(const std::vector<std::size_t>& indices) {
     }
     const bool changed = m_EditRunner(records);
     if (changed || records.size() > 1) {
+        emit recordsChanged({records.begin(), records.end()});
         UpdateViews();
     }
     qCInfo(lcState, "properties closed: %s", changed ? "changed" : "unchanged");
@@ -153,6 +154,7 @@ void CSonvaraDoc::RunOn(Job job, const std::vector<TrackRecord*>& tracks) {
     if (m_JobRunner && !tracks.empty()) {
         m_JobRunner(job, tracks);
         m_Tracks.RecountTypes();  // the run's host changed the records in place
+        emit recordsChanged({tracks.begin(), tracks.end()});
     }
     UpdateViews();
     static const char* const kNames[] = {"analyze", "mp3-to-wav", "wav-to-mp3", "mp3-to-mp3",

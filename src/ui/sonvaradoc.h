@@ -84,6 +84,9 @@ public:
 signals:
     void tracksAboutToChange();
     void tracksChanged();
+    // These records changed in place (a run's verdicts, edited tags); sent before
+    // tracksChanged.
+    void recordsChanged(const std::vector<const TrackRecord*>& records);
     void currentFolderChanged(const QString& folder);
 
 private:
