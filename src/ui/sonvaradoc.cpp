@@ -77,6 +77,31 @@ void CSonvaraDoc::SetCurrentFolder(const std::string& folder) {
     UpdateViews();
 }
 
+template <class Step>
+auto CSonvaraDoc::WithDialog(Step&& step) {
+    struct Depth {
+        explicit Depth(int& depth) : m_Depth(++depth) {}
+        ~Depth() { --m_Depth; }
+        Depth(const Depth&) = delete;
+        Depth& operator=(const Depth&) = delete;
+        int& m_Depth;
+    } depth(m_DialogDepth);
+    return step();
+}
+
+void CSonvaraDoc::ApplyHeldAdds() {
+    if (m_DialogDepth > 0 || m_ApplyingHeld) {
+        return;  // the outer dialog's end, or the loop below, applies them
+    }
+    m_ApplyingHeld = true;
+    while (!m_HeldAdds.empty()) {
+        const std::vector<std::string> paths = std::move(m_HeldAdds.front());
+        m_HeldAdds.erase(m_HeldAdds.begin());
+        AddTracks(paths);
+    }
+    m_ApplyingHeld = false;
+}
+
 std::vector<ReadTrack> CSonvaraDoc::ReadWithDialog(const std::vector<std::string>& paths,
                                                    bool tags) {
     CDlgReadFilesInfo dialog(m_Runs, paths, tags, m_DialogParent);
@@ -85,6 +110,10 @@ std::vector<ReadTrack> CSonvaraDoc::ReadWithDialog(const std::vector<std::string
 }
 
 void CSonvaraDoc::AddTracks(const std::vector<std::string>& paths) {
+    if (m_DialogDepth > 0) {
+        m_HeldAdds.push_back(paths);
+        return;
+    }
     StopPlayback();
     std::vector<std::string> fresh = m_Tracks.NewPaths(paths);
     if (fresh.empty()) {
@@ -93,14 +122,15 @@ void CSonvaraDoc::AddTracks(const std::vector<std::string>& paths) {
         return;
     }
     const bool tags = m_Settings.GetID3Check();
-    std::vector<ReadTrack> read =
-        m_ReadRunner ? m_ReadRunner(fresh, tags) : ReadWithDialog(fresh, tags);
+    std::vector<ReadTrack> read = WithDialog(
+        [&] { return m_ReadRunner ? m_ReadRunner(fresh, tags) : ReadWithDialog(fresh, tags); });
     emit tracksAboutToChange();
     const std::size_t before = m_Tracks.GetTrackCount();
     m_Tracks.AppendRead(std::move(read), tags);
     UpdateViews();
     qCInfo(lcState, "tracks added: %d; listed %d",
            static_cast<int>(m_Tracks.GetTrackCount() - before), GetTrackCount());
+    ApplyHeldAdds();
 }
 
 void CSonvaraDoc::RemoveTracksAt(const std::vector<std::size_t>& ascending) {
@@ -128,12 +158,13 @@ void CSonvaraDoc::EditTracks(const std::vector<std::size_t>& indices) {
             records.push_back(&m_Tracks.At(i));
         }
     }
-    const bool changed = m_EditRunner(records);
+    const bool changed = WithDialog([&] { return m_EditRunner(records); });
     if (changed || records.size() > 1) {
         emit recordsChanged({records.begin(), records.end()});
         UpdateViews();
     }
     qCInfo(lcState, "properties closed: %s", changed ? "changed" : "unchanged");
+    ApplyHeldAdds();
 }
 
 bool CSonvaraDoc::CanRun(Job job) const {
@@ -152,7 +183,7 @@ bool CSonvaraDoc::CanRun(Job job) const {
 void CSonvaraDoc::RunOn(Job job, const std::vector<TrackRecord*>& tracks) {
     StopPlayback();
     if (m_JobRunner && !tracks.empty()) {
-        m_JobRunner(job, tracks);
+        WithDialog([&] { m_JobRunner(job, tracks); });
         m_Tracks.RecountTypes();  // the run's host changed the records in place
         emit recordsChanged({tracks.begin(), tracks.end()});
     }
@@ -161,6 +192,7 @@ void CSonvaraDoc::RunOn(Job job, const std::vector<TrackRecord*>& tracks) {
                                          "repair",  "loudness",   "replaygain"};
     qCInfo(lcState, "job done: %s; %d tracks", kNames[static_cast<int>(job)],
            static_cast<int>(tracks.size()));
+    ApplyHeldAdds();
 }
 
 void CSonvaraDoc::RunJob(Job job) {
@@ -189,6 +221,11 @@ void CSonvaraDoc::RunJobOnSelected(Job job, const std::vector<std::size_t>& indi
 
 void CSonvaraDoc::SaveAnalysisResults() {
     StopPlayback();
+    WithDialog([this] { SaveReport(); });
+    ApplyHeldAdds();
+}
+
+void CSonvaraDoc::SaveReport() {
     const std::string file = m_Asker.ReportFile(m_CurrentFolder);
     if (file.empty()) {
         qCInfo(lcState, "report: not saved");
@@ -210,15 +247,18 @@ void CSonvaraDoc::SaveAnalysisResults() {
 
 void CSonvaraDoc::MoveCorruptFiles() {
     StopPlayback();
-    const std::string folder = m_Asker.MoveDestination(m_CurrentFolder);
-    if (!folder.empty()) {
-        // The move changes the list, so it runs here, on the list's thread.
-        CMoveHost host(m_Asker);
-        emit tracksAboutToChange();
-        sonvara::MoveCorruptFiles(m_Tracks, folder, host);
-    }
+    WithDialog([this] {
+        const std::string folder = m_Asker.MoveDestination(m_CurrentFolder);
+        if (!folder.empty()) {
+            // The move changes the list, so it runs here, on the list's thread.
+            CMoveHost host(m_Asker);
+            emit tracksAboutToChange();
+            sonvara::MoveCorruptFiles(m_Tracks, folder, host);
+        }
+    });
     UpdateViews();
     qCInfo(lcState, "move done: %d listed", GetTrackCount());
+    ApplyHeldAdds();
 }
 
 bool CSonvaraDoc::QueryCommand(int id, bool& enabled) {

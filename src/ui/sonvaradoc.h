@@ -23,6 +23,11 @@ class CSettings;
 // corrupt files). It never loads or saves itself. The views follow it through its signals:
 // `tracksChanged` is the refresh of every view but the track-file list. Work off the UI thread
 // goes to the run service it is given, which the views reach through it.
+//
+// While one of its dialogs is open (a run dialog, reading the files of an add, the properties,
+// the report's file dialog, the move), an add that arrives (a drop, a folder's files, the files
+// named at start-up) is held: the list a run walks does not change under it. The held adds are
+// applied in order once the dialog has closed.
 class CSonvaraDoc : public QObject, public ICommandTarget {
     Q_OBJECT
 public:
@@ -54,7 +59,9 @@ public:
     CRunService& Runs() { return m_Runs; }
 
     void SetCurrentFolder(const std::string& folder);
+    // Reads the new ones of the paths and appends them; held while a dialog is open.
     void AddTracks(const std::vector<std::string>& paths);
+    bool IsDialogOpen() const { return m_DialogDepth > 0; }
     void RemoveTracksAt(const std::vector<std::size_t>& ascending);
     void ReorderByPaths(const std::vector<std::string>& paths);
     // The order of a view that holds the records (no refresh, no recount).
@@ -92,7 +99,13 @@ signals:
 private:
     void StopPlayback();
     void RunOn(Job job, const std::vector<TrackRecord*>& tracks);
+    void SaveReport();
     std::vector<ReadTrack> ReadWithDialog(const std::vector<std::string>& paths, bool tags);
+    // Runs a step that opens a dialog: adds that arrive meanwhile are held.
+    template <class Step>
+    auto WithDialog(Step&& step);
+    // Applies the held adds, in order, once no dialog is open.
+    void ApplyHeldAdds();
 
     CSettings& m_Settings;
     CRunService& m_Runs;
@@ -104,6 +117,9 @@ private:
     EditRunner m_EditRunner;
     ReadRunner m_ReadRunner;
     std::function<void()> m_StopPlayback;
+    int m_DialogDepth = 0;
+    bool m_ApplyingHeld = false;
+    std::vector<std::vector<std::string>> m_HeldAdds;
 };
 
 }  // namespace sonvara

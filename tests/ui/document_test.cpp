@@ -2,6 +2,7 @@
 // report and moving the corrupt files with the overwrite question (asked through a scripted
 // asker), and the window's asker's own dialogs.
 #include <QApplication>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -299,6 +300,40 @@ TEST_F(Document, AFileThatCannotBeMovedIsShownInABoxAndStaysListed) {
     EXPECT_TRUE(fs::exists(target + "/bad2.mp3"));
     ASSERT_EQ(m_Doc->GetTrackCount(), 1);
     EXPECT_EQ(m_Doc->Tracks().At(0).path, bad[0]);
+}
+
+// Files added while a run's dialog is open (a drop, a folder's files, start-up files, posted
+// to the event loop the dialog runs) wait: the run walks the tracks it was given, with its
+// results on them, and the held files are appended in order once it has ended.
+TEST_F(Document, AddsThatArriveDuringARunAreHeldUntilItEnds) {
+    const auto first = Files({"1.mp3", "2.mp3"}, test::GoodMp3());
+    const auto dropped = Files({"3.mp3"}, test::GoodMp3());
+    const auto listed = Files({"4.mp3", "5.mp3"}, test::CorruptMp3());
+    m_Doc->AddTracks(first);
+    int duringRun = -1;
+    m_Doc->SetJobRunner([&](CSonvaraDoc::Job, const std::vector<TrackRecord*>& tracks) {
+        QEventLoop exec;  // what a run dialog's exec() runs
+        QMetaObject::invokeMethod(m_Doc.get(), [&] { m_Doc->AddTracks(dropped); });
+        QMetaObject::invokeMethod(m_Doc.get(), [&] { m_Doc->AddTracks(listed); });
+        QMetaObject::invokeMethod(&exec, &QEventLoop::quit, Qt::QueuedConnection);
+        exec.exec();
+        duringRun = m_Doc->GetTrackCount();
+        test::CRecordingHost host(tracks);
+        RunAnalysis(tracks, host);
+        m_JobPaths.clear();
+        for (const TrackRecord* r : tracks) {
+            m_JobPaths.push_back(r->path);
+        }
+    });
+    m_Doc->RunJob(CSonvaraDoc::Job::kAnalyze);
+    EXPECT_EQ(duringRun, 2);
+    EXPECT_EQ(m_JobPaths, first);
+    ASSERT_EQ(m_Doc->GetTrackCount(), 5);
+    for (int i = 0; i < 5; ++i) {
+        const std::string want = i < 2 ? first[i] : i == 2 ? dropped[0] : listed[i - 3];
+        EXPECT_EQ(m_Doc->Tracks().At(i).path, want) << i;
+        EXPECT_EQ(m_Doc->Tracks().At(i).checkState, i < 2 ? AnalysedOk : NotAnalysed) << i;
+    }
 }
 
 // The window's asker: the save dialog proposes "Analysis Results" as a plain text file, the
