@@ -68,20 +68,6 @@ protected:
         }
     }
 
-    // Adding reads each file as one second long, without the read dialog.
-    void ReadWithoutDialog() {
-        m_Doc->SetReadRunner([](const std::vector<std::string>& paths, bool) {
-            std::vector<ReadTrack> read;
-            for (const std::string& path : paths) {
-                ReadTrack track;
-                track.path = path;
-                track.info.lengthMs = 1000;
-                read.push_back(track);
-            }
-            return read;
-        });
-    }
-
     void Fill(const std::vector<Row>& rows) {
         emit m_Doc->tracksAboutToChange();
         for (const Row& row : rows) {
@@ -354,7 +340,7 @@ TEST_F(WorkingList, DroppedFilesAndFoldersAreAdded) {
     std::filesystem::create_directory(dir.File("album"));
     test::WriteFile(dir.File("album/two.MP3"), test::GoodMp3());
     test::WriteFile(dir.File("album/three.mp3"), test::GoodMp3());
-    ReadWithoutDialog();
+    m_Doc->SetReadRunner(test::ReadWithoutDialog);
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(dir.File("one.mp3"))),
                   QUrl::fromLocalFile(QString::fromStdString(dir.File("notes.txt"))),
@@ -375,7 +361,7 @@ TEST_F(WorkingList, DroppedFilesAndFoldersAreAdded) {
 // the rows that went, a sort moves the rows, and a run's verdicts repaint the rows it touched.
 // The selected tracks stay selected through a sort and through the removal of other rows.
 TEST_F(WorkingList, RowsChangeInPlaceAndTheSelectionFollowsItsTracks) {
-    ReadWithoutDialog();
+    m_Doc->SetReadRunner(test::ReadWithoutDialog);
     auto* model = m_View->TrackModel();
     QSignalSpy resets(model, &QAbstractItemModel::modelReset);
     QSignalSpy inserted(model, &QAbstractItemModel::rowsInserted);

@@ -2,6 +2,7 @@
 
 #include "modalanswerer.h"
 #include "support/runevents.h"
+#include "tracks/tracklist.h"
 #include "ui/documentasker.h"
 
 #include <deque>
@@ -19,6 +20,10 @@ inline bool WaitFor(const std::function<bool()>& condition, int boundMs = kHungM
 // A valid MP3 stream of hand-built frames (about `frames` × 26 ms), and a damaged copy.
 std::vector<std::uint8_t> GoodMp3(int frames = 40);
 std::vector<std::uint8_t> CorruptMp3(int frames = 40);
+
+// Reads each file of an add as two seconds long without opening it (the document's read
+// runner in tests that are not about reading).
+std::vector<ReadTrack> ReadWithoutDialog(const std::vector<std::string>& paths, bool readTags);
 
 // The document's questions answered from a script, and what it told the user written down:
 // no file dialog or message box opens.
