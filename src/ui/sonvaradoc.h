@@ -61,7 +61,6 @@ public:
     void SetCurrentFolder(const std::string& folder);
     // Reads the new ones of the paths and appends them; held while a dialog is open.
     void AddTracks(const std::vector<std::string>& paths);
-    bool IsDialogOpen() const { return m_DialogDepth > 0; }
     void RemoveTracksAt(const std::vector<std::size_t>& ascending);
     void ReorderByPaths(const std::vector<std::string>& paths);
     // The order of a view that holds the records (no refresh, no recount).
