@@ -55,11 +55,12 @@ QString CTrackListModel::CellText(const TrackRecord& record, int column) const {
 }
 
 QVariant CTrackListModel::data(const QModelIndex& index, int role) const {
-    if (m_Changing || !index.isValid() || index.row() >= static_cast<int>(m_Rows.size()) ||
-        index.column() >= kColumnCount) {
+    const TrackRecord* live =
+        index.isValid() && index.column() < kColumnCount ? RecordAt(index.row()) : nullptr;
+    if (live == nullptr) {
         return {};
     }
-    const TrackRecord& record = *m_Rows[static_cast<std::size_t>(index.row())];
+    const TrackRecord& record = *live;
     switch (role) {
         case Qt::DisplayRole:
         case Qt::ToolTipRole:
@@ -110,7 +111,13 @@ void CTrackListModel::EndChange() {
     const std::vector<TrackRecord*> listed = m_List.Records();
     const std::unordered_set<const TrackRecord*> stillListed(listed.begin(), listed.end());
     // The rows whose records left the list go, one contiguous range at a time from the end, so
-    // that the rows above a range keep their numbers.
+    // that the rows above a range keep their numbers. Their records are gone already: a view
+    // that reads such a row before it is removed gets nothing.
+    for (const TrackRecord* record : m_Rows) {
+        if (stillListed.count(record) == 0) {
+            m_Gone.insert(record);
+        }
+    }
     for (int last = static_cast<int>(m_Rows.size()) - 1; last >= 0;) {
         if (stillListed.count(m_Rows[static_cast<std::size_t>(last)]) != 0) {
             --last;
@@ -125,6 +132,7 @@ void CTrackListModel::EndChange() {
         endRemoveRows();
         last = first - 1;
     }
+    m_Gone.clear();
     // The new records come in at the end, in the list's order.
     const std::unordered_set<const TrackRecord*> shown(m_Rows.begin(), m_Rows.end());
     std::vector<TrackRecord*> added;
@@ -183,9 +191,11 @@ void CTrackListModel::RecordsChanged(const std::vector<const TrackRecord*>& reco
 }
 
 const TrackRecord* CTrackListModel::RecordAt(int row) const {
-    return row >= 0 && row < static_cast<int>(m_Rows.size()) && !m_Changing
-               ? m_Rows[static_cast<std::size_t>(row)]
-               : nullptr;
+    if (m_Changing || row < 0 || row >= static_cast<int>(m_Rows.size())) {
+        return nullptr;
+    }
+    const TrackRecord* record = m_Rows[static_cast<std::size_t>(row)];
+    return m_Gone.count(record) == 0 ? record : nullptr;
 }
 
 std::vector<std::string> CTrackListModel::PathsInOrder() const {

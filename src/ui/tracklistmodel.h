@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "ui/sortabletablemodel.h"
@@ -60,6 +61,7 @@ private:
 
     CTrackList& m_List;
     std::vector<TrackRecord*> m_Rows;
+    std::unordered_set<const TrackRecord*> m_Gone;  // while their rows are being removed
     bool m_Changing = false;
 };
 
