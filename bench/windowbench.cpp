@@ -17,6 +17,7 @@
 
 #include "tracks/profilestore.h"
 #include "tracks/settings.h"
+#include "ui/dialogasker.h"
 #include "ui/listselectedtrackslistview.h"
 #include "ui/runservice.h"
 #include "ui/sonvaradoc.h"
@@ -89,7 +90,8 @@ int ListBench(int n) {
     CMemoryProfileStore profile;
     CSettings settings(profile);
     CRunService runs;
-    CSonvaraDoc doc(settings, runs);
+    CDialogAsker asker;  // nothing here asks
+    CSonvaraDoc doc(settings, runs, asker);
     CListSelectedTracksListView view(doc);
     view.resize(1000, 700);
     view.OnInitialUpdate();
@@ -181,7 +183,8 @@ int AddBench(const QString& folder) {
     CMemoryProfileStore profile;
     CSettings settings(profile);
     CRunService runs;
-    CSonvaraDoc doc(settings, runs);
+    CDialogAsker asker;  // nothing here asks
+    CSonvaraDoc doc(settings, runs, asker);
     QStringList names = QDir(folder).entryList({"*.mp3"}, QDir::Files, QDir::Name);
     std::vector<std::string> paths;
     for (const QString& name : names) {
