@@ -3,6 +3,7 @@
 #include <QBrush>
 #include <QColor>
 
+#include <algorithm>
 #include <cmath>
 #include <unordered_map>
 #include <unordered_set>
@@ -109,30 +110,38 @@ void CTrackListModel::BeginChange() {
 void CTrackListModel::EndChange() {
     m_Changing = false;
     const std::vector<TrackRecord*> listed = m_List.Records();
-    const std::unordered_set<const TrackRecord*> stillListed(listed.begin(), listed.end());
-    // The rows whose records left the list go, one contiguous range at a time from the end, so
-    // that the rows above a range keep their numbers. Their records are gone already: a view
-    // that reads such a row before it is removed gets nothing.
-    for (const TrackRecord* record : m_Rows) {
-        if (stillListed.count(record) == 0) {
-            m_Gone.insert(record);
+    if (listed.size() >= m_Rows.size() &&
+        std::equal(m_Rows.begin(), m_Rows.end(), listed.begin())) {
+        // Only appended (the common change, an add): no record left or moved.
+        if (listed.size() > m_Rows.size()) {
+            const int first = static_cast<int>(m_Rows.size());
+            beginInsertRows({}, first, static_cast<int>(listed.size()) - 1);
+            m_Rows = listed;
+            endInsertRows();
+        }
+        return;
+    }
+    // Which rows' records left the list. When the list is the rows with some taken out (a
+    // removal, a move), one walk tells; else a look-up of every row.
+    std::vector<char> leaving(m_Rows.size(), 1);
+    std::size_t next = 0;
+    for (std::size_t row = 0; row < m_Rows.size() && next < listed.size(); ++row) {
+        if (m_Rows[row] == listed[next]) {
+            leaving[row] = 0;
+            ++next;
         }
     }
-    for (int last = static_cast<int>(m_Rows.size()) - 1; last >= 0;) {
-        if (stillListed.count(m_Rows[static_cast<std::size_t>(last)]) != 0) {
-            --last;
-            continue;
+    const bool onlyRemoved = next == listed.size();
+    if (!onlyRemoved) {
+        const std::unordered_set<const TrackRecord*> stillListed(listed.begin(), listed.end());
+        for (std::size_t row = 0; row < m_Rows.size(); ++row) {
+            leaving[row] = stillListed.count(m_Rows[row]) == 0 ? 1 : 0;
         }
-        int first = last;
-        while (first > 0 && stillListed.count(m_Rows[static_cast<std::size_t>(first - 1)]) == 0) {
-            --first;
-        }
-        beginRemoveRows({}, first, last);
-        m_Rows.erase(m_Rows.begin() + first, m_Rows.begin() + last + 1);
-        endRemoveRows();
-        last = first - 1;
     }
-    m_Gone.clear();
+    RemoveRows(leaving);
+    if (onlyRemoved) {
+        return;
+    }
     // The new records come in at the end, in the list's order.
     const std::unordered_set<const TrackRecord*> shown(m_Rows.begin(), m_Rows.end());
     std::vector<TrackRecord*> added;
@@ -168,6 +177,32 @@ void CTrackListModel::EndChange() {
         changePersistentIndexList(from, to);
         emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
     }
+}
+
+void CTrackListModel::RemoveRows(const std::vector<char>& leaving) {
+    // One contiguous range at a time from the end, so that the rows above a range keep their
+    // numbers. Their records are gone already: a view that reads such a row before it is
+    // removed gets nothing.
+    for (std::size_t row = 0; row < m_Rows.size(); ++row) {
+        if (leaving[row] != 0) {
+            m_Gone.insert(m_Rows[row]);
+        }
+    }
+    for (int last = static_cast<int>(m_Rows.size()) - 1; last >= 0;) {
+        if (leaving[static_cast<std::size_t>(last)] == 0) {
+            --last;
+            continue;
+        }
+        int first = last;
+        while (first > 0 && leaving[static_cast<std::size_t>(first - 1)] != 0) {
+            --first;
+        }
+        beginRemoveRows({}, first, last);
+        m_Rows.erase(m_Rows.begin() + first, m_Rows.begin() + last + 1);
+        endRemoveRows();
+        last = first - 1;
+    }
+    m_Gone.clear();
 }
 
 void CTrackListModel::RecordsChanged(const std::vector<const TrackRecord*>& records) {

@@ -58,6 +58,8 @@ protected:
 
 private:
     QString CellText(const TrackRecord& record, int column) const;
+    // Removes the rows flagged, whose records have left the list.
+    void RemoveRows(const std::vector<char>& leaving);
 
     CTrackList& m_List;
     std::vector<TrackRecord*> m_Rows;
