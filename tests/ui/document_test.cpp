@@ -1,11 +1,8 @@
 // The document: its commands and their enabling, adding through the read-files dialog, the
 // report and moving the corrupt files with the overwrite question (asked through a scripted
-// asker), and the window's asker's own dialogs.
+// asker), adds held while a run is open.
 #include <QApplication>
 #include <QEventLoop>
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -22,7 +19,6 @@
 #include "tracks/profilestore.h"
 #include "tracks/settings.h"
 #include "ui/commandids.h"
-#include "ui/dialogasker.h"
 #include "ui/dlgreadfilesinfo.h"
 #include "ui/listselectedtrackslistview.h"
 #include "ui/runservice.h"
@@ -334,42 +330,6 @@ TEST_F(Document, AddsThatArriveDuringARunAreHeldUntilItEnds) {
         EXPECT_EQ(m_Doc->Tracks().At(i).path, want) << i;
         EXPECT_EQ(m_Doc->Tracks().At(i).checkState, i < 2 ? AnalysedOk : NotAnalysed) << i;
     }
-}
-
-// The window's asker: the save dialog proposes "Analysis Results" as a plain text file, the
-// folder picker returns the folder typed into it, and a failed move's box names the file.
-TEST(DialogAsker, OpensTheSaveDialogTheFolderPickerAndTheFailureBox) {
-    CTempDir dir;
-    CDialogAsker asker;
-    const std::string report = dir.File("results.txt");
-    QString proposed;
-    QString filter;
-    CModalAnswerer save([&](QWidget* w) {
-        auto* dialog = qobject_cast<QFileDialog*>(w);
-        auto* edit = dialog != nullptr ? dialog->findChild<QLineEdit*>("fileNameEdit") : nullptr;
-        if (edit == nullptr) {
-            return false;
-        }
-        proposed = edit->text();
-        filter = dialog->selectedNameFilter();
-        return test::TypeIntoFileDialog(w, report);
-    });
-    EXPECT_EQ(asker.ReportFile(dir.Path()), report);
-    EXPECT_EQ(proposed, "Analysis Results");
-    EXPECT_EQ(filter, "Plain text file (*.txt)");
-
-    const std::string target = dir.File("picked");
-    fs::create_directory(target);
-    CModalAnswerer pick([&](QWidget* w) { return test::TypeIntoFileDialog(w, target); });
-    EXPECT_EQ(asker.MoveDestination(dir.Path()), target);
-
-    QString shown;
-    CModalAnswerer<QMessageBox> ok([&](QMessageBox* box) {
-        shown = box->text();
-        box->accept();
-    });
-    asker.MoveFailed("/x/bad.mp3", "gone");
-    EXPECT_TRUE(shown.startsWith("/x/bad.mp3 cannot be moved: ")) << shown.toStdString();
 }
 
 }  // namespace
