@@ -34,6 +34,7 @@ GLOSSARY = {
     '%1: %2 frames, nothing found.': '%1: %2 Frames, nichts gefunden.',
     '%1: %2 frames, %3 findings.': '%1: %2 Frames, %3 Befunde.',
     'Error': 'Fehler',
+    'An unknown error stopped the work.': 'Ein unbekannter Fehler hat die Arbeit beendet.',
     'Warning': 'Warnung',
     'Check': 'Prüfung',
     'Repairing': 'Repariere',

@@ -1408,6 +1408,13 @@ ist die Quelldatei selbst; sie wird nicht geschrieben.</translation>
         </message>
     </context>
     <context>
+        <name>sonvara::CRunService</name>
+        <message>
+            <source>An unknown error stopped the work.</source>
+            <translation>Ein unbekannter Fehler hat die Arbeit beendet.</translation>
+        </message>
+    </context>
+    <context>
         <name>sonvara::CSonvaraDoc</name>
         <message>
             <source>Save Analysis Results</source>

@@ -20,6 +20,7 @@
 #include "profile/qtprofilestore.h"
 #include "tracks/settings.h"
 #include "ui/commandids.h"
+#include "ui/dialogasker.h"
 #include "ui/folderpane.h"
 #include "ui/helpbrowser.h"
 #include "ui/listselectedtrackslistview.h"
@@ -101,8 +102,10 @@ bool CSonvaraInstance::InitInstance() {
 
     // 4. The document and the main window with its views.
     m_Runs = std::make_unique<CRunService>();
-    m_Doc = std::make_unique<CSonvaraDoc>(*m_Settings, *m_Runs);
+    m_Asker = std::make_unique<CDialogAsker>();
+    m_Doc = std::make_unique<CSonvaraDoc>(*m_Settings, *m_Runs, *m_Asker);
     m_Frame = std::make_unique<CMainFrame>(*m_Doc, *m_Profile);
+    m_Asker->SetParent(m_Frame.get());
     m_App = new CSonvaraApp(*m_Frame, *m_Doc, *m_Settings);
     m_Frame->SetAppTarget(m_App);
     InstallRunDialogs(*m_Doc, *m_Settings, m_Options.makeDevice, m_Frame.get());

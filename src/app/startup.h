@@ -12,6 +12,7 @@
 
 namespace sonvara {
 
+class CDialogAsker;
 class CHelpKeyFilter;
 class CMainFrame;
 class CRunService;
@@ -71,7 +72,8 @@ private:
     std::unique_ptr<IProfileStore> m_OwnProfile;
     IProfileStore* m_Profile = nullptr;
     std::unique_ptr<CSettings> m_Settings;
-    std::unique_ptr<CRunService> m_Runs;  // outlives the document and the window
+    std::unique_ptr<CRunService> m_Runs;    // outlives the document and the window
+    std::unique_ptr<CDialogAsker> m_Asker;  // the document's questions, over the frame
     std::unique_ptr<CSonvaraDoc> m_Doc;
     std::unique_ptr<CMainFrame> m_Frame;
     std::unique_ptr<CTrackPlayback> m_Playback;

@@ -29,10 +29,6 @@ CConversionDialog::CConversionDialog(CRunService& runs, ConversionMode mode, int
     connect(m_SettingsButton, &QPushButton::clicked, this, &CConversionDialog::OnSettings);
 }
 
-CConversionDialog::~CConversionDialog() {
-    StopWorker();
-}
-
 int CConversionDialog::RunOnTracks(const std::vector<TrackRecord*>& tracks) {
     Tracks() = tracks;
     return exec();
@@ -49,32 +45,35 @@ void CConversionDialog::OnStart() {
     StartWorker();
 }
 
-void CConversionDialog::Work() {
-    CConversionRun run(m_Mode, Host());
-    if (!run.Start(m_RunSettings, Tracks())) {
-        return;  // refused, with a message: the dialog stays open
-    }
-    run.Walk(Tracks(), 1);
-    for (const TrackResult& result : run.Results()) {
-        switch (result.status) {
-            case TrackStatus::kDone: ++m_Converted; break;
-            case TrackStatus::kSkipped:
-            case TrackStatus::kCollision: ++m_Skipped; break;
-            // A track cut short by a stop did not fail; the summary says the run was stopped.
-            case TrackStatus::kStopped: break;
-            default: ++m_Failed; break;
+CRunDialog::Work CConversionDialog::MakeWork() {
+    return [mode = m_Mode, settings = m_RunSettings, tally = m_Tally](
+               IRunHost& host, const std::vector<TrackRecord*>& tracks) {
+        CConversionRun run(mode, host);
+        if (!run.Start(settings, tracks)) {
+            return;  // refused, with a message: the dialog stays open
         }
-    }
-    m_Walked = true;
+        run.Walk(tracks, 1);
+        for (const TrackResult& result : run.Results()) {
+            switch (result.status) {
+                case TrackStatus::kDone: ++tally->converted; break;
+                case TrackStatus::kSkipped:
+                case TrackStatus::kCollision: ++tally->skipped; break;
+                // A track cut short by a stop did not fail; the summary says it was stopped.
+                case TrackStatus::kStopped: break;
+                default: ++tally->failed; break;
+            }
+        }
+        tally->walked = true;
+    };
 }
 
 QString CConversionDialog::Summary() const {
-    if (IsWorking() || !m_Walked) {
+    if (IsWorking() || !m_Tally->walked) {
         return {};  // not started, refused, or (never here) still working
     }
-    QString text = tr("%1 converted, %2 failed").arg(m_Converted).arg(m_Failed);
-    if (m_Skipped > 0) {
-        text += tr(", %1 skipped").arg(m_Skipped);
+    QString text = tr("%1 converted, %2 failed").arg(m_Tally->converted).arg(m_Tally->failed);
+    if (m_Tally->skipped > 0) {
+        text += tr(", %1 skipped").arg(m_Tally->skipped);
     }
     if (StopRequested()) {
         text += tr(" (stopped)");

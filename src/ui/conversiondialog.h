@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "runs/conversionrun.h"
@@ -20,8 +21,6 @@ class CConversionDialog : public CRunDialog {
 public:
     static constexpr int kClosePauseMs = 500;
 
-    ~CConversionDialog() override;
-
     // Runs the dialog modally over the records; returns when it has closed.
     int RunOnTracks(const std::vector<TrackRecord*>& tracks);
 
@@ -34,7 +33,7 @@ protected:
     CConversionDialog(CRunService& runs, ConversionMode mode, int helpContext,
                       const QString& caption, CSettings& settings, QWidget* parent);
 
-    void Work() override;
+    Work MakeWork() override;
     ConversionMode Mode() const { return m_Mode; }
     const ConversionSettings& RunSettings() const { return m_RunSettings; }
     void WorkerFinished(bool ended) override;
@@ -52,11 +51,14 @@ private:
     QPushButton* m_SettingsButton;
     bool m_Running = false;
     bool m_Closing = false;
-    // How the tracks of the run ended: written by the worker, read after it was joined.
-    int m_Converted = 0;
-    int m_Failed = 0;
-    int m_Skipped = 0;
-    bool m_Walked = false;
+    // How the tracks of the run ended: written by the run, read once it has finished.
+    struct Tally {
+        int converted = 0;
+        int failed = 0;
+        int skipped = 0;
+        bool walked = false;
+    };
+    std::shared_ptr<Tally> m_Tally = std::make_shared<Tally>();
 };
 
 }  // namespace sonvara

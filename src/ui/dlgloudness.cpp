@@ -19,10 +19,6 @@ CDlgLoudness::CDlgLoudness(CRunService& runs, bool writeTags, bool selection, QW
     resize(DialogUnits(this, 316, 162));
 }
 
-CDlgLoudness::~CDlgLoudness() {
-    StopWorker();
-}
-
 int CDlgLoudness::RunOnTracks(const std::vector<TrackRecord*>& tracks) {
     Tracks().clear();
     for (TrackRecord* record : tracks) {
@@ -36,18 +32,20 @@ int CDlgLoudness::RunOnTracks(const std::vector<TrackRecord*>& tracks) {
     return exec();
 }
 
-void CDlgLoudness::Work() {
+CRunDialog::Work CDlgLoudness::MakeWork() {
     LoudnessRunOptions options;
     options.album = m_WriteTags;
     options.oneAlbum = m_Selection;
     options.writeTags = m_WriteTags;
     options.threads = 2;
-    const LoudnessRunResult result = RunLoudness(Tracks(), Host(), options);
-    for (std::size_t i = 0; i < result.tagResults.size(); ++i) {
-        if (result.tracks[i].ok) {
-            (result.tagResults[i].empty() ? m_Tagged : m_TagFailures)++;
+    return [options, tally = m_Tally](IRunHost& host, const std::vector<TrackRecord*>& tracks) {
+        const LoudnessRunResult result = RunLoudness(tracks, host, options);
+        for (std::size_t i = 0; i < result.tagResults.size(); ++i) {
+            if (result.tracks[i].ok) {
+                (result.tagResults[i].empty() ? tally->tagged : tally->failures)++;
+            }
         }
-    }
+    };
 }
 
 void CDlgLoudness::WorkerFinished(bool) {
@@ -62,7 +60,9 @@ QString CDlgLoudness::Summary() const {
     const int failed = m_Count - measured;
     QString text;
     if (m_WriteTags) {
-        text = tr("%1 tagged, %2 not tagged").arg(m_Tagged.load()).arg(m_Count - m_Tagged.load());
+        text = tr("%1 tagged, %2 not tagged")
+                   .arg(m_Tally->tagged.load())
+                   .arg(m_Count - m_Tally->tagged.load());
     } else {
         text = tr("%1 measured, %2 not measured").arg(measured).arg(failed);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 #include <vector>
 
 #include "tracks/trackrecord.h"
@@ -19,21 +20,23 @@ class CDlgLoudness : public CRunDialog {
     Q_OBJECT
 public:
     CDlgLoudness(CRunService& runs, bool writeTags, bool selection, QWidget* parent = nullptr);
-    ~CDlgLoudness() override;
 
     int RunOnTracks(const std::vector<TrackRecord*>& tracks);
     QString Summary() const override;
 
 protected:
-    void Work() override;
+    Work MakeWork() override;
     void WorkerFinished(bool ended) override;
 
 private:
     bool m_WriteTags;
     bool m_Selection;
     int m_Count = 0;  // the tracks the run was given
-    std::atomic<int> m_Tagged{0};
-    std::atomic<int> m_TagFailures{0};
+    struct Tally {    // written by the run
+        std::atomic<int> tagged{0};
+        std::atomic<int> failures{0};
+    };
+    std::shared_ptr<Tally> m_Tally = std::make_shared<Tally>();
 };
 
 }  // namespace sonvara

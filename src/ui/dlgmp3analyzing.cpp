@@ -13,18 +13,16 @@ CDlgMP3Analyzing::CDlgMP3Analyzing(CRunService& runs, CSettings& settings, QWidg
     resize(DialogUnits(this, 316, 162));
 }
 
-CDlgMP3Analyzing::~CDlgMP3Analyzing() {
-    StopWorker();
-}
-
 int CDlgMP3Analyzing::RunOnTracks(const std::vector<TrackRecord*>& tracks) {
     Tracks() = tracks;
     StartWorker();
     return exec();
 }
 
-void CDlgMP3Analyzing::Work() {
-    RunAnalysis(Tracks(), Host(), 1, {}, m_Decode);
+CRunDialog::Work CDlgMP3Analyzing::MakeWork() {
+    return [decode = m_Decode](IRunHost& host, const std::vector<TrackRecord*>& tracks) {
+        RunAnalysis(tracks, host, 1, {}, decode);
+    };
 }
 
 void CDlgMP3Analyzing::WorkerFinished(bool) {

@@ -15,7 +15,6 @@ class CDlgMP3Analyzing : public CRunDialog {
     Q_OBJECT
 public:
     CDlgMP3Analyzing(CRunService& runs, CSettings& settings, QWidget* parent = nullptr);
-    ~CDlgMP3Analyzing() override;
 
     // Runs the dialog modally over the records; returns when it has closed.
     int RunOnTracks(const std::vector<TrackRecord*>& tracks);
@@ -23,7 +22,7 @@ public:
     QString Summary() const override;
 
 protected:
-    void Work() override;
+    Work MakeWork() override;
     void WorkerFinished(bool ended) override;
 
 private:

@@ -11,20 +11,18 @@ CDlgMP3Repairing::CDlgMP3Repairing(CRunService& runs, CSettings&, QWidget* paren
     resize(DialogUnits(this, 316, 162));
 }
 
-CDlgMP3Repairing::~CDlgMP3Repairing() {
-    StopWorker();
-}
-
 int CDlgMP3Repairing::RunOnTracks(const std::vector<TrackRecord*>& tracks) {
     Tracks() = tracks;
     StartWorker();
     return exec();
 }
 
-void CDlgMP3Repairing::Work() {
-    RepairSettings settings;
-    settings.replace = true;
-    RunRepair(Tracks(), settings, Host(), 1);
+CRunDialog::Work CDlgMP3Repairing::MakeWork() {
+    return [](IRunHost& host, const std::vector<TrackRecord*>& tracks) {
+        RepairSettings settings;
+        settings.replace = true;
+        RunRepair(tracks, settings, host, 1);
+    };
 }
 
 void CDlgMP3Repairing::WorkerFinished(bool) {

@@ -16,7 +16,6 @@ class CDlgMP3Repairing : public CRunDialog {
     Q_OBJECT
 public:
     CDlgMP3Repairing(CRunService& runs, CSettings& settings, QWidget* parent = nullptr);
-    ~CDlgMP3Repairing() override;
 
     // Runs the dialog modally over the records; returns when it has closed.
     int RunOnTracks(const std::vector<TrackRecord*>& tracks);
@@ -24,7 +23,7 @@ public:
     QString Summary() const override;
 
 protected:
-    void Work() override;
+    Work MakeWork() override;
     void WorkerFinished(bool ended) override;
 };
 

@@ -11,16 +11,12 @@ namespace sonvara {
 CDlgReadFilesInfo::CDlgReadFilesInfo(CRunService& runs, std::vector<std::string> paths,
                                      bool readTags, QWidget* parent)
     : CRunDialog(runs, CHelpContext::Get(), tr("Read Files Information"), parent),
-      m_Paths(std::move(paths)),
+      m_Paths(std::make_shared<const std::vector<std::string>>(std::move(paths))),
       m_ReadTags(readTags) {
     setObjectName("DlgReadFilesInfo");
     HideResults();
     CurrentFile()->setMinimumWidth(360);
     Host().ShowEveryProgressStep(true);
-}
-
-CDlgReadFilesInfo::~CDlgReadFilesInfo() {
-    StopWorker();
 }
 
 void CDlgReadFilesInfo::showEvent(QShowEvent* event) {
@@ -31,8 +27,11 @@ void CDlgReadFilesInfo::showEvent(QShowEvent* event) {
     }
 }
 
-void CDlgReadFilesInfo::Work() {
-    m_Results = ReadTracks(m_Paths, m_ReadTags, Host(), {}, ReaderThreads());
+CRunDialog::Work CDlgReadFilesInfo::MakeWork() {
+    return [paths = m_Paths, tags = m_ReadTags, out = m_Results](IRunHost& host,
+                                                                 const std::vector<TrackRecord*>&) {
+        *out = ReadTracks(*paths, tags, host, {}, ReaderThreads());
+    };
 }
 
 void CDlgReadFilesInfo::ShowProgress(int percent) {

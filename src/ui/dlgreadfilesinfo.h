@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,10 +19,9 @@ class CDlgReadFilesInfo : public CRunDialog {
 public:
     CDlgReadFilesInfo(CRunService& runs, std::vector<std::string> paths, bool readTags,
                       QWidget* parent = nullptr);
-    ~CDlgReadFilesInfo() override;
 
     // What the run read, in path order (after exec() returned).
-    std::vector<ReadTrack> TakeResults() { return std::move(m_Results); }
+    std::vector<ReadTrack> TakeResults() { return std::move(*m_Results); }
     bool WasCancelled() const { return StopRequested(); }
 
 signals:
@@ -30,16 +30,17 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void Work() override;
+    Work MakeWork() override;
     void WorkerFinished(bool ended) override;
     void ShowProgress(int percent) override;
 
 private:
     static constexpr int kCloseDelayMs = 100;
 
-    std::vector<std::string> m_Paths;
+    std::shared_ptr<const std::vector<std::string>> m_Paths;
     bool m_ReadTags;
-    std::vector<ReadTrack> m_Results;  // written by the run, read once it has finished
+    // Written by the run, read once it has finished.
+    std::shared_ptr<std::vector<ReadTrack>> m_Results = std::make_shared<std::vector<ReadTrack>>();
     bool m_Started = false;
 };
 

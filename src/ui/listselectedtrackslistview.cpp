@@ -42,6 +42,7 @@ CListSelectedTracksListView::CListSelectedTracksListView(CSonvaraDoc& doc, QWidg
     connect(&doc, &CSonvaraDoc::tracksAboutToChange, this,
             &CListSelectedTracksListView::RememberSelection);
     connect(&doc, &CSonvaraDoc::tracksChanged, this, &CListSelectedTracksListView::Rebuild);
+    connect(&doc, &CSonvaraDoc::recordsChanged, m_Model, &CTrackListModel::RecordsChanged);
 }
 
 CListSelectedTracksListView::~CListSelectedTracksListView() = default;
@@ -61,7 +62,7 @@ void CListSelectedTracksListView::RememberSelection() {
         const std::vector<std::size_t> selected = SelectedIndices();
         m_RememberedRow = selected.empty() ? -1 : static_cast<int>(selected.front());
     }
-    m_Model->BeginRebuild();
+    m_Model->BeginChange();
 }
 
 void CListSelectedTracksListView::Rebuild() {
@@ -71,7 +72,7 @@ void CListSelectedTracksListView::Rebuild() {
     }
     const int row = m_RememberedRow;
     m_RememberedRow = -1;
-    m_Model->EndRebuild();
+    m_Model->EndChange();
     CheckSortOrder();
     if (!WidthsStored() && !m_SizedToRows && m_Model->rowCount() > 0) {
         // First start: the columns were sized to their titles; now to their content.
@@ -80,7 +81,9 @@ void CListSelectedTracksListView::Rebuild() {
             AutoSizeColumn(column);
         }
     }
-    if (row >= 0 && row < m_Model->rowCount()) {
+    // The selected rows went: the row that took the first one's place is selected. A selection that
+    // survived the change stays as it is.
+    if (!selectionModel()->hasSelection() && row >= 0 && row < m_Model->rowCount()) {
         const QModelIndex index = m_Model->index(row, 0);
         selectionModel()->setCurrentIndex(
             index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);

@@ -79,6 +79,8 @@ QMimeData* CFileListModel::mimeData(const QModelIndexList& indexes) const {
 }
 
 void CFileListModel::SetPaths(QStringList paths) {
+    // A folder's listing replaces the whole list (another folder, or the same one read
+    // again): the one change here that is a reset.
     beginResetModel();
     m_Paths = std::move(paths);
     endResetModel();

@@ -8,9 +8,7 @@
 
 namespace sonvara {
 
-namespace {
-
-QMessageBox::Icon BoxIcon(MessageIcon icon) {
+QMessageBox::Icon MessageBoxIcon(MessageIcon icon) {
     switch (icon) {
         case MessageIcon::kInformation: return QMessageBox::Information;
         case MessageIcon::kExclamation: return QMessageBox::Warning;
@@ -19,6 +17,8 @@ QMessageBox::Icon BoxIcon(MessageIcon icon) {
     }
     return QMessageBox::Information;
 }
+
+namespace {
 
 Answer AnswerOf(QMessageBox* box) {
     switch (box->standardButton(box->clickedButton())) {
@@ -30,8 +30,9 @@ Answer AnswerOf(QMessageBox* box) {
 
 QMessageBox* MakeBox(const QString& text, MessageIcon icon, bool question, IRunView& view) {
     auto* box = new QMessageBox(
-        question ? QMessageBox::Question : BoxIcon(icon), QGuiApplication::applicationDisplayName(),
-        text, question ? QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel : QMessageBox::Ok,
+        question ? QMessageBox::Question : MessageBoxIcon(icon),
+        QGuiApplication::applicationDisplayName(), text,
+        question ? QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel : QMessageBox::Ok,
         view.MessageParent());
     if (question) {
         box->setDefaultButton(QMessageBox::Yes);

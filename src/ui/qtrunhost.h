@@ -21,6 +21,9 @@ class QWidget;
 
 namespace sonvara {
 
+// The box icon of a run's message.
+QMessageBox::Icon MessageBoxIcon(MessageIcon icon);
+
 // What a run dialog shows; every call comes on the UI thread.
 class IRunView {
 public:
@@ -110,6 +113,7 @@ private:
             kError,
             kProgress
         };
+        Op(Kind k, std::string t) : kind(k), text(std::move(t)) {}
         Kind kind;
         std::string text;  // made into a QString on the UI thread only
         std::string reason;

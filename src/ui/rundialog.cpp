@@ -5,10 +5,10 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <exception>
 
 #include "runs/runhelpers.h"
 #include "ui/colorlistbox.h"
@@ -76,18 +76,16 @@ void CRunDialog::StopWorker() {
 void CRunDialog::StartWorker() {
     m_RunEnded = false;
     m_Working = true;
-    // The run uses the dialog's tracks and host; the dialog waits for it before they go.
+    // The run uses a copy of the dialog's track list and the host, which the base's destructor
+    // keeps until the run has returned.
     m_Run = m_Runs.Run<bool>(
         this,
-        [this] {
-            try {
-                Work();
-            } catch (const std::exception& e) {
-                m_Host.ShowMessage(e.what(), MessageIcon::kStop);
-            }
+        [work = MakeWork(), tracks = m_Tracks, host = &m_Host] {
+            work(*host, tracks);
             return true;
         },
-        [this](bool) { OnWorkerFinished(); });
+        [this](bool) { OnWorkerFinished(); },
+        [this](const QString& error) { OnWorkerFailed(error); });
 }
 
 void CRunDialog::HideResults() {
@@ -100,6 +98,18 @@ void CRunDialog::OnWorkerFinished() {
     // Everything the run reported before it ended is shown (and applied) first.
     m_Host.Flush();
     WorkerFinished(m_RunEnded);
+}
+
+void CRunDialog::OnWorkerFailed(const QString& error) {
+    m_Working = false;
+    m_Host.Flush();
+    m_Results->AddColoredStrings({{error, kColourRed}});
+    ScrollResultsToEnd();
+    auto* box = new QMessageBox(QMessageBox::Critical, windowTitle(), error, QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("runError"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QMessageBox::finished, this, [this] { WorkerFinished(false); });
+    box->open();
 }
 
 void CRunDialog::OnCancel() {

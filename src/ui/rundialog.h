@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -29,6 +30,10 @@ struct TrackRecord;
 // - The records' new states are applied on the UI thread as the run reports them.
 // - The dialog ends only after its run has finished; it never waits for the run on the UI
 //   thread while the run may wait for an answer.
+// - The run's work never uses the dialog (see MakeWork), so the dialog may go at any time: its
+//   destructor stops the run and waits for it, and nothing of a subclass is left in use.
+// - Work that throws ends the run: the text is shown as the run's error, in the results and in
+//   a box; closing the box ends the dialog's run as an end would.
 class CRunDialog : public QDialog, protected IRunView {
     Q_OBJECT
 public:
@@ -52,18 +57,18 @@ public slots:
 protected:
     CRunDialog(CRunService& runs, int helpContext, const QString& caption, QWidget* parent);
 
-    // Runs on a thread of the run service.
-    virtual void Work() = 0;
+    // The run's work, run on a thread of the run service with the dialog's host and tracks. It
+    // must not use the dialog: what it needs it captures by value, what it hands back it
+    // writes into shared state of its own (read once the run has finished).
+    using Work = std::function<void(IRunHost& host, const std::vector<TrackRecord*>& tracks)>;
+    // Makes the work when the run starts, on the UI thread.
+    virtual Work MakeWork() = 0;
     // On the UI thread once the run has finished; ended: the run reported its end.
     virtual void WorkerFinished(bool ended) = 0;
     // Cancel, Escape or the close box.
     virtual void OnCancel();
 
     void StartWorker();
-    // Stops a run that still works and waits for it (the dialog is being destroyed): every
-    // question is answered at once from now on, so the wait cannot wait for an answer. Each
-    // class whose Work() uses its members calls it in its destructor.
-    void StopWorker();
     QHBoxLayout* ButtonRow() const { return m_ButtonRow; }
     std::vector<TrackRecord*>& Tracks() { return m_Tracks; }
     // The last state the run reported for each track it touched, by index into Tracks().
@@ -87,7 +92,11 @@ protected:
     void HideResults();
 
 private:
+    // Stops a run that still works and waits for it (the dialog is being destroyed): every
+    // question is answered at once from now on, so the wait cannot wait for an answer.
+    void StopWorker();
     void OnWorkerFinished();
+    void OnWorkerFailed(const QString& error);
 
     CHelpContextScope m_Help;
     std::vector<TrackRecord*> m_Tracks;

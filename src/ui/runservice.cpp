@@ -1,10 +1,12 @@
 #include "ui/runservice.h"
 
+#include <QDebug>
 #include <QRunnable>
 #include <QThread>
 
 #include <algorithm>
 #include <atomic>
+#include <exception>
 
 #if defined(__SANITIZE_THREAD__)
 #include <sanitizer/tsan_interface.h>
@@ -54,6 +56,25 @@ void CRunService::Start(std::function<void()> task) {
     auto* runnable = new CTask(std::move(task));
     SONVARA_TSAN_RELEASE(runnable);
     m_Pool->start(runnable);
+}
+
+std::string CRunService::CurrentExceptionText() {
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return tr("An unknown error stopped the work.").toStdString();
+    }
+}
+
+void CRunService::ReportFailure(const Failed& failed, const std::string& error) {
+    const QString text = QString::fromStdString(error);
+    if (failed) {
+        failed(text);
+    } else {
+        qWarning().noquote() << "work failed:" << text;
+    }
 }
 
 void CRunService::Finish(const std::shared_ptr<CRunHandle::State>& state) {

@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <utility>
 
 namespace sonvara {
@@ -62,10 +63,13 @@ public:
     };
 
     // Runs work on the pool and calls done(result) on the receiver's thread once it has
-    // returned, unless the receiver is gone. Work that throws delivers nothing.
+    // returned, unless the receiver is gone. Work that throws (std::bad_alloc, a library's
+    // std::exception) calls failed(the exception's text) there instead; without a `failed`,
+    // the failure is logged as a warning.
+    using Failed = std::function<void(const QString& error)>;
     template <class Result>
     CRunHandle Run(QObject* receiver, std::function<Result()> work,
-                   std::function<void(Result)> done);
+                   std::function<void(Result)> done, Failed failed = {});
 
     // Runs part(0) ... part(count - 1) on the pool and on the calling thread, which takes its
     // share, so that it never waits for a pool that is busy with other work; returns once every
@@ -81,46 +85,56 @@ private:
     struct Handoff {
         std::mutex mutex;
         std::optional<Result> result;
-        QPromise<void> promise;  // finished once the result is in (or the work threw)
+        std::string error;       // what the work threw
+        QPromise<void> promise;  // finished once the result (or the error) is in
     };
 
     // Hands the task to the pool (annotated for ThreadSanitizer).
     void Start(std::function<void()> task);
     static void Finish(const std::shared_ptr<CRunHandle::State>& state);
+    // The text of the exception being handled.
+    static std::string CurrentExceptionText();
+    static void ReportFailure(const Failed& failed, const std::string& error);
 
     QThreadPool* m_Pool;  // deleted unless work still hangs at the end
 };
 
 template <class Result>
 CRunService::CRunHandle CRunService::Run(QObject* receiver, std::function<Result()> work,
-                                         std::function<void(Result)> done) {
+                                         std::function<void(Result)> done, Failed failed) {
     auto handoff = std::make_shared<Handoff<Result>>();
     auto finished = std::make_shared<CRunHandle::State>();
     auto* watcher = new QFutureWatcher<void>(receiver);
     connect(watcher, &QFutureWatcherBase::finished, watcher,
-            [watcher, handoff, done = std::move(done)] {
+            [watcher, handoff, done = std::move(done), failed = std::move(failed)] {
                 watcher->deleteLater();
                 std::optional<Result> result;
+                std::string error;
                 {
                     std::lock_guard lock(handoff->mutex);
                     result.swap(handoff->result);
+                    error.swap(handoff->error);
                 }
                 if (result) {
                     done(std::move(*result));
+                } else {
+                    ReportFailure(failed, error);
                 }
             });
     handoff->promise.start();
     watcher->setFuture(handoff->promise.future());
     Start([handoff, finished, work = std::move(work)] {
         std::optional<Result> result;
+        std::string error;
         try {
             result.emplace(work());
         } catch (...) {
-            // Nothing to deliver; the watcher still hears of the end.
+            error = CurrentExceptionText();
         }
         {
             std::lock_guard lock(handoff->mutex);
             handoff->result = std::move(result);
+            handoff->error = std::move(error);
         }
         Finish(finished);
         handoff->promise.finish();

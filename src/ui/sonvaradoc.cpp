@@ -1,59 +1,57 @@
 #include "ui/sonvaradoc.h"
 
-#include <QDir>
-#include <QFileDialog>
-#include <QMessageBox>
+#include <utility>
 
-#include "jobs/strings.h"
 #include "platform/paths.h"
 #include "runs/movecorrupt.h"
 #include "tracks/settings.h"
 #include "ui/commandids.h"
 #include "ui/dlgreadfilesinfo.h"
 #include "ui/pathtext.h"
-#include "ui/qtrunhost.h"
 #include "ui/statelog.h"
 
 namespace sonvara {
 
 namespace {
 
-// What the move of the corrupt files shows: a box for each file that could not be moved, and
-// its overwrite questions under the command's name with No as the default.
-class CMoveView : public IRunView {
+// The move of the corrupt files runs here, on the list's thread: its questions and failures go
+// to the asker. A file kept by the user's own answer needs no word afterwards.
+class CMoveHost : public IRunHost {
 public:
-    explicit CMoveView(QWidget* parent) : m_Parent(parent) {}
-    void ShowCurrentFile(const QString&) override {}
-    void ShowStage(const QString&) override {}
+    explicit CMoveHost(IDocumentAsker& asker) : m_Asker(asker) {}
+    bool IsAborted() override { return false; }
+    void SetProgress(int) override {}
+    void SetCurrentFile(const std::string&) override {}
+    void SetStage(const std::string&) override {}
     void ClearResults() override {}
-    void AddResults(std::vector<std::pair<QString, std::uint32_t>>&&) override {}
-    void ScrollResultsToEnd() override {}
-    void ShowProgress(int) override {}
-    void ApplyUpdate(const TrackUpdate&) override {}
-    void OnRunEnded() override {}
-    QWidget* MessageParent() override { return m_Parent; }
-    void ShowError(const QString& path, const QString& reason) override {
-        QMessageBox::information(
-            m_Parent, Caption(),
-            QString::fromStdString(
-                Text(StringId::kMoveFailed, path.toStdString(), reason.toStdString())));
+    void AddResult(const std::string&, std::uint32_t) override {}
+    void ScrollToEnd() override {}
+    void UpdateTrack(const TrackUpdate&) override {}
+    void RunEnded() override {}
+    Answer AskOverwrite(const std::string& question) override {
+        const Answer answer = m_Asker.MoveOverwrite(question);
+        m_KeptByAnswer = answer != Answer::kYes;
+        return answer;
     }
-    void DecorateBox(QMessageBox& box, bool question) override {
-        box.setWindowTitle(Caption());
-        if (question) {
-            box.setDefaultButton(QMessageBox::No);
+    void ShowMessage(const std::string& text, MessageIcon icon) override {
+        m_Asker.MoveMessage(text, icon);
+    }
+    void ReportError(const std::string& path, const std::string& reason) override {
+        if (!std::exchange(m_KeptByAnswer, false)) {
+            m_Asker.MoveFailed(path, reason);
         }
     }
 
 private:
-    static QString Caption() { return CSonvaraDoc::tr("Move & Save Corrupt Files"); }
-    QWidget* m_Parent;
+    IDocumentAsker& m_Asker;
+    bool m_KeptByAnswer = false;
 };
 
 }  // namespace
 
-CSonvaraDoc::CSonvaraDoc(CSettings& settings, CRunService& runs, QObject* parent)
-    : QObject(parent), m_Settings(settings), m_Runs(runs) {
+CSonvaraDoc::CSonvaraDoc(CSettings& settings, CRunService& runs, IDocumentAsker& asker,
+                         QObject* parent)
+    : QObject(parent), m_Settings(settings), m_Runs(runs), m_Asker(asker) {
     setObjectName("SonvaraDoc");
 }
 
@@ -79,6 +77,31 @@ void CSonvaraDoc::SetCurrentFolder(const std::string& folder) {
     UpdateViews();
 }
 
+template <class Step>
+auto CSonvaraDoc::WithDialog(Step&& step) {
+    struct Depth {
+        explicit Depth(int& depth) : m_Depth(++depth) {}
+        ~Depth() { --m_Depth; }
+        Depth(const Depth&) = delete;
+        Depth& operator=(const Depth&) = delete;
+        int& m_Depth;
+    } depth(m_DialogDepth);
+    return step();
+}
+
+void CSonvaraDoc::ApplyHeldAdds() {
+    if (m_DialogDepth > 0 || m_ApplyingHeld) {
+        return;  // the outer dialog's end, or the loop below, applies them
+    }
+    m_ApplyingHeld = true;
+    while (!m_HeldAdds.empty()) {
+        const std::vector<std::string> paths = std::move(m_HeldAdds.front());
+        m_HeldAdds.erase(m_HeldAdds.begin());
+        AddTracks(paths);
+    }
+    m_ApplyingHeld = false;
+}
+
 std::vector<ReadTrack> CSonvaraDoc::ReadWithDialog(const std::vector<std::string>& paths,
                                                    bool tags) {
     CDlgReadFilesInfo dialog(m_Runs, paths, tags, m_DialogParent);
@@ -87,6 +110,10 @@ std::vector<ReadTrack> CSonvaraDoc::ReadWithDialog(const std::vector<std::string
 }
 
 void CSonvaraDoc::AddTracks(const std::vector<std::string>& paths) {
+    if (m_DialogDepth > 0) {
+        m_HeldAdds.push_back(paths);
+        return;
+    }
     StopPlayback();
     std::vector<std::string> fresh = m_Tracks.NewPaths(paths);
     if (fresh.empty()) {
@@ -95,14 +122,15 @@ void CSonvaraDoc::AddTracks(const std::vector<std::string>& paths) {
         return;
     }
     const bool tags = m_Settings.GetID3Check();
-    std::vector<ReadTrack> read =
-        m_ReadRunner ? m_ReadRunner(fresh, tags) : ReadWithDialog(fresh, tags);
+    std::vector<ReadTrack> read = WithDialog(
+        [&] { return m_ReadRunner ? m_ReadRunner(fresh, tags) : ReadWithDialog(fresh, tags); });
     emit tracksAboutToChange();
     const std::size_t before = m_Tracks.GetTrackCount();
     m_Tracks.AppendRead(std::move(read), tags);
     UpdateViews();
     qCInfo(lcState, "tracks added: %d; listed %d",
            static_cast<int>(m_Tracks.GetTrackCount() - before), GetTrackCount());
+    ApplyHeldAdds();
 }
 
 void CSonvaraDoc::RemoveTracksAt(const std::vector<std::size_t>& ascending) {
@@ -130,11 +158,13 @@ void CSonvaraDoc::EditTracks(const std::vector<std::size_t>& indices) {
             records.push_back(&m_Tracks.At(i));
         }
     }
-    const bool changed = m_EditRunner(records);
+    const bool changed = WithDialog([&] { return m_EditRunner(records); });
     if (changed || records.size() > 1) {
+        emit recordsChanged({records.begin(), records.end()});
         UpdateViews();
     }
     qCInfo(lcState, "properties closed: %s", changed ? "changed" : "unchanged");
+    ApplyHeldAdds();
 }
 
 bool CSonvaraDoc::CanRun(Job job) const {
@@ -153,14 +183,16 @@ bool CSonvaraDoc::CanRun(Job job) const {
 void CSonvaraDoc::RunOn(Job job, const std::vector<TrackRecord*>& tracks) {
     StopPlayback();
     if (m_JobRunner && !tracks.empty()) {
-        m_JobRunner(job, tracks);
+        WithDialog([&] { m_JobRunner(job, tracks); });
         m_Tracks.RecountTypes();  // the run's host changed the records in place
+        emit recordsChanged({tracks.begin(), tracks.end()});
     }
     UpdateViews();
     static const char* const kNames[] = {"analyze", "mp3-to-wav", "wav-to-mp3", "mp3-to-mp3",
                                          "repair",  "loudness",   "replaygain"};
     qCInfo(lcState, "job done: %s; %d tracks", kNames[static_cast<int>(job)],
            static_cast<int>(tracks.size()));
+    ApplyHeldAdds();
 }
 
 void CSonvaraDoc::RunJob(Job job) {
@@ -187,66 +219,26 @@ void CSonvaraDoc::RunJobOnSelected(Job job, const std::vector<std::size_t>& indi
     RunOn(job, selected);
 }
 
-std::string CSonvaraDoc::AskReportFile() {
-    if (reportFileAsker) {
-        return reportFileAsker();
-    }
-    QFileDialog dialog(m_DialogParent, tr("Save Analysis Results"));
-    dialog.setObjectName("SaveResultsDialog");
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(tr("Plain text file (*.txt)"));
-    dialog.setDefaultSuffix("txt");
-    if (!m_CurrentFolder.empty()) {
-        dialog.setDirectory(QString::fromStdString(m_CurrentFolder));
-    }
-    dialog.selectFile(tr("Analysis Results"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return {};
-    }
-    return QDir::toNativeSeparators(dialog.selectedFiles().front()).toStdString();
-}
-
-std::string CSonvaraDoc::AskMoveFolder() {
-    if (moveFolderAsker) {
-        return moveFolderAsker();
-    }
-    // A folder picker: the corrupt files go into the chosen folder under their own names.
-    QFileDialog dialog(m_DialogParent, tr("Move All Corrupt Files"));
-    dialog.setObjectName("MoveCorruptDialog");
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setOption(QFileDialog::ShowDirsOnly);
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setLabelText(QFileDialog::Accept, tr("&Move"));
-    if (!m_CurrentFolder.empty()) {
-        dialog.setDirectory(QString::fromStdString(m_CurrentFolder));
-    }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return {};
-    }
-    return QDir::toNativeSeparators(dialog.selectedFiles().front()).toStdString();
-}
-
 void CSonvaraDoc::SaveAnalysisResults() {
     StopPlayback();
-    const std::string file = AskReportFile();
+    WithDialog([this] { SaveReport(); });
+    ApplyHeldAdds();
+}
+
+void CSonvaraDoc::SaveReport() {
+    const std::string file = m_Asker.ReportFile(m_CurrentFolder);
     if (file.empty()) {
         qCInfo(lcState, "report: not saved");
         return;
     }
     if (!IsReportFileName(file)) {
-        QMessageBox::information(m_DialogParent, tr("Save Analysis Results"),
-                                 tr("The analysis results are saved only as a plain text file "
-                                    "(.txt); nothing was written."));
+        m_Asker.ReportNotPlainText();
         qCInfo(lcState, "report: not saved");
         return;
     }
     std::string error;
     if (!m_Tracks.WriteReport(file, &error)) {
-        QMessageBox::warning(m_DialogParent, tr("Save Analysis Results"),
-                             QString::fromStdString(error.empty() ? file : error));
+        m_Asker.ReportNotSaved(error.empty() ? file : error);
         qCInfo(lcState, "report: not saved");
         return;
     }
@@ -255,17 +247,18 @@ void CSonvaraDoc::SaveAnalysisResults() {
 
 void CSonvaraDoc::MoveCorruptFiles() {
     StopPlayback();
-    const std::string folder = AskMoveFolder();
-    if (!folder.empty()) {
-        // The move changes the list, so it runs here, on the list's thread; the run host
-        // shows its questions and failures as boxes of their own.
-        CMoveView view(m_DialogParent);
-        CQtRunHost host(view);
-        emit tracksAboutToChange();
-        sonvara::MoveCorruptFiles(m_Tracks, folder, host);
-    }
+    WithDialog([this] {
+        const std::string folder = m_Asker.MoveDestination(m_CurrentFolder);
+        if (!folder.empty()) {
+            // The move changes the list, so it runs here, on the list's thread.
+            CMoveHost host(m_Asker);
+            emit tracksAboutToChange();
+            sonvara::MoveCorruptFiles(m_Tracks, folder, host);
+        }
+    });
     UpdateViews();
     qCInfo(lcState, "move done: %d listed", GetTrackCount());
+    ApplyHeldAdds();
 }
 
 bool CSonvaraDoc::QueryCommand(int id, bool& enabled) {

@@ -9,6 +9,7 @@
 
 #include "tracks/tracklist.h"
 #include "ui/commandtarget.h"
+#include "ui/documentasker.h"
 
 class QWidget;
 
@@ -22,6 +23,11 @@ class CSettings;
 // corrupt files). It never loads or saves itself. The views follow it through its signals:
 // `tracksChanged` is the refresh of every view but the track-file list. Work off the UI thread
 // goes to the run service it is given, which the views reach through it.
+//
+// While one of its dialogs is open (a run dialog, reading the files of an add, the properties,
+// the report's file dialog, the move), an add that arrives (a drop, a folder's files, the files
+// named at start-up) is held: the list a run walks does not change under it. The held adds are
+// applied in order once the dialog has closed.
 class CSonvaraDoc : public QObject, public ICommandTarget {
     Q_OBJECT
 public:
@@ -34,11 +40,10 @@ public:
     // Reads the new files of an add (default: the "Read Files Information" dialog).
     using ReadRunner =
         std::function<std::vector<ReadTrack>(const std::vector<std::string>& paths, bool tags)>;
-    // Asks for a file or folder name; empty: cancelled (tests replace the file dialogs only
-    // where they test something else than the dialogs).
-    using PathAsker = std::function<std::string()>;
-
-    CSonvaraDoc(CSettings& settings, CRunService& runs, QObject* parent = nullptr);
+    // The asker puts the document's questions and messages to the user (file dialogs and
+    // boxes in the window, a script in tests); it outlives the document.
+    CSonvaraDoc(CSettings& settings, CRunService& runs, IDocumentAsker& asker,
+                QObject* parent = nullptr);
     ~CSonvaraDoc() override;
 
     CTrackList& Tracks() { return m_Tracks; }
@@ -54,6 +59,7 @@ public:
     CRunService& Runs() { return m_Runs; }
 
     void SetCurrentFolder(const std::string& folder);
+    // Reads the new ones of the paths and appends them; held while a dialog is open.
     void AddTracks(const std::vector<std::string>& paths);
     void RemoveTracksAt(const std::vector<std::size_t>& ascending);
     void ReorderByPaths(const std::vector<std::string>& paths);
@@ -78,26 +84,31 @@ public:
     void SetReadRunner(ReadRunner runner) { m_ReadRunner = std::move(runner); }
     void SetStopPlayback(std::function<void()> stop) { m_StopPlayback = std::move(stop); }
 
-    // The file dialog of "Save Analysis Results..." and the folder picker of "Move && Save
-    // Corrupt Files...", as the user sees them; replaceable.
-    std::string AskReportFile();
-    std::string AskMoveFolder();
-
     bool QueryCommand(int id, bool& enabled) override;
     void ExecuteCommand(int id) override;
 
 signals:
     void tracksAboutToChange();
     void tracksChanged();
+    // These records changed in place (a run's verdicts, edited tags); sent before
+    // tracksChanged.
+    void recordsChanged(const std::vector<const TrackRecord*>& records);
     void currentFolderChanged(const QString& folder);
 
 private:
     void StopPlayback();
     void RunOn(Job job, const std::vector<TrackRecord*>& tracks);
+    void SaveReport();
     std::vector<ReadTrack> ReadWithDialog(const std::vector<std::string>& paths, bool tags);
+    // Runs a step that opens a dialog: adds that arrive meanwhile are held.
+    template <class Step>
+    auto WithDialog(Step&& step);
+    // Applies the held adds, in order, once no dialog is open.
+    void ApplyHeldAdds();
 
     CSettings& m_Settings;
     CRunService& m_Runs;
+    IDocumentAsker& m_Asker;
     CTrackList m_Tracks;
     std::string m_CurrentFolder;
     QWidget* m_DialogParent = nullptr;
@@ -105,10 +116,9 @@ private:
     EditRunner m_EditRunner;
     ReadRunner m_ReadRunner;
     std::function<void()> m_StopPlayback;
-
-public:
-    PathAsker reportFileAsker;  // default: AskReportFile
-    PathAsker moveFolderAsker;  // default: AskMoveFolder
+    int m_DialogDepth = 0;
+    bool m_ApplyingHeld = false;
+    std::vector<std::vector<std::string>> m_HeldAdds;
 };
 
 }  // namespace sonvara

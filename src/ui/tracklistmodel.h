@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "ui/sortabletablemodel.h"
@@ -11,8 +12,10 @@ class CTrackList;
 struct TrackRecord;
 
 // The working list as a table of nine columns, read straight from the records (no item
-// objects per row). Its row order is the list's order after every rebuild; a sort reorders
-// the rows, and the view then writes the order back into the list.
+// objects per row). It changes by rows: after a change of the list the rows of the records
+// that left are removed, the new records' rows inserted at the end, and a new order of the
+// list is a layout change; a sort reorders the rows (the view then writes the order back into
+// the list). Selection and current row follow their records throughout.
 class CTrackListModel : public CSortableTableModel {
     Q_OBJECT
 public:
@@ -36,13 +39,12 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    // A change of the list is about to start / has ended: the rows are taken again from the
-    // list. While a change runs, no record is read.
-    void BeginRebuild();
-    void EndRebuild();
-    void Rebuild();
-    // The records changed in place (verdicts, tags): every cell is read again.
-    void RecordsChanged();
+    // A change of the list is about to start / has ended: the rows then follow the list (rows
+    // removed, inserted at the end, reordered). While a change runs, no record is read.
+    void BeginChange();
+    void EndChange();
+    // These records changed in place (verdicts, tags): their rows are read again.
+    void RecordsChanged(const std::vector<const TrackRecord*>& records);
 
     const TrackRecord* RecordAt(int row) const;
     std::vector<std::string> PathsInOrder() const;
@@ -56,9 +58,12 @@ protected:
 
 private:
     QString CellText(const TrackRecord& record, int column) const;
+    // Removes the rows flagged, whose records have left the list.
+    void RemoveRows(const std::vector<char>& leaving);
 
     CTrackList& m_List;
     std::vector<TrackRecord*> m_Rows;
+    std::unordered_set<const TrackRecord*> m_Gone;  // while their rows are being removed
     bool m_Changing = false;
 };
 

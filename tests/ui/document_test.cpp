@@ -1,9 +1,8 @@
 // The document: its commands and their enabling, adding through the read-files dialog, the
-// report through the file dialog, and moving the corrupt files with the overwrite question.
+// report and moving the corrupt files with the overwrite question (asked through a scripted
+// asker), adds held while a run is open.
 #include <QApplication>
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QMessageBox>
+#include <QEventLoop>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -36,7 +35,7 @@ namespace fs = std::filesystem;
 
 class Document : public ::testing::Test {
 protected:
-    void SetUp() override { m_Doc = std::make_unique<CSonvaraDoc>(m_Settings, m_Runs); }
+    void SetUp() override { m_Doc = std::make_unique<CSonvaraDoc>(m_Settings, m_Runs, m_Asker); }
 
     // The analysis run, synchronously, applying the verdicts as a run dialog's host does.
     void UseAnalysisRunner() {
@@ -72,6 +71,7 @@ protected:
     CMemoryProfileStore m_Profile;
     CSettings m_Settings{m_Profile};
     CRunService m_Runs;  // outlives the document and its views
+    test::CScriptedAsker m_Asker;
     std::unique_ptr<CSonvaraDoc> m_Doc;
     std::vector<CSonvaraDoc::Job> m_Jobs;
     std::vector<std::string> m_JobPaths;
@@ -199,18 +199,6 @@ TEST_F(Document, RemovingIndicesOneAndThreeOfFiveRemovesTheSecondAndFourth) {
     EXPECT_EQ(m_Doc->GetMp3Count(), 3);
 }
 
-// Answers the save dialog: reads what it proposes, then types the name and accepts.
-bool AnswerSaveDialog(QWidget* w, const std::string& file, QString* proposed, QString* filter) {
-    auto* dialog = qobject_cast<QFileDialog*>(w);
-    auto* edit = dialog != nullptr ? dialog->findChild<QLineEdit*>("fileNameEdit") : nullptr;
-    if (edit == nullptr) {
-        return false;
-    }
-    *proposed = edit->text();
-    *filter = dialog->selectedNameFilter();
-    return test::TypeIntoFileDialog(w, file);
-}
-
 TEST_F(Document, TheReportFollowsTheViewsOrderAfterSortingByLength) {
     const std::string longer = m_Dir.File("long.mp3");
     const std::string shorter = m_Dir.File("short.mp3");
@@ -221,18 +209,13 @@ TEST_F(Document, TheReportFollowsTheViewsOrderAfterSortingByLength) {
     view.SortColumn(CTrackListModel::kLength, false);              // descending: long first
     view.SortColumn(CTrackListModel::kLength, false);              // ascending: short first
     m_Doc->ReorderByRecords(view.TrackModel()->RecordsInOrder());  // as the header click does
-    QString proposed;
-    QString filter;
     const std::string report = m_Dir.File("results.txt");
-    CModalAnswerer save(
-        [&](QWidget* w) { return AnswerSaveDialog(w, report, &proposed, &filter); });
+    m_Asker.reportFile = report;
     m_Doc->ExecuteCommand(cmd::kSaveResults);
-    ASSERT_TRUE(save.Answered());
-    EXPECT_EQ(proposed, "Analysis Results");
-    EXPECT_EQ(filter, "Plain text file (*.txt)");
     const std::string text = test::ReadText(report);
     ASSERT_NE(text.find("Analysis Results:\n\nFile: " + shorter), std::string::npos) << text;
     EXPECT_LT(text.find(shorter), text.find(longer));
+    EXPECT_TRUE(m_Asker.told.empty());
 }
 
 TEST_F(Document, NamesThatAreNotUtf8AreAnalysedReportedAndMovedUnderTheirOwnBytes) {
@@ -245,14 +228,14 @@ TEST_F(Document, NamesThatAreNotUtf8AreAnalysedReportedAndMovedUnderTheirOwnByte
     EXPECT_EQ(m_Doc->Tracks().At(0).checkState, AnalysedCorrupt);
     EXPECT_EQ(m_Doc->Tracks().At(1).checkState, AnalysedOk);
     const std::string report = m_Dir.File("report.txt");
-    m_Doc->reportFileAsker = [&] { return report; };
+    m_Asker.reportFile = report;
     m_Doc->SaveAnalysisResults();
     const std::string text = test::ReadText(report);
     EXPECT_NE(text.find("caf\xe9.mp3"), std::string::npos);  // the bytes, not "caf?.mp3"
     EXPECT_NE(text.find("\xff\xfe.mp3"), std::string::npos);
     const std::string target = m_Dir.File("corrupt\xe9");
     fs::create_directory(target);
-    m_Doc->moveFolderAsker = [&] { return target; };
+    m_Asker.moveDestination = target;
     m_Doc->ExecuteCommand(cmd::kMoveCorrupt);
     EXPECT_EQ(test::ReadFile(target + "/caf\xe9.mp3"), test::CorruptMp3());
     EXPECT_TRUE(fs::exists(target + "/new\nline.mp3"));
@@ -265,17 +248,11 @@ TEST_F(Document, NamesThatAreNotUtf8AreAnalysedReportedAndMovedUnderTheirOwnByte
 TEST_F(Document, AReportNameThatIsNotTxtWritesNothingAndSaysSo) {
     m_Doc->AddTracks(Files({"a.mp3"}, test::GoodMp3()));
     const std::string log = m_Dir.File("results.log");
-    m_Doc->reportFileAsker = [&] { return log; };  // the name the user chose
-    QString told;
-    CModalAnswerer<QMessageBox> note([&](QMessageBox* box) {
-        told = box->text();
-        box->accept();
-    });
+    m_Asker.reportFile = log;  // the name the user chose
     m_Doc->SaveAnalysisResults();
-    EXPECT_EQ(note.Answered(), 1);
+    EXPECT_EQ(m_Asker.told, std::vector<std::string>{"not plain text"});
     EXPECT_FALSE(fs::exists(log));
     EXPECT_FALSE(fs::exists(log + ".txt"));
-    EXPECT_TRUE(told.contains(".txt"));
 }
 
 TEST_F(Document, MovingAsksOncePerExistingFileAndNoKeepsTheTrack) {
@@ -288,19 +265,14 @@ TEST_F(Document, MovingAsksOncePerExistingFileAndNoKeepsTheTrack) {
     const std::string target = m_Dir.File("corrupt");
     fs::create_directory(target);
     test::WriteFile(target + "/bad1.mp3", {1, 2, 3});  // already there
-    m_Doc->moveFolderAsker = [&] { return target; };
-    std::vector<QString> questions;
-    CModalAnswerer<QMessageBox> no(
-        [&](QMessageBox* box) {
-            questions.push_back(box->text());
-            test::Press(box, QMessageBox::No);
-        },
-        -1);
+    m_Asker.moveDestination = target;
+    m_Asker.overwriteAnswers = {Answer::kNo};
     m_Doc->ExecuteCommand(cmd::kMoveCorrupt);
-    ASSERT_EQ(questions.size(), 1u);
-    EXPECT_EQ(questions[0].toStdString(),
+    ASSERT_EQ(m_Asker.questions.size(), 1u);
+    EXPECT_EQ(m_Asker.questions[0],
               "The file \n" + target + "/bad1.mp3\nalready exists, should it overwrite ?");
-    EXPECT_TRUE(fs::exists(bad[0]));  // No: stays, listed
+    EXPECT_TRUE(m_Asker.told.empty());  // kept by the answer: no word on it
+    EXPECT_TRUE(fs::exists(bad[0]));    // No: stays, listed
     EXPECT_FALSE(fs::exists(bad[1]));
     EXPECT_TRUE(fs::exists(target + "/bad2.mp3"));
     ASSERT_EQ(m_Doc->GetTrackCount(), 2);
@@ -317,35 +289,47 @@ TEST_F(Document, AFileThatCannotBeMovedIsShownInABoxAndStaysListed) {
     const std::string target = m_Dir.File("corrupt");
     fs::create_directory(target);
     fs::remove(bad[0]);  // gone meanwhile: its move fails
-    m_Doc->moveFolderAsker = [&] { return target; };
-    std::vector<QString> shown;
-    CModalAnswerer<QMessageBox> ok(
-        [&](QMessageBox* box) {
-            shown.push_back(box->text());
-            box->accept();
-        },
-        -1);
+    m_Asker.moveDestination = target;
     m_Doc->ExecuteCommand(cmd::kMoveCorrupt);
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_TRUE(shown[0].startsWith(QString::fromStdString(bad[0] + " cannot be moved: ")))
-        << shown[0].toStdString();
+    ASSERT_EQ(m_Asker.told.size(), 1u);
+    EXPECT_EQ(m_Asker.told[0].rfind(bad[0] + ": ", 0), 0u) << m_Asker.told[0];
     EXPECT_TRUE(fs::exists(target + "/bad2.mp3"));
     ASSERT_EQ(m_Doc->GetTrackCount(), 1);
     EXPECT_EQ(m_Doc->Tracks().At(0).path, bad[0]);
 }
 
-TEST_F(Document, MovingToAFolderChosenInThePicker) {
-    UseAnalysisRunner();
-    const auto bad = Files({"bad.mp3"}, test::CorruptMp3());
-    m_Doc->AddTracks(bad);
+// Files added while a run's dialog is open (a drop, a folder's files, start-up files, posted
+// to the event loop the dialog runs) wait: the run walks the tracks it was given, with its
+// results on them, and the held files are appended in order once it has ended.
+TEST_F(Document, AddsThatArriveDuringARunAreHeldUntilItEnds) {
+    const auto first = Files({"1.mp3", "2.mp3"}, test::GoodMp3());
+    const auto dropped = Files({"3.mp3"}, test::GoodMp3());
+    const auto listed = Files({"4.mp3", "5.mp3"}, test::CorruptMp3());
+    m_Doc->AddTracks(first);
+    int duringRun = -1;
+    m_Doc->SetJobRunner([&](CSonvaraDoc::Job, const std::vector<TrackRecord*>& tracks) {
+        QEventLoop exec;  // what a run dialog's exec() runs
+        QMetaObject::invokeMethod(m_Doc.get(), [&] { m_Doc->AddTracks(dropped); });
+        QMetaObject::invokeMethod(m_Doc.get(), [&] { m_Doc->AddTracks(listed); });
+        QMetaObject::invokeMethod(&exec, &QEventLoop::quit, Qt::QueuedConnection);
+        exec.exec();
+        duringRun = m_Doc->GetTrackCount();
+        test::CRecordingHost host(tracks);
+        RunAnalysis(tracks, host);
+        m_JobPaths.clear();
+        for (const TrackRecord* r : tracks) {
+            m_JobPaths.push_back(r->path);
+        }
+    });
     m_Doc->RunJob(CSonvaraDoc::Job::kAnalyze);
-    const std::string target = m_Dir.File("picked");
-    fs::create_directory(target);
-    CModalAnswerer pick([&](QWidget* w) { return test::TypeIntoFileDialog(w, target); });
-    m_Doc->MoveCorruptFiles();
-    EXPECT_TRUE(pick.Answered());
-    EXPECT_TRUE(fs::exists(target + "/bad.mp3"));
-    EXPECT_EQ(m_Doc->GetTrackCount(), 0);
+    EXPECT_EQ(duringRun, 2);
+    EXPECT_EQ(m_JobPaths, first);
+    ASSERT_EQ(m_Doc->GetTrackCount(), 5);
+    for (int i = 0; i < 5; ++i) {
+        const std::string want = i < 2 ? first[i] : i == 2 ? dropped[0] : listed[i - 3];
+        EXPECT_EQ(m_Doc->Tracks().At(i).path, want) << i;
+        EXPECT_EQ(m_Doc->Tracks().At(i).checkState, i < 2 ? AnalysedOk : NotAnalysed) << i;
+    }
 }
 
 }  // namespace

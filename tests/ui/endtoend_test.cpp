@@ -23,6 +23,7 @@
 #include "tracks/profilestore.h"
 #include "tracks/settings.h"
 #include "ui/commandids.h"
+#include "ui/dialogasker.h"
 #include "ui/folderpane.h"
 #include "ui/foldertreemodel.h"
 #include "ui/listselectedtrackslistview.h"
@@ -60,7 +61,8 @@ protected:
     CTempDir m_Dir;
     CMemoryProfileStore m_Profile;
     CSettings m_Settings{m_Profile};
-    CRunService m_Runs;  // outlives the document and its views
+    CRunService m_Runs;    // outlives the document and its views
+    CDialogAsker m_Asker;  // the real file dialogs and boxes, over the frame
     std::unique_ptr<CSonvaraDoc> m_Doc;
     std::unique_ptr<CMainFrame> m_Frame;
 };
@@ -86,8 +88,9 @@ TEST_F(EndToEnd, FromAFolderToAReportAndTheCorruptFilesMoved) {
     test::WriteFile(music + "/readme.txt", {'h', 'i'});
     m_Profile.SetString("LastPath", "Path", m_Dir.Path());
 
-    m_Doc = std::make_unique<CSonvaraDoc>(m_Settings, m_Runs);
+    m_Doc = std::make_unique<CSonvaraDoc>(m_Settings, m_Runs, m_Asker);
     m_Frame = std::make_unique<CMainFrame>(*m_Doc, m_Profile);
+    m_Asker.SetParent(m_Frame.get());
     CSonvaraApp app(*m_Frame, *m_Doc, m_Settings);
     m_Frame->SetAppTarget(&app);
     InstallRunDialogs(*m_Doc, m_Settings, {}, m_Frame.get());

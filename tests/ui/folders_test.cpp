@@ -30,22 +30,11 @@ namespace {
 using test::CTempDir;
 namespace fs = std::filesystem;
 
-std::vector<ReadTrack> FakeRead(const std::vector<std::string>& paths, bool) {
-    std::vector<ReadTrack> read;
-    for (const std::string& path : paths) {
-        ReadTrack track;
-        track.path = path;
-        track.info.lengthMs = 2000;
-        read.push_back(track);
-    }
-    return read;
-}
-
 class Folders : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_Doc = std::make_unique<CSonvaraDoc>(m_Settings, m_Runs);
-        m_Doc->SetReadRunner(FakeRead);
+        m_Doc = std::make_unique<CSonvaraDoc>(m_Settings, m_Runs, m_Asker);
+        m_Doc->SetReadRunner(test::ReadWithoutDialog);
     }
     QString Dir(const std::string& rel = {}) const {
         return QString::fromStdString(rel.empty() ? m_Dir.Path() : m_Dir.File(rel));
@@ -54,6 +43,7 @@ protected:
     CMemoryProfileStore m_Profile;
     CSettings m_Settings{m_Profile};
     CRunService m_Runs;  // outlives the document and its views
+    test::CScriptedAsker m_Asker;
     std::unique_ptr<CSonvaraDoc> m_Doc;
 };
 

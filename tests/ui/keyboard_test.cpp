@@ -42,7 +42,7 @@ using Model = CTrackListModel;
 class Window : public ::testing::Test {
 protected:
     void Open() {
-        m_Doc = std::make_unique<CSonvaraDoc>(m_Settings, m_Runs);
+        m_Doc = std::make_unique<CSonvaraDoc>(m_Settings, m_Runs, m_Asker);
         m_Frame = std::make_unique<CMainFrame>(*m_Doc, m_Profile);
     }
     void Show() {
@@ -76,6 +76,7 @@ protected:
     CMemoryProfileStore m_Profile;
     CSettings m_Settings{m_Profile};
     CRunService m_Runs;  // outlives the document and its views
+    test::CScriptedAsker m_Asker;
     std::unique_ptr<CSonvaraDoc> m_Doc;
     std::unique_ptr<CMainFrame> m_Frame;
 };

@@ -31,7 +31,7 @@ namespace {
 class Frame : public ::testing::Test {
 protected:
     void Open() {
-        m_Doc = std::make_unique<CSonvaraDoc>(m_Settings, m_Runs);
+        m_Doc = std::make_unique<CSonvaraDoc>(m_Settings, m_Runs, m_Asker);
         m_Frame = std::make_unique<CMainFrame>(*m_Doc, m_Profile);
     }
     void TearDown() override {
@@ -41,6 +41,7 @@ protected:
     CMemoryProfileStore m_Profile;
     CSettings m_Settings{m_Profile};
     CRunService m_Runs;  // outlives the document and its views
+    test::CScriptedAsker m_Asker;
     std::unique_ptr<CSonvaraDoc> m_Doc;
     std::unique_ptr<CMainFrame> m_Frame;
 };

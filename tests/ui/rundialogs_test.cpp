@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QtTest/QTest>
 #include <filesystem>
+#include <new>
 
 #include "audio/mpegheader.h"
 #include "runs/analysisrun.h"
@@ -53,15 +54,16 @@ Lines ResultLines(const CRunDialog& dialog) {
 class CHeldAnalysis : public CDlgMP3Analyzing {
 public:
     CHeldAnalysis(CRunService& runs, CSettings& settings, int holdAt)
-        : CDlgMP3Analyzing(runs, settings), hold(Host(), holdAt) {}
-    ~CHeldAnalysis() override {
-        hold.Release();
-        StopWorker();
-    }
-    CHoldingHost hold;
+        : CDlgMP3Analyzing(runs, settings), hold(std::make_shared<CHoldingHost>(Host(), holdAt)) {}
+    ~CHeldAnalysis() override { hold->Release(); }
+    std::shared_ptr<CHoldingHost> hold;
 
 protected:
-    void Work() override { RunAnalysis(Tracks(), hold, 1); }
+    Work MakeWork() override {
+        return [hold = hold](IRunHost&, const std::vector<TrackRecord*>& tracks) {
+            RunAnalysis(tracks, *hold, 1);
+        };
+    }
 };
 
 class AnalysisDialog : public DialogTest {
@@ -235,7 +237,7 @@ TEST_F(AnalysisDialog, CancelDuringTheThirdFileLetsItFinishThenStops) {
     bool visibleAfterClose = false;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (!dialog.hold.Held()) {
+        if (!dialog.hold->Held()) {
             return;
         }
         poll.stop();
@@ -252,7 +254,7 @@ TEST_F(AnalysisDialog, CancelDuringTheThirdFileLetsItFinishThenStops) {
         visibleAfterClose = dialog.isVisible();
         QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
         EXPECT_TRUE(dialog.Host().IsAborted());
-        dialog.hold.Release();
+        dialog.hold->Release();
     });
     poll.start(5);
     dialog.RunOnTracks(List());
@@ -274,10 +276,10 @@ TEST_F(AnalysisDialog, CancelDuringTheLastFileAddsNoAbortLine) {
     CHeldAnalysis dialog(runs, settings, 3);
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (dialog.hold.Held()) {
+        if (dialog.hold->Held()) {
             poll.stop();
             QTest::keyClick(&dialog, Qt::Key_Escape);  // Escape is Cancel
-            dialog.hold.Release();
+            dialog.hold->Release();
         }
     });
     poll.start(5);
@@ -285,6 +287,37 @@ TEST_F(AnalysisDialog, CancelDuringTheLastFileAddsNoAbortLine) {
     ASSERT_EQ(dialog.Results()->GetCount(), 6);
     EXPECT_EQ(dialog.Results()->GetText(5).toStdString(), kOk);
     EXPECT_EQ(records[2]->checkState, AnalysedOk);
+}
+
+// Work that throws (here: out of memory after the first file) ends the run with the
+// exception's text as its error, in the results and in a box; the dialog then closes.
+TEST_F(AnalysisDialog, WorkThatThrowsEndsTheRunWithItsTextAsTheError) {
+    Add(dir.File("g1.mp3"));
+    Add(dir.File("g2.mp3"));
+    class CThrowingAnalysis : public CDlgMP3Analyzing {
+    public:
+        using CDlgMP3Analyzing::CDlgMP3Analyzing;
+
+    protected:
+        Work MakeWork() override {
+            return [](IRunHost& host, const std::vector<TrackRecord*>& tracks) {
+                RunAnalysis({tracks.front()}, host, 1);
+                throw std::bad_alloc();
+            };
+        }
+    } dialog(runs, settings);
+    QString shown;
+    CModalAnswerer<QMessageBox> ok([&](QMessageBox* box) {
+        shown = box->text();
+        box->accept();
+    });
+    dialog.RunOnTracks(List());
+    EXPECT_EQ(ok.Answered(), 1);
+    EXPECT_EQ(shown, "std::bad_alloc");
+    const Lines expected = {{dir.File("g1.mp3"), 0}, {kOk, 0}, {"std::bad_alloc", 255}};
+    EXPECT_EQ(ResultLines(dialog), expected);
+    EXPECT_EQ(records[0]->checkState, AnalysedOk);  // what the run did before stays done
+    EXPECT_EQ(records[1]->checkState, NotAnalysed);
 }
 
 // ---- conversions --------------------------------------------------------------------------

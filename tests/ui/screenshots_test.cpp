@@ -48,34 +48,35 @@ void SaveScreen(const QString& name) {
 class CHeldAnalysisShot : public CDlgMP3Analyzing {
 public:
     CHeldAnalysisShot(CRunService& runs, CSettings& s)
-        : CDlgMP3Analyzing(runs, s), hold(Host(), 4, 40) {}
-    ~CHeldAnalysisShot() override {
-        hold.Release();
-        StopWorker();
-    }
-    CHoldingHost hold;
+        : CDlgMP3Analyzing(runs, s), hold(std::make_shared<CHoldingHost>(Host(), 4, 40)) {}
+    ~CHeldAnalysisShot() override { hold->Release(); }
+    std::shared_ptr<CHoldingHost> hold;
 
 protected:
-    void Work() override { RunAnalysis(Tracks(), hold, 1); }
+    Work MakeWork() override {
+        return [hold = hold](IRunHost&, const std::vector<TrackRecord*>& tracks) {
+            RunAnalysis(tracks, *hold, 1);
+        };
+    }
 };
 
 template <typename Dialog>
 class CHeldConversionShot : public Dialog {
 public:
     CHeldConversionShot(CRunService& runs, CSettings& s, int file, const std::string& stage)
-        : Dialog(runs, s), hold(this->Host(), file, 50, stage) {}
-    ~CHeldConversionShot() override {
-        hold.Release();
-        this->StopWorker();
-    }
-    CHoldingHost hold;
+        : Dialog(runs, s), hold(std::make_shared<CHoldingHost>(this->Host(), file, 50, stage)) {}
+    ~CHeldConversionShot() override { hold->Release(); }
+    std::shared_ptr<CHoldingHost> hold;
 
 protected:
-    void Work() override {
-        CConversionRun run(this->Mode(), hold);
-        if (run.Start(this->RunSettings(), this->Tracks())) {
-            run.Walk(this->Tracks(), 1);
-        }
+    CRunDialog::Work MakeWork() override {
+        return [mode = this->Mode(), settings = this->RunSettings(), hold = hold](
+                   IRunHost&, const std::vector<TrackRecord*>& tracks) {
+            CConversionRun run(mode, *hold);
+            if (run.Start(settings, tracks)) {
+                run.Walk(tracks, 1);
+            }
+        };
     }
 };
 
@@ -104,13 +105,13 @@ protected:
                     start();
                 }
             }
-            if (!dialog.hold.Held()) {
+            if (!dialog.hold->Held()) {
                 return;
             }
             poll.stop();
             QTest::qWait(120);
             Save(&dialog, name);
-            dialog.hold.Release();
+            dialog.hold->Release();
         });
         poll.start(10);
         dialog.RunOnTracks(List());

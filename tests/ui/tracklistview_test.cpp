@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 
 #include "support/runevents.h"
@@ -39,14 +40,32 @@ struct Row {
 class WorkingList : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_Doc = std::make_unique<CSonvaraDoc>(m_Settings, m_Runs);
+        m_Doc = std::make_unique<CSonvaraDoc>(m_Settings, m_Runs, m_Asker);
         m_View = std::make_unique<CListSelectedTracksListView>(*m_Doc);
         m_View->SetProfile(&m_Profile);
         m_View->resize(800, 400);
         m_View->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(m_View.get(), test::kHungMs));
+        s_ModelFaults = 0;
+        m_OldHandler = qInstallMessageHandler(CountModelFaults);
         m_Tester = std::make_unique<QAbstractItemModelTester>(
             m_View->TrackModel(), QAbstractItemModelTester::FailureReportingMode::Warning);
+    }
+
+    void TearDown() override {
+        m_Tester.reset();
+        qInstallMessageHandler(m_OldHandler);
+        EXPECT_EQ(s_ModelFaults, 0) << "the model broke a rule of Qt's item models";
+    }
+
+    // Qt's model tester reports each broken rule as a warning of its category.
+    static void CountModelFaults(QtMsgType type, const QMessageLogContext& context,
+                                 const QString& text) {
+        if (context.category != nullptr && qstrcmp(context.category, "qt.modeltest") == 0 &&
+            type != QtDebugMsg) {
+            ++s_ModelFaults;
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+        }
     }
 
     void Fill(const std::vector<Row>& rows) {
@@ -91,9 +110,12 @@ protected:
     CMemoryProfileStore m_Profile;
     CSettings m_Settings{m_Profile};
     CRunService m_Runs;  // outlives the document and its views
+    test::CScriptedAsker m_Asker;
     std::unique_ptr<CSonvaraDoc> m_Doc;
     std::unique_ptr<CListSelectedTracksListView> m_View;
     std::unique_ptr<QAbstractItemModelTester> m_Tester;
+    QtMessageHandler m_OldHandler = nullptr;
+    static inline int s_ModelFaults = 0;
 };
 
 TEST(SortKeys, TimesAndNumbersReadLikeTheCRuntime) {
@@ -318,16 +340,7 @@ TEST_F(WorkingList, DroppedFilesAndFoldersAreAdded) {
     std::filesystem::create_directory(dir.File("album"));
     test::WriteFile(dir.File("album/two.MP3"), test::GoodMp3());
     test::WriteFile(dir.File("album/three.mp3"), test::GoodMp3());
-    m_Doc->SetReadRunner([](const std::vector<std::string>& paths, bool) {
-        std::vector<ReadTrack> read;
-        for (const std::string& path : paths) {
-            ReadTrack track;
-            track.path = path;
-            track.info.lengthMs = 1000;
-            read.push_back(track);
-        }
-        return read;
-    });
+    m_Doc->SetReadRunner(test::ReadWithoutDialog);
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(dir.File("one.mp3"))),
                   QUrl::fromLocalFile(QString::fromStdString(dir.File("notes.txt"))),
@@ -342,6 +355,67 @@ TEST_F(WorkingList, DroppedFilesAndFoldersAreAdded) {
     EXPECT_EQ(ListPaths(),
               (std::vector<std::string>{dir.File("one.mp3"), dir.File("album/three.mp3"),
                                         dir.File("album/two.MP3")}));
+}
+
+// The rows change one by one, never by a reset: adding inserts at the end, removing removes
+// the rows that went, a sort moves the rows, and a run's verdicts repaint the rows it touched.
+// The selected tracks stay selected through a sort and through the removal of other rows.
+TEST_F(WorkingList, RowsChangeInPlaceAndTheSelectionFollowsItsTracks) {
+    m_Doc->SetReadRunner(test::ReadWithoutDialog);
+    auto* model = m_View->TrackModel();
+    QSignalSpy resets(model, &QAbstractItemModel::modelReset);
+    QSignalSpy inserted(model, &QAbstractItemModel::rowsInserted);
+    QSignalSpy removed(model, &QAbstractItemModel::rowsRemoved);
+    QSignalSpy changed(model, &QAbstractItemModel::dataChanged);
+    m_Doc->AddTracks({"/m/c.mp3", "/m/a.mp3", "/m/e.mp3"});
+    m_Doc->AddTracks({"/m/b.mp3", "/m/d.mp3"});
+    ASSERT_EQ(inserted.count(), 2);
+    EXPECT_EQ(inserted[1][1].toInt(), 3);  // first row of the second add
+    EXPECT_EQ(inserted[1][2].toInt(), 4);
+    const auto selectedPaths = [&] {
+        std::vector<std::string> out;
+        for (std::size_t row : m_View->SelectedIndices()) {
+            out.push_back(model->RecordAt(static_cast<int>(row))->path);
+        }
+        std::sort(out.begin(), out.end());
+        return out;
+    };
+    const auto currentPath = [&] {
+        const TrackRecord* record = model->RecordAt(m_View->currentIndex().row());
+        return record != nullptr ? record->path : std::string();
+    };
+    auto* selection = m_View->selectionModel();
+    selection->select(model->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    selection->setCurrentIndex(model->index(3, 0),
+                               QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    ASSERT_EQ(selectedPaths(), (std::vector<std::string>{"/m/a.mp3", "/m/b.mp3"}));
+
+    ClickHeader(CTrackListModel::kFile);  // descending: e d c b a
+    EXPECT_EQ(ListPaths(), (std::vector<std::string>{"/m/e.mp3", "/m/d.mp3", "/m/c.mp3", "/m/b.mp3",
+                                                     "/m/a.mp3"}));
+    EXPECT_EQ(selectedPaths(), (std::vector<std::string>{"/m/a.mp3", "/m/b.mp3"}));
+    EXPECT_EQ(currentPath(), "/m/b.mp3");
+
+    m_Doc->RemoveTracksAt({0, 2});  // e and c, neither selected: two ranges
+    EXPECT_EQ(removed.count(), 2);
+    EXPECT_EQ(ListPaths(), (std::vector<std::string>{"/m/d.mp3", "/m/b.mp3", "/m/a.mp3"}));
+    EXPECT_EQ(selectedPaths(), (std::vector<std::string>{"/m/a.mp3", "/m/b.mp3"}));
+    EXPECT_EQ(currentPath(), "/m/b.mp3");
+
+    // A run over d alone: its row is read again, the others are not.
+    m_Doc->SetJobRunner([](CSonvaraDoc::Job, const std::vector<TrackRecord*>& tracks) {
+        for (TrackRecord* record : tracks) {
+            record->checkState = AnalysedCorrupt;
+        }
+    });
+    changed.clear();
+    m_Doc->RunJobOnSelected(CSonvaraDoc::Job::kAnalyze, {0});
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed[0][0].toModelIndex().row(), 0);
+    EXPECT_EQ(changed[0][1].toModelIndex().row(), 0);
+    EXPECT_EQ(model->index(0, CTrackListModel::kCheck).data().toString(), "Corrupt");
+    EXPECT_EQ(selectedPaths(), (std::vector<std::string>{"/m/a.mp3", "/m/b.mp3"}));
+    EXPECT_EQ(resets.count(), 0);
 }
 
 }  // namespace

@@ -18,4 +18,15 @@ std::vector<std::uint8_t> CorruptMp3(int frames) {
     return bad;
 }
 
+std::vector<ReadTrack> ReadWithoutDialog(const std::vector<std::string>& paths, bool) {
+    std::vector<ReadTrack> read;
+    for (const std::string& path : paths) {
+        ReadTrack track;
+        track.path = path;
+        track.info.lengthMs = 2000;
+        read.push_back(track);
+    }
+    return read;
+}
+
 }  // namespace sonvara::test
