@@ -17,10 +17,10 @@
 
 #include "tracks/profilestore.h"
 #include "tracks/settings.h"
-#include "ui/listselectedtrackslistview.h"
 #include "ui/runservice.h"
 #include "ui/sonvaradoc.h"
 #include "ui/tracklistmodel.h"
+#include "ui/tracklistview.h"
 
 namespace {
 

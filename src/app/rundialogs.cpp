@@ -8,9 +8,9 @@
 #include "ui/dlgmp3tomp3converting.h"
 #include "ui/dlgmp3towavconverting.h"
 #include "ui/dlgwavtomp3converting.h"
-#include "ui/listselectedtrackslistview.h"
 #include "ui/mainframe.h"
 #include "ui/sonvaradoc.h"
+#include "ui/tracklistview.h"
 
 namespace sonvara {
 

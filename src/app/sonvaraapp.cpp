@@ -6,10 +6,10 @@
 #include "ui/helpcontext.h"
 
 #include "ui/commandids.h"
-#include "ui/listselectedtrackslistview.h"
-#include "ui/listtracksview.h"
+#include "ui/folderfilesview.h"
 #include "ui/mainframe.h"
 #include "ui/sonvaradoc.h"
+#include "ui/tracklistview.h"
 
 namespace sonvara {
 

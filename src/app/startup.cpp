@@ -20,15 +20,15 @@
 #include "profile/qtprofilestore.h"
 #include "tracks/settings.h"
 #include "ui/commandids.h"
+#include "ui/folderfilesview.h"
 #include "ui/folderpane.h"
 #include "ui/helpbrowser.h"
-#include "ui/listselectedtrackslistview.h"
-#include "ui/listtracksview.h"
 #include "ui/mainframe.h"
 #include "ui/pathtext.h"
 #include "ui/runservice.h"
 #include "ui/sonvaradoc.h"
 #include "ui/statelog.h"
+#include "ui/tracklistview.h"
 
 // The resources live in static libraries: registered by name.
 static void InitAppResource() {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QAbstractButton>
 #include <QDialog>
 #include <QPixmap>
 #include <QTimer>
@@ -10,6 +9,7 @@
 #include <vector>
 
 #include "playback/waveoutdevice.h"
+#include "ui/bitmappushbutton.h"
 #include "ui/helpcontext.h"
 
 class QDialogButtonBox;
@@ -25,26 +25,6 @@ class CAudioTrack;
 class CAudioElementSheet;
 class CWavePlayer;
 struct TrackRecord;
-
-// A push button that shows a picture (magenta is transparent) and lightens its background
-// while the mouse pointer is over it.
-class CBitmapPushButton : public QAbstractButton {
-public:
-    CBitmapPushButton(const QPixmap& picture, const QString& accessibleName, QWidget* parent);
-    QSize sizeHint() const override;
-    // The button-face colour made lighter by 30 on each channel, less where a channel would
-    // pass 255.
-    static QColor HoverColour(const QColor& face);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
-
-private:
-    QPixmap m_picture;
-    bool m_hover = false;
-};
 
 // The "File" page: file name, title, artist, album, and in the list form the walking buttons.
 class CAudioElementPage1 : public QWidget {

@@ -16,10 +16,10 @@
 
 #include "tracks/profilestore.h"
 #include "ui/commandids.h"
+#include "ui/folderfilesview.h"
 #include "ui/folderpane.h"
-#include "ui/listselectedtrackslistview.h"
-#include "ui/listtracksview.h"
 #include "ui/sonvaradoc.h"
+#include "ui/tracklistview.h"
 
 // The command pictures live in a resource of this static library.
 static void InitIconResource() {

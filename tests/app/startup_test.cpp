@@ -43,12 +43,12 @@
 #include "ui/dlgwavtomp3converting.h"
 #include "ui/helpbrowser.h"
 #include "ui/helpcontext.h"
-#include "ui/listselectedtrackslistview.h"
 #include "ui/mainframe.h"
 #include "ui/modalanswerer.h"
 #include "ui/pathtext.h"
 #include "ui/runservice.h"
 #include "ui/sonvaradoc.h"
+#include "ui/tracklistview.h"
 
 namespace sonvara {
 namespace {

@@ -21,10 +21,10 @@
 #include "tracks/settings.h"
 #include "ui/commandids.h"
 #include "ui/dlgreadfilesinfo.h"
-#include "ui/listselectedtrackslistview.h"
 #include "ui/runservice.h"
 #include "ui/sonvaradoc.h"
 #include "ui/tracklistmodel.h"
+#include "ui/tracklistview.h"
 #include "uitestsupport.h"
 
 namespace sonvara {

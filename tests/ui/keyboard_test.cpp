@@ -23,14 +23,14 @@
 #include "tracks/profilestore.h"
 #include "tracks/settings.h"
 #include "ui/commandids.h"
+#include "ui/folderfilesview.h"
 #include "ui/folderpane.h"
-#include "ui/listselectedtrackslistview.h"
-#include "ui/listtracksview.h"
 #include "ui/mainframe.h"
 #include "ui/multicolumnsortlistview.h"
 #include "ui/runservice.h"
 #include "ui/sonvaradoc.h"
 #include "ui/tracklistmodel.h"
+#include "ui/tracklistview.h"
 #include "uitestsupport.h"
 
 namespace sonvara {

@@ -1,3 +1,4 @@
+// CListTracksView: the view of the track files of the folder chosen in the folder pane.
 #pragma once
 
 #include <QAbstractListModel>

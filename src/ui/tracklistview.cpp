@@ -1,4 +1,5 @@
-#include "ui/listselectedtrackslistview.h"
+// CListSelectedTracksListView: the view of the working track list.
+#include "ui/tracklistview.h"
 
 #include <QAction>
 #include <QContextMenuEvent>

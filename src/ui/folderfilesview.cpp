@@ -1,4 +1,5 @@
-#include "ui/listtracksview.h"
+// CListTracksView: the view of the track files of the folder chosen in the folder pane.
+#include "ui/folderfilesview.h"
 
 #include <QAction>
 #include <QContextMenuEvent>

@@ -1,3 +1,4 @@
+// CListSelectedTracksListView: the view of the working track list.
 #pragma once
 
 #include <functional>
