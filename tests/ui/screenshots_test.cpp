@@ -13,6 +13,7 @@
 #include <QtTest/QTest>
 #include <filesystem>
 
+#include "runs/addtracks.h"
 #include "runs/analysisrun.h"
 #include "support/encoders.h"
 #include "support/mpegframes.h"
@@ -23,6 +24,7 @@
 #include "ui/dlgmp3analyzing.h"
 #include "ui/dlgmp3tomp3converting.h"
 #include "ui/dlgmp3towavconverting.h"
+#include "ui/dlgreadfilesinfo.h"
 #include "ui/dlgwavtomp3converting.h"
 #include "ui/modalanswerer.h"
 
@@ -79,6 +81,27 @@ protected:
     }
 };
 
+// The read dialog held at the progress report before it reads the eleventh of the new files
+// (the progress moves every tenth file).
+class CHeldReadShot : public CDlgReadFilesInfo {
+public:
+    CHeldReadShot(CRunService& runs, std::vector<std::string> paths)
+        : CDlgReadFilesInfo(runs, paths, true), m_Paths(std::move(paths)), hold(Host(), 11, 0) {}
+    ~CHeldReadShot() override {
+        hold.Release();
+        StopWorker();
+    }
+
+protected:
+    void Work() override { ReadTracks(m_Paths, true, hold, {}, 1); }
+
+private:
+    std::vector<std::string> m_Paths;
+
+public:
+    CHoldingHost hold;
+};
+
 class Screenshots : public DialogTest {
 protected:
     void SetUp() override {
@@ -115,6 +138,22 @@ protected:
         poll.start(10);
         dialog.RunOnTracks(List());
     }
+    // The same for a dialog that starts its run by itself when shown.
+    template <typename Dialog>
+    void ShootWhenHeld(Dialog& dialog, const QString& name) {
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (!dialog.hold.Held()) {
+                return;
+            }
+            poll.stop();
+            QTest::qWait(120);
+            Save(&dialog, name);
+            dialog.hold.Release();
+        });
+        poll.start(10);
+        dialog.exec();
+    }
 };
 
 TEST_F(Screenshots, AnalysisMidRun) {
@@ -134,6 +173,20 @@ TEST_F(Screenshots, AnalysisMidRun) {
             dialog.Results()->setCurrentIndex(dialog.Results()->model()->index(3, 0));
         });
     });
+}
+
+TEST_F(Screenshots, ReadFilesMidRun) {
+    const Bytes track = MakeStream(FrameShape{}, 400);
+    std::vector<std::string> paths;
+    for (int i = 1; i <= 24; ++i) {
+        const std::string number = (i < 10 ? "0" : "") + std::to_string(i);
+        paths.push_back(
+            Music(number + (i == 11 ? " A rather long title that will not fit the line.mp3"
+                                    : " Track " + number + ".mp3")));
+        WriteFile(paths.back(), track);
+    }
+    CHeldReadShot dialog(runs, paths);
+    ShootWhenHeld(dialog, "readfiles.png");
 }
 
 class ConversionShots : public Screenshots {
