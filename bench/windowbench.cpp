@@ -17,6 +17,7 @@
 
 #include "tracks/profilestore.h"
 #include "tracks/settings.h"
+#include "ui/fileicons.h"
 #include "ui/runservice.h"
 #include "ui/sonvaradoc.h"
 #include "ui/tracklistmodel.h"
@@ -90,7 +91,8 @@ int ListBench(int n) {
     CSettings settings(profile);
     CRunService runs;
     CSonvaraDoc doc(settings, runs);
-    CListSelectedTracksListView view(doc);
+    CFileIconCache icons;
+    CListSelectedTracksListView view(doc, icons);
     view.resize(1000, 700);
     view.OnInitialUpdate();
     view.show();

@@ -102,14 +102,14 @@ bool CSonvaraInstance::InitInstance() {
     // 4. The document and the main window with its views.
     m_Runs = std::make_unique<CRunService>();
     m_Doc = std::make_unique<CSonvaraDoc>(*m_Settings, *m_Runs);
-    m_Frame = std::make_unique<CMainFrame>(*m_Doc, *m_Profile);
-    m_App = new CSonvaraApp(*m_Frame, *m_Doc, *m_Settings);
+    m_Frame = std::make_unique<CMainFrame>(*m_Doc, *m_Profile, m_Icons);
+    m_App = new CSonvaraApp(*m_Frame, *m_Doc, *m_Settings, m_Help, m_HelpBrowser);
     m_Frame->SetAppTarget(m_App);
-    InstallRunDialogs(*m_Doc, *m_Settings, m_Options.makeDevice, m_Frame.get());
+    InstallRunDialogs(*m_Doc, *m_Settings, m_Help, m_Options.makeDevice, m_Frame.get());
     m_Playback = std::make_unique<CTrackPlayback>(m_Options.makeDevice);
     InstallPlayback(*m_Frame->GetSelectedTracksView(), *m_Playback);
     m_Frame->UpdateCommandUI();
-    m_HelpKeys = std::make_unique<CHelpKeyFilter>();
+    m_HelpKeys = std::make_unique<CHelpKeyFilter>(m_Help, m_HelpBrowser);
     m_HelpKeys->SetFallbackParent(m_Frame.get());
     qApp->installEventFilter(m_HelpKeys.get());
 
@@ -166,12 +166,15 @@ void CSonvaraInstance::WatchSettings() {
 }
 
 void CSonvaraInstance::BuildMenus() {
-    GlintMenu::AttachOwner(m_Frame->menuBar());
-    GlintMenu::AttachOwner(m_Frame->GetSelectedTracksView());
-    GlintMenu::AttachOwner(m_Frame->GetTrackFilesView());
-    GlintMenu::AttachOwner(m_Frame->GetTreeView());
+    if (m_Options.menuStyle) {
+        m_Options.menuStyle->SetMenus(&m_Menus);
+    }
+    m_Menus.AttachOwner(m_Frame->menuBar());
+    m_Menus.AttachOwner(m_Frame->GetSelectedTracksView());
+    m_Menus.AttachOwner(m_Frame->GetTrackFilesView());
+    m_Menus.AttachOwner(m_Frame->GetTreeView());
     CMainFrame* frame = m_Frame.get();
-    GlintMenu::LoadToolbar(GlintMenu::ToolbarCommands(), [frame](int id) {
+    m_Menus.LoadToolbar(GlintMenu::ToolbarCommands(), [frame](int id) {
         const QString own = MenuPicture(id);
         if (!own.isEmpty()) {
             return QIcon(own);

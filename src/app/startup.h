@@ -6,13 +6,16 @@
 
 #include <memory>
 
+#include "app/glintmenu.h"
 #include "app/language.h"
 #include "app/splash.h"
 #include "playback/waveoutdevice.h"
+#include "ui/fileicons.h"
+#include "ui/helpbrowser.h"
+#include "ui/helpcontext.h"
 
 namespace sonvara {
 
-class CHelpKeyFilter;
 class CMainFrame;
 class CRunService;
 class CSettings;
@@ -30,6 +33,9 @@ struct StartOptions {
     IProfileStore* profile = nullptr;
     // The device every player plays on (tests: the test device); empty: the system's output.
     WaveOutDeviceFactory makeDevice;
+    // The style that draws the flat menus (main's, set on the application): it is handed the
+    // program's menus. Null: no style is told (the menus are still known to Menus()).
+    QPointer<CGlintMenuStyle> menuStyle;
 };
 
 // The program's start-up and shutdown around the one QApplication.
@@ -53,6 +59,12 @@ public:
     CSonvaraApp* App() const { return m_App; }
     CSettings* Settings() const { return m_Settings.get(); }
     const CLanguage& Language() const { return m_Language; }
+    // What the window's parts share, owned here and handed down: the flat menus with their
+    // pictures, the help-context number, the help browser and the file icons.
+    GlintMenu& Menus() { return m_Menus; }
+    CHelpContext& Help() { return m_Help; }
+    CHelpBrowserHost& HelpBrowser() { return m_HelpBrowser; }
+    CFileIconCache& Icons() { return m_Icons; }
     // The splash while it is up (null without a picture, and after it closed).
     CSplashWnd* Splash() const { return m_Splash.data(); }
     bool SplashWasShown() const { return m_SplashShown; }
@@ -71,6 +83,11 @@ private:
     std::unique_ptr<IProfileStore> m_OwnProfile;
     IProfileStore* m_Profile = nullptr;
     std::unique_ptr<CSettings> m_Settings;
+    // Before the window and the key filter, which use them: gone after them.
+    GlintMenu m_Menus;
+    CHelpContext m_Help;
+    CHelpBrowserHost m_HelpBrowser;
+    CFileIconCache m_Icons;
     std::unique_ptr<CRunService> m_Runs;  // outlives the document and the window
     std::unique_ptr<CSonvaraDoc> m_Doc;
     std::unique_ptr<CMainFrame> m_Frame;

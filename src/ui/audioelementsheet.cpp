@@ -243,9 +243,10 @@ void CAudioElementCheckPage::ShowFile(const std::string& path) {
     m_findings->header()->resizeSections(QHeaderView::ResizeToContents);
 }
 
-CAudioElementSheet::CAudioElementSheet(TrackRecord& record, QWidget* parent,
+CAudioElementSheet::CAudioElementSheet(TrackRecord& record, CHelpContext& help, QWidget* parent,
                                        WaveOutDeviceFactory makeDevice)
     : QDialog(parent),
+      m_help(help),
       m_listMode(false),
       m_pRecord(&record),
       m_index(0),
@@ -253,9 +254,10 @@ CAudioElementSheet::CAudioElementSheet(TrackRecord& record, QWidget* parent,
     CommonSetUp();
 }
 
-CAudioElementSheet::CAudioElementSheet(std::vector<TrackRecord*> records, QWidget* parent,
-                                       WaveOutDeviceFactory makeDevice)
+CAudioElementSheet::CAudioElementSheet(std::vector<TrackRecord*> records, CHelpContext& help,
+                                       QWidget* parent, WaveOutDeviceFactory makeDevice)
     : QDialog(parent),
+      m_help(help),
       m_listMode(true),
       m_pRecord(records.empty() ? nullptr : records.front()),
       m_index(0),
@@ -287,7 +289,7 @@ void CAudioElementSheet::CommonSetUp() {
     QObject::connect(m_buttons, &QDialogButtonBox::rejected, [this] { reject(); });
     QObject::connect(m_tabs, &QTabWidget::currentChanged, [this](int i) { OnPageChanged(i); });
     SetModified(false);
-    m_savedHelpContext = std::make_unique<CHelpContextScope>(kHelpTrackProperties);
+    m_savedHelpContext = std::make_unique<CHelpContextScope>(&m_help, kHelpTrackProperties);
     LoadRecord();
     ShowRecord();
 }
@@ -502,15 +504,15 @@ void CAudioElementSheet::showEvent(QShowEvent* event) {
     }
 }
 
-bool EditTrackProperties(const std::vector<TrackRecord*>& records, QWidget* parent,
-                         const WaveOutDeviceFactory& makeDevice) {
+bool EditTrackProperties(const std::vector<TrackRecord*>& records, CHelpContext& help,
+                         QWidget* parent, const WaveOutDeviceFactory& makeDevice) {
     if (records.empty()) {
         return false;
     }
     std::unique_ptr<CAudioElementSheet> sheet =
         records.size() == 1
-            ? std::make_unique<CAudioElementSheet>(*records.front(), parent, makeDevice)
-            : std::make_unique<CAudioElementSheet>(records, parent, makeDevice);
+            ? std::make_unique<CAudioElementSheet>(*records.front(), help, parent, makeDevice)
+            : std::make_unique<CAudioElementSheet>(records, help, parent, makeDevice);
     sheet->exec();
     return sheet->Changed();
 }

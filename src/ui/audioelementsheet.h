@@ -89,11 +89,12 @@ public:
 // file's tags and the record; a save that fails is shown with its reason and changes nothing.
 class CAudioElementSheet : public QDialog {
 public:
-    // makeDevice: the device the sheet's player plays on (empty: the system's default output).
-    CAudioElementSheet(TrackRecord& record, QWidget* parent = nullptr,
+    // help: the program's help-context number, the sheet's own while it is open. makeDevice:
+    // the device the sheet's player plays on (empty: the system's default output).
+    CAudioElementSheet(TrackRecord& record, CHelpContext& help, QWidget* parent = nullptr,
                        WaveOutDeviceFactory makeDevice = {});
-    CAudioElementSheet(std::vector<TrackRecord*> records, QWidget* parent = nullptr,
-                       WaveOutDeviceFactory makeDevice = {});
+    CAudioElementSheet(std::vector<TrackRecord*> records, CHelpContext& help,
+                       QWidget* parent = nullptr, WaveOutDeviceFactory makeDevice = {});
     ~CAudioElementSheet() override;
 
     // Writes the "File" page's texts into the file and the record. Stops playback first. A
@@ -135,6 +136,7 @@ private:
     CAudioElementPage2* m_page2 = nullptr;
     CAudioElementCheckPage* m_checkPage = nullptr;
     std::unique_ptr<CAudioTrack> m_pAudioTrack;
+    CHelpContext& m_help;
     std::unique_ptr<CHelpContextScope> m_savedHelpContext;
     bool m_listMode = false;
     std::unique_ptr<CWavePlayer> m_pPlayer;
@@ -151,7 +153,7 @@ private:
 
 // "&Edit ID3-Tags" on the selected records (in row order): the single form for one, the list
 // form for several, run modally. True when a record's texts changed.
-bool EditTrackProperties(const std::vector<TrackRecord*>& records, QWidget* parent,
-                         const WaveOutDeviceFactory& makeDevice = {});
+bool EditTrackProperties(const std::vector<TrackRecord*>& records, CHelpContext& help,
+                         QWidget* parent, const WaveOutDeviceFactory& makeDevice = {});
 
 }  // namespace sonvara

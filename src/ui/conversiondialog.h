@@ -31,7 +31,7 @@ public:
     QString Summary() const override;
 
 protected:
-    CConversionDialog(CRunService& runs, ConversionMode mode, int helpContext,
+    CConversionDialog(CRunService& runs, CHelpContext& help, ConversionMode mode, int helpContext,
                       const QString& caption, CSettings& settings, QWidget* parent);
 
     void Work() override;
@@ -45,6 +45,7 @@ private:
     void OnSettings();
     void CloseAfterPause();
 
+    CHelpContext& m_HelpContext;  // for the options sheet opened from the dialog
     ConversionMode m_Mode;
     CSettings& m_Settings;
     ConversionSettings m_RunSettings;  // read at Start

@@ -50,7 +50,10 @@ public slots:
     void reject() override;
 
 protected:
-    CRunDialog(CRunService& runs, int helpContext, const QString& caption, QWidget* parent);
+    // help: the program's help-context number, set to helpContext while the dialog exists
+    // (null: left as it is).
+    CRunDialog(CRunService& runs, CHelpContext* help, int helpContext, const QString& caption,
+               QWidget* parent);
 
     // Runs on a thread of the run service.
     virtual void Work() = 0;

@@ -11,8 +11,8 @@
 
 namespace sonvara {
 
-CTrackListModel::CTrackListModel(CTrackList& list, QObject* parent)
-    : CSortableTableModel(parent), m_List(list) {
+CTrackListModel::CTrackListModel(CTrackList& list, CFileIconCache& icons, QObject* parent)
+    : CSortableTableModel(parent), m_List(list), m_Icons(icons) {
     m_Rows = m_List.Records();
 }
 
@@ -68,7 +68,7 @@ QVariant CTrackListModel::data(const QModelIndex& index, int role) const {
             return CellText(record, index.column());
         case Qt::DecorationRole:
             if (index.column() == kFile) {
-                return CFileIconCache::Instance().ForFile(QString::fromStdString(record.path));
+                return m_Icons.ForFile(QString::fromStdString(record.path));
             }
             return {};
         case Qt::TextAlignmentRole:

@@ -7,6 +7,7 @@
 
 namespace sonvara {
 
+class CFileIconCache;
 class CTrackList;
 struct TrackRecord;
 
@@ -29,7 +30,7 @@ public:
         kColumnCount
     };
 
-    explicit CTrackListModel(CTrackList& list, QObject* parent = nullptr);
+    CTrackListModel(CTrackList& list, CFileIconCache& icons, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -58,6 +59,7 @@ private:
     QString CellText(const TrackRecord& record, int column) const;
 
     CTrackList& m_List;
+    CFileIconCache& m_Icons;
     std::vector<TrackRecord*> m_Rows;
     bool m_Changing = false;
 };

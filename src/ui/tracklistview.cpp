@@ -21,12 +21,13 @@
 
 namespace sonvara {
 
-CListSelectedTracksListView::CListSelectedTracksListView(CSonvaraDoc& doc, QWidget* parent)
+CListSelectedTracksListView::CListSelectedTracksListView(CSonvaraDoc& doc, CFileIconCache& icons,
+                                                         QWidget* parent)
     : CMultiColumnSortListView(parent), m_Doc(doc) {
     setObjectName("ListSelectedTracks");
     setAccessibleName(tr("Selected tracks"));
     SetUniqueName(kWidthName);
-    m_Model = new CTrackListModel(doc.Tracks(), this);
+    m_Model = new CTrackListModel(doc.Tracks(), icons, this);
     m_Model->SetRunService(&doc.Runs());
     setModel(m_Model);
     setTabKeyNavigation(false);  // Tab leaves the list for the next pane

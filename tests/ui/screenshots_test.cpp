@@ -49,8 +49,8 @@ void SaveScreen(const QString& name) {
 
 class CHeldAnalysisShot : public CDlgMP3Analyzing {
 public:
-    CHeldAnalysisShot(CRunService& runs, CSettings& s)
-        : CDlgMP3Analyzing(runs, s), hold(Host(), 4, 40) {}
+    CHeldAnalysisShot(CRunService& runs, CSettings& s, CHelpContext& help)
+        : CDlgMP3Analyzing(runs, s, help), hold(Host(), 4, 40) {}
     ~CHeldAnalysisShot() override {
         hold.Release();
         StopWorker();
@@ -64,8 +64,9 @@ protected:
 template <typename Dialog>
 class CHeldConversionShot : public Dialog {
 public:
-    CHeldConversionShot(CRunService& runs, CSettings& s, int file, const std::string& stage)
-        : Dialog(runs, s), hold(this->Host(), file, 50, stage) {}
+    CHeldConversionShot(CRunService& runs, CSettings& s, CHelpContext& help, int file,
+                        const std::string& stage)
+        : Dialog(runs, s, help), hold(this->Host(), file, 50, stage) {}
     ~CHeldConversionShot() override {
         hold.Release();
         this->StopWorker();
@@ -167,7 +168,7 @@ TEST_F(Screenshots, AnalysisMidRun) {
         WriteFile(Music(names[i]), i == 1 ? bad : good);
         Add(Music(names[i]));
     }
-    CHeldAnalysisShot dialog(runs, settings);
+    CHeldAnalysisShot dialog(runs, settings, help);
     ShootWhenHeld(dialog, "analysis.png", [&] {
         QTimer::singleShot(60, &dialog, [&] {
             dialog.Results()->setCurrentIndex(dialog.Results()->model()->index(3, 0));
@@ -207,7 +208,7 @@ protected:
 TEST_F(ConversionShots, Mp3ToWavMidRun) {
     MakeTracks(false);
     settings.SetNormalize(0);
-    CHeldConversionShot<CDlgMP3TOWAVConverting> dialog(runs, settings, 2, "Converting");
+    CHeldConversionShot<CDlgMP3TOWAVConverting> dialog(runs, settings, help, 2, "Converting");
     ShootWhenHeld(dialog, "mp3towav.png",
                   [&] { QTest::mouseClick(dialog.StartButton(), Qt::LeftButton); });
 }
@@ -217,7 +218,7 @@ TEST_F(ConversionShots, Mp3ToWavQuestion) {
     settings.SetNormalize(0);
     fs::create_directories(out);
     WriteFile(out + "/02 Track.wav", Bytes(10, 0));
-    CDlgMP3TOWAVConverting dialog(runs, settings);
+    CDlgMP3TOWAVConverting dialog(runs, settings, help);
     CModalAnswerer<QMessageBox> answer([&](QMessageBox* box) {
         QTest::qWait(150);
         SaveScreen("mp3towav-question.png");
@@ -231,20 +232,20 @@ TEST_F(ConversionShots, Mp3ToWavQuestion) {
 
 TEST_F(ConversionShots, WavToMp3MidRun) {
     MakeTracks(true);
-    CHeldConversionShot<CDlgWAVTOMP3Converting> dialog(runs, settings, 2, "");
+    CHeldConversionShot<CDlgWAVTOMP3Converting> dialog(runs, settings, help, 2, "");
     ShootWhenHeld(dialog, "wavtomp3.png",
                   [&] { QTest::mouseClick(dialog.StartButton(), Qt::LeftButton); });
 }
 
 TEST_F(ConversionShots, Mp3ToMp3MidRun) {
     MakeTracks(false);
-    CHeldConversionShot<CDlgMP3TOMP3Converting> dialog(runs, settings, 2, "");
+    CHeldConversionShot<CDlgMP3TOMP3Converting> dialog(runs, settings, help, 2, "");
     ShootWhenHeld(dialog, "mp3tomp3.png",
                   [&] { QTest::mouseClick(dialog.StartButton(), Qt::LeftButton); });
 }
 
 TEST_F(Screenshots, OptionsSheet) {
-    CConfigSheet sheet(settings);
+    CConfigSheet sheet(settings, help);
     sheet.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&sheet, test::kHungMs));
     QTest::qWait(50);

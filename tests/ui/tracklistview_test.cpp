@@ -18,6 +18,7 @@
 #include "support/testfiles.h"
 #include "tracks/profilestore.h"
 #include "tracks/settings.h"
+#include "ui/fileicons.h"
 #include "ui/runservice.h"
 #include "ui/sonvaradoc.h"
 #include "ui/tracklistmodel.h"
@@ -40,7 +41,7 @@ class WorkingList : public ::testing::Test {
 protected:
     void SetUp() override {
         m_Doc = std::make_unique<CSonvaraDoc>(m_Settings, m_Runs);
-        m_View = std::make_unique<CListSelectedTracksListView>(*m_Doc);
+        m_View = std::make_unique<CListSelectedTracksListView>(*m_Doc, m_Icons);
         m_View->SetProfile(&m_Profile);
         m_View->resize(800, 400);
         m_View->show();
@@ -90,7 +91,8 @@ protected:
 
     CMemoryProfileStore m_Profile;
     CSettings m_Settings{m_Profile};
-    CRunService m_Runs;  // outlives the document and its views
+    CRunService m_Runs;      // outlives the document and its views
+    CFileIconCache m_Icons;  // the views' file icons, this test's own
     std::unique_ptr<CSonvaraDoc> m_Doc;
     std::unique_ptr<CListSelectedTracksListView> m_View;
     std::unique_ptr<QAbstractItemModelTester> m_Tester;
