@@ -12,6 +12,7 @@
 #include <QTabWidget>
 #include <QtTest/QTest>
 #include <filesystem>
+#include <type_traits>
 
 #include "runs/addtracks.h"
 #include "runs/analysisrun.h"
@@ -116,9 +117,11 @@ protected:
     std::string Music(const std::string& name) { return dir.File("Music/Artist - Album/" + name); }
 
     // Shows the dialog, waits until the worker is held, lets the progress timer show the
-    // latest value, saves the picture and lets the run go on.
+    // latest value, saves the picture and lets the run go on. The read dialog starts its run
+    // by itself when shown; the others run on the fixture's tracks.
     template <typename Dialog>
-    void ShootWhenHeld(Dialog& dialog, const QString& name, const std::function<void()>& start) {
+    void ShootWhenHeld(Dialog& dialog, const QString& name,
+                       const std::function<void()>& start = {}) {
         QTimer poll;
         bool started = false;
         QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -137,23 +140,11 @@ protected:
             dialog.hold.Release();
         });
         poll.start(10);
-        dialog.RunOnTracks(List());
-    }
-    // The same for a dialog that starts its run by itself when shown.
-    template <typename Dialog>
-    void ShootWhenHeld(Dialog& dialog, const QString& name) {
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (!dialog.hold.Held()) {
-                return;
-            }
-            poll.stop();
-            QTest::qWait(120);
-            Save(&dialog, name);
-            dialog.hold.Release();
-        });
-        poll.start(10);
-        dialog.exec();
+        if constexpr (std::is_base_of_v<CDlgReadFilesInfo, Dialog>) {
+            dialog.exec();
+        } else {
+            dialog.RunOnTracks(List());
+        }
     }
 };
 
