@@ -142,7 +142,7 @@ int ListBench(int n) {
         view.repaint();
         const double sortMs = t.WallMs();
         std::printf("sort by %-8s %.1f ms (rows %.1f, order written back %.1f, paint %.1f)\n",
-                    CTrackListModel::ColumnTitle(column).toStdString().c_str(), sortMs, rowsMs,
+                    view.TrackModel()->ColumnTitle(column).toStdString().c_str(), sortMs, rowsMs,
                     backMs, sortMs - rowsMs - backMs);
     }
     view.SortColumn(CTrackListModel::kArtist, false);

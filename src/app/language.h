@@ -41,8 +41,4 @@ private:
     QString m_File;
 };
 
-// Hooks the core's string table to QCoreApplication::translate (context "CoreStrings"), or
-// back to English with `on` false.
-void HookCoreStrings(bool on);
-
 }  // namespace sonvara

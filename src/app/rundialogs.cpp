@@ -61,12 +61,13 @@ void InstallRunDialogs(CSonvaraDoc& doc, CSettings& settings, CHelpContext& help
             }
         }
     });
-    doc.SetEditRunner([&help, parent, makeDevice](const std::vector<TrackRecord*>& records) {
+    doc.SetEditRunner([&doc, &help, parent, makeDevice](const std::vector<TrackRecord*>& records) {
         if (records.size() == 1) {
-            CAudioElementSheet sheet(*records.front(), help, parent, makeDevice);
+            CAudioElementSheet sheet(*records.front(), help, parent, makeDevice,
+                                     doc.Runs().Strings());
             return sheet.exec() == QDialog::Accepted;  // the single form refreshes on OK only
         }
-        CAudioElementSheet sheet(records, help, parent, makeDevice);
+        CAudioElementSheet sheet(records, help, parent, makeDevice, doc.Runs().Strings());
         sheet.exec();
         return true;
     });

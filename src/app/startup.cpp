@@ -11,6 +11,7 @@
 
 #include <filesystem>
 
+#include "app/corestrings.h"
 #include "app/glintmenu.h"
 #include "app/rundialogs.h"
 #include "app/sonvaraapp.h"
@@ -38,7 +39,8 @@ static void InitAppResource() {
 
 namespace sonvara {
 
-CSonvaraInstance::CSonvaraInstance(StartOptions options) : m_Options(std::move(options)) {
+CSonvaraInstance::CSonvaraInstance(StartOptions options)
+    : m_Options(std::move(options)), m_Strings(CoreStringLookup()) {
     InitAppResource();
     if (m_Options.programDir.isEmpty()) {
         m_Options.programDir = QCoreApplication::applicationDirPath();
@@ -100,7 +102,7 @@ bool CSonvaraInstance::InitInstance() {
     }
 
     // 4. The document and the main window with its views.
-    m_Runs = std::make_unique<CRunService>();
+    m_Runs = std::make_unique<CRunService>(m_Strings);
     m_Doc = std::make_unique<CSonvaraDoc>(*m_Settings, *m_Runs);
     m_Frame = std::make_unique<CMainFrame>(*m_Doc, *m_Profile, m_Icons);
     m_App = new CSonvaraApp(*m_Frame, *m_Doc, *m_Settings, m_Help, m_HelpBrowser);
@@ -145,7 +147,7 @@ void ShowSettingsWarning(QWidget* parent, const QString& text) {
 
 void CSonvaraInstance::WatchSettings() {
     // Stored values that cannot be used are named once, at the start; their defaults are used.
-    const std::vector<std::string> problems = m_Settings->InvalidValues();
+    const std::vector<std::string> problems = m_Settings->InvalidValues(m_Strings);
     if (!problems.empty()) {
         QStringList lines;
         for (const std::string& problem : problems) {
@@ -155,11 +157,14 @@ void CSonvaraInstance::WatchSettings() {
     }
     // A settings file that cannot be written is said once, not lost without a word.
     QPointer<CMainFrame> frame = m_Frame.get();
-    m_Profile->SetWriteFailureHandler([frame](const std::string& why) {
+    // The texts are this object's, which outlives the frame.
+    const CStrings* strings = &m_Strings;
+    m_Profile->SetWriteFailureHandler([frame, strings](const std::string& why) {
         if (frame == nullptr) {
             return;
         }
-        const QString text = QString::fromStdString(Text(StringId::kSettingsCannotBeSaved, why));
+        const QString text =
+            QString::fromStdString(strings->Text(StringId::kSettingsCannotBeSaved, why));
         // Later, from the event loop: the write may come from inside a closing dialog.
         QTimer::singleShot(0, frame, [frame, text] { ShowSettingsWarning(frame, text); });
     });

@@ -9,6 +9,7 @@
 #include "app/glintmenu.h"
 #include "app/language.h"
 #include "app/splash.h"
+#include "jobs/strings.h"
 #include "playback/waveoutdevice.h"
 #include "ui/fileicons.h"
 #include "ui/helpbrowser.h"
@@ -59,9 +60,10 @@ public:
     CSonvaraApp* App() const { return m_App; }
     CSettings* Settings() const { return m_Settings.get(); }
     const CLanguage& Language() const { return m_Language; }
-    // What the window's parts share, owned here and handed down: the flat menus with their
-    // pictures, the help-context number, the help browser and the file icons.
+    // What the window's parts share, owned here and handed down: the core's texts, the flat
+    // menus with their pictures, the help-context number, the help browser and the file icons.
     GlintMenu& Menus() { return m_Menus; }
+    const CStrings& Strings() const { return m_Strings; }
     CHelpContext& Help() { return m_Help; }
     CHelpBrowserHost& HelpBrowser() { return m_HelpBrowser; }
     CFileIconCache& Icons() { return m_Icons; }
@@ -80,6 +82,7 @@ private:
 
     StartOptions m_Options;
     CLanguage m_Language;
+    const CStrings m_Strings;  // the core's texts in the program's language
     std::unique_ptr<IProfileStore> m_OwnProfile;
     IProfileStore* m_Profile = nullptr;
     std::unique_ptr<CSettings> m_Settings;

@@ -22,6 +22,7 @@
 #include "audio/audiotrack.h"
 #include "audio/mpegdecoder.h"
 #include "check/findings.h"
+#include "jobs/progresssink.h"
 #include "playback/waveplayer.h"
 #include "runs/analysisrun.h"
 #include "tracks/tagedit.h"
@@ -58,6 +59,18 @@ QPixmap Picture(bool play) {
     pixmap.setMask(pixmap.createMaskFromColor(kTransparent));
     return pixmap;
 }
+
+// A check that runs to its end, with its texts from the program's strings.
+class CTextsSink : public IProgressSink {
+public:
+    explicit CTextsSink(const CStrings& strings) : m_Strings(strings) {}
+    bool IsAborted() override { return false; }
+    void SetProgress(int) override {}
+    const CStrings& Strings() const override { return m_Strings; }
+
+private:
+    const CStrings& m_Strings;
+};
 
 QLabel* Sunken(QWidget* parent, const QString& accessibleName) {
     auto* label = new QLabel(parent);
@@ -209,13 +222,14 @@ CAudioElementCheckPage::CAudioElementCheckPage(QWidget* parent) : QWidget(parent
     layout->addWidget(m_findings);
 }
 
-void CAudioElementCheckPage::ShowFile(const std::string& path) {
+void CAudioElementCheckPage::ShowFile(const std::string& path, const CStrings& strings) {
     m_findings->clear();
     if (!CTrackList::IsMp3Path(path)) {
         m_verdict->setText(Tr("Only MP3 files are checked frame by frame."));
         return;
     }
-    const CheckVerdict v = CheckMp3File(path, nullptr);
+    CTextsSink texts(strings);
+    const CheckVerdict v = CheckMp3File(path, &texts);
     if (v.kind == CheckVerdict::kError) {
         m_verdict->setText(Tr("Not checked: %1").arg(QString::fromStdString(v.reason)));
         return;
@@ -244,9 +258,10 @@ void CAudioElementCheckPage::ShowFile(const std::string& path) {
 }
 
 CAudioElementSheet::CAudioElementSheet(TrackRecord& record, CHelpContext& help, QWidget* parent,
-                                       WaveOutDeviceFactory makeDevice)
+                                       WaveOutDeviceFactory makeDevice, const CStrings& strings)
     : QDialog(parent),
       m_help(help),
+      m_strings(strings),
       m_listMode(false),
       m_pRecord(&record),
       m_index(0),
@@ -255,9 +270,11 @@ CAudioElementSheet::CAudioElementSheet(TrackRecord& record, CHelpContext& help, 
 }
 
 CAudioElementSheet::CAudioElementSheet(std::vector<TrackRecord*> records, CHelpContext& help,
-                                       QWidget* parent, WaveOutDeviceFactory makeDevice)
+                                       QWidget* parent, WaveOutDeviceFactory makeDevice,
+                                       const CStrings& strings)
     : QDialog(parent),
       m_help(help),
+      m_strings(strings),
       m_listMode(true),
       m_pRecord(records.empty() ? nullptr : records.front()),
       m_index(0),
@@ -365,7 +382,7 @@ void CAudioElementSheet::ShowRecord() {
     }
     m_page1->UpdateData(false);
     m_page2->UpdateData();
-    m_checkPage->ShowFile(path);
+    m_checkPage->ShowFile(path, m_strings);
     SetModified(false);
 }
 

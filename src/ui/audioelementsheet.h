@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "jobs/strings.h"
 #include "playback/waveoutdevice.h"
 #include "ui/bitmappushbutton.h"
 #include "ui/helpcontext.h"
@@ -78,7 +79,8 @@ class CAudioElementCheckPage : public QWidget {
 public:
     explicit CAudioElementCheckPage(QWidget* parent);
     // Walks the file (an MP3 path; anything else shows that there is nothing to check).
-    void ShowFile(const std::string& path);
+    // Checks the file; the findings' texts come from `strings`.
+    void ShowFile(const std::string& path, const CStrings& strings);
 
     QLabel* m_verdict;
     QTreeWidget* m_findings;
@@ -90,11 +92,14 @@ public:
 class CAudioElementSheet : public QDialog {
 public:
     // help: the program's help-context number, the sheet's own while it is open. makeDevice:
-    // the device the sheet's player plays on (empty: the system's default output).
+    // the device the sheet's player plays on (empty: the system's default output). strings: the
+    // texts of the check page's findings (the program's).
     CAudioElementSheet(TrackRecord& record, CHelpContext& help, QWidget* parent = nullptr,
-                       WaveOutDeviceFactory makeDevice = {});
+                       WaveOutDeviceFactory makeDevice = {},
+                       const CStrings& strings = EnglishStrings());
     CAudioElementSheet(std::vector<TrackRecord*> records, CHelpContext& help,
-                       QWidget* parent = nullptr, WaveOutDeviceFactory makeDevice = {});
+                       QWidget* parent = nullptr, WaveOutDeviceFactory makeDevice = {},
+                       const CStrings& strings = EnglishStrings());
     ~CAudioElementSheet() override;
 
     // Writes the "File" page's texts into the file and the record. Stops playback first. A
@@ -137,6 +142,7 @@ private:
     CAudioElementCheckPage* m_checkPage = nullptr;
     std::unique_ptr<CAudioTrack> m_pAudioTrack;
     CHelpContext& m_help;
+    const CStrings& m_strings;
     std::unique_ptr<CHelpContextScope> m_savedHelpContext;
     bool m_listMode = false;
     std::unique_ptr<CWavePlayer> m_pPlayer;

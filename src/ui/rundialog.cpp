@@ -27,7 +27,7 @@ CRunDialog::CRunDialog(CRunService& runs, CHelpContext* help, int helpContext,
       m_Cancel(new QPushButton(tr("&Cancel"), this)),
       m_ButtonRow(new QHBoxLayout),
       m_ResultsLabel(new QLabel(tr("Results:"), this)),
-      m_Host(*this),
+      m_Host(*this, runs.Strings()),
       m_Runs(runs) {
     setWindowTitle(caption);
     setModal(true);

@@ -22,7 +22,7 @@ namespace {
 // its overwrite questions under the command's name with No as the default.
 class CMoveView : public IRunView {
 public:
-    explicit CMoveView(QWidget* parent) : m_Parent(parent) {}
+    CMoveView(QWidget* parent, const CStrings& strings) : m_Parent(parent), m_Strings(strings) {}
     void ShowCurrentFile(const QString&) override {}
     void ShowStage(const QString&) override {}
     void ClearResults() override {}
@@ -36,7 +36,7 @@ public:
         QMessageBox::information(
             m_Parent, Caption(),
             QString::fromStdString(
-                Text(StringId::kMoveFailed, path.toStdString(), reason.toStdString())));
+                m_Strings.Text(StringId::kMoveFailed, path.toStdString(), reason.toStdString())));
     }
     void DecorateBox(QMessageBox& box, bool question) override {
         box.setWindowTitle(Caption());
@@ -48,12 +48,13 @@ public:
 private:
     static QString Caption() { return CSonvaraDoc::tr("Move & Save Corrupt Files"); }
     QWidget* m_Parent;
+    const CStrings& m_Strings;
 };
 
 }  // namespace
 
 CSonvaraDoc::CSonvaraDoc(CSettings& settings, CRunService& runs, QObject* parent)
-    : QObject(parent), m_Settings(settings), m_Runs(runs) {
+    : QObject(parent), m_Settings(settings), m_Runs(runs), m_Tracks(runs.Strings()) {
     setObjectName("SonvaraDoc");
 }
 
@@ -259,8 +260,8 @@ void CSonvaraDoc::MoveCorruptFiles() {
     if (!folder.empty()) {
         // The move changes the list, so it runs here, on the list's thread; the run host
         // shows its questions and failures as boxes of their own.
-        CMoveView view(m_DialogParent);
-        CQtRunHost host(view);
+        CMoveView view(m_DialogParent, m_Runs.Strings());
+        CQtRunHost host(view, m_Runs.Strings());
         emit tracksAboutToChange();
         sonvara::MoveCorruptFiles(m_Tracks, folder, host);
     }

@@ -24,11 +24,11 @@ int CTrackListModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : kColumnCount;
 }
 
-QString CTrackListModel::ColumnTitle(int column) {
+QString CTrackListModel::ColumnTitle(int column) const {
     if (column == kLoudness) {
         return tr("Loudness");
     }
-    const std::vector<std::string> titles = ColumnTitles();
+    const std::vector<std::string> titles = ColumnTitles(m_List.Strings());
     return column >= 0 && static_cast<std::size_t>(column) < titles.size()
                ? QString::fromStdString(titles[static_cast<std::size_t>(column)])
                : QString();
@@ -37,8 +37,10 @@ QString CTrackListModel::ColumnTitle(int column) {
 QString CTrackListModel::CellText(const TrackRecord& record, int column) const {
     switch (column) {
         case kFile: return QString::fromStdString(std::string(FileNamePart(record.path)));
-        case kCheck: return QString::fromStdString(CheckStateText(record.checkState));
-        case kConvert: return QString::fromStdString(ConvertStateText(record.convertState));
+        case kCheck:
+            return QString::fromStdString(CheckStateText(record.checkState, m_List.Strings()));
+        case kConvert:
+            return QString::fromStdString(ConvertStateText(record.convertState, m_List.Strings()));
         case kTitle: return QString::fromStdString(record.title);
         case kArtist: return QString::fromStdString(record.artist);
         case kAlbum: return QString::fromStdString(record.album);

@@ -49,7 +49,7 @@ public:
     std::vector<std::string> PathsInOrder() const;
     std::vector<const TrackRecord*> RecordsInOrder() const;
 
-    static QString ColumnTitle(int column);
+    QString ColumnTitle(int column) const;
 
 protected:
     QString SortText(int row, int column) const override;

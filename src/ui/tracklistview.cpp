@@ -112,12 +112,12 @@ int CListSelectedTracksListView::WidestContent(int column) const {
     std::vector<std::string> texts;
     if (column == CTrackListModel::kCheck) {
         for (std::int32_t state : {NotAnalysed, AnalysedOk, AnalysedCorrupt}) {
-            texts.push_back(CheckStateText(state));
+            texts.push_back(CheckStateText(state, m_Doc.Tracks().Strings()));
         }
     } else if (column == CTrackListModel::kConvert) {
         for (std::int32_t state :
              {NotConverted, CannotConvert, ConvertedWavToMp3, ConvertedMp3ToWav, ReencodedMp3}) {
-            texts.push_back(ConvertStateText(state));
+            texts.push_back(ConvertStateText(state, m_Doc.Tracks().Strings()));
         }
     }
     int widest = 0;

@@ -48,6 +48,7 @@
 #include "ui/pathtext.h"
 #include "ui/runservice.h"
 #include "ui/sonvaradoc.h"
+#include "ui/tracklistmodel.h"
 #include "ui/tracklistview.h"
 
 namespace sonvara {
@@ -114,7 +115,7 @@ TEST_F(StartupTest, WithoutSplashPictureTheWindowComesUpInEnglish) {
     EXPECT_EQ(frame.windowTitle(), "Velmora Sonvara 2.0");
     EXPECT_EQ(MenuTitles(frame),
               QStringList({"&File", "&Sonvara", "&Edit", "&Options", "&View", "&Help"}));
-    EXPECT_EQ(Text(StringId::kCheckCorrupt), "Corrupt");
+    EXPECT_EQ(instance->Strings().Text(StringId::kCheckCorrupt), "Corrupt");
     EXPECT_EQ(instance->ExitInstance(0), 0);
 }
 
@@ -172,10 +173,17 @@ TEST_F(StartupTest, LanguageFileBesideTheProgramTranslatesMenusDialogsAndCoreTex
                                               "&Ansicht", "&Hilfe"}));
     EXPECT_EQ(frame.Action(cmd::kSettings)->text(), "&Einstellungen");
     EXPECT_EQ(frame.windowTitle(), "Velmora Sonvara 2.0");
-    // The core's string table follows the language file.
-    EXPECT_EQ(Text(StringId::kCheckCorrupt), "Defekt");
-    EXPECT_EQ(Text(StringId::kStageAnalyzing), "Analysiere");
-    EXPECT_EQ(Text(StringId::kLineOk, "x.mp3"), "        ===> Datei OK! x.mp3");
+    // The core's texts, which the program hands to the runs and lists, follow the language file.
+    EXPECT_EQ(instance->Strings().Text(StringId::kCheckCorrupt), "Defekt");
+    EXPECT_EQ(instance->Strings().Text(StringId::kStageAnalyzing), "Analysiere");
+    EXPECT_EQ(instance->Strings().Text(StringId::kLineOk, "x.mp3"), "        ===> Datei OK! x.mp3");
+    // The working list takes its column titles from the texts the program handed down.
+    EXPECT_EQ(frame.GetSelectedTracksView()
+                  ->model()
+                  ->headerData(CTrackListModel::kCheck, Qt::Horizontal, Qt::DisplayRole)
+                  .toString(),
+              QString::fromUtf8("Pr\xC3\xBC"
+                                "fung"));
     // Dialogs: the options sheet, and Qt's own buttons (qt6-translations-l10n).
     CModalAnswerer<CConfigSheet> sheet([](CConfigSheet* s) {
         EXPECT_EQ(s->windowTitle(), "Velmora Sonvara 2.0 Konfiguration");
@@ -190,7 +198,7 @@ TEST_F(StartupTest, LanguageFileBesideTheProgramTranslatesMenusDialogsAndCoreTex
     }
 
     instance->ExitInstance(0);
-    EXPECT_EQ(Text(StringId::kCheckCorrupt), "Corrupt");
+    EXPECT_EQ(instance->Strings().Text(StringId::kCheckCorrupt), "Corrupt");
 }
 
 TEST_F(StartupTest, LanguageFileIsAlsoFoundInTheDataFolderAndABrokenOneMeansEnglish) {
@@ -203,7 +211,7 @@ TEST_F(StartupTest, LanguageFileIsAlsoFoundInTheDataFolderAndABrokenOneMeansEngl
         EXPECT_EQ(QCoreApplication::translate("sonvara::CMainFrame", "&File"), "&Datei");
     }
     EXPECT_EQ(QCoreApplication::translate("sonvara::CMainFrame", "&File"), "&File");
-    EXPECT_EQ(Text(StringId::kCheckCorrupt), "Corrupt");
+    EXPECT_EQ(CStrings(CoreStringLookup()).Text(StringId::kCheckCorrupt), "Corrupt");
 
     test::WriteFile(QDir(m_Options.programDir).filePath("lang.qm").toStdString(),
                     test::Bytes{'n', 'o', 't', ' ', 'q', 'm'});
