@@ -51,7 +51,7 @@ public:
     // and the main window, the flat menus with their pictures, the title, the window shown
     // as it was left, the splash closed. False ends the program.
     bool InitInstance();
-    // The translators and the core's string hook are released; the exit code.
+    // The translators are released; the exit code.
     int ExitInstance(int code);
 
     CMainFrame* Frame() const { return m_Frame.get(); }
