@@ -22,10 +22,11 @@
 #include "tracks/profilestore.h"
 #include "tracks/settings.h"
 #include "ui/dialogasker.h"
-#include "ui/listselectedtrackslistview.h"
+#include "ui/fileicons.h"
 #include "ui/runservice.h"
 #include "ui/sonvaradoc.h"
 #include "ui/tracklistmodel.h"
+#include "ui/tracklistview.h"
 
 namespace {
 
@@ -94,9 +95,10 @@ int ListBench(int n) {
     CMemoryProfileStore profile;
     CSettings settings(profile);
     CRunService runs;
-    CDialogAsker asker;  // nothing here asks
+    CDialogAsker asker(EnglishStrings());  // nothing here asks
     CSonvaraDoc doc(settings, runs, asker);
-    CListSelectedTracksListView view(doc);
+    CFileIconCache icons;
+    CListSelectedTracksListView view(doc, icons);
     view.resize(1000, 700);
     view.OnInitialUpdate();
     view.show();
@@ -146,7 +148,7 @@ int ListBench(int n) {
         view.repaint();
         const double sortMs = t.WallMs();
         std::printf("sort by %-8s %.1f ms (rows %.1f, order written back %.1f, paint %.1f)\n",
-                    CTrackListModel::ColumnTitle(column).toStdString().c_str(), sortMs, rowsMs,
+                    view.TrackModel()->ColumnTitle(column).toStdString().c_str(), sortMs, rowsMs,
                     backMs, sortMs - rowsMs - backMs);
     }
     view.SortColumn(CTrackListModel::kArtist, false);
@@ -197,7 +199,7 @@ int AddBench(const QString& folder) {
     CMemoryProfileStore profile;
     CSettings settings(profile);
     CRunService runs;
-    CDialogAsker asker;  // nothing here asks
+    CDialogAsker asker(EnglishStrings());  // nothing here asks
     CSonvaraDoc doc(settings, runs, asker);
     QStringList names = QDir(folder).entryList({"*.mp3"}, QDir::Files, QDir::Name);
     std::vector<std::string> paths;

@@ -4,7 +4,6 @@
 #include <QCoreApplication>
 
 #include "app/corestrings.h"
-#include "app/language.h"
 
 namespace sonvara {
 
@@ -154,16 +153,13 @@ const char* CoreStringComment(StringId id) {
     return nullptr;
 }
 
-void HookCoreStrings(bool on) {
-    if (!on) {
-        SetStringLookup(nullptr);
-        return;
-    }
-    // QCoreApplication::translate may be called from any thread, as the hook must allow.
-    SetStringLookup([](StringId id, const char* english) {
+StringLookup CoreStringLookup() {
+    // QCoreApplication::translate may be called from any thread, as the runs' workers do;
+    // without a translation it gives the English text back.
+    return [](StringId id, const char* english) {
         return QCoreApplication::translate("CoreStrings", english, CoreStringComment(id))
             .toStdString();
-    });
+    };
 }
 
 }  // namespace sonvara

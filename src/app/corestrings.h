@@ -15,4 +15,8 @@ struct CoreString {
 std::vector<CoreString> CoreStrings();
 const char* CoreStringComment(StringId id);
 
+// The window's lookup of the core's texts: QCoreApplication::translate in the context
+// "CoreStrings", so the texts follow the translation the program loaded.
+StringLookup CoreStringLookup();
+
 }  // namespace sonvara

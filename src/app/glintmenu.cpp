@@ -18,34 +18,6 @@ namespace sonvara {
 
 namespace {
 
-struct PictureSet {
-    QIcon icon;
-    // Derived pictures, made for one palette and pixel ratio at a time.
-    quint64 key = 0;
-    GlintPictures made;
-};
-
-QHash<int, PictureSet>& PictureStore() {
-    static QHash<int, PictureSet> pictures;
-    return pictures;
-}
-
-QSet<const QWidget*>& Owners() {
-    static QSet<const QWidget*> owners;
-    return owners;
-}
-
-QSet<const QWidget*>& Menus() {
-    static QSet<const QWidget*> menus;
-    return menus;
-}
-
-void Forget(QSet<const QWidget*>& set, QWidget* widget) {
-    set.insert(widget);
-    QObject::connect(widget, &QObject::destroyed, qApp,
-                     [&set, widget] { set.remove(static_cast<const QWidget*>(widget)); });
-}
-
 int Channel(int c, double f) {
     return static_cast<int>(c + f * (255 - c));
 }
@@ -184,35 +156,42 @@ const std::vector<int>& GlintMenu::ToolbarCommands() {
     return ids;
 }
 
+void GlintMenu::Remember(QSet<const QWidget*>& set, QWidget* widget) {
+    set.insert(widget);
+    // Bound to this object: a widget that outlives it reaches no set that is gone.
+    connect(widget, &QObject::destroyed, this,
+            [&set, widget] { set.remove(static_cast<const QWidget*>(widget)); });
+}
+
 void GlintMenu::AttachOwner(QWidget* owner) {
-    if (owner != nullptr && !Owners().contains(owner)) {
-        Forget(Owners(), owner);
+    if (owner != nullptr && !m_Owners.contains(owner)) {
+        Remember(m_Owners, owner);
     }
 }
 
 void GlintMenu::AttachMenu(QMenu* menu) {
-    if (menu != nullptr && !Menus().contains(menu)) {
-        Forget(Menus(), menu);
+    if (menu != nullptr && !m_Menus.contains(menu)) {
+        Remember(m_Menus, menu);
     }
 }
 
-bool GlintMenu::IsMenu(const QWidget* widget) {
+bool GlintMenu::IsMenu(const QWidget* widget) const {
     const auto* menu = qobject_cast<const QMenu*>(widget);
     if (menu == nullptr) {
         return false;
     }
-    if (Menus().contains(menu)) {
+    if (m_Menus.contains(menu)) {
         return true;
     }
     const QWidget* parent = menu->parentWidget();
     if (parent == nullptr) {
         return false;
     }
-    return Owners().contains(parent) || IsMenu(parent);
+    return m_Owners.contains(parent) || IsMenu(parent);
 }
 
-bool GlintMenu::IsMenuBar(const QWidget* widget) {
-    return qobject_cast<const QMenuBar*>(widget) != nullptr && Owners().contains(widget);
+bool GlintMenu::IsMenuBar(const QWidget* widget) const {
+    return qobject_cast<const QMenuBar*>(widget) != nullptr && m_Owners.contains(widget);
 }
 
 void GlintMenu::LoadToolbar(const std::vector<int>& buttons,
@@ -228,20 +207,16 @@ void GlintMenu::LoadToolbar(const std::vector<int>& buttons,
 void GlintMenu::SetPicture(int id, const QIcon& icon) {
     PictureSet set;
     set.icon = icon;
-    PictureStore().insert(id, set);
+    m_Pictures.insert(id, set);
 }
 
-bool GlintMenu::HasPicture(int id) {
-    return PictureStore().contains(id);
-}
-
-void GlintMenu::ClearPictures() {
-    PictureStore().clear();
+bool GlintMenu::HasPicture(int id) const {
+    return m_Pictures.contains(id);
 }
 
 const GlintPictures* GlintMenu::Pictures(int id, const QPalette& palette, qreal dpr) {
-    auto it = PictureStore().find(id);
-    if (it == PictureStore().end()) {
+    auto it = m_Pictures.find(id);
+    if (it == m_Pictures.end()) {
         return nullptr;
     }
     const GlintColours colours = GlintColoursFor(palette);
@@ -294,11 +269,12 @@ QAction* GlintMenu::MenuCharMatch(const QMenu* menu, const QString& typed) {
     return nullptr;
 }
 
-CGlintMenuStyle::CGlintMenuStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+CGlintMenuStyle::CGlintMenuStyle(GlintMenu* menus)
+    : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))), m_Menus(menus) {}
 
 int CGlintMenuStyle::pixelMetric(PixelMetric metric, const QStyleOption* option,
                                  const QWidget* widget) const {
-    if (GlintMenu::IsMenu(widget)) {
+    if (IsMenu(widget)) {
         switch (metric) {
             case PM_MenuPanelWidth: return 1;
             case PM_MenuHMargin: return 0;
@@ -313,7 +289,7 @@ int CGlintMenuStyle::pixelMetric(PixelMetric metric, const QStyleOption* option,
 QSize CGlintMenuStyle::sizeFromContents(ContentsType type, const QStyleOption* option,
                                         const QSize& size, const QWidget* widget) const {
     const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
-    if (type == CT_MenuItem && item != nullptr && GlintMenu::IsMenu(widget)) {
+    if (type == CT_MenuItem && item != nullptr && IsMenu(widget)) {
         if (item->menuItemType == QStyleOptionMenuItem::Separator) {
             return {size.width(), GlintMenu::kSeparatorHeight};
         }
@@ -333,7 +309,7 @@ QSize CGlintMenuStyle::sizeFromContents(ContentsType type, const QStyleOption* o
 
 void CGlintMenuStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option,
                                     QPainter* painter, const QWidget* widget) const {
-    if (GlintMenu::IsMenu(widget) && (element == PE_PanelMenu || element == PE_FrameMenu)) {
+    if (IsMenu(widget) && (element == PE_PanelMenu || element == PE_FrameMenu)) {
         const GlintColours colours = GlintColoursFor(option->palette);
         if (element == PE_PanelMenu) {
             painter->fillRect(option->rect, colours.background);
@@ -354,16 +330,16 @@ void CGlintMenuStyle::drawPrimitive(PrimitiveElement element, const QStyleOption
 
 void CGlintMenuStyle::drawControl(ControlElement element, const QStyleOption* option,
                                   QPainter* painter, const QWidget* widget) const {
-    if (element == CE_MenuItem && GlintMenu::IsMenu(widget)) {
+    if (element == CE_MenuItem && IsMenu(widget)) {
         if (const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option)) {
             DrawItem(item, painter, widget);
             return;
         }
     }
-    if (element == CE_MenuEmptyArea && GlintMenu::IsMenu(widget)) {
+    if (element == CE_MenuEmptyArea && IsMenu(widget)) {
         return;  // the panel already holds background and strip
     }
-    if (GlintMenu::IsMenuBar(widget)) {
+    if ((m_Menus != nullptr && m_Menus->IsMenuBar(widget))) {
         if (element == CE_MenuBarItem) {
             if (const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option)) {
                 DrawBarItem(item, painter, widget);
@@ -424,7 +400,7 @@ void CGlintMenuStyle::DrawItem(const QStyleOptionMenuItem* item, QPainter* paint
             const int command = action->data().toInt(&ok);
             if (ok) {
                 const qreal dpr = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
-                pictures = GlintMenu::Pictures(command, item->palette, dpr);
+                pictures = m_Menus->Pictures(command, item->palette, dpr);
             }
         }
     }
@@ -536,7 +512,7 @@ bool CGlintMenuStyle::eventFilter(QObject* watched, QEvent* event) {
         auto* key = static_cast<QKeyEvent*>(event);
         const Qt::KeyboardModifiers mods =
             key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
-        if (menu != nullptr && GlintMenu::IsMenu(menu) &&
+        if (menu != nullptr && IsMenu(menu) &&
             (mods == Qt::NoModifier || mods == Qt::AltModifier)) {
             if (QAction* action = GlintMenu::MenuCharMatch(menu, key->text())) {
                 if (action->isEnabled()) {

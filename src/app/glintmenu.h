@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QColor>
+#include <QHash>
 #include <QIcon>
 #include <QPixmap>
+#include <QPointer>
 #include <QProxyStyle>
+#include <QSet>
 
 #include <functional>
 #include <vector>
@@ -56,8 +59,10 @@ struct GlintPictures {
 };
 
 // The owner-drawn menus: which menus are ours, the pictures per command id, and the
-// menu-character rule. Process-wide, like the menus' image list.
-class GlintMenu {
+// menu-character rule. The program object owns one and hands it to the style that draws the
+// menus. Used on the UI thread only.
+class GlintMenu : public QObject {
+    Q_OBJECT
 public:
     static constexpr int kPictureWidth = 16;
     static constexpr int kPictureHeight = 15;
@@ -71,33 +76,47 @@ public:
 
     // Every menu whose parent is `owner` (the menu bar, a view with a context menu), and the
     // submenus of such a menu, is drawn flat. Menus of other owners keep the base style.
-    static void AttachOwner(QWidget* owner);
-    static void AttachMenu(QMenu* menu);
-    static bool IsMenu(const QWidget* widget);
+    void AttachOwner(QWidget* owner);
+    void AttachMenu(QMenu* menu);
+    bool IsMenu(const QWidget* widget) const;
     // A menu bar given to AttachOwner: its titles are drawn flat too.
-    static bool IsMenuBar(const QWidget* widget);
+    bool IsMenuBar(const QWidget* widget) const;
 
     // Gives each command of `buttons` the picture `iconFor` returns (a null icon: the command
     // keeps what it has). A second picture for a command replaces the first.
-    static void LoadToolbar(const std::vector<int>& buttons,
-                            const std::function<QIcon(int)>& iconFor);
-    static void SetPicture(int id, const QIcon& icon);
-    static bool HasPicture(int id);
-    static void ClearPictures();
+    void LoadToolbar(const std::vector<int>& buttons, const std::function<QIcon(int)>& iconFor);
+    void SetPicture(int id, const QIcon& icon);
+    bool HasPicture(int id) const;
     // The pictures of a command for this palette and device pixel ratio; null when it has none.
-    static const GlintPictures* Pictures(int id, const QPalette& palette, qreal dpr);
+    const GlintPictures* Pictures(int id, const QPalette& palette, qreal dpr);
 
     // The menu-character rule: the first item from the top whose text, in lower case, contains
     // "&" followed by the typed character; null when none.
     static QAction* MenuCharMatch(const QMenu* menu, const QString& typed);
+
+private:
+    struct PictureSet {
+        QIcon icon;
+        // Derived pictures, made for one palette and pixel ratio at a time.
+        quint64 key = 0;
+        GlintPictures made;
+    };
+    // Keeps the widget in the set until it is destroyed.
+    void Remember(QSet<const QWidget*>& set, QWidget* widget);
+
+    QHash<int, PictureSet> m_Pictures;
+    QSet<const QWidget*> m_Owners;
+    QSet<const QWidget*> m_Menus;
 };
 
 // The style that draws the flat menus: a proxy over a pinned Fusion, which draws everything
-// else, and the menus that are not GlintMenus, unchanged.
+// else, and the menus that are not the given GlintMenu's, unchanged. Without a GlintMenu (before
+// the program object hands its own, after it has gone) no menu is drawn flat.
 class CGlintMenuStyle : public QProxyStyle {
     Q_OBJECT
 public:
-    CGlintMenuStyle();
+    explicit CGlintMenuStyle(GlintMenu* menus = nullptr);
+    void SetMenus(GlintMenu* menus) { m_Menus = menus; }
 
     void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                      const QWidget* widget = nullptr) const override;
@@ -115,6 +134,11 @@ private:
     void DrawItem(const QStyleOptionMenuItem* item, QPainter* painter, const QWidget* widget) const;
     void DrawBarItem(const QStyleOptionMenuItem* item, QPainter* painter,
                      const QWidget* widget) const;
+    bool IsMenu(const QWidget* widget) const {
+        return m_Menus != nullptr && m_Menus->IsMenu(widget);
+    }
+
+    QPointer<GlintMenu> m_Menus;
 };
 
 }  // namespace sonvara

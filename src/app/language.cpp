@@ -44,7 +44,6 @@ bool CLanguage::Load(const QStringList& folders) {
             m_QtLoaded = true;
             QCoreApplication::installTranslator(&m_Qt);
         }
-        HookCoreStrings(true);
         return true;
     }
     return false;
@@ -52,7 +51,6 @@ bool CLanguage::Load(const QStringList& folders) {
 
 void CLanguage::Unload() {
     if (m_Loaded) {
-        HookCoreStrings(false);
         QCoreApplication::removeTranslator(&m_Own);
         m_Loaded = false;
         m_File.clear();

@@ -8,8 +8,8 @@ namespace sonvara {
 
 // The optional language file "lang.qm": looked up beside the program, then in the installed
 // data folder. When one loads, it translates every text of the window and of the core (the
-// core's string table is hooked to the translator), and Qt's own texts (buttons of message
-// boxes, file dialogs) follow in the same language when Qt's translations are installed. No
+// program's table of the core's texts looks them up through it), and Qt's own texts (buttons of
+// message boxes, file dialogs) follow in the same language when Qt's translations are installed. No
 // file, or an unreadable one: English, and nothing is reported.
 class CLanguage {
 public:
@@ -25,7 +25,7 @@ public:
 
     // Loads and installs the first "lang.qm" found; true when one was loaded.
     bool Load(const QStringList& folders);
-    // Removes the translators and the core's hook again.
+    // Removes the translators again.
     void Unload();
 
     bool IsLoaded() const { return m_Loaded; }
@@ -40,9 +40,5 @@ private:
     bool m_QtLoaded = false;
     QString m_File;
 };
-
-// Hooks the core's string table to QCoreApplication::translate (context "CoreStrings"), or
-// back to English with `on` false.
-void HookCoreStrings(bool on);
 
 }  // namespace sonvara

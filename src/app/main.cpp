@@ -8,13 +8,16 @@
 #include "ui/pathtext.h"
 
 int main(int argc, char** argv) {
-    // The flat menus over a pinned Fusion: the same look on every desktop.
-    QApplication::setStyle(new sonvara::CGlintMenuStyle);
+    // The flat menus over a pinned Fusion: the same look on every desktop. The program object
+    // hands the style its menus.
+    auto* style = new sonvara::CGlintMenuStyle;
+    QApplication::setStyle(style);
     QApplication app(argc, argv);
     if (qEnvironmentVariable("SONVARA_PALETTE") == QLatin1String("dark")) {
         QApplication::setPalette(sonvara::DarkPalette());  // the dark look on any desktop
     }
     sonvara::StartOptions options;
+    options.menuStyle = style;
     // The arguments as the bytes they are (Qt's own options already taken out by QApplication):
     // a file name that is not UTF-8 is kept, not turned into replacement characters.
     for (int i = 1; i < argc; ++i) {

@@ -6,15 +6,21 @@
 #include "ui/helpcontext.h"
 
 #include "ui/commandids.h"
-#include "ui/listselectedtrackslistview.h"
-#include "ui/listtracksview.h"
+#include "ui/folderfilesview.h"
 #include "ui/mainframe.h"
 #include "ui/sonvaradoc.h"
+#include "ui/tracklistview.h"
 
 namespace sonvara {
 
-CSonvaraApp::CSonvaraApp(CMainFrame& frame, CSonvaraDoc& doc, CSettings& settings)
-    : QObject(&frame), m_Frame(frame), m_Doc(doc), m_Settings(settings) {}
+CSonvaraApp::CSonvaraApp(CMainFrame& frame, CSonvaraDoc& doc, CSettings& settings,
+                         CHelpContext& help, CHelpBrowserHost& helpBrowser)
+    : QObject(&frame),
+      m_Frame(frame),
+      m_Doc(doc),
+      m_Settings(settings),
+      m_Help(help),
+      m_HelpBrowser(helpBrowser) {}
 
 bool CSonvaraApp::QueryCommand(int id, bool& enabled) {
     switch (id) {
@@ -34,12 +40,12 @@ void CSonvaraApp::ExecuteCommand(int id) {
             break;
         }
         case cmd::kSettings: {
-            CConfigSheet sheet(m_Settings, &m_Frame);
+            CConfigSheet sheet(m_Settings, m_Help, &m_Frame);
             sheet.exec();
             break;
         }
         case cmd::kHelpContents:
-            CHelpBrowser::ShowHelpTopic(CHelpContext::Get(), CHelpKeyFilter::HelpParent(&m_Frame));
+            m_HelpBrowser.ShowHelpTopic(m_Help.Get(), m_HelpBrowser.HelpParent(&m_Frame));
             break;
         case cmd::kNewDocument: NewDocument(); break;
         default: break;

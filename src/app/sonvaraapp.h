@@ -6,6 +6,8 @@
 
 namespace sonvara {
 
+class CHelpBrowserHost;
+class CHelpContext;
 class CMainFrame;
 class CSettings;
 class CSonvaraDoc;
@@ -16,7 +18,9 @@ class CSonvaraDoc;
 class CSonvaraApp : public QObject, public ICommandTarget {
     Q_OBJECT
 public:
-    CSonvaraApp(CMainFrame& frame, CSonvaraDoc& doc, CSettings& settings);
+    // help and helpBrowser: the program's help-context number and help browser.
+    CSonvaraApp(CMainFrame& frame, CSonvaraDoc& doc, CSettings& settings, CHelpContext& help,
+                CHelpBrowserHost& helpBrowser);
 
     bool QueryCommand(int id, bool& enabled) override;
     void ExecuteCommand(int id) override;
@@ -29,6 +33,8 @@ private:
     CMainFrame& m_Frame;
     CSonvaraDoc& m_Doc;
     CSettings& m_Settings;
+    CHelpContext& m_Help;
+    CHelpBrowserHost& m_HelpBrowser;
 };
 
 }  // namespace sonvara

@@ -11,6 +11,7 @@
 
 #include <filesystem>
 
+#include "app/corestrings.h"
 #include "app/glintmenu.h"
 #include "app/rundialogs.h"
 #include "app/sonvaraapp.h"
@@ -21,15 +22,15 @@
 #include "tracks/settings.h"
 #include "ui/commandids.h"
 #include "ui/dialogasker.h"
+#include "ui/folderfilesview.h"
 #include "ui/folderpane.h"
 #include "ui/helpbrowser.h"
-#include "ui/listselectedtrackslistview.h"
-#include "ui/listtracksview.h"
 #include "ui/mainframe.h"
 #include "ui/pathtext.h"
 #include "ui/runservice.h"
 #include "ui/sonvaradoc.h"
 #include "ui/statelog.h"
+#include "ui/tracklistview.h"
 
 // The resources live in static libraries: registered by name.
 static void InitAppResource() {
@@ -39,7 +40,8 @@ static void InitAppResource() {
 
 namespace sonvara {
 
-CSonvaraInstance::CSonvaraInstance(StartOptions options) : m_Options(std::move(options)) {
+CSonvaraInstance::CSonvaraInstance(StartOptions options)
+    : m_Options(std::move(options)), m_Strings(CoreStringLookup()) {
     InitAppResource();
     if (m_Options.programDir.isEmpty()) {
         m_Options.programDir = QCoreApplication::applicationDirPath();
@@ -101,18 +103,18 @@ bool CSonvaraInstance::InitInstance() {
     }
 
     // 4. The document and the main window with its views.
-    m_Runs = std::make_unique<CRunService>();
-    m_Asker = std::make_unique<CDialogAsker>();
+    m_Runs = std::make_unique<CRunService>(m_Strings);
+    m_Asker = std::make_unique<CDialogAsker>(m_Strings);
     m_Doc = std::make_unique<CSonvaraDoc>(*m_Settings, *m_Runs, *m_Asker);
-    m_Frame = std::make_unique<CMainFrame>(*m_Doc, *m_Profile);
+    m_Frame = std::make_unique<CMainFrame>(*m_Doc, *m_Profile, m_Icons);
     m_Asker->SetParent(m_Frame.get());
-    m_App = new CSonvaraApp(*m_Frame, *m_Doc, *m_Settings);
+    m_App = new CSonvaraApp(*m_Frame, *m_Doc, *m_Settings, m_Help, m_HelpBrowser);
     m_Frame->SetAppTarget(m_App);
-    InstallRunDialogs(*m_Doc, *m_Settings, m_Options.makeDevice, m_Frame.get());
+    InstallRunDialogs(*m_Doc, *m_Settings, m_Help, m_Options.makeDevice, m_Frame.get());
     m_Playback = std::make_unique<CTrackPlayback>(m_Options.makeDevice);
     InstallPlayback(*m_Frame->GetSelectedTracksView(), *m_Playback);
     m_Frame->UpdateCommandUI();
-    m_HelpKeys = std::make_unique<CHelpKeyFilter>();
+    m_HelpKeys = std::make_unique<CHelpKeyFilter>(m_Help, m_HelpBrowser);
     m_HelpKeys->SetFallbackParent(m_Frame.get());
     qApp->installEventFilter(m_HelpKeys.get());
 
@@ -148,7 +150,7 @@ void ShowSettingsWarning(QWidget* parent, const QString& text) {
 
 void CSonvaraInstance::WatchSettings() {
     // Stored values that cannot be used are named once, at the start; their defaults are used.
-    const std::vector<std::string> problems = m_Settings->InvalidValues();
+    const std::vector<std::string> problems = m_Settings->InvalidValues(m_Strings);
     if (!problems.empty()) {
         QStringList lines;
         for (const std::string& problem : problems) {
@@ -158,23 +160,29 @@ void CSonvaraInstance::WatchSettings() {
     }
     // A settings file that cannot be written is said once, not lost without a word.
     QPointer<CMainFrame> frame = m_Frame.get();
-    m_Profile->SetWriteFailureHandler([frame](const std::string& why) {
+    // The texts are this object's, which outlives the frame.
+    const CStrings* strings = &m_Strings;
+    m_Profile->SetWriteFailureHandler([frame, strings](const std::string& why) {
         if (frame == nullptr) {
             return;
         }
-        const QString text = QString::fromStdString(Text(StringId::kSettingsCannotBeSaved, why));
+        const QString text =
+            QString::fromStdString(strings->Text(StringId::kSettingsCannotBeSaved, why));
         // Later, from the event loop: the write may come from inside a closing dialog.
         QTimer::singleShot(0, frame, [frame, text] { ShowSettingsWarning(frame, text); });
     });
 }
 
 void CSonvaraInstance::BuildMenus() {
-    GlintMenu::AttachOwner(m_Frame->menuBar());
-    GlintMenu::AttachOwner(m_Frame->GetSelectedTracksView());
-    GlintMenu::AttachOwner(m_Frame->GetTrackFilesView());
-    GlintMenu::AttachOwner(m_Frame->GetTreeView());
+    if (m_Options.menuStyle) {
+        m_Options.menuStyle->SetMenus(&m_Menus);
+    }
+    m_Menus.AttachOwner(m_Frame->menuBar());
+    m_Menus.AttachOwner(m_Frame->GetSelectedTracksView());
+    m_Menus.AttachOwner(m_Frame->GetTrackFilesView());
+    m_Menus.AttachOwner(m_Frame->GetTreeView());
     CMainFrame* frame = m_Frame.get();
-    GlintMenu::LoadToolbar(GlintMenu::ToolbarCommands(), [frame](int id) {
+    m_Menus.LoadToolbar(GlintMenu::ToolbarCommands(), [frame](int id) {
         const QString own = MenuPicture(id);
         if (!own.isEmpty()) {
             return QIcon(own);

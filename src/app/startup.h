@@ -6,14 +6,18 @@
 
 #include <memory>
 
+#include "app/glintmenu.h"
 #include "app/language.h"
 #include "app/splash.h"
+#include "jobs/strings.h"
 #include "playback/waveoutdevice.h"
+#include "ui/fileicons.h"
+#include "ui/helpbrowser.h"
+#include "ui/helpcontext.h"
 
 namespace sonvara {
 
 class CDialogAsker;
-class CHelpKeyFilter;
 class CMainFrame;
 class CRunService;
 class CSettings;
@@ -31,6 +35,9 @@ struct StartOptions {
     IProfileStore* profile = nullptr;
     // The device every player plays on (tests: the test device); empty: the system's output.
     WaveOutDeviceFactory makeDevice;
+    // The style that draws the flat menus (main's, set on the application): it is handed the
+    // program's menus. Null: no style is told (the menus are still known to Menus()).
+    QPointer<CGlintMenuStyle> menuStyle;
 };
 
 // The program's start-up and shutdown around the one QApplication.
@@ -45,7 +52,7 @@ public:
     // and the main window, the flat menus with their pictures, the title, the window shown
     // as it was left, the splash closed. False ends the program.
     bool InitInstance();
-    // The translators and the core's string hook are released; the exit code.
+    // The translators are released; the exit code.
     int ExitInstance(int code);
 
     CMainFrame* Frame() const { return m_Frame.get(); }
@@ -54,6 +61,13 @@ public:
     CSonvaraApp* App() const { return m_App; }
     CSettings* Settings() const { return m_Settings.get(); }
     const CLanguage& Language() const { return m_Language; }
+    // What the window's parts share, owned here and handed down: the core's texts, the flat
+    // menus with their pictures, the help-context number, the help browser and the file icons.
+    GlintMenu& Menus() { return m_Menus; }
+    const CStrings& Strings() const { return m_Strings; }
+    CHelpContext& Help() { return m_Help; }
+    CHelpBrowserHost& HelpBrowser() { return m_HelpBrowser; }
+    CFileIconCache& Icons() { return m_Icons; }
     // The splash while it is up (null without a picture, and after it closed).
     CSplashWnd* Splash() const { return m_Splash.data(); }
     bool SplashWasShown() const { return m_SplashShown; }
@@ -69,9 +83,15 @@ private:
 
     StartOptions m_Options;
     CLanguage m_Language;
+    const CStrings m_Strings;  // the core's texts in the program's language
     std::unique_ptr<IProfileStore> m_OwnProfile;
     IProfileStore* m_Profile = nullptr;
     std::unique_ptr<CSettings> m_Settings;
+    // Before the window and the key filter, which use them: gone after them.
+    GlintMenu m_Menus;
+    CHelpContext m_Help;
+    CHelpBrowserHost m_HelpBrowser;
+    CFileIconCache m_Icons;
     std::unique_ptr<CRunService> m_Runs;    // outlives the document and the window
     std::unique_ptr<CDialogAsker> m_Asker;  // the document's questions, over the frame
     std::unique_ptr<CSonvaraDoc> m_Doc;

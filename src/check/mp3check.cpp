@@ -70,7 +70,8 @@ std::string FormatText(std::uint32_t word) {
            (h.singleChannel ? "mono" : "stereo");
 }
 
-std::string InvalidHeaderText(std::uint32_t word, std::int64_t bytesToNext) {
+std::string InvalidHeaderText(const CStrings& strings, std::uint32_t word,
+                              std::int64_t bytesToNext) {
     MP3FrameHeader h;
     DecodeMpegHeader(word, h);
     char hex[16];
@@ -81,7 +82,8 @@ std::string InvalidHeaderText(std::uint32_t word, std::int64_t bytesToNext) {
                          : h.bitRate == 0    ? StringId::kHeaderForbiddenRate
                          : h.bitRate == 1    ? StringId::kHeaderFreeFormat
                                              : StringId::kHeaderRateNotAllowed;
-    return Text(StringId::kFindingBadHeader, hex, Text(why), std::to_string(bytesToNext));
+    return strings.Text(StringId::kFindingBadHeader, hex, strings.Text(why),
+                        std::to_string(bytesToNext));
 }
 
 }  // namespace
@@ -100,6 +102,7 @@ bool CMP3Check::CheckFile(const std::string& path, IProgressSink* sink) {
     m_OpenFailed = false;
     m_ReadFailed = false;
     m_FailureText.clear();
+    m_Strings = &StringsOf(sink);
     m_NoteCount = 0;
     m_Findings.clear();
     m_LeftOut = 0;
@@ -444,38 +447,42 @@ void CMP3Check::Conclude(const std::string& path, std::int64_t fileSize) {
         f.frame = n.frame;
         f.timeMs = static_cast<std::int64_t>(n.timeMs + 0.5);
         f.bytes = n.bytes;
-        const std::string invalid = n.a > 0 ? Text(n.a > 1 ? StringId::kFindingInvalidHeaders
-                                                           : StringId::kFindingInvalidHeader1,
-                                                   std::to_string(n.a))
-                                            : std::string();
+        const std::string invalid =
+            n.a > 0 ? m_Strings->Text(n.a > 1 ? StringId::kFindingInvalidHeaders
+                                              : StringId::kFindingInvalidHeader1,
+                                      std::to_string(n.a))
+                    : std::string();
         switch (n.kind) {
             case FindingKind::kJunkBeforeFirstFrame:
-                f.text = Text(StringId::kFindingJunkBefore, std::to_string(n.bytes), invalid);
+                f.text =
+                    m_Strings->Text(StringId::kFindingJunkBefore, std::to_string(n.bytes), invalid);
                 break;
             case FindingKind::kLostSync:
-                f.text = Text(StringId::kFindingLostSync, std::to_string(n.bytes), invalid);
+                f.text =
+                    m_Strings->Text(StringId::kFindingLostSync, std::to_string(n.bytes), invalid);
                 break;
             case FindingKind::kInvalidHeader:
-                f.text = InvalidHeaderText(static_cast<std::uint32_t>(n.b), n.bytes);
+                f.text = InvalidHeaderText(*m_Strings, static_cast<std::uint32_t>(n.b), n.bytes);
                 break;
             case FindingKind::kTagInAudio:
-                f.text = Text(StringId::kFindingTagInAudio,
-                              Text((n.b >> 8) == kId3Magic  ? StringId::kTagId3v2
-                                   : (n.b >> 8) == 0x544147 ? StringId::kTagId3v1
-                                                            : StringId::kTagApe),
-                              std::to_string(n.bytes));
+                f.text =
+                    m_Strings->Text(StringId::kFindingTagInAudio,
+                                    m_Strings->Text((n.b >> 8) == kId3Magic  ? StringId::kTagId3v2
+                                                    : (n.b >> 8) == 0x544147 ? StringId::kTagId3v1
+                                                                             : StringId::kTagApe),
+                                    std::to_string(n.bytes));
                 break;
             case FindingKind::kTruncatedFrame:
-                f.text =
-                    Text(StringId::kFindingTruncated, std::to_string(n.a), std::to_string(n.bytes));
+                f.text = m_Strings->Text(StringId::kFindingTruncated, std::to_string(n.a),
+                                         std::to_string(n.bytes));
                 break;
             case FindingKind::kFormatChange:
-                f.text = Text(StringId::kFindingFormatChange,
-                              FormatText(static_cast<std::uint32_t>(n.a)),
-                              FormatText(static_cast<std::uint32_t>(n.b)));
+                f.text = m_Strings->Text(StringId::kFindingFormatChange,
+                                         FormatText(static_cast<std::uint32_t>(n.a)),
+                                         FormatText(static_cast<std::uint32_t>(n.b)));
                 break;
             case FindingKind::kVbrHeaderMismatch:
-                f.text = TextWith(
+                f.text = m_Strings->TextWith(
                     StringId::kFindingVbrMismatch,
                     {m_Vbri ? "VBRI" : "Xing/Info", std::to_string(n.a), std::to_string(n.b),
                      std::to_string(m_AudioFrames), std::to_string(audioEnd - m_VbrStart)});
@@ -485,15 +492,16 @@ void CMP3Check::Conclude(const std::string& path, std::int64_t fileSize) {
                 char computed[16];
                 std::snprintf(stored, sizeof stored, "%04X", static_cast<unsigned>(n.a));
                 std::snprintf(computed, sizeof computed, "%04X", static_cast<unsigned>(n.b));
-                f.text = Text(StringId::kFindingCrc, stored, computed);
+                f.text = m_Strings->Text(StringId::kFindingCrc, stored, computed);
                 break;
             }
             case FindingKind::kId3v2PastEnd:
-                f.text = Text(StringId::kFindingTagPastEnd, std::to_string(n.bytes),
-                              std::to_string(n.a));
+                f.text = m_Strings->Text(StringId::kFindingTagPastEnd, std::to_string(n.bytes),
+                                         std::to_string(n.a));
                 break;
             case FindingKind::kTrailingData:
-                f.text = Text(StringId::kFindingTrailing, std::to_string(n.bytes), invalid);
+                f.text =
+                    m_Strings->Text(StringId::kFindingTrailing, std::to_string(n.bytes), invalid);
                 break;
             case FindingKind::kDecodeError: break;
         }

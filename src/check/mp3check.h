@@ -7,6 +7,7 @@
 
 #include "audio/mpegheader.h"
 #include "check/findings.h"
+#include "jobs/strings.h"
 
 namespace sonvara {
 
@@ -40,6 +41,7 @@ public:
 
     // Walks the file; true when no error was counted. A file that cannot be opened is not
     // intact (false); OpenFailed and FailureText then say why.
+    // The findings' texts come from the sink's strings (English without a sink).
     bool CheckFile(const std::string& path, IProgressSink* sink);
 
     // Fills header from the 32-bit header word and returns its valid flag.
@@ -112,6 +114,7 @@ private:
     bool m_OpenFailed = false;
     bool m_ReadFailed = false;
     std::string m_FailureText;
+    const CStrings* m_Strings = &EnglishStrings();  // the sink's, during CheckFile
 };
 
 }  // namespace sonvara

@@ -75,15 +75,15 @@ struct Frame {
 
 }  // namespace
 
-RepairPlan PlanMp3Repair(const Data& d) {
+RepairPlan PlanMp3Repair(const Data& d, const CStrings& strings) {
     RepairPlan plan;
     const auto size = static_cast<std::int64_t>(d.size());
     if (size == 0) {
-        plan.reason = Text(StringId::kPlanEmptyFile);
+        plan.reason = strings.Text(StringId::kPlanEmptyFile);
         return plan;
     }
     if (size >= 12 && std::memcmp(d.data(), "RIFF", 4) == 0) {
-        plan.reason = Text(StringId::kPlanRiff);
+        plan.reason = strings.Text(StringId::kPlanRiff);
         return plan;
     }
 
@@ -194,7 +194,8 @@ RepairPlan PlanMp3Repair(const Data& d) {
         }
     }
     if (most == 0) {
-        plan.reason = Text(brokenTag ? StringId::kPlanNoStreamAfterTag : StringId::kPlanNoStream);
+        plan.reason =
+            strings.Text(brokenTag ? StringId::kPlanNoStreamAfterTag : StringId::kPlanNoStream);
         return plan;
     }
     const Frame* oldHeader =
@@ -266,7 +267,7 @@ RepairPlan PlanMp3Repair(const Data& d) {
                 h.valid = false;
             }
             if (!h.valid) {
-                plan.reason = Text(StringId::kPlanNoVbrRate);
+                plan.reason = strings.Text(StringId::kPlanNoVbrRate);
                 plan.status = RepairPlan::kRefused;
                 return plan;
             }
@@ -337,22 +338,23 @@ RepairPlan PlanMp3Repair(const Data& d) {
         done += (done.empty() ? "" : "; ") + part;
     };
     if (brokenTag) {
-        add(Text(StringId::kPlanDroppedTag));
+        add(strings.Text(StringId::kPlanDroppedTag));
     }
     if (plan.droppedBytes > 0) {
-        add(Text(StringId::kPlanDroppedJunk, std::to_string(plan.droppedBytes)));
+        add(strings.Text(StringId::kPlanDroppedJunk, std::to_string(plan.droppedBytes)));
     }
     if (otherFormat > 0) {
-        add(Text(StringId::kPlanDroppedOtherFormat, std::to_string(otherFormat)));
+        add(strings.Text(StringId::kPlanDroppedOtherFormat, std::to_string(otherFormat)));
     }
     if (extraHeaders > 0) {
-        add(Text(StringId::kPlanDroppedVbrHeaders, std::to_string(extraHeaders)));
+        add(strings.Text(StringId::kPlanDroppedVbrHeaders, std::to_string(extraHeaders)));
     }
     if (headerFixed) {
-        add(Text(oldHeader != nullptr ? StringId::kPlanCorrectedHeader : StringId::kPlanWroteHeader,
-                 vbr ? "Xing" : "Info", std::to_string(n)));
+        add(strings.Text(
+            oldHeader != nullptr ? StringId::kPlanCorrectedHeader : StringId::kPlanWroteHeader,
+            vbr ? "Xing" : "Info", std::to_string(n)));
     }
-    add(Text(StringId::kPlanKept, std::to_string(n)));
+    add(strings.Text(StringId::kPlanKept, std::to_string(n)));
     plan.done = done;
     plan.status = RepairPlan::kRepaired;
     return plan;

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "jobs/strings.h"
+
 namespace sonvara {
 
 // One frame the repair kept: where it stood in the original and where it stands in the copy.
@@ -35,6 +37,8 @@ struct RepairPlan {
 // variable-bit-rate stream gets a Xing header with the right frame count, byte count and seek
 // table (a LAME tag of the old header is carried over with its checksums made right); an
 // existing header with the right counts is kept as it is. Nothing is re-encoded.
-RepairPlan PlanMp3Repair(const std::vector<unsigned char>& file);
+// The reasons and the summary come from `strings`.
+RepairPlan PlanMp3Repair(const std::vector<unsigned char>& file,
+                         const CStrings& strings = EnglishStrings());
 
 }  // namespace sonvara

@@ -300,7 +300,7 @@ int RunAnalyze(const std::vector<std::string>& arguments) {
     std::error_code ec;
     if (!reportFile.empty() &&
         std::filesystem::exists(std::filesystem::symlink_status(reportFile, ec))) {
-        if (questions.Ask(Text(StringId::kAskOverwrite, reportFile)) != 0) {
+        if (questions.Ask(EnglishStrings().Text(StringId::kAskOverwrite, reportFile)) != 0) {
             console.Message("sonvara-cli analyze: " + EscapeField(reportFile) +
                             " exists and is kept; nothing was checked (--yes replaces it)");
             return 1;

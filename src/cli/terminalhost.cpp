@@ -79,7 +79,7 @@ Answer CTerminalHost::AskOverwrite(const std::string& question) {
 
 void CTerminalHost::ShowMessage(const std::string& text, MessageIcon) {
     ++failures;
-    if (!sameFolderText.empty() && text == Text(StringId::kSameFolder)) {
+    if (!sameFolderText.empty() && text == Strings().Text(StringId::kSameFolder)) {
         m_Console.Message(sameFolderText);
         return;
     }

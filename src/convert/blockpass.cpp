@@ -23,11 +23,11 @@ bool RunBlockPass(IDiscTrack& track, IProgressSink* sink, std::int32_t length75,
         if (n < 0) {
             const std::string why = track.UnreadableReason();
             const auto* disc = dynamic_cast<const CDiscAudioTrack*>(&track);
-            throw CFileException(CFileException::genericException, 0,
-                                 disc != nullptr && disc->GetFile() != nullptr
-                                     ? disc->GetFile()->GetFileName()
-                                     : std::string(),
-                                 why.empty() ? Text(StringId::kReasonReadFailed) : why);
+            throw CFileException(
+                CFileException::genericException, 0,
+                disc != nullptr && disc->GetFile() != nullptr ? disc->GetFile()->GetFileName()
+                                                              : std::string(),
+                why.empty() ? StringsOf(sink).Text(StringId::kReasonReadFailed) : why);
         }
         if (n == 0) {
             return false;

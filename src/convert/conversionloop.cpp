@@ -19,8 +19,9 @@ bool CConversionLoop::Run(CAudioFile& source, IProgressSink* sink, bool untilSho
         if (n < 0) {
             // A read or decoder error is not the end of the source: the track fails with it.
             const std::string why = source.UnreadableReason();
-            throw CFileException(CFileException::genericException, 0, source.GetFileName(),
-                                 why.empty() ? Text(StringId::kReasonReadFailed) : why);
+            throw CFileException(
+                CFileException::genericException, 0, source.GetFileName(),
+                why.empty() ? StringsOf(sink).Text(StringId::kReasonReadFailed) : why);
         }
         const std::size_t bytes = n > 0 ? static_cast<std::size_t>(n) : 0;
         const std::uint32_t rate = source.GetDeliveredSampleRate();

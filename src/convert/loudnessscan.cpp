@@ -37,9 +37,10 @@ TrackLoudness MeasureTrackLoudness(const std::string& path, IProgressSink* sink,
     if (!meter->IsValid()) {
         track.CloseStream();
         const std::string why = file->UnreadableReason();
-        out.reason = !why.empty() ? why
-                                  : Text(StringId::kReasonCannotMeasure, std::to_string(channels),
-                                         std::to_string(rate));
+        out.reason = !why.empty()
+                         ? why
+                         : StringsOf(sink).Text(StringId::kReasonCannotMeasure,
+                                                std::to_string(channels), std::to_string(rate));
         return out;
     }
     constexpr std::size_t kBlockBytes = 65536;
@@ -54,7 +55,7 @@ TrackLoudness MeasureTrackLoudness(const std::string& path, IProgressSink* sink,
         const int n = track.Read(kBlockBytes, 1, buffer.data(), kBlockBytes);
         if (n < 0) {
             const std::string why = track.UnreadableReason();
-            out.reason = why.empty() ? Text(StringId::kReasonReadFailed) : why;
+            out.reason = why.empty() ? StringsOf(sink).Text(StringId::kReasonReadFailed) : why;
             track.CloseStream();
             return out;
         }

@@ -9,6 +9,7 @@
 #include "convert/loudnessscan.h"
 #include "convert/normalizejob.h"
 #include "jobs/jobstop.h"
+#include "jobs/progresssink.h"
 #include "jobs/strings.h"
 #include "platform/atomicfile.h"
 #include "platform/scopeguard.h"
@@ -44,7 +45,7 @@ bool Rewrite(const std::string& file, int formatType, double factor, IProgressSi
     CAudioWaveFile output;
     output.SetFileName(temp.TempPath());
     if (stage) {
-        stage(Text(StringId::kStageNormalizing));
+        stage(StringsOf(sink).Text(StringId::kStageNormalizing));
     }
     CScopeGuard clearStage([&stage] {
         if (stage) {
@@ -97,7 +98,7 @@ bool NormalizeFileToLoudness(const std::string& file, int formatType, double tar
         error->clear();
     }
     if (stage) {
-        stage(Text(StringId::kStageMeasuring));
+        stage(StringsOf(sink).Text(StringId::kStageMeasuring));
     }
     const TrackLoudness measured = MeasureTrackLoudness(file, sink);
     if (stage) {

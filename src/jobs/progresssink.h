@@ -1,5 +1,7 @@
 #pragma once
 
+#include "jobs/strings.h"
+
 namespace sonvara {
 
 // A run as its jobs see it: has the user asked to stop, and how far the current file is.
@@ -12,6 +14,14 @@ public:
     // Percent of the current file; 0 to 100 for most jobs (the stream checker can pass 100 on
     // files of varying bit rate).
     virtual void SetProgress(int percent) = 0;
+    // The texts the run and its jobs show and report (English unless the run was given
+    // another table).
+    virtual const CStrings& Strings() const { return EnglishStrings(); }
 };
+
+// The texts of a job's sink; English without one.
+inline const CStrings& StringsOf(const IProgressSink* sink) {
+    return sink != nullptr ? sink->Strings() : EnglishStrings();
+}
 
 }  // namespace sonvara

@@ -1,16 +1,6 @@
 #include "jobs/strings.h"
 
-#include <memory>
-#include <mutex>
-
 namespace sonvara {
-
-namespace {
-
-std::mutex g_Mutex;
-std::shared_ptr<const StringLookup> g_Lookup;  // guarded by g_Mutex
-
-}  // namespace
 
 const char* EnglishText(StringId id) {
     switch (id) {
@@ -147,24 +137,15 @@ const char* EnglishText(StringId id) {
     return "";
 }
 
-void SetStringLookup(StringLookup hook) {
-    std::shared_ptr<const StringLookup> next;
-    if (hook) {
-        next = std::make_shared<const StringLookup>(std::move(hook));
-    }
-    std::lock_guard lock(g_Mutex);
-    g_Lookup = std::move(next);
+const CStrings& EnglishStrings() {
+    static const CStrings english;
+    return english;
 }
 
-std::string Text(StringId id) {
-    std::shared_ptr<const StringLookup> lookup;
-    {
-        std::lock_guard lock(g_Mutex);
-        lookup = g_Lookup;
-    }
+std::string CStrings::Text(StringId id) const {
     const char* english = EnglishText(id);
-    if (lookup) {
-        std::string translated = (*lookup)(id, english);
+    if (m_Lookup) {
+        std::string translated = m_Lookup(id, english);
         if (!translated.empty()) {
             return translated;
         }
@@ -172,12 +153,12 @@ std::string Text(StringId id) {
     return english;
 }
 
-std::string Text(StringId id, const std::string& arg1, const std::string& arg2,
-                 const std::string& arg3) {
+std::string CStrings::Text(StringId id, const std::string& arg1, const std::string& arg2,
+                           const std::string& arg3) const {
     return TextWith(id, {arg1, arg2, arg3});
 }
 
-std::string TextWith(StringId id, const std::vector<std::string>& args) {
+std::string CStrings::TextWith(StringId id, const std::vector<std::string>& args) const {
     const std::string pattern = Text(id);
     std::string out;
     out.reserve(pattern.size() + 16 * args.size());

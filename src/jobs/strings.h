@@ -122,17 +122,30 @@ enum class StringId : int {
 // The built-in English text of an id ("" for an unknown id).
 const char* EnglishText(StringId id);
 
-// The text of an id in the program's language: English unless a lookup hook is set.
-std::string Text(StringId id);
-// Text(id) with each "%s" replaced, in order, by the arguments given (missing ones by "").
-std::string Text(StringId id, const std::string& arg1, const std::string& arg2 = {},
-                 const std::string& arg3 = {});
-// The same with any number of arguments.
-std::string TextWith(StringId id, const std::vector<std::string>& args);
-
-// A program sets this once, before any run starts, to translate the core's texts (the window
-// sets it from its translator). Empty: English. The hook may be called from any thread.
+// Translates an id's English text ("": English is kept). It may be called from any thread.
 using StringLookup = std::function<std::string(StringId id, const char* english)>;
-void SetStringLookup(StringLookup hook);
+
+// The core's texts in one language: English, or what the lookup gives. A program makes one (the
+// window from its translator, the CLI its own in English) and hands it to the runs and to what
+// makes texts; it does not change afterwards, so any thread may read it.
+class CStrings {
+public:
+    CStrings() = default;  // English
+    explicit CStrings(StringLookup lookup) : m_Lookup(std::move(lookup)) {}
+
+    // The text of an id.
+    std::string Text(StringId id) const;
+    // Text(id) with each "%s" replaced, in order, by the arguments given (missing ones by "").
+    std::string Text(StringId id, const std::string& arg1, const std::string& arg2 = {},
+                     const std::string& arg3 = {}) const;
+    // The same with any number of arguments.
+    std::string TextWith(StringId id, const std::vector<std::string>& args) const;
+
+private:
+    StringLookup m_Lookup;
+};
+
+// The English texts, for what is given no other table.
+const CStrings& EnglishStrings();
 
 }  // namespace sonvara

@@ -24,6 +24,7 @@ std::vector<ReadTrack> ReadTracks(const std::vector<std::string>& newPaths, bool
         }
     };
     options.progress = [&](int percent) { host.SetProgress(percent); };
+    options.strings = &host.Strings();
     std::vector<ReadTrack> read = ReadTrackFiles(newPaths, options);
     host.RunEnded();
     return read;

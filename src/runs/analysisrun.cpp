@@ -13,6 +13,7 @@
 namespace sonvara {
 
 CheckVerdict CheckMp3File(const std::string& path, IProgressSink* sink, bool decode) {
+    const CStrings& strings = StringsOf(sink);
     CMP3CheckJob job;
     job.SetPath(path);
     const bool stopped = job.Run(sink);
@@ -26,13 +27,13 @@ CheckVerdict CheckMp3File(const std::string& path, IProgressSink* sink, bool dec
         return verdict;
     };
     if (outcome.openFailed) {
-        return error(Text(StringId::kReasonCannotOpen, outcome.failureText));
+        return error(strings.Text(StringId::kReasonCannotOpen, outcome.failureText));
     }
     if (outcome.readFailed) {
-        return error(Text(StringId::kReasonReadError, outcome.failureText));
+        return error(strings.Text(StringId::kReasonReadError, outcome.failureText));
     }
     if (outcome.framesFound == 0) {
-        return error(Text(StringId::kReasonNoFrames));
+        return error(strings.Text(StringId::kReasonNoFrames));
     }
     CheckVerdict verdict;
     verdict.stopped = stopped;
@@ -54,8 +55,8 @@ CheckVerdict CheckMp3File(const std::string& path, IProgressSink* sink, bool dec
             f.frame = problem.frame;
             f.timeMs = problem.timeMs;
             f.bytes = problem.bytes;
-            f.text =
-                Text(StringId::kFindingAudioDamaged, FormatTimeMs(problem.timeMs), problem.text);
+            f.text = strings.Text(StringId::kFindingAudioDamaged, FormatTimeMs(problem.timeMs),
+                                  problem.text);
             verdict.findings.push_back(std::move(f));
             verdict.kind = CheckVerdict::kCorrupt;
         }
@@ -80,6 +81,7 @@ TrackResult CheckResult(std::size_t index, const std::string& path, const CheckV
 
 std::vector<TrackResult> RunAnalysis(const std::vector<TrackRecord*>& tracks, IRunHost& host,
                                      unsigned threads, const CheckedFn& onChecked, bool decode) {
+    const CStrings& strings = host.Strings();
     std::vector<TrackResult> results;
     const auto deliver = [&](std::size_t index, const CheckVerdict& verdict) {
         const TrackRecord& record = *tracks[index];
@@ -108,11 +110,11 @@ std::vector<TrackResult> RunAnalysis(const std::vector<TrackRecord*>& tracks, IR
                 ShowAborted(ResultShape::kCheck, host);
                 break;
             }
-            host.SetStage(Text(StringId::kStageAnalyzing));
+            host.SetStage(strings.Text(StringId::kStageAnalyzing));
             deliver(index, CheckMp3File(tracks[index]->path, &host, decode));
         }
     } else {
-        host.SetStage(Text(StringId::kStageAnalyzing));
+        host.SetStage(strings.Text(StringId::kStageAnalyzing));
         CStopOnlySink stopOnly(host);
         const std::size_t delivered = RunTracksInOrder<CheckVerdict>(
             taken.size(), threads,

@@ -66,20 +66,20 @@ namespace {
 
 // What loudness normalisation did, for the result line: the loudness reached, or why the
 // target was not.
-std::string LoudnessNote(const LoudnessNormalizeResult& r, int target) {
+std::string LoudnessNote(const LoudnessNormalizeResult& r, int target, const CStrings& strings) {
     const auto number = [](double value, int decimals) {
         char text[32];
         std::snprintf(text, sizeof text, "%.*f", decimals, value);
         return std::string(text);
     };
     if (!r.measured) {
-        return Text(StringId::kNoteNotNormalised, r.why);
+        return strings.Text(StringId::kNoteNotNormalised, r.why);
     }
     if (r.reached) {
-        return Text(StringId::kNoteLoudness, number(r.after, 1));
+        return strings.Text(StringId::kNoteLoudness, number(r.after, 1));
     }
-    return Text(StringId::kNoteLoudnessShort, number(r.after, 1), std::to_string(target),
-                number(kTruePeakCeilingDbtp, 0));
+    return strings.Text(StringId::kNoteLoudnessShort, number(r.after, 1), std::to_string(target),
+                        number(kTruePeakCeilingDbtp, 0));
 }
 
 std::string SystemText(const std::error_code& ec) {
@@ -181,6 +181,7 @@ std::string CConversionRun::TrackDirectory() const {
 
 bool CConversionRun::Start(const ConversionSettings& settings,
                            const std::vector<TrackRecord*>& tracks) {
+    const CStrings& strings = m_Host.Strings();
     m_Settings = settings;
     m_Results.clear();
     m_Written = std::make_unique<Written>();
@@ -199,7 +200,7 @@ bool CConversionRun::Start(const ConversionSettings& settings,
             }
             const std::string folder(DirectoryPart(record->path));
             if (SameFolder(where, folder.empty() ? "." : folder)) {
-                m_Host.ShowMessage(Text(StringId::kSameFolder), MessageIcon::kExclamation);
+                m_Host.ShowMessage(strings.Text(StringId::kSameFolder), MessageIcon::kExclamation);
                 return false;
             }
         }
@@ -209,8 +210,9 @@ bool CConversionRun::Start(const ConversionSettings& settings,
     if (!fs::is_directory(where, ec)) {
         fs::create_directories(where, ec);
         if (ec || !fs::is_directory(where)) {
-            m_Host.ShowMessage(Text(StringId::kTrackDirCannotBeCreated, where, SystemText(ec)),
-                               MessageIcon::kStop);
+            m_Host.ShowMessage(
+                strings.Text(StringId::kTrackDirCannotBeCreated, where, SystemText(ec)),
+                MessageIcon::kStop);
             return false;
         }
     }
@@ -220,6 +222,7 @@ bool CConversionRun::Start(const ConversionSettings& settings,
 }
 
 CConversionRun::Space CConversionRun::CheckSpace(const std::string& source, IRunHost& host) {
+    const CStrings& strings = host.Strings();
     const std::string where = TrackDirectory();
     std::optional<double> free;
     std::string why;
@@ -238,9 +241,10 @@ CConversionRun::Space CConversionRun::CheckSpace(const std::string& source, IRun
         // Not knowing is not "not enough": said once, and the run goes on (a write that finds
         // the disk full still fails cleanly).
         if (!m_Written->spaceUnknownShown.exchange(true)) {
-            host.ShowMessage(Text(StringId::kFreeSpaceUnknown, where,
-                                  why.empty() ? Text(StringId::kReasonUnknown) : why),
-                             MessageIcon::kInformation);
+            host.ShowMessage(
+                strings.Text(StringId::kFreeSpaceUnknown, where,
+                             why.empty() ? strings.Text(StringId::kReasonUnknown) : why),
+                MessageIcon::kInformation);
         }
         return Space::kUnknown;
     }
@@ -255,7 +259,7 @@ CConversionRun::Space CConversionRun::CheckSpace(const std::string& source, IRun
     if (*free > (ec ? 0.0 : size) * factor) {
         return Space::kEnough;
     }
-    host.ShowMessage(Text(StringId::kNotEnoughSpace), MessageIcon::kStop);
+    host.ShowMessage(strings.Text(StringId::kNotEnoughSpace), MessageIcon::kStop);
     return Space::kShort;
 }
 
@@ -283,6 +287,7 @@ std::vector<CConversionRun::Planned> CConversionRun::Plan(
 }
 
 CConversionRun::Decision CConversionRun::Decide(Planned& track, const std::string& source) {
+    const CStrings& strings = m_Host.Strings();
     std::error_code ec;
     track.mayReplace = false;
     if (!fs::exists(fs::symlink_status(track.output, ec))) {
@@ -290,11 +295,11 @@ CConversionRun::Decision CConversionRun::Decide(Planned& track, const std::strin
     }
     // Whatever the answer, an output never overwrites its own source.
     if (track.output == source || fs::equivalent(track.output, source, ec)) {
-        m_Host.ShowMessage(Text(StringId::kOutputIsSource, track.output),
+        m_Host.ShowMessage(strings.Text(StringId::kOutputIsSource, track.output),
                            MessageIcon::kExclamation);
         return Decision::kSkip;
     }
-    switch (m_Host.AskOverwrite(Text(StringId::kAskOverwrite, track.output))) {
+    switch (m_Host.AskOverwrite(strings.Text(StringId::kAskOverwrite, track.output))) {
         case Answer::kYes: track.mayReplace = true; return Decision::kGo;
         case Answer::kNo:
         case Answer::kCancel:
@@ -457,6 +462,7 @@ std::size_t CConversionRun::ConvertTaken(const std::vector<TrackRecord*>& tracks
 }
 
 bool CConversionRun::PutInPlace(CAtomicFile& file, const Planned& track, std::string& reason) {
+    const CStrings& strings = m_Host.Strings();
     Written& written = *m_Written;
     FileOpError error;
     bool ok = false;
@@ -465,7 +471,7 @@ bool CConversionRun::PutInPlace(CAtomicFile& file, const Planned& track, std::st
         FileId there;
         if (track.mayReplace && GetFileId(track.output, there) && written.files.count(there) != 0) {
             // Agreed or not, an output this run has just written is never replaced.
-            reason = Text(StringId::kReasonWrittenByRun, track.output);
+            reason = strings.Text(StringId::kReasonWrittenByRun, track.output);
             return false;
         }
         ok = file.Commit(error, track.mayReplace);
@@ -476,7 +482,7 @@ bool CConversionRun::PutInPlace(CAtomicFile& file, const Planned& track, std::st
     }
     if (!ok) {
         reason = error.kind == FileOpError::Kind::kTargetExists
-                     ? Text(StringId::kReasonAppeared, track.output)
+                     ? strings.Text(StringId::kReasonAppeared, track.output)
                      : track.output + ": " + error.text;
     }
     return ok;
@@ -484,13 +490,14 @@ bool CConversionRun::PutInPlace(CAtomicFile& file, const Planned& track, std::st
 
 TrackResult CConversionRun::ConvertOne(const Planned& track, const TrackRecord& record,
                                        IRunHost& host) {
+    const CStrings& strings = host.Strings();
     TrackResult result;
     result.index = track.index;
     result.path = record.path;
     result.output = track.output;
     if (!track.collidesWith.empty()) {
         result.status = TrackStatus::kCollision;
-        result.reason = Text(StringId::kReasonSameOutput, track.output, track.collidesWith);
+        result.reason = strings.Text(StringId::kReasonSameOutput, track.output, track.collidesWith);
         return result;
     }
     const bool decoding = m_Mode == ConversionMode::kMp3ToWav;
@@ -501,7 +508,7 @@ TrackResult CConversionRun::ConvertOne(const Planned& track, const TrackRecord& 
     if (decoding) {
         // The source is judged as the analysis judges it: intact, corrupt, or not readable
         // (which is not corrupt: the track keeps its verdict and cannot be converted).
-        host.SetStage(Text(StringId::kStageAnalyzing));
+        host.SetStage(strings.Text(StringId::kStageAnalyzing));
         const CheckVerdict verdict = CheckMp3File(record.path, &host);
         if (verdict.stopped) {
             // A verdict of half a file is no verdict: the track keeps its states.
@@ -524,7 +531,7 @@ TrackResult CConversionRun::ConvertOne(const Planned& track, const TrackRecord& 
     }
     if (CheckSpace(record.path, host) == Space::kShort) {
         result.status = TrackStatus::kNoSpace;
-        result.reason = Text(StringId::kNotEnoughSpace);
+        result.reason = strings.Text(StringId::kNotEnoughSpace);
         return result;
     }
     if (result.verdict == Verdict::kCorrupt && !m_Settings.convertCorrupt) {
@@ -538,7 +545,7 @@ TrackResult CConversionRun::ConvertOne(const Planned& track, const TrackRecord& 
     Step step;
     FileOpError createError;
     if (decoding) {
-        host.SetStage(Text(StringId::kStageConverting));
+        host.SetStage(strings.Text(StringId::kStageConverting));
     }
     if (!decoding && !CanOpen(record.path, step.reason)) {
         // A source that cannot be opened is not corrupt: the reason only.
@@ -573,7 +580,7 @@ TrackResult CConversionRun::ConvertOne(const Planned& track, const TrackRecord& 
         result.reason = step.reason;
         result.diskFull = step.writeFailure && step.diskFull;
         if (result.diskFull) {
-            host.ShowMessage(Text(StringId::kNotEnoughSpace), MessageIcon::kStop);
+            host.ShowMessage(strings.Text(StringId::kNotEnoughSpace), MessageIcon::kStop);
         }
         return result;
     }
@@ -615,7 +622,7 @@ CConversionRun::Step CConversionRun::Decode(const std::string& source, const std
         LoudnessNormalizeResult loudness;
         ok = NormalizeFileToLoudness(temp, format, m_Settings.loudnessTarget, &host, stage,
                                      &normalizeError, &loudness);
-        step.note = LoudnessNote(loudness, m_Settings.loudnessTarget);
+        step.note = LoudnessNote(loudness, m_Settings.loudnessTarget, host.Strings());
     } else {
         ok = NormalizeFile(temp, format, &host, stage, &normalizeError);
     }

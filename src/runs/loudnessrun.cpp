@@ -64,13 +64,14 @@ UserTextFrames ReplayGainFrames(const LoudnessValues& track, const LoudnessValue
 
 LoudnessRunResult RunLoudness(const std::vector<TrackRecord*>& tracks, IRunHost& host,
                               const LoudnessRunOptions& options) {
+    const CStrings& strings = host.Strings();
     LoudnessRunResult result;
     const std::size_t count = tracks.size();
     result.measured.assign(count, false);
     result.tracks.resize(count);
     result.albumOf.assign(count, -1);
     host.ClearResults();
-    host.SetStage(Text(StringId::kStageMeasuring));
+    host.SetStage(strings.Text(StringId::kStageMeasuring));
     CStopOnlySink stopOnly(host);
     const std::size_t delivered = RunTracksInOrder<TrackLoudness>(
         count, std::max(1u, options.threads),
@@ -104,7 +105,7 @@ LoudnessRunResult RunLoudness(const std::vector<TrackRecord*>& tracks, IRunHost&
     result.stopped = delivered < count || std::find(result.measured.begin(), result.measured.end(),
                                                     false) != result.measured.end();
     if (result.stopped) {
-        host.AddResult(Text(StringId::kLineAborted), kColourRed);
+        host.AddResult(strings.Text(StringId::kLineAborted), kColourRed);
     }
 
     if (options.album && !result.stopped) {
@@ -134,9 +135,10 @@ LoudnessRunResult RunLoudness(const std::vector<TrackRecord*>& tracks, IRunHost&
             album.reason = LoudnessFailureText(failure);
             const std::string title = album.folder + "/" + album.name;
             host.AddResult(title, album.ok ? kColourDefault : kColourRed);
-            host.AddResult(album.ok ? Text(StringId::kLineAlbumLoudness, ValuesText(album.values))
-                                    : Text(StringId::kLineNotMeasured, album.reason),
-                           album.ok ? kColourDefault : kColourRed);
+            host.AddResult(
+                album.ok ? strings.Text(StringId::kLineAlbumLoudness, ValuesText(album.values))
+                         : strings.Text(StringId::kLineNotMeasured, album.reason),
+                album.ok ? kColourDefault : kColourRed);
         }
     }
     for (TrackLoudness& t : result.tracks) {
@@ -145,7 +147,7 @@ LoudnessRunResult RunLoudness(const std::vector<TrackRecord*>& tracks, IRunHost&
 
     if (options.writeTags && !result.stopped) {
         result.tagResults.assign(count, std::string());
-        host.SetStage(Text(StringId::kStageWritingTags));
+        host.SetStage(strings.Text(StringId::kStageWritingTags));
         for (std::size_t i = 0; i < count; ++i) {
             const std::string& path = tracks[i]->path;
             if (!result.tracks[i].ok) {
@@ -153,7 +155,7 @@ LoudnessRunResult RunLoudness(const std::vector<TrackRecord*>& tracks, IRunHost&
             }
             if (host.IsAborted()) {
                 result.stopped = true;
-                host.AddResult(Text(StringId::kLineAborted), kColourRed);
+                host.AddResult(strings.Text(StringId::kLineAborted), kColourRed);
                 break;
             }
             host.SetCurrentFile(path);
@@ -168,7 +170,8 @@ LoudnessRunResult RunLoudness(const std::vector<TrackRecord*>& tracks, IRunHost&
             try {
                 SaveMpegTags(path, MpegTagTexts{}, frames);
                 host.AddResult(path, kColourDefault);
-                host.AddResult(Text(StringId::kLineTagsWritten, frames[0].second), kColourDefault);
+                host.AddResult(strings.Text(StringId::kLineTagsWritten, frames[0].second),
+                               kColourDefault);
             } catch (const CFileException& e) {
                 std::string why = e.what();
                 if (why.rfind(path + ": ", 0) == 0) {
@@ -177,7 +180,7 @@ LoudnessRunResult RunLoudness(const std::vector<TrackRecord*>& tracks, IRunHost&
                 result.tagResults[i] = why;
                 host.ReportError(path, why);
                 host.AddResult(path, kColourRed);
-                host.AddResult(Text(StringId::kLineTagsNotWritten, why), kColourRed);
+                host.AddResult(strings.Text(StringId::kLineTagsNotWritten, why), kColourRed);
             }
             host.ScrollToEnd();
         }

@@ -16,6 +16,7 @@ namespace sonvara {
 namespace fs = std::filesystem;
 
 std::size_t MoveCorruptFiles(CTrackList& list, const std::string& folder, IRunHost& host) {
+    const CStrings& strings = host.Strings();
     std::vector<std::size_t> moved;
     std::string dir = folder;
     if (!dir.empty() && !IsPathSeparator(dir.back())) {
@@ -28,9 +29,10 @@ std::size_t MoveCorruptFiles(CTrackList& list, const std::string& folder, IRunHo
     if (!fs::is_directory(where, ec)) {
         fs::create_directories(where, ec);
         if (ec || !fs::is_directory(where)) {
-            host.ShowMessage(Text(StringId::kMoveFolderCannotBeCreated, where,
-                                  std::error_code(ec.value(), std::generic_category()).message()),
-                             MessageIcon::kStop);
+            host.ShowMessage(
+                strings.Text(StringId::kMoveFolderCannotBeCreated, where,
+                             std::error_code(ec.value(), std::generic_category()).message()),
+                MessageIcon::kStop);
             return 0;
         }
     }
@@ -50,15 +52,15 @@ std::size_t MoveCorruptFiles(CTrackList& list, const std::string& folder, IRunHo
         if (fs::exists(fs::symlink_status(target, ec))) {
             FileId there;
             if (GetFileId(target, there) && placed.count(there) != 0) {
-                host.ReportError(record.path, Text(StringId::kMoveKeptSameName, target));
+                host.ReportError(record.path, strings.Text(StringId::kMoveKeptSameName, target));
                 continue;
             }
-            const Answer answer = host.AskOverwrite(Text(StringId::kAskOverwrite, target));
+            const Answer answer = host.AskOverwrite(strings.Text(StringId::kAskOverwrite, target));
             if (answer == Answer::kStop) {
                 break;  // the move ends; what was moved stays moved
             }
             if (answer == Answer::kNo || answer == Answer::kCancel) {
-                host.ReportError(record.path, Text(StringId::kMoveKeptExisting, target));
+                host.ReportError(record.path, strings.Text(StringId::kMoveKeptExisting, target));
                 continue;
             }
             replace = true;

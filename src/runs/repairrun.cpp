@@ -47,27 +47,28 @@ Prepared Error(std::string text) {
     return p;
 }
 
-Prepared Prepare(const std::string& path, const RepairSettings& settings) {
+Prepared Prepare(const std::string& path, const RepairSettings& settings, const CStrings& strings) {
     std::error_code ec;
     const auto status = std::filesystem::symlink_status(path, ec);
     if (settings.replace && std::filesystem::is_symlink(status)) {
-        return Error(Text(StringId::kRepairSymlink));
+        return Error(strings.Text(StringId::kRepairSymlink));
     }
     CFile in;
     if (!in.Open(path, CFile::Mode::kRead)) {
-        return Error(Text(StringId::kReasonCannotOpen, in.ErrorText()));
+        return Error(strings.Text(StringId::kReasonCannotOpen, in.ErrorText()));
     }
     const std::int64_t size = in.Size();
     if (size > kMaxRepairSize) {
-        return Error(Text(StringId::kRepairTooLarge));
+        return Error(strings.Text(StringId::kRepairTooLarge));
     }
     std::vector<unsigned char> data(static_cast<std::size_t>(size));
     if (in.ReadAt(0, data.data(), data.size()) != data.size()) {
-        return Error(Text(StringId::kReasonReadError,
-                          in.ErrorCode() != 0 ? in.ErrorText() : Text(StringId::kReasonCutShort)));
+        return Error(strings.Text(
+            StringId::kReasonReadError,
+            in.ErrorCode() != 0 ? in.ErrorText() : strings.Text(StringId::kReasonCutShort)));
     }
     in.Close();
-    RepairPlan plan = PlanMp3Repair(data);
+    RepairPlan plan = PlanMp3Repair(data, strings);
     data.clear();
     data.shrink_to_fit();
     Prepared p;
@@ -83,7 +84,7 @@ Prepared Prepare(const std::string& path, const RepairSettings& settings) {
     p.copy = std::make_unique<CAtomicFile>(p.target);
     FileOpError error;
     if (!p.copy->Create(error)) {
-        p.result.text = Text(StringId::kRepairCannotWriteBeside, p.target, error.text);
+        p.result.text = strings.Text(StringId::kRepairCannotWriteBeside, p.target, error.text);
         p.result.diskFull = error.diskFull;
         p.copy.reset();
         return p;
@@ -92,7 +93,7 @@ Prepared Prepare(const std::string& path, const RepairSettings& settings) {
     if (!out.Open(p.copy->TempPath(), CFile::Mode::kReadWrite) ||
         !out.WriteAt(0, plan.output.data(), plan.output.size()) || !out.Close()) {
         p.result.diskFull = out.DiskFull();
-        p.result.text = Text(StringId::kRepairCannotWrite, p.target, out.ErrorText());
+        p.result.text = strings.Text(StringId::kRepairCannotWrite, p.target, out.ErrorText());
         p.copy.reset();
         return p;
     }
@@ -100,7 +101,7 @@ Prepared Prepare(const std::string& path, const RepairSettings& settings) {
     CMP3Check check;
     check.SetOption(CMP3Check::kOptionWholeFile, true);
     if (!check.CheckFile(p.copy->TempPath(), nullptr) || check.GetAudioFrames() == 0) {
-        p.result.text = Text(StringId::kRepairCopyBad);
+        p.result.text = strings.Text(StringId::kRepairCopyBad);
         p.copy.reset();
         return p;
     }
@@ -112,7 +113,7 @@ Prepared Prepare(const std::string& path, const RepairSettings& settings) {
 
 // A name for the original beside it or in the backup folder that nothing holds yet.
 bool KeepOriginal(const std::string& path, const RepairSettings& settings, std::string& backup,
-                  std::string& why) {
+                  std::string& why, const CStrings& strings) {
     const std::string base = settings.backupDir.empty()
                                  ? path + ".bak"
                                  : JoinPath(settings.backupDir, FileNamePart(path));
@@ -126,7 +127,7 @@ bool KeepOriginal(const std::string& path, const RepairSettings& settings, std::
             continue;
         }
         if (errno != EXDEV && errno != EPERM && errno != EMLINK) {
-            why = Text(StringId::kRepairCannotKeep, backup, std::strerror(errno));
+            why = strings.Text(StringId::kRepairCannotKeep, backup, std::strerror(errno));
             return false;
         }
         // Another file system (or no hard links there): a copy, complete before it counts.
@@ -146,13 +147,14 @@ bool KeepOriginal(const std::string& path, const RepairSettings& settings, std::
             if (error.code == EEXIST) {
                 continue;
             }
-            why = Text(StringId::kRepairCannotKeep, backup,
-                       error.text.empty() ? Text(StringId::kReasonReadFailed) : error.text);
+            why = strings.Text(
+                StringId::kRepairCannotKeep, backup,
+                error.text.empty() ? strings.Text(StringId::kReasonReadFailed) : error.text);
             return false;
         }
         return true;
     }
-    why = Text(StringId::kRepairNoBackupName, base);
+    why = strings.Text(StringId::kRepairNoBackupName, base);
     return false;
 }
 
@@ -160,8 +162,9 @@ bool KeepOriginal(const std::string& path, const RepairSettings& settings, std::
 
 std::size_t RunRepair(const std::vector<TrackRecord*>& tracks, const RepairSettings& settings,
                       IRunHost& host, unsigned threads, const RepairedFn& onResult) {
+    const CStrings& strings = host.Strings();
     host.ClearResults();
-    host.SetStage(Text(StringId::kStageRepairing));
+    host.SetStage(strings.Text(StringId::kStageRepairing));
     std::vector<std::size_t> taken;
     std::vector<std::string> paths;
     for (std::size_t i = 0; i < tracks.size(); ++i) {
@@ -178,7 +181,7 @@ std::size_t RunRepair(const std::vector<TrackRecord*>& tracks, const RepairSetti
     bool diskFull = false;
     std::size_t done = 0;
     const std::size_t delivered = RunTracksInOrder<Prepared>(
-        taken.size(), threads, [&](std::size_t i) { return Prepare(paths[i], settings); },
+        taken.size(), threads, [&](std::size_t i) { return Prepare(paths[i], settings, strings); },
         [&](std::size_t i, Prepared& p) {
             const std::size_t index = taken[i];
             const std::string& path = paths[i];
@@ -189,19 +192,26 @@ std::size_t RunRepair(const std::vector<TrackRecord*>& tracks, const RepairSetti
                 FileId there;
                 const bool exists = GetFileId(p.target, there);
                 if (!targets.insert(p.target).second) {
-                    r = {RepairResult::kError, Text(StringId::kRepairSameName), {}, {}, false};
+                    r = {RepairResult::kError,
+                         strings.Text(StringId::kRepairSameName),
+                         {},
+                         {},
+                         false};
                 } else if (exists && GetFileId(path, source) && source == there) {
-                    r = {
-                        RepairResult::kError, Text(StringId::kRepairOutputIsSource), {}, {}, false};
+                    r = {RepairResult::kError,
+                         strings.Text(StringId::kRepairOutputIsSource),
+                         {},
+                         {},
+                         false};
                 } else {
                     bool mayReplace = false;
                     if (exists) {
                         const Answer answer =
-                            host.AskOverwrite(Text(StringId::kAskOverwrite, p.target));
+                            host.AskOverwrite(strings.Text(StringId::kAskOverwrite, p.target));
                         mayReplace = answer == Answer::kYes;
                         if (answer != Answer::kYes) {
                             r = {RepairResult::kError,
-                                 Text(StringId::kRepairExistsKept, p.target),
+                                 strings.Text(StringId::kRepairExistsKept, p.target),
                                  {},
                                  {},
                                  false};
@@ -211,7 +221,7 @@ std::size_t RunRepair(const std::vector<TrackRecord*>& tracks, const RepairSetti
                     if (r.kind == RepairResult::kRepaired && !p.copy->Commit(error, mayReplace)) {
                         r = {RepairResult::kError,
                              error.kind == FileOpError::Kind::kTargetExists
-                                 ? Text(StringId::kRepairAppeared, p.target)
+                                 ? strings.Text(StringId::kRepairAppeared, p.target)
                                  : p.target + ": " + error.text,
                              {},
                              {},
@@ -219,23 +229,23 @@ std::size_t RunRepair(const std::vector<TrackRecord*>& tracks, const RepairSetti
                     }
                 }
                 if (r.kind == RepairResult::kRepaired) {
-                    r.text += Text(StringId::kRepairWrittenTo, p.target);
+                    r.text += strings.Text(StringId::kRepairWrittenTo, p.target);
                 }
             } else if (p.copy) {
                 std::string why;
-                if (!KeepOriginal(path, settings, r.backup, why)) {
+                if (!KeepOriginal(path, settings, r.backup, why, strings)) {
                     r = {RepairResult::kError, why, {}, {}, false};
                 } else {
                     FileOpError error;
                     if (!p.copy->Commit(error, true)) {
                         ::unlink(r.backup.c_str());  // the original is still in its place
                         r = {RepairResult::kError,
-                             Text(StringId::kRepairCannotReplace, error.text),
+                             strings.Text(StringId::kRepairCannotReplace, error.text),
                              {},
                              {},
                              error.diskFull};
                     } else {
-                        r.text += Text(StringId::kRepairOriginalKept, r.backup);
+                        r.text += strings.Text(StringId::kRepairOriginalKept, r.backup);
                         host.UpdateTrack({index, AnalysedOk, tracks[index]->convertState});
                     }
                 }
@@ -259,7 +269,8 @@ std::size_t RunRepair(const std::vector<TrackRecord*>& tracks, const RepairSetti
         },
         nullptr, [&] { return diskFull || host.IsAborted(); });
     if (delivered < taken.size()) {
-        host.AddResult(diskFull ? Text(StringId::kNotEnoughSpace) : Text(StringId::kLineAborted),
+        host.AddResult(diskFull ? strings.Text(StringId::kNotEnoughSpace)
+                                : strings.Text(StringId::kLineAborted),
                        kColourRed);
     }
     host.SetStage("");

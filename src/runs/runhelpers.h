@@ -20,6 +20,7 @@ public:
     explicit CStopOnlySink(IRunHost& host) : m_Host(host) {}
     bool IsAborted() override { return m_Host.IsAborted(); }
     void SetProgress(int) override {}
+    const CStrings& Strings() const override { return m_Host.Strings(); }
 
 private:
     IRunHost& m_Host;

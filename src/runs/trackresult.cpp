@@ -11,44 +11,47 @@ bool EndsRun(const TrackResult& r) {
 }
 
 void ShowAborted(ResultShape shape, IRunHost& host) {
-    host.AddResult(Text(StringId::kLineAborted),
+    const CStrings& strings = host.Strings();
+    host.AddResult(strings.Text(StringId::kLineAborted),
                    shape == ResultShape::kEncode ? kColourDefault : kColourRed);
 }
 
 namespace {
 
 // The line under a track's name for a track that was done.
-std::string DoneText(const TrackResult& r, ResultShape shape) {
+std::string DoneText(const TrackResult& r, ResultShape shape, const CStrings& strings) {
     switch (shape) {
-        case ResultShape::kEncode: return Text(StringId::kLineOk, "");
+        case ResultShape::kEncode: return strings.Text(StringId::kLineOk, "");
         case ResultShape::kRepair:
-            return r.verdict == Verdict::kCorrupt ? Text(StringId::kLineRepaired, r.reason)
-                                                  : Text(StringId::kLineNothingToRepair);
-        case ResultShape::kMeasure: return Text(StringId::kLineLoudness, r.reason);
+            return r.verdict == Verdict::kCorrupt ? strings.Text(StringId::kLineRepaired, r.reason)
+                                                  : strings.Text(StringId::kLineNothingToRepair);
+        case ResultShape::kMeasure: return strings.Text(StringId::kLineLoudness, r.reason);
         case ResultShape::kCheck:
         case ResultShape::kDecode: break;
     }
-    return Text(r.verdict == Verdict::kCorrupt ? StringId::kLineCorrupt : StringId::kLineOk,
-                r.reason);
+    return strings.Text(r.verdict == Verdict::kCorrupt ? StringId::kLineCorrupt : StringId::kLineOk,
+                        r.reason);
 }
 
 // The line under a track's name for a track that was not done.
-std::string NotDoneText(const TrackResult& r, ResultShape shape) {
+std::string NotDoneText(const TrackResult& r, ResultShape shape, const CStrings& strings) {
     switch (r.status) {
         case TrackStatus::kNotChecked:
-            return Text(shape == ResultShape::kMeasure ? StringId::kLineNotMeasured
-                                                       : StringId::kLineUnreadable,
-                        r.reason);
-        case TrackStatus::kCorruptKept: return Text(StringId::kLineCorrupt, "");
+            return strings.Text(shape == ResultShape::kMeasure ? StringId::kLineNotMeasured
+                                                               : StringId::kLineUnreadable,
+                                r.reason);
+        case TrackStatus::kCorruptKept: return strings.Text(StringId::kLineCorrupt, "");
         default: break;
     }
-    return Text(shape == ResultShape::kRepair ? StringId::kLineNotRepaired : StringId::kLineFailed,
-                r.reason);
+    return strings.Text(
+        shape == ResultShape::kRepair ? StringId::kLineNotRepaired : StringId::kLineFailed,
+        r.reason);
 }
 
 }  // namespace
 
 void ShowResult(const TrackResult& r, ResultShape shape, IRunHost& host) {
+    const CStrings& strings = host.Strings();
     if (r.status == TrackStatus::kSkipped) {
         return;
     }
@@ -74,16 +77,16 @@ void ShowResult(const TrackResult& r, ResultShape shape, IRunHost& host) {
     host.AddResult(namesOutput ? r.output : r.path,
                    namesOutput || !red ? kColourDefault : kColourRed);
     if (done) {
-        host.AddResult(DoneText(r, shape), red ? kColourRed : kColourDefault);
+        host.AddResult(DoneText(r, shape, strings), red ? kColourRed : kColourDefault);
         if (r.stoppedAfter) {
             ShowAborted(shape, host);
         }
     } else {
         if (namesOutput && r.verdict == Verdict::kCorrupt) {
             // The source could not be read or encoded: the corrupt verdict, then the reason.
-            host.AddResult(Text(StringId::kLineCorrupt, ""), kColourRed);
+            host.AddResult(strings.Text(StringId::kLineCorrupt, ""), kColourRed);
         }
-        host.AddResult(NotDoneText(r, shape), kColourRed);
+        host.AddResult(NotDoneText(r, shape, strings), kColourRed);
     }
     host.ScrollToEnd();
 }

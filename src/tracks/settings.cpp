@@ -36,7 +36,7 @@ std::optional<int> ParseInt(const std::string& text) {
 }  // namespace
 
 int CSettings::ReadInt(const char* section, const char* name, int fallback, int min, int max,
-                       std::vector<std::string>* problems) {
+                       Problems* problems) {
     const std::optional<std::string> text = m_Store.GetText(section, name);
     if (!text) {
         return fallback;  // absent: the default, without a word
@@ -46,9 +46,10 @@ int CSettings::ReadInt(const char* section, const char* name, int fallback, int 
         return *value;
     }
     if (problems != nullptr) {
-        problems->push_back(Text(StringId::kSettingInvalid,
-                                 std::string(section) + "/" + name + "=" + ShortForMessage(*text),
-                                 std::to_string(fallback)));
+        problems->lines.push_back(
+            problems->strings.Text(StringId::kSettingInvalid,
+                                   std::string(section) + "/" + name + "=" + ShortForMessage(*text),
+                                   std::to_string(fallback)));
     }
     return fallback;
 }
@@ -115,15 +116,15 @@ int CSettings::GetLoudnessTarget() {
     return ReadLoudnessTarget(nullptr);
 }
 
-int CSettings::ReadLoudnessTarget(std::vector<std::string>* problems) {
+int CSettings::ReadLoudnessTarget(Problems* problems) {
     const int lufs = ReadInt(kGeneral, "LoudnessTarget", -18, -23, -14, problems);
     if (IsLoudnessTarget(lufs)) {
         return lufs;
     }
     if (problems != nullptr) {  // within the range, but none of the four targets
-        problems->push_back(Text(StringId::kSettingInvalid,
-                                 std::string(kGeneral) + "/LoudnessTarget=" + std::to_string(lufs),
-                                 "-18"));
+        problems->lines.push_back(problems->strings.Text(
+            StringId::kSettingInvalid,
+            std::string(kGeneral) + "/LoudnessTarget=" + std::to_string(lufs), "-18"));
     }
     return -18;
 }
@@ -149,7 +150,7 @@ EncoderProperties CSettings::GetEncoderProperties() {
     return ReadEncoderProperties(nullptr);
 }
 
-EncoderProperties CSettings::ReadEncoderProperties(std::vector<std::string>* problems) {
+EncoderProperties CSettings::ReadEncoderProperties(Problems* problems) {
     EncoderProperties p;
     p.bitRateIndex = ReadInt(kEncoder, "BitRate", 2, 0, 8, problems);
     p.qualityIndex = ReadInt(kEncoder, "Quality", 0, 0, 2, problems);
@@ -158,15 +159,15 @@ EncoderProperties CSettings::ReadEncoderProperties(std::vector<std::string>* pro
     p.cbr = !p.vbr;
     if (cbr == p.vbr && problems != nullptr) {
         // Both on or both off: the runs encode by the VBR flag, and the sheet shows the same.
-        problems->push_back(Text(StringId::kSettingsDisagree,
-                                 std::string(kEncoder) + "/CBR, " + kEncoder + "/VBR",
-                                 p.vbr ? "VBR" : "CBR"));
+        problems->lines.push_back(problems->strings.Text(
+            StringId::kSettingsDisagree, std::string(kEncoder) + "/CBR, " + kEncoder + "/VBR",
+            p.vbr ? "VBR" : "CBR"));
     }
     return p;
 }
 
-std::vector<std::string> CSettings::InvalidValues() {
-    std::vector<std::string> problems;
+std::vector<std::string> CSettings::InvalidValues(const CStrings& strings) {
+    Problems problems{strings, {}};
     ReadInt(kGeneral, "WAVFormat", 0, 0, INT_MAX, &problems);
     for (const char* flag : {"ID3Check", "Normalize", "ConvertCorruptFiles"}) {
         ReadInt(kGeneral, flag, 1, INT_MIN, INT_MAX, &problems);
@@ -175,7 +176,7 @@ std::vector<std::string> CSettings::InvalidValues() {
     ReadInt(kGeneral, "NormalizeMode", 0, 0, 1, &problems);
     ReadLoudnessTarget(&problems);
     ReadEncoderProperties(&problems);
-    return problems;
+    return problems.lines;
 }
 
 void CSettings::SetEncoderProperties(const EncoderProperties& p) {

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "jobs/strings.h"
+
 namespace sonvara {
 
 class IProfileStore;
@@ -59,13 +61,19 @@ public:
 
     // One message for each stored value that cannot be used, saying which default is used
     // instead (values quoted on one line and cut to a readable length). Empty: all is well.
-    std::vector<std::string> InvalidValues();
+    // The messages come from `strings`.
+    std::vector<std::string> InvalidValues(const CStrings& strings = EnglishStrings());
 
 private:
+    // The messages of InvalidValues and the texts they come from.
+    struct Problems {
+        const CStrings& strings;
+        std::vector<std::string> lines;
+    };
     int ReadInt(const char* section, const char* name, int fallback, int min, int max,
-                std::vector<std::string>* problems);
-    EncoderProperties ReadEncoderProperties(std::vector<std::string>* problems);
-    int ReadLoudnessTarget(std::vector<std::string>* problems);
+                Problems* problems);
+    EncoderProperties ReadEncoderProperties(Problems* problems);
+    int ReadLoudnessTarget(Problems* problems);
 
     IProfileStore& m_Store;
 };

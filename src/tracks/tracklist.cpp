@@ -21,7 +21,7 @@
 
 namespace sonvara {
 
-TrackInfo ReadTrackInfo(const std::string& path) {
+TrackInfo ReadTrackInfo(const std::string& path, const CStrings& strings) {
     TrackInfo info;
     const TrackKind kind = TrackKindOf(path);
     if (kind == TrackKind::kMpeg) {
@@ -49,8 +49,8 @@ TrackInfo ReadTrackInfo(const std::string& path) {
     if (info.lengthMs <= 0) {
         info.error = file->UnreadableReason();  // the real reason, where the file knows it
         if (info.error.empty()) {
-            info.error = Text(kind == TrackKind::kMpeg ? StringId::kReasonNoFrames
-                                                       : StringId::kReasonNotReadableWav);
+            info.error = strings.Text(kind == TrackKind::kMpeg ? StringId::kReasonNoFrames
+                                                               : StringId::kReasonNotReadableWav);
         }
     }
     return info;
@@ -66,7 +66,11 @@ bool IsReportFileName(const std::string& file) {
 
 std::vector<ReadTrack> ReadTrackFiles(const std::vector<std::string>& paths,
                                       const AddOptions& options) {
-    const TrackReader& reader = options.reader ? options.reader : TrackReader(ReadTrackInfo);
+    const CStrings& strings = options.strings != nullptr ? *options.strings : EnglishStrings();
+    const TrackReader reader =
+        options.reader ? options.reader : TrackReader([&strings](const std::string& path) {
+            return ReadTrackInfo(path, strings);
+        });
     std::vector<ReadTrack> read(paths.size());
     const std::size_t n = paths.size();
     const auto stopRequested = [&] { return options.cancel != nullptr && options.cancel->load(); };
@@ -78,7 +82,7 @@ std::vector<ReadTrack> ReadTrackFiles(const std::vector<std::string>& paths,
         try {
             entry.info = reader(entry.path);
             if (entry.info.lengthMs <= 0 && entry.info.error.empty()) {
-                entry.info.error = Text(StringId::kReasonNoAudio);
+                entry.info.error = strings.Text(StringId::kReasonNoAudio);
             }
         } catch (const std::exception& e) {
             entry.info = TrackInfo{};
@@ -143,10 +147,10 @@ std::vector<AddResult> CTrackList::AppendRead(std::vector<ReadTrack>&& read, boo
     for (ReadTrack& entry : read) {
         if (entry.cancelled) {
             results.push_back(
-                {entry.path, AddOutcome::kCancelled, Text(StringId::kReasonCancelled)});
+                {entry.path, AddOutcome::kCancelled, m_Strings->Text(StringId::kReasonCancelled)});
         } else if (ContainsPath(entry.path)) {
-            results.push_back(
-                {entry.path, AddOutcome::kAlreadyListed, Text(StringId::kReasonAlreadyListed)});
+            results.push_back({entry.path, AddOutcome::kAlreadyListed,
+                               m_Strings->Text(StringId::kReasonAlreadyListed)});
         } else if (entry.info.lengthMs <= 0) {
             results.push_back({entry.path, AddOutcome::kUnreadable, entry.info.error});
         } else {
@@ -169,7 +173,11 @@ std::vector<AddResult> CTrackList::AppendRead(std::vector<ReadTrack>&& read, boo
 
 std::vector<AddResult> CTrackList::AddTracks(const std::vector<std::string>& paths,
                                              const AddOptions& options) {
-    std::vector<ReadTrack> read = ReadTrackFiles(NewPaths(paths), options);
+    AddOptions withTexts = options;  // the list's texts unless others were given
+    if (withTexts.strings == nullptr) {
+        withTexts.strings = m_Strings;
+    }
+    std::vector<ReadTrack> read = ReadTrackFiles(NewPaths(paths), withTexts);
     std::unordered_map<std::string, AddResult> added;
     for (AddResult& r : AppendRead(std::move(read), options.readTags)) {
         added.emplace(r.path, std::move(r));
@@ -180,8 +188,8 @@ std::vector<AddResult> CTrackList::AddTracks(const std::vector<std::string>& pat
     for (const std::string& path : paths) {
         const auto it = added.find(path);
         if (it == added.end()) {
-            results.push_back(
-                {path, AddOutcome::kAlreadyListed, Text(StringId::kReasonAlreadyListed)});
+            results.push_back({path, AddOutcome::kAlreadyListed,
+                               m_Strings->Text(StringId::kReasonAlreadyListed)});
         } else {
             results.push_back(std::move(it->second));
             added.erase(it);
@@ -305,10 +313,10 @@ std::vector<TrackRecord*> CTrackList::Records() {
     return out;
 }
 
-std::vector<std::string> ColumnTitles() {
+std::vector<std::string> ColumnTitles(const CStrings& strings) {
     std::vector<std::string> titles;
     std::string current;
-    for (const char c : Text(StringId::kListColumns)) {
+    for (const char c : strings.Text(StringId::kListColumns)) {
         if (c == ';' || c == '\n') {
             titles.push_back(current);
             current.clear();
@@ -326,13 +334,13 @@ std::string CTrackList::ReportText() const {
     // A tag or path holding line breaks (or other control characters) stays inside its own
     // line, so that every track is exactly seven lines.
     auto value = [](const std::string& text) { return EscapeControls(text, false); };
-    std::vector<std::string> labels = ColumnTitles();
+    std::vector<std::string> labels = ColumnTitles(*m_Strings);
     labels.resize(std::max<std::size_t>(labels.size(), 7));
-    std::string out = Text(StringId::kReportTitle) + ":\n\n";
+    std::string out = m_Strings->Text(StringId::kReportTitle) + ":\n\n";
     for (const auto& r : m_Tracks) {
         out += labels[0] + ": " + value(r->path) + "\n";
-        out += labels[1] + ": " + CheckStateText(r->checkState) + "\n";
-        out += labels[2] + ": " + ConvertStateText(r->convertState) + "\n";
+        out += labels[1] + ": " + CheckStateText(r->checkState, *m_Strings) + "\n";
+        out += labels[2] + ": " + ConvertStateText(r->convertState, *m_Strings) + "\n";
         out += labels[3] + ": " + value(r->title) + "\n";
         out += labels[4] + ": " + value(r->artist) + "\n";
         out += labels[5] + ": " + value(r->album) + "\n";
@@ -366,7 +374,7 @@ bool CTrackList::WriteReport(const std::string& file, std::string* error) const 
     FileOpError failure;
     if (!WriteFileAtomically(file, text.data(), text.size(), failure)) {
         if (error != nullptr) {
-            *error = Text(StringId::kReportCannotWrite, file) + ": " + failure.text;
+            *error = m_Strings->Text(StringId::kReportCannotWrite, file) + ": " + failure.text;
         }
         return false;
     }

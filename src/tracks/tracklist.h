@@ -24,7 +24,7 @@ struct TrackInfo {
 using TrackReader = std::function<TrackInfo(const std::string& path)>;
 
 // Opens the file through the audio file model (the kind by extension) for its length and tags.
-TrackInfo ReadTrackInfo(const std::string& path);
+TrackInfo ReadTrackInfo(const std::string& path, const CStrings& strings = EnglishStrings());
 
 enum class AddOutcome { kAdded, kAlreadyListed, kUnreadable, kCancelled };
 
@@ -50,10 +50,13 @@ struct AddOptions {
     // Files read at once (the reader must then be safe to call on several threads); the
     // callbacks still come one at a time, on the calling thread, in path order.
     unsigned threads = 1;
+    // The texts of the reasons (a track without audio, a cancelled or listed one); null:
+    // English.
+    const CStrings* strings = nullptr;
 };
 
 // The list's column titles, from the string table ("File", "Check", ... "Path").
-std::vector<std::string> ColumnTitles();
+std::vector<std::string> ColumnTitles(const CStrings& strings);
 
 // Reads the files for the list, in order, without touching any list (a worker may run it): one
 // entry per path; after a stop request every later path is marked cancelled. Any error on one
@@ -69,6 +72,10 @@ bool IsReportFileName(const std::string& file);
 // nor does asking for a count.
 class CTrackList {
 public:
+    // strings: the texts of the report and of the reasons an add gives (English by default).
+    explicit CTrackList(const CStrings& strings = EnglishStrings()) : m_Strings(&strings) {}
+    const CStrings& Strings() const { return *m_Strings; }
+
     // Adding is three steps, so that the files can be read off the thread that owns the list:
     // NewPaths (owner) -> ReadTrackFiles (any thread) -> AppendRead (owner). AddTracks does all
     // three at once and reports every path given, in order.
@@ -112,6 +119,7 @@ public:
     bool WriteReport(const std::string& file, std::string* error) const;
 
 private:
+    const CStrings* m_Strings;
     std::vector<std::unique_ptr<TrackRecord>> m_Tracks;
     std::unordered_set<std::string> m_Paths;
     std::int32_t m_Mp3Count = 0;

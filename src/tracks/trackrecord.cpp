@@ -13,21 +13,21 @@ std::string Cut(const std::string& text, std::size_t bytes) {
 }
 }  // namespace
 
-std::string CheckStateText(std::int32_t state) {
+std::string CheckStateText(std::int32_t state, const CStrings& strings) {
     switch (state) {
-        case AnalysedOk: return Text(StringId::kCheckOk);
-        case AnalysedCorrupt: return Text(StringId::kCheckCorrupt);
-        default: return Text(StringId::kCheckNo);
+        case AnalysedOk: return strings.Text(StringId::kCheckOk);
+        case AnalysedCorrupt: return strings.Text(StringId::kCheckCorrupt);
+        default: return strings.Text(StringId::kCheckNo);
     }
 }
 
-std::string ConvertStateText(std::int32_t state) {
+std::string ConvertStateText(std::int32_t state, const CStrings& strings) {
     switch (state) {
-        case CannotConvert: return Text(StringId::kConvertCannot);
-        case ConvertedWavToMp3: return Text(StringId::kConvertWavToMp3);
-        case ConvertedMp3ToWav: return Text(StringId::kConvertMp3ToWav);
-        case ReencodedMp3: return Text(StringId::kConvertMp3ToMp3);
-        default: return Text(StringId::kConvertNo);
+        case CannotConvert: return strings.Text(StringId::kConvertCannot);
+        case ConvertedWavToMp3: return strings.Text(StringId::kConvertWavToMp3);
+        case ConvertedMp3ToWav: return strings.Text(StringId::kConvertMp3ToWav);
+        case ReencodedMp3: return strings.Text(StringId::kConvertMp3ToMp3);
+        default: return strings.Text(StringId::kConvertNo);
     }
 }
 

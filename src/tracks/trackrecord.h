@@ -4,6 +4,8 @@
 #include <limits>
 #include <string>
 
+#include "jobs/strings.h"
+
 namespace sonvara {
 
 enum CheckState : std::int32_t { NotAnalysed = 0, AnalysedOk = 1, AnalysedCorrupt = 2 };
@@ -15,9 +17,9 @@ enum ConvertState : std::int32_t {
     ReencodedMp3 = 4,
 };
 
-// The texts under which lists and reports show the states, in the program's language.
-std::string CheckStateText(std::int32_t state);
-std::string ConvertStateText(std::int32_t state);
+// The texts under which lists and reports show the states, from the program's strings.
+std::string CheckStateText(std::int32_t state, const CStrings& strings);
+std::string ConvertStateText(std::int32_t state, const CStrings& strings);
 
 // One entry of the working list. The path is the identity and is kept whole; the tag texts
 // are cut to 127 bytes and the length text to 135, at a character boundary.

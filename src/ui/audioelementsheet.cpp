@@ -12,7 +12,6 @@
 #include <QPolygon>
 #include <QPushButton>
 #include <QScreen>
-#include <QStyleOptionButton>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -23,6 +22,7 @@
 #include "audio/audiotrack.h"
 #include "audio/mpegdecoder.h"
 #include "check/findings.h"
+#include "jobs/progresssink.h"
 #include "playback/waveplayer.h"
 #include "runs/analysisrun.h"
 #include "tracks/tagedit.h"
@@ -60,6 +60,18 @@ QPixmap Picture(bool play) {
     return pixmap;
 }
 
+// A check that runs to its end, with its texts from the program's strings.
+class CTextsSink : public IProgressSink {
+public:
+    explicit CTextsSink(const CStrings& strings) : m_Strings(strings) {}
+    bool IsAborted() override { return false; }
+    void SetProgress(int) override {}
+    const CStrings& Strings() const override { return m_Strings; }
+
+private:
+    const CStrings& m_Strings;
+};
+
 QLabel* Sunken(QWidget* parent, const QString& accessibleName) {
     auto* label = new QLabel(parent);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -68,52 +80,6 @@ QLabel* Sunken(QWidget* parent, const QString& accessibleName) {
 }
 
 }  // namespace
-
-// ---------------------------------------------------------------------------------------------
-
-CBitmapPushButton::CBitmapPushButton(const QPixmap& picture, const QString& accessibleName,
-                                     QWidget* parent)
-    : QAbstractButton(parent), m_picture(picture) {
-    setAccessibleName(accessibleName);
-    setToolTip(accessibleName);
-    setFocusPolicy(Qt::StrongFocus);
-    setAttribute(Qt::WA_Hover);
-}
-
-QSize CBitmapPushButton::sizeHint() const {
-    return DialogUnits(this, 15, 15);
-}
-
-QColor CBitmapPushButton::HoverColour(const QColor& face) {
-    // One amount for all three channels, reduced so that none passes 255.
-    const int amount = std::min({30, 255 - face.red(), 255 - face.green(), 255 - face.blue()});
-    return QColor(face.red() + amount, face.green() + amount, face.blue() + amount);
-}
-
-void CBitmapPushButton::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    const QColor face = palette().color(QPalette::Button);
-    QStyleOptionButton option;
-    option.initFrom(this);
-    option.state |= isDown() ? QStyle::State_Sunken : QStyle::State_Raised;
-    option.palette.setColor(QPalette::Button, m_hover ? HoverColour(face) : face);
-    style()->drawControl(QStyle::CE_PushButtonBevel, &option, &p, this);
-    const QPoint at((width() - m_picture.width()) / 2 + (isDown() ? 1 : 0),
-                    (height() - m_picture.height()) / 2 + (isDown() ? 1 : 0));
-    p.drawPixmap(at, m_picture);
-}
-
-void CBitmapPushButton::enterEvent(QEnterEvent* event) {
-    m_hover = true;
-    update();
-    QAbstractButton::enterEvent(event);
-}
-
-void CBitmapPushButton::leaveEvent(QEvent* event) {
-    m_hover = false;
-    update();
-    QAbstractButton::leaveEvent(event);
-}
 
 // ---------------------------------------------------------------------------------------------
 
@@ -256,13 +222,14 @@ CAudioElementCheckPage::CAudioElementCheckPage(QWidget* parent) : QWidget(parent
     layout->addWidget(m_findings);
 }
 
-void CAudioElementCheckPage::ShowFile(const std::string& path) {
+void CAudioElementCheckPage::ShowFile(const std::string& path, const CStrings& strings) {
     m_findings->clear();
     if (!CTrackList::IsMp3Path(path)) {
         m_verdict->setText(Tr("Only MP3 files are checked frame by frame."));
         return;
     }
-    const CheckVerdict v = CheckMp3File(path, nullptr);
+    CTextsSink texts(strings);
+    const CheckVerdict v = CheckMp3File(path, &texts);
     if (v.kind == CheckVerdict::kError) {
         m_verdict->setText(Tr("Not checked: %1").arg(QString::fromStdString(v.reason)));
         return;
@@ -290,9 +257,11 @@ void CAudioElementCheckPage::ShowFile(const std::string& path) {
     m_findings->header()->resizeSections(QHeaderView::ResizeToContents);
 }
 
-CAudioElementSheet::CAudioElementSheet(TrackRecord& record, QWidget* parent,
-                                       WaveOutDeviceFactory makeDevice)
+CAudioElementSheet::CAudioElementSheet(TrackRecord& record, CHelpContext& help, QWidget* parent,
+                                       WaveOutDeviceFactory makeDevice, const CStrings& strings)
     : QDialog(parent),
+      m_help(help),
+      m_strings(strings),
       m_listMode(false),
       m_pRecord(&record),
       m_index(0),
@@ -300,9 +269,12 @@ CAudioElementSheet::CAudioElementSheet(TrackRecord& record, QWidget* parent,
     CommonSetUp();
 }
 
-CAudioElementSheet::CAudioElementSheet(std::vector<TrackRecord*> records, QWidget* parent,
-                                       WaveOutDeviceFactory makeDevice)
+CAudioElementSheet::CAudioElementSheet(std::vector<TrackRecord*> records, CHelpContext& help,
+                                       QWidget* parent, WaveOutDeviceFactory makeDevice,
+                                       const CStrings& strings)
     : QDialog(parent),
+      m_help(help),
+      m_strings(strings),
       m_listMode(true),
       m_pRecord(records.empty() ? nullptr : records.front()),
       m_index(0),
@@ -334,7 +306,7 @@ void CAudioElementSheet::CommonSetUp() {
     QObject::connect(m_buttons, &QDialogButtonBox::rejected, [this] { reject(); });
     QObject::connect(m_tabs, &QTabWidget::currentChanged, [this](int i) { OnPageChanged(i); });
     SetModified(false);
-    m_savedHelpContext = std::make_unique<CHelpContextScope>(kHelpTrackProperties);
+    m_savedHelpContext = std::make_unique<CHelpContextScope>(&m_help, kHelpTrackProperties);
     LoadRecord();
     ShowRecord();
 }
@@ -410,7 +382,7 @@ void CAudioElementSheet::ShowRecord() {
     }
     m_page1->UpdateData(false);
     m_page2->UpdateData();
-    m_checkPage->ShowFile(path);
+    m_checkPage->ShowFile(path, m_strings);
     SetModified(false);
 }
 
@@ -549,15 +521,15 @@ void CAudioElementSheet::showEvent(QShowEvent* event) {
     }
 }
 
-bool EditTrackProperties(const std::vector<TrackRecord*>& records, QWidget* parent,
-                         const WaveOutDeviceFactory& makeDevice) {
+bool EditTrackProperties(const std::vector<TrackRecord*>& records, CHelpContext& help,
+                         QWidget* parent, const WaveOutDeviceFactory& makeDevice) {
     if (records.empty()) {
         return false;
     }
     std::unique_ptr<CAudioElementSheet> sheet =
         records.size() == 1
-            ? std::make_unique<CAudioElementSheet>(*records.front(), parent, makeDevice)
-            : std::make_unique<CAudioElementSheet>(records, parent, makeDevice);
+            ? std::make_unique<CAudioElementSheet>(*records.front(), help, parent, makeDevice)
+            : std::make_unique<CAudioElementSheet>(records, help, parent, makeDevice);
     sheet->exec();
     return sheet->Changed();
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QAbstractButton>
 #include <QDialog>
 #include <QPixmap>
 #include <QTimer>
@@ -9,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "jobs/strings.h"
 #include "playback/waveoutdevice.h"
+#include "ui/bitmappushbutton.h"
 #include "ui/helpcontext.h"
 
 class QDialogButtonBox;
@@ -25,26 +26,6 @@ class CAudioTrack;
 class CAudioElementSheet;
 class CWavePlayer;
 struct TrackRecord;
-
-// A push button that shows a picture (magenta is transparent) and lightens its background
-// while the mouse pointer is over it.
-class CBitmapPushButton : public QAbstractButton {
-public:
-    CBitmapPushButton(const QPixmap& picture, const QString& accessibleName, QWidget* parent);
-    QSize sizeHint() const override;
-    // The button-face colour made lighter by 30 on each channel, less where a channel would
-    // pass 255.
-    static QColor HoverColour(const QColor& face);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
-
-private:
-    QPixmap m_picture;
-    bool m_hover = false;
-};
 
 // The "File" page: file name, title, artist, album, and in the list form the walking buttons.
 class CAudioElementPage1 : public QWidget {
@@ -98,7 +79,8 @@ class CAudioElementCheckPage : public QWidget {
 public:
     explicit CAudioElementCheckPage(QWidget* parent);
     // Walks the file (an MP3 path; anything else shows that there is nothing to check).
-    void ShowFile(const std::string& path);
+    // Checks the file; the findings' texts come from `strings`.
+    void ShowFile(const std::string& path, const CStrings& strings);
 
     QLabel* m_verdict;
     QTreeWidget* m_findings;
@@ -109,11 +91,15 @@ public:
 // file's tags and the record; a save that fails is shown with its reason and changes nothing.
 class CAudioElementSheet : public QDialog {
 public:
-    // makeDevice: the device the sheet's player plays on (empty: the system's default output).
-    CAudioElementSheet(TrackRecord& record, QWidget* parent = nullptr,
-                       WaveOutDeviceFactory makeDevice = {});
-    CAudioElementSheet(std::vector<TrackRecord*> records, QWidget* parent = nullptr,
-                       WaveOutDeviceFactory makeDevice = {});
+    // help: the program's help-context number, the sheet's own while it is open. makeDevice:
+    // the device the sheet's player plays on (empty: the system's default output). strings: the
+    // texts of the check page's findings (the program's).
+    CAudioElementSheet(TrackRecord& record, CHelpContext& help, QWidget* parent = nullptr,
+                       WaveOutDeviceFactory makeDevice = {},
+                       const CStrings& strings = EnglishStrings());
+    CAudioElementSheet(std::vector<TrackRecord*> records, CHelpContext& help,
+                       QWidget* parent = nullptr, WaveOutDeviceFactory makeDevice = {},
+                       const CStrings& strings = EnglishStrings());
     ~CAudioElementSheet() override;
 
     // Writes the "File" page's texts into the file and the record. Stops playback first. A
@@ -155,6 +141,8 @@ private:
     CAudioElementPage2* m_page2 = nullptr;
     CAudioElementCheckPage* m_checkPage = nullptr;
     std::unique_ptr<CAudioTrack> m_pAudioTrack;
+    CHelpContext& m_help;
+    const CStrings& m_strings;
     std::unique_ptr<CHelpContextScope> m_savedHelpContext;
     bool m_listMode = false;
     std::unique_ptr<CWavePlayer> m_pPlayer;
@@ -171,7 +159,7 @@ private:
 
 // "&Edit ID3-Tags" on the selected records (in row order): the single form for one, the list
 // form for several, run modally. True when a record's texts changed.
-bool EditTrackProperties(const std::vector<TrackRecord*>& records, QWidget* parent,
-                         const WaveOutDeviceFactory& makeDevice = {});
+bool EditTrackProperties(const std::vector<TrackRecord*>& records, CHelpContext& help,
+                         QWidget* parent, const WaveOutDeviceFactory& makeDevice = {});
 
 }  // namespace sonvara

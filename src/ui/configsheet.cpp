@@ -11,8 +11,9 @@
 
 namespace sonvara {
 
-CConfigSheet::CConfigSheet(CSettings& settings, QWidget* parent)
+CConfigSheet::CConfigSheet(CSettings& settings, CHelpContext& help, QWidget* parent)
     : QDialog(parent),
+      m_Help(&help, kHelpOptions),
       m_General(new CGenPropPage(settings)),
       m_Encoder(new CEncoderPropPage(settings)),
       m_Tabs(new QTabWidget(this)),

@@ -19,7 +19,8 @@ class CEncoderPropPage;
 class CConfigSheet : public QDialog {
     Q_OBJECT
 public:
-    explicit CConfigSheet(CSettings& settings, QWidget* parent = nullptr);
+    // help: the program's help-context number, the sheet's own while it is open.
+    CConfigSheet(CSettings& settings, CHelpContext& help, QWidget* parent = nullptr);
 
     // Writes every page that has been shown; true.
     bool SaveAll();
@@ -40,7 +41,7 @@ private:
     void OnApply();
     void OnOk();
 
-    CHelpContextScope m_Help{kHelpOptions};
+    CHelpContextScope m_Help;
     CGenPropPage* m_General;
     CEncoderPropPage* m_Encoder;
     QTabWidget* m_Tabs;

@@ -9,9 +9,11 @@
 
 namespace sonvara {
 
-CConversionDialog::CConversionDialog(CRunService& runs, ConversionMode mode, int helpContext,
-                                     const QString& caption, CSettings& settings, QWidget* parent)
-    : CRunDialog(runs, helpContext, caption, parent),
+CConversionDialog::CConversionDialog(CRunService& runs, CHelpContext& help, ConversionMode mode,
+                                     int helpContext, const QString& caption, CSettings& settings,
+                                     QWidget* parent)
+    : CRunDialog(runs, &help, helpContext, caption, parent),
+      m_HelpContext(help),
       m_Mode(mode),
       m_Settings(settings),
       m_Start(new QPushButton(tr("&Start"), this)),
@@ -113,7 +115,7 @@ void CConversionDialog::OnSettings() {
     if (m_Running) {
         return;
     }
-    CConfigSheet sheet(m_Settings, this);
+    CConfigSheet sheet(m_Settings, m_HelpContext, this);
     sheet.exec();
 }
 

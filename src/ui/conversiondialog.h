@@ -30,7 +30,7 @@ public:
     QString Summary() const override;
 
 protected:
-    CConversionDialog(CRunService& runs, ConversionMode mode, int helpContext,
+    CConversionDialog(CRunService& runs, CHelpContext& help, ConversionMode mode, int helpContext,
                       const QString& caption, CSettings& settings, QWidget* parent);
 
     Work MakeWork() override;
@@ -44,6 +44,7 @@ private:
     void OnSettings();
     void CloseAfterPause();
 
+    CHelpContext& m_HelpContext;  // for the options sheet opened from the dialog
     ConversionMode m_Mode;
     CSettings& m_Settings;
     ConversionSettings m_RunSettings;  // read at Start

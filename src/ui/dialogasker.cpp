@@ -96,8 +96,9 @@ void CDialogAsker::MoveMessage(const std::string& text, MessageIcon icon) {
 }
 
 void CDialogAsker::MoveFailed(const std::string& path, const std::string& reason) {
-    QMessageBox::information(m_Parent, MoveCaption(),
-                             QString::fromStdString(Text(StringId::kMoveFailed, path, reason)));
+    QMessageBox::information(
+        m_Parent, MoveCaption(),
+        QString::fromStdString(m_Strings.Text(StringId::kMoveFailed, path, reason)));
 }
 
 }  // namespace sonvara

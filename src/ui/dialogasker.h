@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "jobs/strings.h"
 #include "ui/documentasker.h"
 
 namespace sonvara {
@@ -11,7 +12,8 @@ namespace sonvara {
 // picker of the move, and message boxes over the window it is given.
 class CDialogAsker : public IDocumentAsker {
 public:
-    explicit CDialogAsker(QWidget* parent = nullptr) : m_Parent(parent) {}
+    explicit CDialogAsker(const CStrings& strings, QWidget* parent = nullptr)
+        : m_Strings(strings), m_Parent(parent) {}
     void SetParent(QWidget* parent) { m_Parent = parent; }
 
     std::string ReportFile(const std::string& folder) override;
@@ -23,6 +25,7 @@ public:
     void MoveFailed(const std::string& path, const std::string& reason) override;
 
 private:
+    const CStrings& m_Strings;
     QPointer<QWidget> m_Parent;
 };
 

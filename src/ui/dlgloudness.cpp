@@ -9,8 +9,9 @@
 
 namespace sonvara {
 
-CDlgLoudness::CDlgLoudness(CRunService& runs, bool writeTags, bool selection, QWidget* parent)
-    : CRunDialog(runs, kHelpLoudness,
+CDlgLoudness::CDlgLoudness(CRunService& runs, CHelpContext& help, bool writeTags, bool selection,
+                           QWidget* parent)
+    : CRunDialog(runs, &help, kHelpLoudness,
                  writeTags ? tr("Write ReplayGain Tags") : tr("Measure Loudness"), parent),
       m_WriteTags(writeTags),
       m_Selection(selection) {

@@ -19,7 +19,8 @@ class CSettings;
 class CDlgLoudness : public CRunDialog {
     Q_OBJECT
 public:
-    CDlgLoudness(CRunService& runs, bool writeTags, bool selection, QWidget* parent = nullptr);
+    CDlgLoudness(CRunService& runs, CHelpContext& help, bool writeTags, bool selection,
+                 QWidget* parent = nullptr);
 
     int RunOnTracks(const std::vector<TrackRecord*>& tracks);
     QString Summary() const override;

@@ -6,8 +6,9 @@
 
 namespace sonvara {
 
-CDlgMP3Analyzing::CDlgMP3Analyzing(CRunService& runs, CSettings& settings, QWidget* parent)
-    : CRunDialog(runs, kHelpAnalysis, tr("Analyze MP3 Files"), parent),
+CDlgMP3Analyzing::CDlgMP3Analyzing(CRunService& runs, CSettings& settings, CHelpContext& help,
+                                   QWidget* parent)
+    : CRunDialog(runs, &help, kHelpAnalysis, tr("Analyze MP3 Files"), parent),
       m_Decode(settings.GetDecodeCheck()) {
     setObjectName(QStringLiteral("analyzeDialog"));
     resize(DialogUnits(this, 316, 162));

@@ -14,7 +14,8 @@ class CSettings;
 class CDlgMP3Analyzing : public CRunDialog {
     Q_OBJECT
 public:
-    CDlgMP3Analyzing(CRunService& runs, CSettings& settings, QWidget* parent = nullptr);
+    CDlgMP3Analyzing(CRunService& runs, CSettings& settings, CHelpContext& help,
+                     QWidget* parent = nullptr);
 
     // Runs the dialog modally over the records; returns when it has closed.
     int RunOnTracks(const std::vector<TrackRecord*>& tracks);

@@ -5,8 +5,9 @@
 
 namespace sonvara {
 
-CDlgMP3Repairing::CDlgMP3Repairing(CRunService& runs, CSettings&, QWidget* parent)
-    : CRunDialog(runs, kHelpAnalysis, tr("Repair Corrupt Files"), parent) {
+CDlgMP3Repairing::CDlgMP3Repairing(CRunService& runs, CSettings&, CHelpContext& help,
+                                   QWidget* parent)
+    : CRunDialog(runs, &help, kHelpAnalysis, tr("Repair Corrupt Files"), parent) {
     setObjectName(QStringLiteral("repairDialog"));
     resize(DialogUnits(this, 316, 162));
 }

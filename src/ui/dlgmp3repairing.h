@@ -15,7 +15,8 @@ class CSettings;
 class CDlgMP3Repairing : public CRunDialog {
     Q_OBJECT
 public:
-    CDlgMP3Repairing(CRunService& runs, CSettings& settings, QWidget* parent = nullptr);
+    CDlgMP3Repairing(CRunService& runs, CSettings& settings, CHelpContext& help,
+                     QWidget* parent = nullptr);
 
     // Runs the dialog modally over the records; returns when it has closed.
     int RunOnTracks(const std::vector<TrackRecord*>& tracks);

@@ -5,9 +5,9 @@
 namespace sonvara {
 
 CDlgMP3TOMP3Converting::CDlgMP3TOMP3Converting(CRunService& runs, CSettings& settings,
-                                               QWidget* parent)
-    : CConversionDialog(runs, ConversionMode::kMp3ToMp3, kHelpMp3ToMp3, tr("Convert MP3 -> MP3"),
-                        settings, parent) {
+                                               CHelpContext& help, QWidget* parent)
+    : CConversionDialog(runs, help, ConversionMode::kMp3ToMp3, kHelpMp3ToMp3,
+                        tr("Convert MP3 -> MP3"), settings, parent) {
     setObjectName(QStringLiteral("mp3ToMp3Dialog"));
     resize(DialogUnits(this, 318, 162));
 }

@@ -8,7 +8,8 @@ namespace sonvara {
 class CDlgMP3TOMP3Converting : public CConversionDialog {
     Q_OBJECT
 public:
-    CDlgMP3TOMP3Converting(CRunService& runs, CSettings& settings, QWidget* parent = nullptr);
+    CDlgMP3TOMP3Converting(CRunService& runs, CSettings& settings, CHelpContext& help,
+                           QWidget* parent = nullptr);
 };
 
 }  // namespace sonvara

@@ -8,7 +8,8 @@ namespace sonvara {
 class CDlgMP3TOWAVConverting : public CConversionDialog {
     Q_OBJECT
 public:
-    CDlgMP3TOWAVConverting(CRunService& runs, CSettings& settings, QWidget* parent = nullptr);
+    CDlgMP3TOWAVConverting(CRunService& runs, CSettings& settings, CHelpContext& help,
+                           QWidget* parent = nullptr);
 };
 
 }  // namespace sonvara

@@ -3,14 +3,13 @@
 #include <QTimer>
 
 #include "runs/addtracks.h"
-#include "ui/helpcontext.h"
 #include "ui/pathlabel.h"
 
 namespace sonvara {
 
 CDlgReadFilesInfo::CDlgReadFilesInfo(CRunService& runs, std::vector<std::string> paths,
                                      bool readTags, QWidget* parent)
-    : CRunDialog(runs, CHelpContext::Get(), tr("Read Files Information"), parent),
+    : CRunDialog(runs, nullptr, kHelpMain, tr("Read Files Information"), parent),
       m_Paths(std::make_shared<const std::vector<std::string>>(std::move(paths))),
       m_ReadTags(readTags) {
     setObjectName("DlgReadFilesInfo");

@@ -8,7 +8,8 @@ namespace sonvara {
 class CDlgWAVTOMP3Converting : public CConversionDialog {
     Q_OBJECT
 public:
-    CDlgWAVTOMP3Converting(CRunService& runs, CSettings& settings, QWidget* parent = nullptr);
+    CDlgWAVTOMP3Converting(CRunService& runs, CSettings& settings, CHelpContext& help,
+                           QWidget* parent = nullptr);
 };
 
 }  // namespace sonvara

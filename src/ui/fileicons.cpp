@@ -5,11 +5,6 @@
 
 namespace sonvara {
 
-CFileIconCache& CFileIconCache::Instance() {
-    static CFileIconCache cache;
-    return cache;
-}
-
 CFileIconCache::CFileIconCache() : m_Provider(std::make_unique<QFileIconProvider>()) {
     // Icons by type only: no per-file content sniffing.
     m_Provider->setOptions(QFileIconProvider::DontUseCustomDirectoryIcons);

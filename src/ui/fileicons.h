@@ -11,17 +11,19 @@ class QFileIconProvider;
 namespace sonvara {
 
 // The platform's file and folder icons, asked once per file type (by lower-cased extension)
-// and kept; rows never ask the platform themselves.
+// and kept; rows never ask the platform themselves. The program object owns one and hands it to
+// the models that show icons. Used on the UI thread only.
 class CFileIconCache {
 public:
-    static CFileIconCache& Instance();
+    CFileIconCache();
     ~CFileIconCache();
+    CFileIconCache(const CFileIconCache&) = delete;
+    CFileIconCache& operator=(const CFileIconCache&) = delete;
 
     QIcon ForFile(const QString& path);
     QIcon Folder();
 
 private:
-    CFileIconCache();
     std::unique_ptr<QFileIconProvider> m_Provider;
     QHash<QString, QIcon> m_ByType;
     QIcon m_Folder;

@@ -14,7 +14,8 @@
 
 namespace sonvara {
 
-CTreeView1::CTreeView1(CSonvaraDoc& doc, IProfileStore* profile, QWidget* parent)
+CTreeView1::CTreeView1(CSonvaraDoc& doc, IProfileStore* profile, CFileIconCache& icons,
+                       QWidget* parent)
     : QWidget(parent), m_Doc(doc) {
     setObjectName("TreeView1");
     setAccessibleName(tr("Folder tree"));
@@ -22,7 +23,7 @@ CTreeView1::CTreeView1(CSonvaraDoc& doc, IProfileStore* profile, QWidget* parent
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     m_Caption = new CCaptionLabel(tr(" Drives"), this);
-    m_Tree = new CFolderTreeCtrl(profile, doc.Runs(), this);
+    m_Tree = new CFolderTreeCtrl(profile, doc.Runs(), icons, this);
     layout->addWidget(m_Caption);
     layout->addWidget(m_Tree);
     setFocusProxy(m_Tree);

@@ -10,6 +10,7 @@ class QMenu;
 
 namespace sonvara {
 
+class CFileIconCache;
 class CSonvaraDoc;
 class ICommandRouter;
 class IProfileStore;
@@ -20,7 +21,8 @@ class IProfileStore;
 class CTreeView1 : public QWidget, public ICommandTarget {
     Q_OBJECT
 public:
-    CTreeView1(CSonvaraDoc& doc, IProfileStore* profile, QWidget* parent = nullptr);
+    CTreeView1(CSonvaraDoc& doc, IProfileStore* profile, CFileIconCache& icons,
+               QWidget* parent = nullptr);
     ~CTreeView1() override;
 
     void SetRouter(ICommandRouter* router) { m_Router = router; }

@@ -22,11 +22,12 @@ constexpr const char* kLastPathSection = "LastPath";
 constexpr const char* kLastPathValue = "Path";
 }  // namespace
 
-CFolderTreeCtrl::CFolderTreeCtrl(IProfileStore* profile, CRunService& runs, QWidget* parent)
+CFolderTreeCtrl::CFolderTreeCtrl(IProfileStore* profile, CRunService& runs, CFileIconCache& icons,
+                                 QWidget* parent)
     : QTreeView(parent), m_Profile(profile) {
     setObjectName("FolderTree");
     setAccessibleName(tr("Folders"));
-    m_Model = new CFolderTreeModel(runs, this);
+    m_Model = new CFolderTreeModel(runs, icons, this);
     setModel(m_Model);
     setHeaderHidden(true);
     setUniformRowHeights(true);

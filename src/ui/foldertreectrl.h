@@ -7,6 +7,7 @@
 
 namespace sonvara {
 
+class CFileIconCache;
 class CFolderTreeModel;
 class CRunService;
 class IProfileStore;
@@ -16,7 +17,8 @@ class IProfileStore;
 class CFolderTreeCtrl : public QTreeView {
     Q_OBJECT
 public:
-    CFolderTreeCtrl(IProfileStore* profile, CRunService& runs, QWidget* parent = nullptr);
+    CFolderTreeCtrl(IProfileStore* profile, CRunService& runs, CFileIconCache& icons,
+                    QWidget* parent = nullptr);
 
     // Lists the roots, then selects the stored last folder.
     void Initialise();

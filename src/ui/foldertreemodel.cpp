@@ -26,8 +26,8 @@ struct CFolderTreeModel::Node {
     std::vector<std::unique_ptr<Node>> children;
 };
 
-CFolderTreeModel::CFolderTreeModel(CRunService& runs, QObject* parent)
-    : QAbstractItemModel(parent), m_Root(std::make_unique<Node>()), m_Runs(runs) {}
+CFolderTreeModel::CFolderTreeModel(CRunService& runs, CFileIconCache& icons, QObject* parent)
+    : QAbstractItemModel(parent), m_Root(std::make_unique<Node>()), m_Runs(runs), m_Icons(icons) {}
 
 CFolderTreeModel::~CFolderTreeModel() = default;
 
@@ -101,8 +101,7 @@ QVariant CFolderTreeModel::data(const QModelIndex& index, int role) const {
             return node->placeholder && node->parent != nullptr && node->parent->reading
                        ? tr("Reading…")
                        : ShownPath(node->text);
-        case Qt::DecorationRole:
-            return node->placeholder ? QVariant() : QVariant(CFileIconCache::Instance().Folder());
+        case Qt::DecorationRole: return node->placeholder ? QVariant() : QVariant(m_Icons.Folder());
         case Qt::ToolTipRole:
             return node->placeholder ? QVariant() : QVariant(ShownPath(FullPath(index)));
         default: return {};

@@ -9,6 +9,7 @@
 
 namespace sonvara {
 
+class CFileIconCache;
 class CRunService;
 
 // The folder tree: top items for the machine's roots, folders below them read lazily. A folder
@@ -19,7 +20,7 @@ class CRunService;
 class CFolderTreeModel : public QAbstractItemModel {
     Q_OBJECT
 public:
-    explicit CFolderTreeModel(CRunService& runs, QObject* parent = nullptr);
+    CFolderTreeModel(CRunService& runs, CFileIconCache& icons, QObject* parent = nullptr);
     ~CFolderTreeModel() override;
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
@@ -67,6 +68,7 @@ private:
     QHash<quint64, Node*> m_Live;
     quint64 m_NextId = 1;
     CRunService& m_Runs;
+    CFileIconCache& m_Icons;
 };
 
 }  // namespace sonvara

@@ -4,7 +4,6 @@
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QPointer>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -17,13 +16,6 @@ static void InitHelpResource() {
 }
 
 namespace sonvara {
-
-namespace {
-QPointer<CHelpBrowser>& TheBrowser() {
-    static QPointer<CHelpBrowser> browser;
-    return browser;
-}
-}  // namespace
 
 QString HelpTopicFor(int context) {
     switch (context) {
@@ -86,16 +78,24 @@ CHelpBrowser::CHelpBrowser(QWidget* parent) : QDialog(parent) {
     resize(640, 520);
 }
 
-CHelpBrowser* CHelpBrowser::Instance() {
-    return TheBrowser().data();
+void CHelpBrowser::OpenTopic(const QString& topic) {
+    m_Browser->setSource(HelpPageUrl(topic));
 }
 
-CHelpBrowser* CHelpBrowser::ShowHelpTopic(int context, QWidget* parent) {
+QString CHelpBrowser::CurrentTopic() const {
+    return m_Browser->source().fileName();
+}
+
+CHelpBrowserHost::~CHelpBrowserHost() {
+    delete m_Browser.data();
+}
+
+CHelpBrowser* CHelpBrowserHost::ShowHelpTopic(int context, QWidget* parent) {
     const QString topic = HelpTopicFor(context);
     if (topic.isEmpty()) {
         return nullptr;
     }
-    CHelpBrowser* browser = TheBrowser().data();
+    CHelpBrowser* browser = m_Browser.data();
     if (browser != nullptr && browser->parentWidget() != parent) {
         // A window below a modal dialog cannot be used while the dialog is open: the browser
         // moves to the dialog in use.
@@ -105,7 +105,7 @@ CHelpBrowser* CHelpBrowser::ShowHelpTopic(int context, QWidget* parent) {
     }
     if (browser == nullptr) {
         browser = new CHelpBrowser(parent);
-        TheBrowser() = browser;
+        m_Browser = browser;
     }
     browser->OpenTopic(topic);
     browser->show();
@@ -114,20 +114,12 @@ CHelpBrowser* CHelpBrowser::ShowHelpTopic(int context, QWidget* parent) {
     return browser;
 }
 
-void CHelpBrowser::OpenTopic(const QString& topic) {
-    m_Browser->setSource(HelpPageUrl(topic));
-}
-
-QString CHelpBrowser::CurrentTopic() const {
-    return m_Browser->source().fileName();
-}
-
-QWidget* CHelpKeyFilter::HelpParent(QWidget* fallback) {
+QWidget* CHelpBrowserHost::HelpParent(QWidget* fallback) const {
     if (QWidget* modal = QApplication::activeModalWidget()) {
         return modal;
     }
     QWidget* active = QApplication::activeWindow();
-    if (active != nullptr && active != CHelpBrowser::Instance()) {
+    if (active != nullptr && active != m_Browser.data()) {
         return active;
     }
     return fallback;
@@ -138,7 +130,7 @@ bool CHelpKeyFilter::eventFilter(QObject* watched, QEvent* event) {
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1 &&
         static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier && watched->isWidgetType()) {
         if (event->type() == QEvent::KeyPress) {
-            CHelpBrowser::ShowHelpTopic(CHelpContext::Get(), HelpParent(m_Fallback));
+            m_Browser.ShowHelpTopic(m_Context.Get(), m_Browser.HelpParent(m_Fallback));
         }
         event->accept();
         return true;

@@ -1,12 +1,15 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <QString>
 #include <QUrl>
 
 class QTextBrowser;
 
 namespace sonvara {
+
+class CHelpContext;
 
 // The help page of a help-context number: 1000 the start page, 1001 to 1006 the topics of the
 // options sheet, the properties sheet, the analysis and the three conversions; empty for any
@@ -22,13 +25,6 @@ class CHelpBrowser : public QDialog {
 public:
     explicit CHelpBrowser(QWidget* parent = nullptr);
 
-    // Opens the topic of the help-context number in the one help browser, raised above
-    // `parent` (the modal dialog in use, or the main window). Null when the number has no
-    // topic.
-    static CHelpBrowser* ShowHelpTopic(int context, QWidget* parent);
-    // The help browser if one is open.
-    static CHelpBrowser* Instance();
-
     void OpenTopic(const QString& topic);
     QTextBrowser* Browser() const { return m_Browser; }
     QString CurrentTopic() const;
@@ -37,21 +33,43 @@ private:
     QTextBrowser* m_Browser;
 };
 
+// The program's one help browser. The program object owns the host; the browser window is made
+// on the first topic asked for, deleted when it is closed, and made again on the next.
+class CHelpBrowserHost {
+public:
+    CHelpBrowserHost() = default;
+    ~CHelpBrowserHost();
+    CHelpBrowserHost(const CHelpBrowserHost&) = delete;
+    CHelpBrowserHost& operator=(const CHelpBrowserHost&) = delete;
+
+    // Opens the topic of the help-context number in the help browser, raised above `parent`
+    // (the modal dialog in use, or the main window). Null when the number has no topic.
+    CHelpBrowser* ShowHelpTopic(int context, QWidget* parent);
+    // The help browser if one is open.
+    CHelpBrowser* Browser() const { return m_Browser.data(); }
+    // The window a help browser opened now belongs to: the modal dialog in use, else the
+    // active window (not the browser itself), else `fallback`.
+    QWidget* HelpParent(QWidget* fallback) const;
+
+private:
+    QPointer<CHelpBrowser> m_Browser;
+};
+
 // F1 anywhere in the program, also in a modal dialog: the help browser on the topic of the
 // current help-context number. Installed once on the application.
 class CHelpKeyFilter : public QObject {
     Q_OBJECT
 public:
-    explicit CHelpKeyFilter(QObject* parent = nullptr) : QObject(parent) {}
-    // The window a help browser opened now belongs to: the modal dialog in use, else the
-    // active window, else `fallback`.
-    static QWidget* HelpParent(QWidget* fallback);
+    CHelpKeyFilter(CHelpContext& context, CHelpBrowserHost& browser, QObject* parent = nullptr)
+        : QObject(parent), m_Context(context), m_Browser(browser) {}
     void SetFallbackParent(QWidget* parent) { m_Fallback = parent; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    CHelpContext& m_Context;
+    CHelpBrowserHost& m_Browser;
     QWidget* m_Fallback = nullptr;
 };
 

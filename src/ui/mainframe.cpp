@@ -16,10 +16,10 @@
 
 #include "tracks/profilestore.h"
 #include "ui/commandids.h"
+#include "ui/folderfilesview.h"
 #include "ui/folderpane.h"
-#include "ui/listselectedtrackslistview.h"
-#include "ui/listtracksview.h"
 #include "ui/sonvaradoc.h"
+#include "ui/tracklistview.h"
 
 // The command pictures live in a resource of this static library.
 static void InitIconResource() {
@@ -52,8 +52,9 @@ int FourDigits(const std::string& text, std::size_t at) {
 }
 }  // namespace
 
-CMainFrame::CMainFrame(CSonvaraDoc& doc, IProfileStore& profile, QWidget* parent)
-    : QMainWindow(parent), m_Doc(doc), m_Profile(profile) {
+CMainFrame::CMainFrame(CSonvaraDoc& doc, IProfileStore& profile, CFileIconCache& icons,
+                       QWidget* parent)
+    : QMainWindow(parent), m_Doc(doc), m_Profile(profile), m_Icons(icons) {
     InitIconResource();
     setObjectName("MainFrame");
     setWindowTitle(tr("Velmora Sonvara 2.0"));
@@ -99,14 +100,14 @@ void CMainFrame::BuildClient() {
     m_LeftSplitter->setChildrenCollapsible(false);
     m_LeftSplitter->setMinimumWidth(kLeftMinWidth);
 
-    m_TreeView = new CTreeView1(m_Doc, &m_Profile, m_LeftSplitter);
+    m_TreeView = new CTreeView1(m_Doc, &m_Profile, m_Icons, m_LeftSplitter);
     m_TreeView->setMinimumHeight(kPaneMinHeight);
-    m_FilesView = new CListTracksView(m_Doc, m_LeftSplitter);
+    m_FilesView = new CListTracksView(m_Doc, m_Icons, m_LeftSplitter);
     m_FilesView->setMinimumHeight(kPaneMinHeight);
     m_LeftSplitter->addWidget(m_TreeView);
     m_LeftSplitter->addWidget(m_FilesView);
 
-    m_SelectedView = new CListSelectedTracksListView(m_Doc, m_MainSplitter);
+    m_SelectedView = new CListSelectedTracksListView(m_Doc, m_Icons, m_MainSplitter);
     m_SelectedView->setMinimumWidth(kRightMinWidth);
     m_SelectedView->SetProfile(&m_Profile);
     m_SelectedView->SetUniqueName(CListSelectedTracksListView::kWidthName);

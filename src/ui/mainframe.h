@@ -15,6 +15,7 @@ class QToolBar;
 
 namespace sonvara {
 
+class CFileIconCache;
 class CListSelectedTracksListView;
 class CListTracksView;
 class CSonvaraDoc;
@@ -35,7 +36,9 @@ public:
     static constexpr int kPaneMinHeight = 100;
     static constexpr int kDefaultLeftSize = 150;
 
-    CMainFrame(CSonvaraDoc& doc, IProfileStore& profile, QWidget* parent = nullptr);
+    // icons: the file icons the panes show (the program's, handed down).
+    CMainFrame(CSonvaraDoc& doc, IProfileStore& profile, CFileIconCache& icons,
+               QWidget* parent = nullptr);
     ~CMainFrame() override;
 
     // Shows the window as it was left (placement of the section "Main Frame").
@@ -104,6 +107,7 @@ private:
 
     CSonvaraDoc& m_Doc;
     IProfileStore& m_Profile;
+    CFileIconCache& m_Icons;
     ICommandTarget* m_AppTarget = nullptr;
     QSplitter* m_MainSplitter = nullptr;
     QSplitter* m_LeftSplitter = nullptr;

@@ -44,7 +44,8 @@ QMessageBox* MakeBox(const QString& text, MessageIcon icon, bool question, IRunV
 
 }  // namespace
 
-CQtRunHost::CQtRunHost(IRunView& view, QObject* parent) : QObject(parent), m_View(view) {
+CQtRunHost::CQtRunHost(IRunView& view, const CStrings& strings, QObject* parent)
+    : QObject(parent), m_View(view), m_Strings(strings) {
     // One tick every 20 ms shows what the run reported since the last one: the display calls
     // in one batch and the latest progress.
     m_Tick.setInterval(kIntervalMs);

@@ -67,7 +67,9 @@ class CQtRunHost : public QObject, public IRunHost {
 public:
     static constexpr int kIntervalMs = 20;
 
-    explicit CQtRunHost(IRunView& view, QObject* parent = nullptr);
+    // strings: the texts the runs over this host show (the program's).
+    explicit CQtRunHost(IRunView& view, const CStrings& strings = EnglishStrings(),
+                        QObject* parent = nullptr);
     ~CQtRunHost() override;
 
     // UI thread.
@@ -86,6 +88,7 @@ public:
 
     // IRunHost (the run's thread; IsAborted from any thread).
     bool IsAborted() override { return AbortRequested(); }
+    const CStrings& Strings() const override { return m_Strings; }
     bool AbortRequested() const { return m_Aborted.load(std::memory_order_acquire); }
     void SetProgress(int percent) override;
     void SetCurrentFile(const std::string& path) override;
@@ -134,6 +137,7 @@ private:
     void SetAnswer(std::uint64_t serial, Answer answer);
 
     IRunView& m_View;
+    const CStrings& m_Strings;
     std::atomic<bool> m_Aborted{false};
     std::atomic<int> m_Progress{0};
 

@@ -16,9 +16,10 @@
 
 namespace sonvara {
 
-CRunDialog::CRunDialog(CRunService& runs, int helpContext, const QString& caption, QWidget* parent)
+CRunDialog::CRunDialog(CRunService& runs, CHelpContext* help, int helpContext,
+                       const QString& caption, QWidget* parent)
     : QDialog(parent),
-      m_Help(helpContext),
+      m_Help(help, helpContext),
       m_Results(new CColorListBox(this)),
       m_CurrentFile(new CPathLabel(this)),
       m_Stage(new QGroupBox(this)),
@@ -26,7 +27,7 @@ CRunDialog::CRunDialog(CRunService& runs, int helpContext, const QString& captio
       m_Cancel(new QPushButton(tr("&Cancel"), this)),
       m_ButtonRow(new QHBoxLayout),
       m_ResultsLabel(new QLabel(tr("Results:"), this)),
-      m_Host(*this),
+      m_Host(*this, runs.Strings()),
       m_Runs(runs) {
     setWindowTitle(caption);
     setModal(true);

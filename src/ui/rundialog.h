@@ -55,7 +55,10 @@ public slots:
     void reject() override;
 
 protected:
-    CRunDialog(CRunService& runs, int helpContext, const QString& caption, QWidget* parent);
+    // help: the program's help-context number, set to helpContext while the dialog exists
+    // (null: left as it is).
+    CRunDialog(CRunService& runs, CHelpContext* help, int helpContext, const QString& caption,
+               QWidget* parent);
 
     // The run's work, run on a thread of the run service with the dialog's host and tracks. It
     // must not use the dialog: what it needs it captures by value, what it hands back it

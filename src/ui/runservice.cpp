@@ -38,7 +38,10 @@ private:
 }  // namespace
 
 CRunService::CRunService(int maxThreads, QObject* parent)
-    : QObject(parent), m_Pool(new QThreadPool) {
+    : CRunService(EnglishStrings(), maxThreads, parent) {}
+
+CRunService::CRunService(const CStrings& strings, int maxThreads, QObject* parent)
+    : QObject(parent), m_Strings(strings), m_Pool(new QThreadPool) {
     setObjectName(QStringLiteral("runService"));
     m_Pool->setMaxThreadCount(maxThreads > 0 ? maxThreads
                                              : std::max(4, QThread::idealThreadCount()));

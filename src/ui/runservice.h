@@ -14,6 +14,8 @@
 #include <string>
 #include <utility>
 
+#include "jobs/strings.h"
+
 namespace sonvara {
 
 // The window's one way to leave the UI thread. Core work (a run dialog's run, reading tracks,
@@ -33,6 +35,9 @@ public:
     // maxThreads 0: as many as the machine has cores, at least four (a run dialog's worker may
     // wait for an answer while folders are listed).
     explicit CRunService(int maxThreads = 0, QObject* parent = nullptr);
+    // strings: the program's texts, for the runs and the lists the window makes (the
+    // constructor above: English). They must outlive the service.
+    explicit CRunService(const CStrings& strings, int maxThreads = 0, QObject* parent = nullptr);
     // Drops the work not yet started and waits for the work that runs, at most kEndWaitMs: work
     // that hangs (a folder on a mount that no longer answers) does not hold up the end of the
     // program; its threads are left to the end of the process.
@@ -77,6 +82,7 @@ public:
     void RunParts(std::size_t count, const std::function<void(std::size_t)>& part);
 
     int MaxThreads() const { return m_Pool->maxThreadCount(); }
+    const CStrings& Strings() const { return m_Strings; }
     // Blocks until nothing runs on the pool (tests; the end of the program).
     void WaitForIdle();
 
@@ -96,6 +102,7 @@ private:
     static std::string CurrentExceptionText();
     static void ReportFailure(const Failed& failed, const std::string& error);
 
+    const CStrings& m_Strings;
     QThreadPool* m_Pool;  // deleted unless work still hangs at the end
 };
 

@@ -18,7 +18,9 @@ namespace {
 // to the asker. A file kept by the user's own answer needs no word afterwards.
 class CMoveHost : public IRunHost {
 public:
-    explicit CMoveHost(IDocumentAsker& asker) : m_Asker(asker) {}
+    CMoveHost(IDocumentAsker& asker, const CStrings& strings)
+        : m_Asker(asker), m_Strings(strings) {}
+    const CStrings& Strings() const override { return m_Strings; }
     bool IsAborted() override { return false; }
     void SetProgress(int) override {}
     void SetCurrentFile(const std::string&) override {}
@@ -45,13 +47,18 @@ public:
 private:
     IDocumentAsker& m_Asker;
     bool m_KeptByAnswer = false;
+    const CStrings& m_Strings;
 };
 
 }  // namespace
 
 CSonvaraDoc::CSonvaraDoc(CSettings& settings, CRunService& runs, IDocumentAsker& asker,
                          QObject* parent)
-    : QObject(parent), m_Settings(settings), m_Runs(runs), m_Asker(asker) {
+    : QObject(parent),
+      m_Settings(settings),
+      m_Runs(runs),
+      m_Asker(asker),
+      m_Tracks(runs.Strings()) {
     setObjectName("SonvaraDoc");
 }
 
@@ -251,7 +258,7 @@ void CSonvaraDoc::MoveCorruptFiles() {
         const std::string folder = m_Asker.MoveDestination(m_CurrentFolder);
         if (!folder.empty()) {
             // The move changes the list, so it runs here, on the list's thread.
-            CMoveHost host(m_Asker);
+            CMoveHost host(m_Asker, m_Runs.Strings());
             emit tracksAboutToChange();
             sonvara::MoveCorruptFiles(m_Tracks, folder, host);
         }

@@ -14,8 +14,8 @@
 
 namespace sonvara {
 
-CTrackListModel::CTrackListModel(CTrackList& list, QObject* parent)
-    : CSortableTableModel(parent), m_List(list) {
+CTrackListModel::CTrackListModel(CTrackList& list, CFileIconCache& icons, QObject* parent)
+    : CSortableTableModel(parent), m_List(list), m_Icons(icons) {
     m_Rows = m_List.Records();
 }
 
@@ -27,11 +27,11 @@ int CTrackListModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : kColumnCount;
 }
 
-QString CTrackListModel::ColumnTitle(int column) {
+QString CTrackListModel::ColumnTitle(int column) const {
     if (column == kLoudness) {
         return tr("Loudness");
     }
-    const std::vector<std::string> titles = ColumnTitles();
+    const std::vector<std::string> titles = ColumnTitles(m_List.Strings());
     return column >= 0 && static_cast<std::size_t>(column) < titles.size()
                ? QString::fromStdString(titles[static_cast<std::size_t>(column)])
                : QString();
@@ -40,8 +40,10 @@ QString CTrackListModel::ColumnTitle(int column) {
 QString CTrackListModel::CellText(const TrackRecord& record, int column) const {
     switch (column) {
         case kFile: return QString::fromStdString(std::string(FileNamePart(record.path)));
-        case kCheck: return QString::fromStdString(CheckStateText(record.checkState));
-        case kConvert: return QString::fromStdString(ConvertStateText(record.convertState));
+        case kCheck:
+            return QString::fromStdString(CheckStateText(record.checkState, m_List.Strings()));
+        case kConvert:
+            return QString::fromStdString(ConvertStateText(record.convertState, m_List.Strings()));
         case kTitle: return QString::fromStdString(record.title);
         case kArtist: return QString::fromStdString(record.artist);
         case kAlbum: return QString::fromStdString(record.album);
@@ -72,7 +74,7 @@ QVariant CTrackListModel::data(const QModelIndex& index, int role) const {
             return CellText(record, index.column());
         case Qt::DecorationRole:
             if (index.column() == kFile) {
-                return CFileIconCache::Instance().ForFile(QString::fromStdString(record.path));
+                return m_Icons.ForFile(QString::fromStdString(record.path));
             }
             return {};
         case Qt::TextAlignmentRole:

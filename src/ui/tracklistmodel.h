@@ -8,6 +8,7 @@
 
 namespace sonvara {
 
+class CFileIconCache;
 class CTrackList;
 struct TrackRecord;
 
@@ -32,7 +33,7 @@ public:
         kColumnCount
     };
 
-    explicit CTrackListModel(CTrackList& list, QObject* parent = nullptr);
+    CTrackListModel(CTrackList& list, CFileIconCache& icons, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -50,7 +51,7 @@ public:
     std::vector<std::string> PathsInOrder() const;
     std::vector<const TrackRecord*> RecordsInOrder() const;
 
-    static QString ColumnTitle(int column);
+    QString ColumnTitle(int column) const;
 
 protected:
     QString SortText(int row, int column) const override;
@@ -62,6 +63,7 @@ private:
     void RemoveRows(const std::vector<char>& leaving);
 
     CTrackList& m_List;
+    CFileIconCache& m_Icons;
     std::vector<TrackRecord*> m_Rows;
     std::unordered_set<const TrackRecord*> m_Gone;  // while their rows are being removed
     bool m_Changing = false;

@@ -58,15 +58,24 @@ std::vector<QColor> PicturePixels(const QImage& image, const QMenu& menu, QActio
     return out;
 }
 
+// The program's style draws this test's own menus and pictures, which go with the test.
 class GlintMenuTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        GlintMenu::ClearPictures();
-        GlintMenu::AttachOwner(&m_Owner);
-        GlintMenu::SetPicture(cmd::kAnalyze, SolidIcon(Qt::red));
+        m_Style = qobject_cast<CGlintMenuStyle*>(QApplication::style());
+        ASSERT_NE(m_Style, nullptr);
+        m_Style->SetMenus(&m_Menus);
+        m_Menus.AttachOwner(&m_Owner);
+        m_Menus.SetPicture(cmd::kAnalyze, SolidIcon(Qt::red));
     }
-    void TearDown() override { GlintMenu::ClearPictures(); }
+    void TearDown() override {
+        if (m_Style != nullptr) {
+            m_Style->SetMenus(nullptr);
+        }
+    }
+    GlintMenu m_Menus;
     QWidget m_Owner;
+    CGlintMenuStyle* m_Style = nullptr;
 };
 
 TEST(Lighten, MovesEachChannelTowardsWhiteAndIgnoresFactorsOutOfRange) {
@@ -141,7 +150,7 @@ TEST_F(GlintMenuTest, MenusOfOtherOwnersKeepTheBaseStyle) {
     QAction* analyze = AddCommand(menu, "&Analyze...", cmd::kAnalyze);
     const QImage image = Render(menu);
     menu.close();
-    EXPECT_FALSE(GlintMenu::IsMenu(&menu));
+    EXPECT_FALSE(m_Menus.IsMenu(&menu));
     const QRect item = menu.actionGeometry(analyze);
     EXPECT_NE(image.pixelColor(item.left() + 1, item.center().y()), kStrip);
     EXPECT_NE(menu.actionGeometry(analyze).height(), 0);
@@ -149,13 +158,13 @@ TEST_F(GlintMenuTest, MenusOfOtherOwnersKeepTheBaseStyle) {
     // A submenu of one of ours is ours.
     QMenu mine(&m_Owner);
     QMenu* sub = mine.addMenu("&Selected");
-    EXPECT_TRUE(GlintMenu::IsMenu(&mine));
-    EXPECT_TRUE(GlintMenu::IsMenu(sub));
+    EXPECT_TRUE(m_Menus.IsMenu(&mine));
+    EXPECT_TRUE(m_Menus.IsMenu(sub));
 }
 
 TEST_F(GlintMenuTest, MenuBarTitlesAreFlatAndTheOpenOneTakesTheSelectionColour) {
     QMenuBar bar;
-    GlintMenu::AttachOwner(&bar);
+    m_Menus.AttachOwner(&bar);
     QMenu* file = bar.addMenu("&File");
     AddCommand(*file, "E&xit", cmd::kExit);
     bar.addMenu("&Help");
@@ -183,16 +192,16 @@ TEST_F(GlintMenuTest, MenuBarTitlesAreFlatAndTheOpenOneTakesTheSelectionColour) 
 }
 
 TEST_F(GlintMenuTest, ToolbarWithoutPicturesLeavesThePicturesAsTheyWere) {
-    EXPECT_TRUE(GlintMenu::HasPicture(cmd::kAnalyze));
-    GlintMenu::LoadToolbar(GlintMenu::ToolbarCommands(), [](int) { return QIcon(); });
-    EXPECT_TRUE(GlintMenu::HasPicture(cmd::kAnalyze));
-    EXPECT_FALSE(GlintMenu::HasPicture(cmd::kSaveResults));
-    GlintMenu::LoadToolbar({cmd::kSaveResults}, [](int) { return SolidIcon(Qt::blue); });
-    EXPECT_TRUE(GlintMenu::HasPicture(cmd::kSaveResults));
+    EXPECT_TRUE(m_Menus.HasPicture(cmd::kAnalyze));
+    m_Menus.LoadToolbar(GlintMenu::ToolbarCommands(), [](int) { return QIcon(); });
+    EXPECT_TRUE(m_Menus.HasPicture(cmd::kAnalyze));
+    EXPECT_FALSE(m_Menus.HasPicture(cmd::kSaveResults));
+    m_Menus.LoadToolbar({cmd::kSaveResults}, [](int) { return SolidIcon(Qt::blue); });
+    EXPECT_TRUE(m_Menus.HasPicture(cmd::kSaveResults));
     // A second picture replaces the first.
     const QPalette palette = QApplication::palette();
-    GlintMenu::SetPicture(cmd::kAnalyze, SolidIcon(Qt::green));
-    const GlintPictures* pictures = GlintMenu::Pictures(cmd::kAnalyze, palette, 1.0);
+    m_Menus.SetPicture(cmd::kAnalyze, SolidIcon(Qt::green));
+    const GlintPictures* pictures = m_Menus.Pictures(cmd::kAnalyze, palette, 1.0);
     ASSERT_NE(pictures, nullptr);
     EXPECT_EQ(pictures->plain.toImage().pixelColor(7, 7), QColor(Qt::green));
     EXPECT_EQ(pictures->plain.width(), GlintMenu::kPictureWidth);
@@ -202,7 +211,7 @@ TEST_F(GlintMenuTest, ToolbarWithoutPicturesLeavesThePicturesAsTheyWere) {
     EXPECT_EQ(pictures->faded.toImage().pixelColor(7, 7), Lighten(QColor(Qt::green), 0.3));
     EXPECT_EQ(pictures->shadow.toImage().pixelColor(7, 7),
               Lighten(palette.color(QPalette::Dark), 0.49));
-    EXPECT_EQ(GlintMenu::Pictures(cmd::kMp3ToWav, palette, 1.0), nullptr);
+    EXPECT_EQ(m_Menus.Pictures(cmd::kMp3ToWav, palette, 1.0), nullptr);
 }
 
 TEST_F(GlintMenuTest, MenuCharacterRunsTheFirstItemHoldingAmpersandAndTheKey) {

@@ -43,12 +43,13 @@
 #include "ui/dlgwavtomp3converting.h"
 #include "ui/helpbrowser.h"
 #include "ui/helpcontext.h"
-#include "ui/listselectedtrackslistview.h"
 #include "ui/mainframe.h"
 #include "ui/modalanswerer.h"
 #include "ui/pathtext.h"
 #include "ui/runservice.h"
 #include "ui/sonvaradoc.h"
+#include "ui/tracklistmodel.h"
+#include "ui/tracklistview.h"
 
 namespace sonvara {
 namespace {
@@ -88,13 +89,10 @@ protected:
         m_Options.programDir = Q(m_Program.Path());
         m_Options.dataDir = Q(m_Data.Path());
         m_Options.profile = &m_Profile;
+        // The program's style, set by the tests' main as by the program's.
+        m_Options.menuStyle = qobject_cast<CGlintMenuStyle*>(QApplication::style());
         m_Profile.SetString("GeneralProperties", "TrackDir", m_Program.Path());
         m_Profile.SetString("Settings", "LastPath", m_Program.Path());
-    }
-    ~StartupTest() override {
-        if (CHelpBrowser* browser = CHelpBrowser::Instance()) {
-            delete browser;
-        }
     }
     std::unique_ptr<CSonvaraInstance> Start() {
         auto instance = std::make_unique<CSonvaraInstance>(m_Options);
@@ -117,7 +115,7 @@ TEST_F(StartupTest, WithoutSplashPictureTheWindowComesUpInEnglish) {
     EXPECT_EQ(frame.windowTitle(), "Velmora Sonvara 2.0");
     EXPECT_EQ(MenuTitles(frame),
               QStringList({"&File", "&Sonvara", "&Edit", "&Options", "&View", "&Help"}));
-    EXPECT_EQ(Text(StringId::kCheckCorrupt), "Corrupt");
+    EXPECT_EQ(instance->Strings().Text(StringId::kCheckCorrupt), "Corrupt");
     EXPECT_EQ(instance->ExitInstance(0), 0);
 }
 
@@ -175,10 +173,17 @@ TEST_F(StartupTest, LanguageFileBesideTheProgramTranslatesMenusDialogsAndCoreTex
                                               "&Ansicht", "&Hilfe"}));
     EXPECT_EQ(frame.Action(cmd::kSettings)->text(), "&Einstellungen");
     EXPECT_EQ(frame.windowTitle(), "Velmora Sonvara 2.0");
-    // The core's string table follows the language file.
-    EXPECT_EQ(Text(StringId::kCheckCorrupt), "Defekt");
-    EXPECT_EQ(Text(StringId::kStageAnalyzing), "Analysiere");
-    EXPECT_EQ(Text(StringId::kLineOk, "x.mp3"), "        ===> Datei OK! x.mp3");
+    // The core's texts, which the program hands to the runs and lists, follow the language file.
+    EXPECT_EQ(instance->Strings().Text(StringId::kCheckCorrupt), "Defekt");
+    EXPECT_EQ(instance->Strings().Text(StringId::kStageAnalyzing), "Analysiere");
+    EXPECT_EQ(instance->Strings().Text(StringId::kLineOk, "x.mp3"), "        ===> Datei OK! x.mp3");
+    // The working list takes its column titles from the texts the program handed down.
+    EXPECT_EQ(frame.GetSelectedTracksView()
+                  ->model()
+                  ->headerData(CTrackListModel::kCheck, Qt::Horizontal, Qt::DisplayRole)
+                  .toString(),
+              QString::fromUtf8("Pr\xC3\xBC"
+                                "fung"));
     // Dialogs: the options sheet, and Qt's own buttons (qt6-translations-l10n).
     CModalAnswerer<CConfigSheet> sheet([](CConfigSheet* s) {
         EXPECT_EQ(s->windowTitle(), "Velmora Sonvara 2.0 Konfiguration");
@@ -193,7 +198,7 @@ TEST_F(StartupTest, LanguageFileBesideTheProgramTranslatesMenusDialogsAndCoreTex
     }
 
     instance->ExitInstance(0);
-    EXPECT_EQ(Text(StringId::kCheckCorrupt), "Corrupt");
+    EXPECT_EQ(instance->Strings().Text(StringId::kCheckCorrupt), "Corrupt");
 }
 
 TEST_F(StartupTest, LanguageFileIsAlsoFoundInTheDataFolderAndABrokenOneMeansEnglish) {
@@ -206,7 +211,7 @@ TEST_F(StartupTest, LanguageFileIsAlsoFoundInTheDataFolderAndABrokenOneMeansEngl
         EXPECT_EQ(QCoreApplication::translate("sonvara::CMainFrame", "&File"), "&Datei");
     }
     EXPECT_EQ(QCoreApplication::translate("sonvara::CMainFrame", "&File"), "&File");
-    EXPECT_EQ(Text(StringId::kCheckCorrupt), "Corrupt");
+    EXPECT_EQ(CStrings(CoreStringLookup()).Text(StringId::kCheckCorrupt), "Corrupt");
 
     test::WriteFile(QDir(m_Options.programDir).filePath("lang.qm").toStdString(),
                     test::Bytes{'n', 'o', 't', ' ', 'q', 'm'});
@@ -282,17 +287,17 @@ TEST_F(StartupTest, MenusAreFlatWithPicturesFromTheCommandIcons) {
     auto instance = Start();
     CMainFrame& frame = *instance->Frame();
     for (QAction* title : frame.menuBar()->actions()) {
-        EXPECT_TRUE(GlintMenu::IsMenu(title->menu())) << title->text().toStdString();
+        EXPECT_TRUE(instance->Menus().IsMenu(title->menu())) << title->text().toStdString();
     }
     for (int id : GlintMenu::ToolbarCommands()) {
-        EXPECT_TRUE(GlintMenu::HasPicture(id)) << id;
+        EXPECT_TRUE(instance->Menus().HasPicture(id)) << id;
     }
-    EXPECT_FALSE(GlintMenu::HasPicture(cmd::kMp3ToWav));  // not on the menu toolbar
-    EXPECT_FALSE(GlintMenu::HasPicture(cmd::kHelpContents));
+    EXPECT_FALSE(instance->Menus().HasPicture(cmd::kMp3ToWav));  // not on the menu toolbar
+    EXPECT_FALSE(instance->Menus().HasPicture(cmd::kHelpContents));
     // The window's system-made menu (the toolbar's own pop-up) is not ours.
     std::unique_ptr<QMenu> popup(frame.createPopupMenu());
     ASSERT_TRUE(popup);
-    EXPECT_FALSE(GlintMenu::IsMenu(popup.get()));
+    EXPECT_FALSE(instance->Menus().IsMenu(popup.get()));
     // The working list's context menu is.
     CListSelectedTracksListView* view = frame.GetSelectedTracksView();
     QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(5, 5),
@@ -300,7 +305,7 @@ TEST_F(StartupTest, MenusAreFlatWithPicturesFromTheCommandIcons) {
     QApplication::sendEvent(view, &request);
     auto* context = view->findChild<QMenu*>("SelectedTracksMenu");
     ASSERT_NE(context, nullptr);
-    EXPECT_TRUE(GlintMenu::IsMenu(context));
+    EXPECT_TRUE(instance->Menus().IsMenu(context));
     const QImage image = context->grab().toImage();
     context->close();
     EXPECT_EQ(image.pixelColor(2, image.height() / 2), QColor(222, 219, 214));
@@ -309,7 +314,7 @@ TEST_F(StartupTest, MenusAreFlatWithPicturesFromTheCommandIcons) {
 TEST_F(StartupTest, EachHelpContextOpensItsTopicAndOtherNumbersNothing) {
     auto instance = Start();
     CMainFrame& frame = *instance->Frame();
-    EXPECT_EQ(CHelpContext::Get(), kHelpMain);
+    EXPECT_EQ(instance->Help().Get(), kHelpMain);
     const std::pair<int, const char*> topics[] = {{1000, "index.htm"},
                                                   {1001, "Configuration.htm"},
                                                   {1002, "Editid3tags.htm"},
@@ -318,9 +323,9 @@ TEST_F(StartupTest, EachHelpContextOpensItsTopicAndOtherNumbersNothing) {
                                                   {1005, "Converting_WAV_Files.htm"},
                                                   {1006, "Converting_MP3_to_MP3_Files.htm"}};
     for (const auto& [context, topic] : topics) {
-        CHelpContextScope scope(context);
+        CHelpContextScope scope(&instance->Help(), context);
         frame.OnCommand(cmd::kHelpContents);
-        CHelpBrowser* browser = CHelpBrowser::Instance();
+        CHelpBrowser* browser = instance->HelpBrowser().Browser();
         ASSERT_NE(browser, nullptr);
         EXPECT_TRUE(browser->isVisible());
         EXPECT_EQ(browser->CurrentTopic(), topic);
@@ -330,18 +335,20 @@ TEST_F(StartupTest, EachHelpContextOpensItsTopicAndOtherNumbersNothing) {
             << topic;
         EXPECT_FALSE(browser->Browser()->documentTitle().isEmpty()) << topic;
     }
-    EXPECT_EQ(CHelpContext::Get(), kHelpMain);
+    EXPECT_EQ(instance->Help().Get(), kHelpMain);
     {
-        CHelpContextScope scope(1007);
-        EXPECT_EQ(CHelpBrowser::ShowHelpTopic(1007, &frame), nullptr);
-        EXPECT_EQ(CHelpBrowser::Instance()->CurrentTopic(), "Converting_MP3_to_MP3_Files.htm");
+        CHelpContextScope scope(&instance->Help(), 1007);
+        EXPECT_EQ(instance->HelpBrowser().ShowHelpTopic(1007, &frame), nullptr);
+        EXPECT_EQ(instance->HelpBrowser().Browser()->CurrentTopic(),
+                  "Converting_MP3_to_MP3_Files.htm");
     }
     // F1 in the main window: the start page.
     QTest::keyClick(&frame, Qt::Key_F1);
-    EXPECT_EQ(CHelpBrowser::Instance()->CurrentTopic(), "index.htm");
+    EXPECT_EQ(instance->HelpBrowser().Browser()->CurrentTopic(), "index.htm");
     // Links between the pages work.
-    CHelpBrowser::Instance()->Browser()->setSource(HelpPageUrl("Configuration.htm"));
-    EXPECT_TRUE(CHelpBrowser::Instance()->Browser()->toPlainText().contains("Track Directory"));
+    instance->HelpBrowser().Browser()->Browser()->setSource(HelpPageUrl("Configuration.htm"));
+    EXPECT_TRUE(
+        instance->HelpBrowser().Browser()->Browser()->toPlainText().contains("Track Directory"));
 }
 
 TEST_F(StartupTest, F1InTheOptionsSheetOpensTheConfigurationTopicAboveTheSheet) {
@@ -350,9 +357,9 @@ TEST_F(StartupTest, F1InTheOptionsSheetOpensTheConfigurationTopicAboveTheSheet) 
     QString topic;
     bool aboveSheet = false;
     CModalAnswerer<CConfigSheet> sheet([&](CConfigSheet* s) {
-        EXPECT_EQ(CHelpContext::Get(), kHelpOptions);
+        EXPECT_EQ(instance->Help().Get(), kHelpOptions);
         QTest::keyClick(s->focusWidget() ? s->focusWidget() : s, Qt::Key_F1);
-        CHelpBrowser* browser = CHelpBrowser::Instance();
+        CHelpBrowser* browser = instance->HelpBrowser().Browser();
         if (browser != nullptr) {
             topic = browser->CurrentTopic();
             aboveSheet = browser->parentWidget() == s;  // usable while the sheet is modal
@@ -364,16 +371,41 @@ TEST_F(StartupTest, F1InTheOptionsSheetOpensTheConfigurationTopicAboveTheSheet) 
     EXPECT_EQ(sheet.Answered(), 1);
     EXPECT_EQ(topic, "Configuration.htm");
     EXPECT_TRUE(aboveSheet);
-    EXPECT_EQ(CHelpContext::Get(), kHelpMain);
+    EXPECT_EQ(instance->Help().Get(), kHelpMain);
+}
+
+// What the window's parts share belongs to one program object: a second one in the same
+// process has its own help-context number, help browser and flat menus.
+TEST_F(StartupTest, TwoProgramsInOneProcessShareNoWindowState) {
+    auto first = Start();
+    auto second = Start();
+    first->Help().Set(kHelpOptions);
+    EXPECT_EQ(second->Help().Get(), kHelpMain);
+    first->Frame()->OnCommand(cmd::kHelpContents);
+    ASSERT_NE(first->HelpBrowser().Browser(), nullptr);
+    EXPECT_EQ(first->HelpBrowser().Browser()->CurrentTopic(), "Configuration.htm");
+    EXPECT_EQ(second->HelpBrowser().Browser(), nullptr);
+    second->Frame()->OnCommand(cmd::kHelpContents);
+    ASSERT_NE(second->HelpBrowser().Browser(), nullptr);
+    EXPECT_NE(second->HelpBrowser().Browser(), first->HelpBrowser().Browser());
+    EXPECT_EQ(second->HelpBrowser().Browser()->CurrentTopic(), "index.htm");
+    QMenu* firstMenu = first->Frame()->menuBar()->actions().front()->menu();
+    EXPECT_TRUE(first->Menus().IsMenu(firstMenu));
+    EXPECT_FALSE(second->Menus().IsMenu(firstMenu));
+    // The first program's end takes its help browser with it and leaves the second's.
+    QPointer<CHelpBrowser> secondBrowser = second->HelpBrowser().Browser();
+    first.reset();
+    EXPECT_FALSE(secondBrowser.isNull());
+    EXPECT_TRUE(second->Menus().HasPicture(cmd::kAnalyze));
 }
 
 TEST_F(StartupTest, F1InEachRunDialogOpensItsTopicAndTheNumberComesBackAfterwards) {
     auto instance = Start();
     CSettings& settings = *instance->Settings();
-    const auto f1 = [](QDialog& dialog) {
+    const auto f1 = [&instance](QDialog& dialog) {
         dialog.show();
         QTest::keyClick(&dialog, Qt::Key_F1);
-        CHelpBrowser* browser = CHelpBrowser::Instance();
+        CHelpBrowser* browser = instance->HelpBrowser().Browser();
         const QString topic = browser != nullptr ? browser->CurrentTopic() : QString();
         if (browser != nullptr) {
             browser->close();
@@ -382,22 +414,25 @@ TEST_F(StartupTest, F1InEachRunDialogOpensItsTopicAndTheNumberComesBackAfterward
         return topic;
     };
     {
-        CDlgMP3Analyzing dialog(*instance->Runs(), settings, instance->Frame());
+        CDlgMP3Analyzing dialog(*instance->Runs(), settings, instance->Help(), instance->Frame());
         EXPECT_EQ(f1(dialog), "Analyzingtracks.htm");
     }
     {
-        CDlgMP3TOWAVConverting dialog(*instance->Runs(), settings, instance->Frame());
+        CDlgMP3TOWAVConverting dialog(*instance->Runs(), settings, instance->Help(),
+                                      instance->Frame());
         EXPECT_EQ(f1(dialog), "Converting_MP3_Files.htm");
     }
     {
-        CDlgWAVTOMP3Converting dialog(*instance->Runs(), settings, instance->Frame());
+        CDlgWAVTOMP3Converting dialog(*instance->Runs(), settings, instance->Help(),
+                                      instance->Frame());
         EXPECT_EQ(f1(dialog), "Converting_WAV_Files.htm");
     }
     {
-        CDlgMP3TOMP3Converting dialog(*instance->Runs(), settings, instance->Frame());
+        CDlgMP3TOMP3Converting dialog(*instance->Runs(), settings, instance->Help(),
+                                      instance->Frame());
         EXPECT_EQ(f1(dialog), "Converting_MP3_to_MP3_Files.htm");
     }
-    EXPECT_EQ(CHelpContext::Get(), kHelpMain);
+    EXPECT_EQ(instance->Help().Get(), kHelpMain);
 }
 
 TEST_F(StartupTest, AboutBoxShowsNameVersionNoticesAndOk) {

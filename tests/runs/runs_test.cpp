@@ -72,6 +72,41 @@ TEST_F(Runs, AnalysisChecksUncheckedMp3sOnceWithTwoLinesEach) {
     EXPECT_EQ(again.ended, 1);
 }
 
+// The texts of a run, down to the frame walk's findings on the workers of a parallel walk, come
+// from the table its host gives; English ones would mean a part reached for another.
+TEST_F(Runs, AnalysisTextsComeFromTheHostsTableAlsoOnTheWorkers) {
+    const CStrings marked(
+        [](StringId, const char* english) { return std::string("[") + english + "]"; });
+    std::vector<TrackRecord> records = {Record(m_Dir.File("g1.mp3")), Record(m_Dir.File("bad.Mp3")),
+                                        Record(m_Dir.File("g2.mp3"))};
+    for (const unsigned threads : {1u, 2u}) {
+        for (TrackRecord& r : records) {
+            r.checkState = NotAnalysed;
+        }
+        CRecordingHost host;
+        host.strings = &marked;
+        host.tracks = Pointers(records);
+        std::vector<std::string> findings;
+        RunAnalysis(Pointers(records), host, threads,
+                    [&](std::size_t, const CheckVerdict& verdict) {
+                        for (const Finding& f : verdict.findings) {
+                            findings.push_back(f.text);
+                        }
+                    });
+        ASSERT_FALSE(findings.empty()) << threads;
+        for (const std::string& text : findings) {
+            EXPECT_EQ(text.front(), '[') << threads << ": " << text;
+        }
+        ASSERT_FALSE(host.stages.empty());
+        EXPECT_EQ(host.stages.front(), "[Analyzing]");
+        const std::vector<std::string> lines = host.LineTexts();
+        EXPECT_NE(std::find(lines.begin(), lines.end(),
+                            "[        ===> FILE CORRUPT!!!  Please convert.]"),
+                  lines.end())
+            << threads;
+    }
+}
+
 TEST_F(Runs, ACancelDuringTheThirdFileLetsItFinish) {
     std::vector<TrackRecord> records;
     for (int i = 1; i <= 4; ++i) {

@@ -39,6 +39,9 @@ public:
     }
     void UpdateTrack(const TrackUpdate& update) override;
     void RunEnded() override { ++ended; }
+    const CStrings& Strings() const override {
+        return strings != nullptr ? *strings : EnglishStrings();
+    }
 
     // Line texts only.
     std::vector<std::string> LineTexts() const;
@@ -49,6 +52,8 @@ public:
     int abortDuringFile = -1;
     int abortWhenFile = -1;
     int abortAfterProgress = -1;
+    // The texts the run is given (null: English).
+    const CStrings* strings = nullptr;
     // Answers in turn; the last one repeats (kNo when empty).
     std::vector<Answer> answers;
 

@@ -356,16 +356,10 @@ TEST(TrackList, TheCountsFollowEveryChange) {
     EXPECT_EQ(list.GetMp3Count() + list.GetWavCount(), 0);
 }
 
-// The core's texts go through the program's lookup hook: states, report labels and result
-// lines in the program's language, English without a hook.
-TEST(Strings, ALookupHookTranslatesTheCoresTexts) {
-    CTrackList list;
-    AddOptions options;
-    options.reader = FakeReader;
-    list.AddTracks({"/a.mp3"}, options);
-    list.At(0).checkState = AnalysedOk;
-    const std::string english = list.ReportText();
-    SetStringLookup([](StringId id, const char* text) -> std::string {
+// The core's texts come from the table a list or run is given: states, report labels and result
+// lines in that table's language; another list beside it keeps English.
+TEST(Strings, ATablesLookupTranslatesTheCoresTextsForWhatItIsGivenTo) {
+    const CStrings german([](StringId id, const char* text) -> std::string {
         switch (id) {
             case StringId::kCheckOk: return "in Ordnung";
             case StringId::kReportTitle: return "Analyseergebnisse";
@@ -376,19 +370,23 @@ TEST(Strings, ALookupHookTranslatesTheCoresTexts) {
             default: return text;
         }
     });
-    const std::string german = list.ReportText();
-    const std::string line = Text(StringId::kLineCorrupt, "");
-    const std::string state = CheckStateText(AnalysedOk);
-    SetStringLookup(nullptr);
-    EXPECT_EQ(german.rfind("Analyseergebnisse:\n\nDatei: /a.mp3\nPr\xC3\xBC"
-                           "fung: in Ordnung\n",
-                           0),
+    CTrackList list(german);
+    CTrackList english;
+    AddOptions options;
+    options.reader = FakeReader;
+    list.AddTracks({"/a.mp3"}, options);
+    english.AddTracks({"/a.mp3"}, options);
+    list.At(0).checkState = AnalysedOk;
+    english.At(0).checkState = AnalysedOk;
+    EXPECT_EQ(list.ReportText().rfind("Analyseergebnisse:\n\nDatei: /a.mp3\nPr\xC3\xBC"
+                                      "fung: in Ordnung\n",
+                                      0),
               0u);
-    EXPECT_EQ(line, "        ===> DATEI DEFEKT!!!  Bitte umwandeln.");
-    EXPECT_EQ(state, "in Ordnung");
-    EXPECT_EQ(list.ReportText(), english);
-    EXPECT_EQ(english.rfind("Analysis Results:\n\nFile: /a.mp3\nCheck: OK\n", 0), 0u);
-    EXPECT_EQ(Text(StringId::kAskOverwrite, "/x.wav"),
+    EXPECT_EQ(german.Text(StringId::kLineCorrupt, ""),
+              "        ===> DATEI DEFEKT!!!  Bitte umwandeln.");
+    EXPECT_EQ(CheckStateText(AnalysedOk, german), "in Ordnung");
+    EXPECT_EQ(english.ReportText().rfind("Analysis Results:\n\nFile: /a.mp3\nCheck: OK\n", 0), 0u);
+    EXPECT_EQ(EnglishStrings().Text(StringId::kAskOverwrite, "/x.wav"),
               "The file \n/x.wav\nalready exists, should it overwrite ?");
 }
 

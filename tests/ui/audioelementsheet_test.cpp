@@ -140,17 +140,18 @@ protected:
     }
 
     CTempDir m_dir;
-    int m_tickMs = 1;  // the test device plays one buffer (46 ms of audio) per tick
+    int m_tickMs = 1;   // the test device plays one buffer (46 ms of audio) per tick
+    CHelpContext help;  // the sheets' help-context number, this test's own
 };
 
 TEST_F(SheetTest, SingleFormShowsTheTrackWithoutWalkingButtons) {
     const std::string path = Wav("tone.wav", 44100 * 2, "Tone");
     TrackRecord record = RecordFor(path);
-    const int before = CHelpContext::Get();
+    const int before = help.Get();
     {
-        CAudioElementSheet sheet(record, nullptr, Devices());
+        CAudioElementSheet sheet(record, help, nullptr, Devices());
         sheet.show();
-        EXPECT_EQ(CHelpContext::Get(), kHelpTrackProperties);
+        EXPECT_EQ(help.Get(), kHelpTrackProperties);
         EXPECT_EQ(sheet.windowTitle(), "Properties of: Tone");
         EXPECT_TRUE(sheet.Page1()->m_next->isHidden());
         EXPECT_TRUE(sheet.Page1()->m_previous->isHidden());
@@ -173,12 +174,12 @@ TEST_F(SheetTest, SingleFormShowsTheTrackWithoutWalkingButtons) {
         EXPECT_EQ(reread.GetFile()->GetArtist(), "Someone");
         EXPECT_TRUE(sheet.Changed());
     }
-    EXPECT_EQ(CHelpContext::Get(), before);
+    EXPECT_EQ(help.Get(), before);
 
     // Without a title the caption names the full path.
     const std::string untitled = Wav("untitled.wav");
     TrackRecord plain = RecordFor(untitled);
-    CAudioElementSheet sheet(plain, nullptr, Devices());
+    CAudioElementSheet sheet(plain, help, nullptr, Devices());
     EXPECT_EQ(sheet.windowTitle().toStdString(), "Properties of: " + untitled);
 }
 
@@ -187,7 +188,7 @@ TEST_F(SheetTest, SingleFormShowsTheTrackWithoutWalkingButtons) {
 TEST_F(SheetTest, OpensWithTheKeyboardInTheTitle) {
     const std::string mp3 = Mp3("typed.mp3", "Old Title");
     TrackRecord record = RecordFor(mp3);
-    CAudioElementSheet sheet(record, nullptr, Devices());
+    CAudioElementSheet sheet(record, help, nullptr, Devices());
     sheet.show();
     sheet.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&sheet, test::kHungMs));
@@ -206,7 +207,7 @@ TEST_F(SheetTest, WalkingSavesEachTrackAndStopsAtBothEnds) {
         records.push_back(RecordFor(Wav("t" + std::to_string(i) + ".wav", 4410)));
     }
     std::vector<TrackRecord*> pointers = {&records[0], &records[1], &records[2]};
-    CAudioElementSheet sheet(pointers, nullptr, Devices());
+    CAudioElementSheet sheet(pointers, help, nullptr, Devices());
     sheet.show();
     CAudioElementPage1* page = sheet.Page1();
     EXPECT_FALSE(page->m_next->isHidden());
@@ -243,13 +244,13 @@ TEST_F(SheetTest, LengthInMinutesSecondsAndFrames) {
     Bytes data(205900 * 8, 0x80);
     WriteFile(path, MakeRiff({{"fmt ", FmtData(1, 1, 8000, 8, {}, false)}, {"data", data}}));
     TrackRecord record = RecordFor(path);
-    CAudioElementSheet sheet(record, nullptr, Devices());
+    CAudioElementSheet sheet(record, help, nullptr, Devices());
     EXPECT_EQ(sheet.Page2()->m_lengthText->text(), "3:25:37 mm:ss:ff");
     EXPECT_EQ(sheet.Page2()->m_sampleRateText->text(), "8000 Hz");
 
     const std::string mp3 = Mp3("a.mp3", "Tune");
     TrackRecord r2 = RecordFor(mp3);
-    CAudioElementSheet sheet2(r2, nullptr, Devices());
+    CAudioElementSheet sheet2(r2, help, nullptr, Devices());
     EXPECT_EQ(sheet2.Page2()->m_formatText->text(), "MPEG-1 Layer III");
     EXPECT_EQ(sheet2.Page2()->m_sampleRateText->text(), "44100 Hz");
     EXPECT_EQ(sheet2.Page2()->m_lengthText->text().left(5), "0:01:");
@@ -266,7 +267,7 @@ TEST_F(SheetTest, LengthInMinutesSecondsAndFrames) {
         const std::string file = m_dir.File(std::string(stream.format) + ".mp3");
         WriteFile(file, test::MakeStream(stream.shape, 40));
         TrackRecord record3 = RecordFor(file);
-        CAudioElementSheet sheet3(record3, nullptr, Devices());
+        CAudioElementSheet sheet3(record3, help, nullptr, Devices());
         EXPECT_EQ(sheet3.Page2()->m_formatText->text(), stream.format);
     }
 }
@@ -279,7 +280,7 @@ TEST_F(SheetTest, CheckPageListsTheFindingsOfTheTrack) {
     const std::string path = m_dir.File("damaged.mp3");
     WriteFile(path, bytes);
     TrackRecord record = RecordFor(path);
-    CAudioElementSheet sheet(record, nullptr, Devices());
+    CAudioElementSheet sheet(record, help, nullptr, Devices());
     EXPECT_EQ(sheet.Tabs()->tabText(2), "Check");
     EXPECT_EQ(sheet.CheckPage()->m_verdict->text(), "Corrupt: 10 frames, 1 findings.");
     ASSERT_EQ(sheet.CheckPage()->m_findings->topLevelItemCount(), 1);
@@ -301,7 +302,7 @@ TEST_F(SheetTest, ReadOnlyFileIsShownDisabledAndNeverWritten) {
     ASSERT_TRUE(!root || ::seteuid(65534) == 0);
     {
         std::vector<TrackRecord*> list = {&record, &record};
-        CAudioElementSheet sheet(list, nullptr, Devices());
+        CAudioElementSheet sheet(list, help, nullptr, Devices());
         sheet.show();
         EXPECT_FALSE(sheet.Page1()->m_titleEdit->isEnabled());
         EXPECT_FALSE(sheet.Page1()->m_artistEdit->isEnabled());
@@ -323,7 +324,7 @@ TEST_F(SheetTest, PlayThenSwitchingTracksStopsPlayback) {
     std::vector<TrackRecord> records = {RecordFor(Wav("a.wav", 44100 * 3)),
                                         RecordFor(Wav("b.wav", 44100 * 3))};
     std::vector<TrackRecord*> pointers = {&records[0], &records[1]};
-    CAudioElementSheet sheet(pointers, nullptr, Devices());
+    CAudioElementSheet sheet(pointers, help, nullptr, Devices());
     sheet.show();
     sheet.Tabs()->setCurrentIndex(1);
     EXPECT_TRUE(sheet.Page2()->m_positionTimer.isActive());
@@ -352,7 +353,7 @@ TEST_F(SheetTest, PlayThenSwitchingTracksStopsPlayback) {
 
 TEST_F(SheetTest, PlayAfterApplyPlaysAgain) {
     TrackRecord record = RecordFor(Wav("a.wav", 44100 * 3));
-    CAudioElementSheet sheet(record, nullptr, Devices());
+    CAudioElementSheet sheet(record, help, nullptr, Devices());
     sheet.show();
     sheet.Tabs()->setCurrentIndex(1);
     Click(sheet.Page2()->m_play);
@@ -371,7 +372,7 @@ TEST_F(SheetTest, UnicodeTitleIsSavedInId3v2AndTheRecord) {
     const std::string path = Mp3("unicode.mp3", "Old");
     TrackRecord record = RecordFor(path);
     ASSERT_EQ(record.title, "Old");
-    CAudioElementSheet sheet(record, nullptr, Devices());
+    CAudioElementSheet sheet(record, help, nullptr, Devices());
     sheet.show();
     const QString title = QString::fromUtf8("Für Elise — 日本");
     Type(sheet.Page1()->m_titleEdit, title);
@@ -387,7 +388,7 @@ TEST_F(SheetTest, UnicodeTitleIsSavedInId3v2AndTheRecord) {
 TEST_F(SheetTest, AFailedSaveIsShownAndTheRecordKeepsItsTexts) {
     const std::string path = Mp3("gone.mp3", "Kept");
     TrackRecord record = RecordFor(path);
-    CAudioElementSheet sheet(record, nullptr, Devices());
+    CAudioElementSheet sheet(record, help, nullptr, Devices());
     sheet.show();
     std::filesystem::remove(path);
     Type(sheet.Page1()->m_titleEdit, "Lost?");
@@ -417,7 +418,7 @@ TEST_F(SheetTest, EditTrackPropertiesPicksTheFormAndReportsChanges) {
         Type(sheet->Page1()->m_albumEdit, "Album");
         Click(sheet->Buttons()->button(QDialogButtonBox::Ok));
     });
-    EXPECT_TRUE(EditTrackProperties(pointers, nullptr, Devices()));
+    EXPECT_TRUE(EditTrackProperties(pointers, help, nullptr, Devices()));
     EXPECT_TRUE(listForm);
     EXPECT_EQ(records[0].album, "Album");
 
@@ -428,7 +429,7 @@ TEST_F(SheetTest, EditTrackPropertiesPicksTheFormAndReportsChanges) {
         listForm = !sheet->Page1()->m_next->isHidden();
         Click(sheet->Buttons()->button(QDialogButtonBox::Ok));
     });
-    EXPECT_FALSE(EditTrackProperties({&records[1]}, nullptr, Devices()));
+    EXPECT_FALSE(EditTrackProperties({&records[1]}, help, nullptr, Devices()));
     EXPECT_FALSE(listForm);
 }
 

@@ -31,6 +31,7 @@ class ConfigSheet : public ::testing::Test {
 protected:
     CMemoryProfileStore store;
     CSettings settings{store};
+    CHelpContext help;
 
     void ShowSheet(CConfigSheet& sheet) {
         sheet.show();
@@ -50,10 +51,10 @@ TEST_F(ConfigSheet, OkWithoutVisitingTheEncoderPageWritesOnlyTheGeneralValues) {
     store.SetString(kGeneral, "TrackDir", "/srv/out");
     store.SetInt(kGeneral, "WAVFormat", 7);
     store.SetInt(kGeneral, "Normalize", 0);
-    const int before = CHelpContext::Get();
+    const int before = help.Get();
     {
-        CConfigSheet sheet(settings);
-        EXPECT_EQ(CHelpContext::Get(), kHelpOptions);
+        CConfigSheet sheet(settings, help);
+        EXPECT_EQ(help.Get(), kHelpOptions);
         EXPECT_EQ(sheet.windowTitle(), "Velmora Sonvara 2.0 Configuration");
         ShowSheet(sheet);
         CGenPropPage* page = sheet.GeneralPage();
@@ -68,7 +69,7 @@ TEST_F(ConfigSheet, OkWithoutVisitingTheEncoderPageWritesOnlyTheGeneralValues) {
         QTest::mouseClick(sheet.OkButton(), Qt::LeftButton);
         EXPECT_EQ(sheet.result(), QDialog::Accepted);
     }
-    EXPECT_EQ(CHelpContext::Get(), before);
+    EXPECT_EQ(help.Get(), before);
     EXPECT_EQ(store.GetString(kGeneral, "TrackDir", "?"), "/srv/out");
     EXPECT_EQ(store.GetInt(kGeneral, "WAVFormat", -5), 1);  // the page writes only 0 or 1
     EXPECT_EQ(store.GetInt(kGeneral, "ID3Check", -5), 1);
@@ -85,7 +86,7 @@ TEST_F(ConfigSheet, OkWithoutVisitingTheEncoderPageWritesOnlyTheGeneralValues) {
 TEST_F(ConfigSheet, NormalizeKindChoosesPeakOrALoudnessTarget) {
     store.SetInt(kGeneral, "Normalize", 1);
     {
-        CConfigSheet sheet(settings);
+        CConfigSheet sheet(settings, help);
         ShowSheet(sheet);
         QComboBox* kind = sheet.GeneralPage()->NormalizeKindCombo();
         EXPECT_EQ(kind->currentIndex(), 0);  // peak, as before
@@ -98,7 +99,7 @@ TEST_F(ConfigSheet, NormalizeKindChoosesPeakOrALoudnessTarget) {
     EXPECT_EQ(settings.GetNormalizeMode(), NormalizeMode::kLoudness);
     EXPECT_EQ(settings.GetLoudnessTarget(), -16);
     {
-        CConfigSheet sheet(settings);
+        CConfigSheet sheet(settings, help);
         ShowSheet(sheet);
         QComboBox* kind = sheet.GeneralPage()->NormalizeKindCombo();
         EXPECT_EQ(kind->currentIndex(), 3);
@@ -112,7 +113,7 @@ TEST_F(ConfigSheet, NormalizeKindChoosesPeakOrALoudnessTarget) {
 }
 
 TEST_F(ConfigSheet, CancelAfterChangesWritesNothing) {
-    CConfigSheet sheet(settings);
+    CConfigSheet sheet(settings, help);
     ShowSheet(sheet);
     CGenPropPage* page = sheet.GeneralPage();
     page->TrackDirEdit()->clear();
@@ -134,7 +135,7 @@ TEST_F(ConfigSheet, CancelAfterChangesWritesNothing) {
 }
 
 TEST_F(ConfigSheet, HighQualityWithVariableBitRateIsStoredAsTwoZeroOne) {
-    CConfigSheet sheet(settings);
+    CConfigSheet sheet(settings, help);
     ShowSheet(sheet);
     ShowEncoderPage(sheet);
     CEncoderPropPage* page = sheet.EncoderPage();
@@ -165,12 +166,12 @@ TEST_F(ConfigSheet, BitRateIndexWithoutEntryShowsAnEmptyListAndIsWrittenAsMinusO
     store.SetInt(kEncoder, "BitRate", 7);  // 384 kbit/s, from an edited profile
     {
         // Not shown: left as it is.
-        CConfigSheet sheet(settings);
+        CConfigSheet sheet(settings, help);
         ShowSheet(sheet);
         QTest::mouseClick(sheet.OkButton(), Qt::LeftButton);
         EXPECT_EQ(store.GetInt(kEncoder, "BitRate", -5), 7);
     }
-    CConfigSheet sheet(settings);
+    CConfigSheet sheet(settings, help);
     ShowSheet(sheet);
     ShowEncoderPage(sheet);
     CEncoderPropPage* page = sheet.EncoderPage();
@@ -187,7 +188,7 @@ TEST_F(ConfigSheet, BitRateIndexWithoutEntryShowsAnEmptyListAndIsWrittenAsMinusO
 }
 
 TEST_F(ConfigSheet, ApplyWritesAndStaysOpen) {
-    CConfigSheet sheet(settings);
+    CConfigSheet sheet(settings, help);
     ShowSheet(sheet);
     CGenPropPage* page = sheet.GeneralPage();
     Click(page->ReadTagsCheck());
@@ -209,7 +210,7 @@ TEST_F(ConfigSheet, ApplyWritesAndStaysOpen) {
 TEST_F(ConfigSheet, OpensWithTheKeyboardInTheTrackDirectory) {
     store.SetString(kGeneral, "TrackDir", "/srv/old");
     store.SetInt(kGeneral, "Normalize", 0);
-    CConfigSheet sheet(settings);
+    CConfigSheet sheet(settings, help);
     ShowSheet(sheet);
     sheet.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&sheet, test::kHungMs));
@@ -232,7 +233,7 @@ TEST_F(ConfigSheet, FolderPickerSetsTheFolderWithoutTrailingSeparator) {
     test::CTempDir dir;
     const QString chosen = QString::fromStdString(dir.File("Music"));
     ASSERT_TRUE(QDir().mkpath(chosen));
-    CConfigSheet sheet(settings);
+    CConfigSheet sheet(settings, help);
     ShowSheet(sheet);
     CGenPropPage* page = sheet.GeneralPage();
     test::CModalAnswerer<QFileDialog> answer([&](QFileDialog* picker) {

@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 // folder picker returns the folder typed into it, and a failed move's box names the file.
 TEST(DialogAsker, OpensTheSaveDialogTheFolderPickerAndTheFailureBox) {
     CTempDir dir;
-    CDialogAsker asker;
+    CDialogAsker asker(EnglishStrings());
     const std::string report = dir.File("results.txt");
     QString proposed;
     QString filter;

@@ -17,6 +17,7 @@
 #include "tracks/profilestore.h"
 #include "tracks/settings.h"
 #include "tracks/trackrecord.h"
+#include "ui/helpcontext.h"
 #include "ui/runservice.h"
 
 namespace sonvara::test {
@@ -55,6 +56,7 @@ protected:
     CSettings settings{store};
     std::vector<std::unique_ptr<TrackRecord>> records;
     CRunService runs;
+    CHelpContext help;  // the dialogs' help-context number, this test's own
 
 private:
     QTimer m_Watchdog;

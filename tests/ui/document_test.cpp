@@ -20,10 +20,11 @@
 #include "tracks/settings.h"
 #include "ui/commandids.h"
 #include "ui/dlgreadfilesinfo.h"
-#include "ui/listselectedtrackslistview.h"
+#include "ui/fileicons.h"
 #include "ui/runservice.h"
 #include "ui/sonvaradoc.h"
 #include "ui/tracklistmodel.h"
+#include "ui/tracklistview.h"
 #include "uitestsupport.h"
 
 namespace sonvara {
@@ -72,6 +73,7 @@ protected:
     CSettings m_Settings{m_Profile};
     CRunService m_Runs;  // outlives the document and its views
     test::CScriptedAsker m_Asker;
+    CFileIconCache m_Icons;  // the views' file icons, this test's own
     std::unique_ptr<CSonvaraDoc> m_Doc;
     std::vector<CSonvaraDoc::Job> m_Jobs;
     std::vector<std::string> m_JobPaths;
@@ -204,7 +206,7 @@ TEST_F(Document, TheReportFollowsTheViewsOrderAfterSortingByLength) {
     const std::string shorter = m_Dir.File("short.mp3");
     test::WriteFile(longer, test::GoodMp3(200));
     test::WriteFile(shorter, test::GoodMp3(40));
-    CListSelectedTracksListView view(*m_Doc);
+    CListSelectedTracksListView view(*m_Doc, m_Icons);
     m_Doc->AddTracks({longer, shorter});
     view.SortColumn(CTrackListModel::kLength, false);              // descending: long first
     view.SortColumn(CTrackListModel::kLength, false);              // ascending: short first

@@ -24,14 +24,17 @@
 #include "tracks/settings.h"
 #include "ui/commandids.h"
 #include "ui/dialogasker.h"
+#include "ui/fileicons.h"
+#include "ui/folderfilesview.h"
 #include "ui/folderpane.h"
 #include "ui/foldertreemodel.h"
-#include "ui/listselectedtrackslistview.h"
-#include "ui/listtracksview.h"
+#include "ui/helpbrowser.h"
+#include "ui/helpcontext.h"
 #include "ui/mainframe.h"
 #include "ui/runservice.h"
 #include "ui/sonvaradoc.h"
 #include "ui/tracklistmodel.h"
+#include "ui/tracklistview.h"
 #include "uitestsupport.h"
 
 namespace sonvara {
@@ -61,8 +64,11 @@ protected:
     CTempDir m_Dir;
     CMemoryProfileStore m_Profile;
     CSettings m_Settings{m_Profile};
-    CRunService m_Runs;    // outlives the document and its views
-    CDialogAsker m_Asker;  // the real file dialogs and boxes, over the frame
+    CRunService m_Runs;                      // outlives the document and its views
+    CDialogAsker m_Asker{m_Runs.Strings()};  // the real file dialogs and boxes, over the frame
+    CFileIconCache m_Icons;                  // the views' file icons, this test's own
+    CHelpContext m_Help;
+    CHelpBrowserHost m_HelpBrowser;
     std::unique_ptr<CSonvaraDoc> m_Doc;
     std::unique_ptr<CMainFrame> m_Frame;
 };
@@ -89,11 +95,11 @@ TEST_F(EndToEnd, FromAFolderToAReportAndTheCorruptFilesMoved) {
     m_Profile.SetString("LastPath", "Path", m_Dir.Path());
 
     m_Doc = std::make_unique<CSonvaraDoc>(m_Settings, m_Runs, m_Asker);
-    m_Frame = std::make_unique<CMainFrame>(*m_Doc, m_Profile);
+    m_Frame = std::make_unique<CMainFrame>(*m_Doc, m_Profile, m_Icons);
     m_Asker.SetParent(m_Frame.get());
-    CSonvaraApp app(*m_Frame, *m_Doc, m_Settings);
+    CSonvaraApp app(*m_Frame, *m_Doc, m_Settings, m_Help, m_HelpBrowser);
     m_Frame->SetAppTarget(&app);
-    InstallRunDialogs(*m_Doc, m_Settings, {}, m_Frame.get());
+    InstallRunDialogs(*m_Doc, m_Settings, m_Help, {}, m_Frame.get());
     m_Frame->resize(1100, 700);
     m_Frame->ShowAtStart();
     m_Frame->activateWindow();

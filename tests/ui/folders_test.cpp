@@ -15,10 +15,11 @@
 #include "support/testfiles.h"
 #include "tracks/profilestore.h"
 #include "tracks/settings.h"
+#include "ui/fileicons.h"
 #include "ui/folderfiles.h"
+#include "ui/folderfilesview.h"
 #include "ui/folderpane.h"
 #include "ui/foldertreemodel.h"
-#include "ui/listtracksview.h"
 #include "ui/pathtext.h"
 #include "ui/runservice.h"
 #include "ui/sonvaradoc.h"
@@ -44,6 +45,7 @@ protected:
     CSettings m_Settings{m_Profile};
     CRunService m_Runs;  // outlives the document and its views
     test::CScriptedAsker m_Asker;
+    CFileIconCache m_Icons;  // the views' file icons, this test's own
     std::unique_ptr<CSonvaraDoc> m_Doc;
 };
 
@@ -52,7 +54,7 @@ TEST_F(Folders, TheFileListShowsNamesEndingInMp3OrWavSortedWithoutCase) {
         test::WriteFile(m_Dir.File(name), {1});
     }
     fs::create_directory(m_Dir.File("folder.mp3"));  // folders are not listed
-    CListTracksView view(*m_Doc);
+    CListTracksView view(*m_Doc, m_Icons);
     QAbstractItemModelTester tester(view.FileModel(),
                                     QAbstractItemModelTester::FailureReportingMode::Warning);
     QSignalSpy listed(&view, &CListTracksView::listed);
@@ -70,7 +72,7 @@ TEST_F(Folders, AddTracksNeedsASelectionAndDoubleClickAddsEverySelectedRow) {
     for (const char* name : {"1.mp3", "2.mp3", "3.wav"}) {
         test::WriteFile(m_Dir.File(name), {1});
     }
-    CListTracksView view(*m_Doc);
+    CListTracksView view(*m_Doc, m_Icons);
     view.resize(300, 300);
     view.show();
     QSignalSpy listed(&view, &CListTracksView::listed);
@@ -95,7 +97,7 @@ TEST_F(Folders, AddTracksNeedsASelectionAndDoubleClickAddsEverySelectedRow) {
 
 TEST_F(Folders, ExpandingReadsAgainSoAFolderCreatedOutsideAppears) {
     fs::create_directories(m_Dir.File("music/rock"));
-    CFolderTreeModel model(m_Runs);
+    CFolderTreeModel model(m_Runs, m_Icons);
     QAbstractItemModelTester tester(&model,
                                     QAbstractItemModelTester::FailureReportingMode::Warning);
     model.SetRoots({Dir("music")});
@@ -123,7 +125,7 @@ TEST_F(Folders, OnlyVisibleContentGivesAnExpandButton) {
     fs::create_directories(m_Dir.File("root/fileonly"));
     test::WriteFile(m_Dir.File("root/fileonly/song.mp3"), {1});
     fs::create_directories(m_Dir.File("root/.cache"));
-    CFolderTreeModel model(m_Runs);
+    CFolderTreeModel model(m_Runs, m_Icons);
     model.SetRoots({Dir("root")});
     QSignalSpy read(&model, &CFolderTreeModel::folderRead);
     const QModelIndex top = model.index(0, 0);
@@ -144,7 +146,7 @@ TEST_F(Folders, AStoredPathInAnotherLetterCaseSelectsTheFolderAndF5ComesBack) {
     fs::create_directories(m_Dir.File("Music/Rock/Live"));
     fs::create_directories(m_Dir.File("Music/Jazz"));
     m_Profile.SetString("LastPath", "Path", m_Dir.File("MUSIC/rock"));
-    CTreeView1 view(*m_Doc, &m_Profile);
+    CTreeView1 view(*m_Doc, &m_Profile, m_Icons);
     view.resize(300, 400);
     view.show();
     CFolderTreeCtrl* tree = view.Tree();
@@ -169,7 +171,7 @@ TEST_F(Folders, AStoredPathInAnotherLetterCaseSelectsTheFolderAndF5ComesBack) {
 
 TEST_F(Folders, APathThatIsGoneSelectsNothing) {
     m_Profile.SetString("LastPath", "Path", m_Dir.File("gone/away"));
-    CTreeView1 view(*m_Doc, &m_Profile);
+    CTreeView1 view(*m_Doc, &m_Profile, m_Icons);
     QSignalSpy done(view.Tree(), &CFolderTreeCtrl::pathSelected);
     view.Tree()->Initialise();
     ASSERT_TRUE(done.wait(20000));
@@ -191,7 +193,7 @@ TEST_F(Folders, AddTracksFromTheTreeAddsTheCurrentFoldersTrackFiles) {
         test::WriteFile(m_Dir.File(name), {1});
     }
     fs::create_directory(m_Dir.File("sub.mp3"));
-    CTreeView1 view(*m_Doc, &m_Profile);
+    CTreeView1 view(*m_Doc, &m_Profile, m_Icons);
     bool enabled = false;
     ASSERT_TRUE(view.QueryCommand(32790, enabled));
     EXPECT_TRUE(enabled);
@@ -222,7 +224,7 @@ TEST_F(Folders, NamesThatAreNotUtf8TravelByteForByteThroughTreeListDragAndDrop) 
     EXPECT_EQ(ShownPath(entries[0].name), QString::fromUtf8("alb\xef\xbf\xbd"));
     // The folder's track files, and the tracks added from the tree, keep their bytes.
     EXPECT_EQ(sorted(ToStdPaths(FolderTrackFiles(PathText(folder)))), files);
-    CTreeView1 tree(*m_Doc, &m_Profile);
+    CTreeView1 tree(*m_Doc, &m_Profile, m_Icons);
     m_Doc->SetCurrentFolder(folder);
     tree.ExecuteCommand(32790);
     ASSERT_TRUE(test::WaitFor([&] { return m_Doc->GetTrackCount() == 4; }));
@@ -232,7 +234,7 @@ TEST_F(Folders, NamesThatAreNotUtf8TravelByteForByteThroughTreeListDragAndDrop) 
     }
     EXPECT_EQ(sorted(added), files);
     // Dragged out of the file list and dropped: the URLs carry the same bytes.
-    CListTracksView view(*m_Doc);
+    CListTracksView view(*m_Doc, m_Icons);
     QSignalSpy listed(&view, &CListTracksView::listed);
     m_Doc->SetCurrentFolder(folder);
     ASSERT_TRUE(listed.wait(test::kHungMs));

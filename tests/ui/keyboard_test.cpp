@@ -23,14 +23,16 @@
 #include "tracks/profilestore.h"
 #include "tracks/settings.h"
 #include "ui/commandids.h"
+#include "ui/fileicons.h"
+#include "ui/folderfilesview.h"
 #include "ui/folderpane.h"
-#include "ui/listselectedtrackslistview.h"
-#include "ui/listtracksview.h"
+#include "ui/helpcontext.h"
 #include "ui/mainframe.h"
 #include "ui/multicolumnsortlistview.h"
 #include "ui/runservice.h"
 #include "ui/sonvaradoc.h"
 #include "ui/tracklistmodel.h"
+#include "ui/tracklistview.h"
 #include "uitestsupport.h"
 
 namespace sonvara {
@@ -43,7 +45,7 @@ class Window : public ::testing::Test {
 protected:
     void Open() {
         m_Doc = std::make_unique<CSonvaraDoc>(m_Settings, m_Runs, m_Asker);
-        m_Frame = std::make_unique<CMainFrame>(*m_Doc, m_Profile);
+        m_Frame = std::make_unique<CMainFrame>(*m_Doc, m_Profile, m_Icons);
     }
     void Show() {
         Open();
@@ -77,6 +79,8 @@ protected:
     CSettings m_Settings{m_Profile};
     CRunService m_Runs;  // outlives the document and its views
     test::CScriptedAsker m_Asker;
+    CFileIconCache m_Icons;  // the views' file icons, this test's own
+    CHelpContext m_Help;
     std::unique_ptr<CSonvaraDoc> m_Doc;
     std::unique_ptr<CMainFrame> m_Frame;
 };
@@ -148,7 +152,7 @@ TEST_F(Window, TheSortArrowsGoWhenTheRowsNoLongerStandInTheirOrder) {
 
 TEST_F(Window, ARunLeavesItsSummaryAndCorruptRowsTurnRed) {
     Show();
-    InstallRunDialogs(*m_Doc, m_Settings, {}, m_Frame.get());
+    InstallRunDialogs(*m_Doc, m_Settings, m_Help, {}, m_Frame.get());
     m_Doc->AddTracks(Tracks({"good.mp3"}));
     m_Doc->AddTracks(Tracks({"bad.mp3"}, 40, true));
     m_Frame->OnCommand(cmd::kAnalyze);  // the dialog closes itself when the run ends

@@ -17,12 +17,13 @@
 #include "tracks/profilestore.h"
 #include "tracks/settings.h"
 #include "ui/commandids.h"
+#include "ui/fileicons.h"
+#include "ui/folderfilesview.h"
 #include "ui/folderpane.h"
-#include "ui/listselectedtrackslistview.h"
-#include "ui/listtracksview.h"
 #include "ui/mainframe.h"
 #include "ui/runservice.h"
 #include "ui/sonvaradoc.h"
+#include "ui/tracklistview.h"
 #include "uitestsupport.h"
 
 namespace sonvara {
@@ -32,7 +33,7 @@ class Frame : public ::testing::Test {
 protected:
     void Open() {
         m_Doc = std::make_unique<CSonvaraDoc>(m_Settings, m_Runs, m_Asker);
-        m_Frame = std::make_unique<CMainFrame>(*m_Doc, m_Profile);
+        m_Frame = std::make_unique<CMainFrame>(*m_Doc, m_Profile, m_Icons);
     }
     void TearDown() override {
         m_Frame.reset();
@@ -42,6 +43,7 @@ protected:
     CSettings m_Settings{m_Profile};
     CRunService m_Runs;  // outlives the document and its views
     test::CScriptedAsker m_Asker;
+    CFileIconCache m_Icons;  // the views' file icons, this test's own
     std::unique_ptr<CSonvaraDoc> m_Doc;
     std::unique_ptr<CMainFrame> m_Frame;
 };

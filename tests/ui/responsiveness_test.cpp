@@ -28,7 +28,7 @@ TEST_F(DialogTest, MeasureTenThousandTrackAnalysis) {
         WriteFile(path, good);
         Add(path);
     }
-    CDlgMP3Analyzing dialog(runs, settings);
+    CDlgMP3Analyzing dialog(runs, settings, help);
     int batches = 0;
     QObject::connect(dialog.Results()->model(), &QAbstractItemModel::rowsInserted,
                      [&] { ++batches; });

@@ -53,8 +53,9 @@ Lines ResultLines(const CRunDialog& dialog) {
 // The analysis dialog with its worker held before the check of one file.
 class CHeldAnalysis : public CDlgMP3Analyzing {
 public:
-    CHeldAnalysis(CRunService& runs, CSettings& settings, int holdAt)
-        : CDlgMP3Analyzing(runs, settings), hold(std::make_shared<CHoldingHost>(Host(), holdAt)) {}
+    CHeldAnalysis(CRunService& runs, CSettings& settings, CHelpContext& help, int holdAt)
+        : CDlgMP3Analyzing(runs, settings, help),
+          hold(std::make_shared<CHoldingHost>(Host(), holdAt)) {}
     ~CHeldAnalysis() override { hold->Release(); }
     std::shared_ptr<CHoldingHost> hold;
 
@@ -89,9 +90,9 @@ TEST_F(AnalysisDialog, ChecksEachUncheckedMp3AndClosesItself) {
     Add(dir.File("g3.mp3"));
     int helpWhileOpen = 0;
     QString caption;
-    CDlgMP3Analyzing dialog(runs, settings);
+    CDlgMP3Analyzing dialog(runs, settings, help);
     QTimer::singleShot(0, &dialog, [&] {
-        helpWhileOpen = CHelpContext::Get();
+        helpWhileOpen = help.Get();
         caption = dialog.windowTitle();
     });
     dialog.RunOnTracks(List());
@@ -113,12 +114,12 @@ TEST_F(AnalysisDialog, ChecksEachUncheckedMp3AndClosesItself) {
 
     // A second analysis over the same list checks nothing and closes at once.
     {
-        CDlgMP3Analyzing again(runs, settings);
+        CDlgMP3Analyzing again(runs, settings, help);
         again.RunOnTracks(List());
         EXPECT_EQ(again.Results()->GetCount(), 0);
-        EXPECT_EQ(CHelpContext::Get(), kHelpAnalysis);
+        EXPECT_EQ(help.Get(), kHelpAnalysis);
     }
-    EXPECT_EQ(CHelpContext::Get(), kHelpAnalysis);  // the first dialog still exists
+    EXPECT_EQ(help.Get(), kHelpAnalysis);  // the first dialog still exists
 }
 
 // "Decode every frame" in the options sheet makes the window's analysis decode too: a stream
@@ -139,7 +140,7 @@ TEST_F(AnalysisDialog, TheDecodeSettingOfTheOptionsSheetFindsAudioTheWalkCannot)
     for (const bool decode : {false, true}) {
         SCOPED_TRACE(decode);
         {
-            CConfigSheet sheet(settings);
+            CConfigSheet sheet(settings, help);
             sheet.show();
             if (sheet.GeneralPage()->DecodeCheck()->isChecked() != decode) {
                 QTest::mouseClick(sheet.GeneralPage()->DecodeCheck(), Qt::LeftButton);
@@ -148,7 +149,7 @@ TEST_F(AnalysisDialog, TheDecodeSettingOfTheOptionsSheetFindsAudioTheWalkCannot)
         }
         records.clear();
         Add(dir.File("cut.mp3"));
-        CDlgMP3Analyzing dialog(runs, settings);
+        CDlgMP3Analyzing dialog(runs, settings, help);
         dialog.RunOnTracks(List());
         EXPECT_EQ(records[0]->checkState, decode ? AnalysedCorrupt : AnalysedOk);
     }
@@ -163,7 +164,7 @@ TEST_F(AnalysisDialog, RepairReplacesTheCorruptFileKeepsTheOriginalAndMarksTheRe
     WriteFile(dir.File("noise.mp3"), Bytes(3000, 0x41));
     Add(dir.File("noise.mp3"), AnalysedCorrupt);
     const Bytes original = ReadFile(dir.File("bad.Mp3"));
-    CDlgMP3Repairing dialog(runs, settings);
+    CDlgMP3Repairing dialog(runs, settings, help);
     dialog.RunOnTracks(List());
     EXPECT_EQ(ReadFile(dir.File("bad.Mp3.bak")), original);
     EXPECT_EQ(records[0]->checkState, AnalysedOk);
@@ -184,8 +185,8 @@ TEST_F(AnalysisDialog, MeasureLoudnessFillsTheColumnAndNamesSilence) {
     Add(dir.File("tone.wav"));
     Add(dir.File("quiet.wav"));
     int helpWhileOpen = 0;
-    CDlgLoudness dialog(runs, false, false);
-    QTimer::singleShot(0, &dialog, [&] { helpWhileOpen = CHelpContext::Get(); });
+    CDlgLoudness dialog(runs, help, false, false);
+    QTimer::singleShot(0, &dialog, [&] { helpWhileOpen = help.Get(); });
     dialog.RunOnTracks(List());
     EXPECT_EQ(helpWhileOpen, kHelpLoudness);
     EXPECT_EQ(dialog.windowTitle(), "Measure Loudness");
@@ -200,14 +201,14 @@ TEST_F(AnalysisDialog, MeasureLoudnessFillsTheColumnAndNamesSilence) {
 }
 
 TEST_F(AnalysisDialog, AnEmptyListClosesAtOnceAndTheHelpContextComesBack) {
-    const int before = CHelpContext::Get();
+    const int before = help.Get();
     {
-        CDlgMP3Analyzing dialog(runs, settings);
-        EXPECT_EQ(CHelpContext::Get(), kHelpAnalysis);
+        CDlgMP3Analyzing dialog(runs, settings, help);
+        EXPECT_EQ(help.Get(), kHelpAnalysis);
         dialog.RunOnTracks({});
         EXPECT_EQ(dialog.Results()->GetCount(), 0);
     }
-    EXPECT_EQ(CHelpContext::Get(), before);
+    EXPECT_EQ(help.Get(), before);
 }
 
 TEST_F(AnalysisDialog, TheLastResultLineIsInViewAndTheSummarySaysWhatWasFound) {
@@ -218,7 +219,7 @@ TEST_F(AnalysisDialog, TheLastResultLineIsInViewAndTheSummarySaysWhatWasFound) {
         Add(path);
     }
     Add(dir.File("bad.Mp3"));
-    CDlgMP3Analyzing dialog(runs, settings);
+    CDlgMP3Analyzing dialog(runs, settings, help);
     dialog.RunOnTracks(List());
     CColorListBox* results = dialog.Results();
     ASSERT_EQ(results->GetCount(), 62);
@@ -232,7 +233,7 @@ TEST_F(AnalysisDialog, CancelDuringTheThirdFileLetsItFinishThenStops) {
     for (int i = 1; i <= 5; ++i) {
         Add(dir.File("g" + std::to_string(i) + ".mp3"));
     }
-    CHeldAnalysis dialog(runs, settings, 3);
+    CHeldAnalysis dialog(runs, settings, help, 3);
     bool visibleAfterEnter = false;
     bool visibleAfterClose = false;
     QTimer poll;
@@ -273,7 +274,7 @@ TEST_F(AnalysisDialog, CancelDuringTheLastFileAddsNoAbortLine) {
         Add(dir.File("g" + std::to_string(i) + ".mp3"));
     }
     Add(dir.File("x.mp2"));
-    CHeldAnalysis dialog(runs, settings, 3);
+    CHeldAnalysis dialog(runs, settings, help, 3);
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         if (dialog.hold->Held()) {
@@ -305,7 +306,7 @@ TEST_F(AnalysisDialog, WorkThatThrowsEndsTheRunWithItsTextAsTheError) {
                 throw std::bad_alloc();
             };
         }
-    } dialog(runs, settings);
+    } dialog(runs, settings, help);
     QString shown;
     CModalAnswerer<QMessageBox> ok([&](QMessageBox* box) {
         shown = box->text();
@@ -355,9 +356,9 @@ TEST_F(ConversionDialog, Mp3ToWavConvertsAfterStartAndAsksBeforeOverwriting) {
     Add(Track("t1.mp3"));
     Add(Track("t2.mp3"));
     Add(Track("t3.wav"));  // not an MP3: not taken
-    CDlgMP3TOWAVConverting dialog(runs, settings);
+    CDlgMP3TOWAVConverting dialog(runs, settings, help);
     EXPECT_EQ(dialog.windowTitle(), "Convert MP3 -> WAV");
-    EXPECT_EQ(CHelpContext::Get(), kHelpMp3ToWav);
+    EXPECT_EQ(help.Get(), kHelpMp3ToWav);
     QStringList questions;
     CModalAnswerer<QMessageBox> yes([&](QMessageBox* box) {
         questions << box->text();
@@ -391,7 +392,7 @@ TEST_F(ConversionDialog, NoToTheOnlyOverwriteLeavesEverythingAsItWas) {
     fs::create_directories(out);
     WriteFile(Out("t1.wav"), Bytes(100, 7));
     Add(Track("t1.mp3"));
-    CDlgMP3TOWAVConverting dialog(runs, settings);
+    CDlgMP3TOWAVConverting dialog(runs, settings, help);
     CModalAnswerer<QMessageBox> no([](QMessageBox* box) { Press(box, QMessageBox::No); });
     QTimer::singleShot(0, &dialog,
                        [&] { QTest::mouseClick(dialog.StartButton(), Qt::LeftButton); });
@@ -410,7 +411,7 @@ TEST_F(ConversionDialog, CancelWhileAQuestionIsOpenStopsTheRun) {
     Add(Track("t1.mp3"));
     Add(Track("t2.mp3"));
     Add(Track("t3.mp3"));
-    CDlgMP3TOWAVConverting dialog(runs, settings);
+    CDlgMP3TOWAVConverting dialog(runs, settings, help);
     bool boxClosed = false;
     CModalAnswerer<QMessageBox> cancel(
         [&](QMessageBox* box) {
@@ -437,7 +438,7 @@ TEST_F(ConversionDialog, CancelWhileAQuestionIsOpenStopsTheRun) {
 
 TEST_F(ConversionDialog, StartWithNothingToConvertClosesAfterThePause) {
     Add(Track("t1.mp3"));
-    CDlgWAVTOMP3Converting dialog(runs, settings);
+    CDlgWAVTOMP3Converting dialog(runs, settings, help);
     QTimer::singleShot(0, &dialog,
                        [&] { QTest::mouseClick(dialog.StartButton(), Qt::LeftButton); });
     dialog.RunOnTracks(List());
@@ -447,7 +448,7 @@ TEST_F(ConversionDialog, StartWithNothingToConvertClosesAfterThePause) {
 
 TEST_F(ConversionDialog, CancelBeforeStartClosesWithoutARun) {
     Add(Track("t1.mp3"));
-    CDlgMP3TOWAVConverting dialog(runs, settings);
+    CDlgMP3TOWAVConverting dialog(runs, settings, help);
     QTimer::singleShot(0, &dialog, [&] {
         QTest::keyClick(&dialog, Qt::Key_Return);  // no default button
         EXPECT_TRUE(dialog.isVisible());
@@ -462,9 +463,9 @@ TEST_F(ConversionDialog, WavToMp3EncodesEachWav) {
     Add(Track("t1.wav"));
     Add(Track("t1.mp3"));  // not a WAV
     Add(Track("t2.wav"));
-    CDlgWAVTOMP3Converting dialog(runs, settings);
+    CDlgWAVTOMP3Converting dialog(runs, settings, help);
     EXPECT_EQ(dialog.windowTitle(), "Convert WAV -> MP3");
-    EXPECT_EQ(CHelpContext::Get(), kHelpWavToMp3);
+    EXPECT_EQ(help.Get(), kHelpWavToMp3);
     QTimer::singleShot(0, &dialog,
                        [&] { QTest::mouseClick(dialog.StartButton(), Qt::LeftButton); });
     dialog.RunOnTracks(List());
@@ -482,9 +483,9 @@ TEST_F(ConversionDialog, WavToMp3EncodesEachWav) {
 TEST_F(ConversionDialog, Mp3ToMp3RefusesTheSourceFolderUntilTheSettingsChangeIt) {
     Add(Track("t1.mp3"));
     settings.SetTrackDir(dir.Path());  // the folder of the source
-    CDlgMP3TOMP3Converting dialog(runs, settings);
+    CDlgMP3TOMP3Converting dialog(runs, settings, help);
     EXPECT_EQ(dialog.windowTitle(), "Convert MP3 -> MP3");
-    EXPECT_EQ(CHelpContext::Get(), kHelpMp3ToMp3);
+    EXPECT_EQ(help.Get(), kHelpMp3ToMp3);
     QString warning;
     CModalAnswerer<QMessageBox> ok([&](QMessageBox* box) {
         warning = box->text();
@@ -493,7 +494,7 @@ TEST_F(ConversionDialog, Mp3ToMp3RefusesTheSourceFolderUntilTheSettingsChangeIt)
     });
     int sheetHelp = 0;
     CModalAnswerer<CConfigSheet> sheet([&](CConfigSheet* s) {
-        sheetHelp = CHelpContext::Get();
+        sheetHelp = help.Get();
         s->GeneralPage()->ChooseFolder(QString::fromStdString(out));
         QTest::mouseClick(s->OkButton(), Qt::LeftButton);
     });
@@ -509,7 +510,7 @@ TEST_F(ConversionDialog, Mp3ToMp3RefusesTheSourceFolderUntilTheSettingsChangeIt)
             EXPECT_EQ(dialog.Results()->GetCount(), 0);
             step = 2;
             QTest::mouseClick(dialog.SettingsButton(), Qt::LeftButton);  // modal: returns after OK
-            EXPECT_EQ(CHelpContext::Get(), kHelpMp3ToMp3);
+            EXPECT_EQ(help.Get(), kHelpMp3ToMp3);
             QTest::mouseClick(dialog.StartButton(), Qt::LeftButton);
             poll.stop();
         }

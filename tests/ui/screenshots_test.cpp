@@ -12,7 +12,9 @@
 #include <QTabWidget>
 #include <QtTest/QTest>
 #include <filesystem>
+#include <type_traits>
 
+#include "runs/addtracks.h"
 #include "runs/analysisrun.h"
 #include "support/encoders.h"
 #include "support/mpegframes.h"
@@ -23,6 +25,7 @@
 #include "ui/dlgmp3analyzing.h"
 #include "ui/dlgmp3tomp3converting.h"
 #include "ui/dlgmp3towavconverting.h"
+#include "ui/dlgreadfilesinfo.h"
 #include "ui/dlgwavtomp3converting.h"
 #include "ui/modalanswerer.h"
 
@@ -47,8 +50,8 @@ void SaveScreen(const QString& name) {
 
 class CHeldAnalysisShot : public CDlgMP3Analyzing {
 public:
-    CHeldAnalysisShot(CRunService& runs, CSettings& s)
-        : CDlgMP3Analyzing(runs, s), hold(std::make_shared<CHoldingHost>(Host(), 4, 40)) {}
+    CHeldAnalysisShot(CRunService& runs, CSettings& s, CHelpContext& help)
+        : CDlgMP3Analyzing(runs, s, help), hold(std::make_shared<CHoldingHost>(Host(), 4, 40)) {}
     ~CHeldAnalysisShot() override { hold->Release(); }
     std::shared_ptr<CHoldingHost> hold;
 
@@ -63,8 +66,10 @@ protected:
 template <typename Dialog>
 class CHeldConversionShot : public Dialog {
 public:
-    CHeldConversionShot(CRunService& runs, CSettings& s, int file, const std::string& stage)
-        : Dialog(runs, s), hold(std::make_shared<CHoldingHost>(this->Host(), file, 50, stage)) {}
+    CHeldConversionShot(CRunService& runs, CSettings& s, CHelpContext& help, int file,
+                        const std::string& stage)
+        : Dialog(runs, s, help),
+          hold(std::make_shared<CHoldingHost>(this->Host(), file, 50, stage)) {}
     ~CHeldConversionShot() override { hold->Release(); }
     std::shared_ptr<CHoldingHost> hold;
 
@@ -80,6 +85,30 @@ protected:
     }
 };
 
+// The read dialog held at the progress report before it reads the eleventh of the new files
+// (the progress moves every tenth file).
+class CHeldReadShot : public CDlgReadFilesInfo {
+public:
+    CHeldReadShot(CRunService& runs, std::vector<std::string> paths)
+        : CDlgReadFilesInfo(runs, paths, true),
+          m_Paths(std::make_shared<const std::vector<std::string>>(std::move(paths))),
+          hold(std::make_shared<CHoldingHost>(Host(), 11, 0)) {}
+    ~CHeldReadShot() override { hold->Release(); }
+
+protected:
+    Work MakeWork() override {
+        return [paths = m_Paths, hold = hold](IRunHost&, const std::vector<TrackRecord*>&) {
+            ReadTracks(*paths, true, *hold, {}, 1);
+        };
+    }
+
+private:
+    std::shared_ptr<const std::vector<std::string>> m_Paths;
+
+public:
+    std::shared_ptr<CHoldingHost> hold;
+};
+
 class Screenshots : public DialogTest {
 protected:
     void SetUp() override {
@@ -93,9 +122,11 @@ protected:
     std::string Music(const std::string& name) { return dir.File("Music/Artist - Album/" + name); }
 
     // Shows the dialog, waits until the worker is held, lets the progress timer show the
-    // latest value, saves the picture and lets the run go on.
+    // latest value, saves the picture and lets the run go on. The read dialog starts its run
+    // by itself when shown; the others run on the fixture's tracks.
     template <typename Dialog>
-    void ShootWhenHeld(Dialog& dialog, const QString& name, const std::function<void()>& start) {
+    void ShootWhenHeld(Dialog& dialog, const QString& name,
+                       const std::function<void()>& start = {}) {
         QTimer poll;
         bool started = false;
         QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -114,7 +145,11 @@ protected:
             dialog.hold->Release();
         });
         poll.start(10);
-        dialog.RunOnTracks(List());
+        if constexpr (std::is_base_of_v<CDlgReadFilesInfo, Dialog>) {
+            dialog.exec();
+        } else {
+            dialog.RunOnTracks(List());
+        }
     }
 };
 
@@ -129,12 +164,26 @@ TEST_F(Screenshots, AnalysisMidRun) {
         WriteFile(Music(names[i]), i == 1 ? bad : good);
         Add(Music(names[i]));
     }
-    CHeldAnalysisShot dialog(runs, settings);
+    CHeldAnalysisShot dialog(runs, settings, help);
     ShootWhenHeld(dialog, "analysis.png", [&] {
         QTimer::singleShot(60, &dialog, [&] {
             dialog.Results()->setCurrentIndex(dialog.Results()->model()->index(3, 0));
         });
     });
+}
+
+TEST_F(Screenshots, ReadFilesMidRun) {
+    const Bytes track = MakeStream(FrameShape{}, 400);
+    std::vector<std::string> paths;
+    for (int i = 1; i <= 24; ++i) {
+        const std::string number = (i < 10 ? "0" : "") + std::to_string(i);
+        paths.push_back(
+            Music(number + (i == 11 ? " A rather long title that will not fit the line.mp3"
+                                    : " Track " + number + ".mp3")));
+        WriteFile(paths.back(), track);
+    }
+    CHeldReadShot dialog(runs, paths);
+    ShootWhenHeld(dialog, "readfiles.png");
 }
 
 class ConversionShots : public Screenshots {
@@ -155,7 +204,7 @@ protected:
 TEST_F(ConversionShots, Mp3ToWavMidRun) {
     MakeTracks(false);
     settings.SetNormalize(0);
-    CHeldConversionShot<CDlgMP3TOWAVConverting> dialog(runs, settings, 2, "Converting");
+    CHeldConversionShot<CDlgMP3TOWAVConverting> dialog(runs, settings, help, 2, "Converting");
     ShootWhenHeld(dialog, "mp3towav.png",
                   [&] { QTest::mouseClick(dialog.StartButton(), Qt::LeftButton); });
 }
@@ -165,7 +214,7 @@ TEST_F(ConversionShots, Mp3ToWavQuestion) {
     settings.SetNormalize(0);
     fs::create_directories(out);
     WriteFile(out + "/02 Track.wav", Bytes(10, 0));
-    CDlgMP3TOWAVConverting dialog(runs, settings);
+    CDlgMP3TOWAVConverting dialog(runs, settings, help);
     CModalAnswerer<QMessageBox> answer([&](QMessageBox* box) {
         QTest::qWait(150);
         SaveScreen("mp3towav-question.png");
@@ -179,20 +228,20 @@ TEST_F(ConversionShots, Mp3ToWavQuestion) {
 
 TEST_F(ConversionShots, WavToMp3MidRun) {
     MakeTracks(true);
-    CHeldConversionShot<CDlgWAVTOMP3Converting> dialog(runs, settings, 2, "");
+    CHeldConversionShot<CDlgWAVTOMP3Converting> dialog(runs, settings, help, 2, "");
     ShootWhenHeld(dialog, "wavtomp3.png",
                   [&] { QTest::mouseClick(dialog.StartButton(), Qt::LeftButton); });
 }
 
 TEST_F(ConversionShots, Mp3ToMp3MidRun) {
     MakeTracks(false);
-    CHeldConversionShot<CDlgMP3TOMP3Converting> dialog(runs, settings, 2, "");
+    CHeldConversionShot<CDlgMP3TOMP3Converting> dialog(runs, settings, help, 2, "");
     ShootWhenHeld(dialog, "mp3tomp3.png",
                   [&] { QTest::mouseClick(dialog.StartButton(), Qt::LeftButton); });
 }
 
 TEST_F(Screenshots, OptionsSheet) {
-    CConfigSheet sheet(settings);
+    CConfigSheet sheet(settings, help);
     sheet.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&sheet, test::kHungMs));
     QTest::qWait(50);

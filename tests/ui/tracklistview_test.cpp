@@ -19,10 +19,11 @@
 #include "support/testfiles.h"
 #include "tracks/profilestore.h"
 #include "tracks/settings.h"
-#include "ui/listselectedtrackslistview.h"
+#include "ui/fileicons.h"
 #include "ui/runservice.h"
 #include "ui/sonvaradoc.h"
 #include "ui/tracklistmodel.h"
+#include "ui/tracklistview.h"
 #include "uitestsupport.h"
 
 namespace sonvara {
@@ -41,7 +42,7 @@ class WorkingList : public ::testing::Test {
 protected:
     void SetUp() override {
         m_Doc = std::make_unique<CSonvaraDoc>(m_Settings, m_Runs, m_Asker);
-        m_View = std::make_unique<CListSelectedTracksListView>(*m_Doc);
+        m_View = std::make_unique<CListSelectedTracksListView>(*m_Doc, m_Icons);
         m_View->SetProfile(&m_Profile);
         m_View->resize(800, 400);
         m_View->show();
@@ -111,6 +112,7 @@ protected:
     CSettings m_Settings{m_Profile};
     CRunService m_Runs;  // outlives the document and its views
     test::CScriptedAsker m_Asker;
+    CFileIconCache m_Icons;  // the views' file icons, this test's own
     std::unique_ptr<CSonvaraDoc> m_Doc;
     std::unique_ptr<CListSelectedTracksListView> m_View;
     std::unique_ptr<QAbstractItemModelTester> m_Tester;

@@ -1,4 +1,5 @@
-#include "ui/listselectedtrackslistview.h"
+// CListSelectedTracksListView: the view of the working track list.
+#include "ui/tracklistview.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -20,12 +21,13 @@
 
 namespace sonvara {
 
-CListSelectedTracksListView::CListSelectedTracksListView(CSonvaraDoc& doc, QWidget* parent)
+CListSelectedTracksListView::CListSelectedTracksListView(CSonvaraDoc& doc, CFileIconCache& icons,
+                                                         QWidget* parent)
     : CMultiColumnSortListView(parent), m_Doc(doc) {
     setObjectName("ListSelectedTracks");
     setAccessibleName(tr("Selected tracks"));
     SetUniqueName(kWidthName);
-    m_Model = new CTrackListModel(doc.Tracks(), this);
+    m_Model = new CTrackListModel(doc.Tracks(), icons, this);
     m_Model->SetRunService(&doc.Runs());
     setModel(m_Model);
     setTabKeyNavigation(false);  // Tab leaves the list for the next pane
@@ -113,12 +115,12 @@ int CListSelectedTracksListView::WidestContent(int column) const {
     std::vector<std::string> texts;
     if (column == CTrackListModel::kCheck) {
         for (std::int32_t state : {NotAnalysed, AnalysedOk, AnalysedCorrupt}) {
-            texts.push_back(CheckStateText(state));
+            texts.push_back(CheckStateText(state, m_Doc.Tracks().Strings()));
         }
     } else if (column == CTrackListModel::kConvert) {
         for (std::int32_t state :
              {NotConverted, CannotConvert, ConvertedWavToMp3, ConvertedMp3ToWav, ReencodedMp3}) {
-            texts.push_back(ConvertStateText(state));
+            texts.push_back(ConvertStateText(state, m_Doc.Tracks().Strings()));
         }
     }
     int widest = 0;

@@ -1,3 +1,4 @@
+// CListSelectedTracksListView: the view of the working track list.
 #pragma once
 
 #include <functional>
@@ -11,6 +12,7 @@ class QMenu;
 
 namespace sonvara {
 
+class CFileIconCache;
 class CSonvaraDoc;
 class CTrackListModel;
 class ICommandRouter;
@@ -24,7 +26,7 @@ class CListSelectedTracksListView : public CMultiColumnSortListView, public ICom
 public:
     static constexpr const char* kWidthName = "LISTSELECTEDTRACK";
 
-    explicit CListSelectedTracksListView(CSonvaraDoc& doc, QWidget* parent = nullptr);
+    CListSelectedTracksListView(CSonvaraDoc& doc, CFileIconCache& icons, QWidget* parent = nullptr);
     ~CListSelectedTracksListView() override;
 
     // The columns' set-up: registers the time column and applies the stored widths. A repeated

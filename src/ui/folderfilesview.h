@@ -1,3 +1,4 @@
+// CListTracksView: the view of the track files of the folder chosen in the folder pane.
 #pragma once
 
 #include <QAbstractListModel>
@@ -12,6 +13,7 @@ class QMenu;
 
 namespace sonvara {
 
+class CFileIconCache;
 class CSonvaraDoc;
 class ICommandRouter;
 
@@ -20,7 +22,8 @@ class ICommandRouter;
 class CFileListModel : public QAbstractListModel {
     Q_OBJECT
 public:
-    using QAbstractListModel::QAbstractListModel;
+    explicit CFileListModel(CFileIconCache& icons, QObject* parent = nullptr)
+        : QAbstractListModel(parent), m_Icons(icons) {}
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
@@ -33,6 +36,7 @@ public:
     const QStringList& Paths() const { return m_Paths; }
 
 private:
+    CFileIconCache& m_Icons;
     QStringList m_Paths;
 };
 
@@ -42,7 +46,7 @@ private:
 class CListTracksView : public QTreeView, public ICommandTarget {
     Q_OBJECT
 public:
-    explicit CListTracksView(CSonvaraDoc& doc, QWidget* parent = nullptr);
+    CListTracksView(CSonvaraDoc& doc, CFileIconCache& icons, QWidget* parent = nullptr);
     ~CListTracksView() override;
 
     void SetRouter(ICommandRouter* router) { m_Router = router; }

@@ -1,4 +1,5 @@
-#include "ui/listtracksview.h"
+// CListTracksView: the view of the track files of the folder chosen in the folder pane.
+#include "ui/folderfilesview.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -36,7 +37,7 @@ QVariant CFileListModel::data(const QModelIndex& index, int role) const {
         case Qt::AccessibleTextRole:
             return ShownPath(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1));
         case Qt::ToolTipRole: return ShownPath(path);
-        case Qt::DecorationRole: return CFileIconCache::Instance().ForFile(path);
+        case Qt::DecorationRole: return m_Icons.ForFile(path);
         default: return {};
     }
 }
@@ -86,11 +87,11 @@ void CFileListModel::SetPaths(QStringList paths) {
     endResetModel();
 }
 
-CListTracksView::CListTracksView(CSonvaraDoc& doc, QWidget* parent)
+CListTracksView::CListTracksView(CSonvaraDoc& doc, CFileIconCache& icons, QWidget* parent)
     : QTreeView(parent), m_Doc(doc) {
     setObjectName("ListTracks");
     setAccessibleName(tr("Track files"));
-    m_Model = new CFileListModel(this);
+    m_Model = new CFileListModel(icons, this);
     setModel(m_Model);
     setRootIsDecorated(false);
     setItemsExpandable(false);
