@@ -22,7 +22,7 @@ constexpr std::uint32_t kMaxFormatBytes = 64 * 1024;
 // Conversion buffers hold at most one second of source; a file claiming more per second than this
 // is read in pieces of this size.
 constexpr std::size_t kMaxSourceBuffer = 4 * 1024 * 1024;
-constexpr std::size_t kMaxConvertedBuffer = 64 * 1024;
+constexpr std::size_t kMaxConvertedBuffer = 32 * 1024;
 
 std::string ReadTextField(const std::uint8_t* field) {
     std::size_t n = 0;
