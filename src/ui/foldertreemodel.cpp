@@ -289,6 +289,21 @@ void CFolderTreeModel::ReadFolder(const QModelIndex& index) {
             ReplaceChildren(target, std::move(children));
             qCInfo(lcState, "tree: folder read: %d folders", static_cast<int>(count));
             emit folderRead(IndexOf(target));
+        },
+        [this, id, generation](const QString& error) {
+            // The listing failed (out of memory): the folder no longer says it is being read,
+            // and collapsing and expanding it reads it again.
+            Node* target = m_Live.value(id, nullptr);
+            if (target == nullptr || target->generation != generation) {
+                return;
+            }
+            target->reading = false;
+            ++target->generation;
+            if (!target->children.empty()) {
+                const QModelIndex first = this->index(0, 0, IndexOf(target));
+                emit dataChanged(first, first);
+            }
+            qCWarning(lcState).noquote() << "tree: folder not read:" << error;
         });
 }
 
