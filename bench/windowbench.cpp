@@ -195,17 +195,22 @@ int ListBench(int n) {
     return 0;
 }
 
+// Every *.mp3 in the folder, sorted by name.
+std::vector<std::string> Mp3Paths(const QString& folder) {
+    std::vector<std::string> paths;
+    for (const QString& name : QDir(folder).entryList({"*.mp3"}, QDir::Files, QDir::Name)) {
+        paths.push_back(QDir(folder).filePath(name).toStdString());
+    }
+    return paths;
+}
+
 int AddBench(const QString& folder) {
     CMemoryProfileStore profile;
     CSettings settings(profile);
     CRunService runs;
     CDialogAsker asker(EnglishStrings());  // nothing here asks
     CSonvaraDoc doc(settings, runs, asker);
-    QStringList names = QDir(folder).entryList({"*.mp3"}, QDir::Files, QDir::Name);
-    std::vector<std::string> paths;
-    for (const QString& name : names) {
-        paths.push_back(QDir(folder).filePath(name).toStdString());
-    }
+    const std::vector<std::string> paths = Mp3Paths(folder);
     CCpuTimer t;
     const double cpu0 = ProcessCpuMs();
     t.start();
@@ -227,11 +232,7 @@ int AddBench(const QString& folder) {
 // them into the process, on two threads (the cores of the machines this is measured on), each
 // with one buffer as the frame count has, and nothing done with the bytes.
 int FloorBench(const QString& folder) {
-    const QStringList names = QDir(folder).entryList({"*.mp3"}, QDir::Files, QDir::Name);
-    std::vector<std::string> paths;
-    for (const QString& name : names) {
-        paths.push_back(QDir(folder).filePath(name).toStdString());
-    }
+    const std::vector<std::string> paths = Mp3Paths(folder);
     CCpuTimer t;
     const double cpu0 = ProcessCpuMs();
     t.start();
