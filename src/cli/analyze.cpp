@@ -117,7 +117,7 @@ std::string JsonLine(const std::string& path, const char* verdict, const std::st
 
 // The analysis run's host for the batch front end: one line per file on standard output, in
 // sorted path order, with the files that were refused before the run at their places.
-class CAnalyzeHost : public IRunHost {
+class CAnalyzeHost : public CQuietRunHost {
 public:
     CAnalyzeHost(CConsole& console, const std::vector<CollectedPath>& items,
                  std::vector<TrackRecord*> records, std::vector<std::size_t> itemOfRecord)
@@ -134,13 +134,6 @@ public:
     }
 
     bool IsAborted() override { return Interrupted(); }
-    void SetProgress(int) override {}
-    void SetCurrentFile(const std::string&) override {}
-    void SetStage(const std::string&) override {}
-    void ClearResults() override {}
-    void AddResult(const std::string&, std::uint32_t) override {}
-    void ScrollToEnd() override {}
-    Answer AskOverwrite(const std::string&) override { return Answer::kNo; }
     void ShowMessage(const std::string& text, MessageIcon) override { m_Console.Message(text); }
     void ReportError(const std::string& path, const std::string& reason) override {
         const auto it = m_RecordOfPath.find(path);

@@ -56,24 +56,17 @@ const char* const kLoudnessHelp =
 namespace {
 
 // The run's host: the progress line, the stop request; the lines are printed afterwards.
-class CLoudnessHost : public IRunHost {
+class CLoudnessHost : public CQuietRunHost {
 public:
     CLoudnessHost(CConsole& console, std::vector<TrackRecord*> records)
         : m_Console(console), m_Records(std::move(records)) {}
     bool IsAborted() override { return Interrupted(); }
-    void SetProgress(int) override {}
     void SetCurrentFile(const std::string& path) override {
         if (!path.empty()) {
             m_Console.ShowProgress(++m_Done, m_Records.size(), path);
         }
     }
-    void SetStage(const std::string&) override {}
-    void ClearResults() override {}
-    void AddResult(const std::string&, std::uint32_t) override {}
-    void ScrollToEnd() override {}
-    Answer AskOverwrite(const std::string&) override { return Answer::kNo; }
     void ShowMessage(const std::string& text, MessageIcon) override { m_Console.Message(text); }
-    void ReportError(const std::string&, const std::string&) override {}
     void UpdateTrack(const TrackUpdate& update) override { ApplyTrackUpdate(m_Records, update); }
     void RunEnded() override { m_Console.ClearProgress(); }
 

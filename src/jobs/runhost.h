@@ -57,4 +57,22 @@ public:
     virtual void RunEnded() = 0;
 };
 
+// A host that shows nothing: no stop request, each call does nothing and a question is answered
+// No. A host that shows part of a run derives from it and overrides only that part.
+class CQuietRunHost : public IRunHost {
+public:
+    bool IsAborted() override { return false; }
+    void SetProgress(int) override {}
+    void SetCurrentFile(const std::string&) override {}
+    void SetStage(const std::string&) override {}
+    void ClearResults() override {}
+    void AddResult(const std::string&, std::uint32_t) override {}
+    void ScrollToEnd() override {}
+    Answer AskOverwrite(const std::string&) override { return Answer::kNo; }
+    void ShowMessage(const std::string&, MessageIcon) override {}
+    void ReportError(const std::string&, const std::string&) override {}
+    void UpdateTrack(const TrackUpdate&) override {}
+    void RunEnded() override {}
+};
+
 }  // namespace sonvara

@@ -366,19 +366,13 @@ namespace {
 
 // Keeps what one track's work shows, to be shown in list order later; stop requests go
 // straight through.
-class CDeferredHost : public IRunHost {
+class CDeferredHost : public CQuietRunHost {
 public:
     explicit CDeferredHost(IRunHost& host) : m_Host(host) {}
     bool IsAborted() override { return m_Host.IsAborted(); }
-    void SetProgress(int) override {}
-    void SetCurrentFile(const std::string&) override {}
-    void SetStage(const std::string&) override {}
-    void ClearResults() override {}
     void AddResult(const std::string& text, std::uint32_t colour) override {
         events.push_back({Event::kLine, text, colour, MessageIcon::kInformation, {}});
     }
-    void ScrollToEnd() override {}
-    Answer AskOverwrite(const std::string&) override { return Answer::kNo; }
     void ShowMessage(const std::string& text, MessageIcon icon) override {
         events.push_back({Event::kMessage, text, 0, icon, {}});
     }
@@ -388,7 +382,6 @@ public:
     void UpdateTrack(const TrackUpdate& update) override {
         events.push_back({Event::kUpdate, {}, 0, MessageIcon::kInformation, update});
     }
-    void RunEnded() override {}
 
     void Replay(IRunHost& to) const {
         for (const Event& e : events) {

@@ -16,20 +16,11 @@ namespace {
 
 // The move of the corrupt files runs here, on the list's thread: its questions and failures go
 // to the asker. A file kept by the user's own answer needs no word afterwards.
-class CMoveHost : public IRunHost {
+class CMoveHost : public CQuietRunHost {
 public:
     CMoveHost(IDocumentAsker& asker, const CStrings& strings)
         : m_Asker(asker), m_Strings(strings) {}
     const CStrings& Strings() const override { return m_Strings; }
-    bool IsAborted() override { return false; }
-    void SetProgress(int) override {}
-    void SetCurrentFile(const std::string&) override {}
-    void SetStage(const std::string&) override {}
-    void ClearResults() override {}
-    void AddResult(const std::string&, std::uint32_t) override {}
-    void ScrollToEnd() override {}
-    void UpdateTrack(const TrackUpdate&) override {}
-    void RunEnded() override {}
     Answer AskOverwrite(const std::string& question) override {
         const Answer answer = m_Asker.MoveOverwrite(question);
         m_KeptByAnswer = answer != Answer::kYes;
