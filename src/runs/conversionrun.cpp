@@ -364,12 +364,13 @@ void CConversionRun::Walk(const std::vector<TrackRecord*>& tracks, unsigned thre
 
 namespace {
 
-// Keeps what one track's work shows, to be shown in list order later; stop requests go
-// straight through.
+// Keeps what one track's work shows, to be shown in list order later; stop requests and the
+// texts' table go straight through.
 class CDeferredHost : public CQuietRunHost {
 public:
     explicit CDeferredHost(IRunHost& host) : m_Host(host) {}
     bool IsAborted() override { return m_Host.IsAborted(); }
+    const CStrings& Strings() const override { return m_Host.Strings(); }
     void AddResult(const std::string& text, std::uint32_t colour) override {
         events.push_back({Event::kLine, text, colour, MessageIcon::kInformation, {}});
     }

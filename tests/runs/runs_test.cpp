@@ -72,9 +72,10 @@ TEST_F(Runs, AnalysisChecksUncheckedMp3sOnceWithTwoLinesEach) {
     EXPECT_EQ(again.ended, 1);
 }
 
-// The texts of a run, down to the frame walk's findings on the workers of a parallel walk, come
-// from the table its host gives; English ones would mean a part reached for another.
-TEST_F(Runs, AnalysisTextsComeFromTheHostsTableAlsoOnTheWorkers) {
+// The texts of a run, down to the frame walk's findings and a conversion's reasons on the
+// workers of a parallel walk, come from the table its host gives; English ones would mean a part
+// reached for another.
+TEST_F(Runs, RunTextsComeFromTheHostsTableAlsoOnTheWorkers) {
     const CStrings marked(
         [](StringId, const char* english) { return std::string("[") + english + "]"; });
     std::vector<TrackRecord> records = {Record(m_Dir.File("g1.mp3")), Record(m_Dir.File("bad.Mp3")),
@@ -104,6 +105,32 @@ TEST_F(Runs, AnalysisTextsComeFromTheHostsTableAlsoOnTheWorkers) {
                             "[        ===> FILE CORRUPT!!!  Please convert.]"),
                   lines.end())
             << threads;
+    }
+    // Two sources of one name in two folders: the second's output would be the first's.
+    std::filesystem::create_directories(m_Dir.File("a"));
+    std::filesystem::create_directories(m_Dir.File("b"));
+    const std::string first = SynthWav(m_Dir.File("a/same.wav"), "-r 44100 -c 2", "0.2 sine 440");
+    const std::string second = SynthWav(m_Dir.File("b/same.wav"), "-r 44100 -c 2", "0.2 sine 440");
+    std::vector<TrackRecord> wavs = {Record(first), Record(second)};
+    CRecordingHost host;
+    host.strings = &marked;
+    host.tracks = Pointers(wavs);
+    CConversionRun convert(ConversionMode::kWavToMp3, host);
+    ConversionSettings s;
+    s.trackDir = m_Dir.File("out");
+    ASSERT_TRUE(convert.Start(s, Pointers(wavs)));
+    convert.Walk(Pointers(wavs), 2);
+    std::vector<std::string> reasons = host.LineTexts();
+    for (const auto& error : host.errors) {
+        reasons.push_back(error.second);
+    }
+    std::erase_if(reasons, [](const std::string& t) {
+        return t.find("is also the output of") == std::string::npos;
+    });
+    ASSERT_FALSE(reasons.empty());
+    for (const std::string& reason : reasons) {
+        // The reason inside the line is the worker's text: marked too.
+        EXPECT_NE(reason.find("[" + m_Dir.File("out/same.mp3")), std::string::npos) << reason;
     }
 }
 
